@@ -1,0 +1,123 @@
+#include "core/CBaseDataDAO.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/Runtime.h"
+
+namespace {
+
+std::string num(int v) { return std::to_string(v); }
+
+// A stored amount as a number; NaN for anything that does not read as one, so that every
+// formula using it gives "-" instead of a wrong value.
+double amountOf(const platform::Field& f) {
+    try {
+        return f.AsDouble();
+    } catch (const platform::RuntimeError&) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+}  // namespace
+
+CBaseDataDAO::CBaseDataDAO() { platform::OpenProgramDatabase(conn); }
+
+std::string CBaseDataDAO::levelColumn(std::int16_t level) {
+    switch (level) {
+        case 1: return "HistoryBestLevel";
+        case 3: return "IndustryMeanLevel";
+        case 4: return "IndustryLeadLevel";
+        case 5: return "NationalStandardLevel";
+        case 6: return "InternationalLevel";
+        default: return "StandardLevel";
+    }
+}
+
+BaseDataMap CBaseDataDAO::getBaseData(std::int16_t PeriodType, std::int16_t fromYear,
+                                      std::int16_t toYear, std::int16_t fromPeriod,
+                                      std::int16_t toPeriod) {
+    const std::string sql = "select B.ItemID, B.Year , B.Period ,B.Data " +
+                            std::string(" From baseData B") + " where " +
+                            " B.periodType = " + num(PeriodType) + " and (B.Year > " +
+                            num(fromYear) + " or(B.Year = " + num(fromYear) + " and B.Period" +
+                            " >= " + num(fromPeriod) + ")) " + " and (B.Year < " + num(toYear) +
+                            " or(B.Year = " + num(toYear) + " and B.Period " + " <= " +
+                            num(toPeriod) + "))" + " order by B.Year ,B.Period ,B.ItemID ";
+    BaseDataMap map;
+    platform::Recordset rs;
+    rs.Open(sql, conn);
+    for (; !rs.Eof(); rs.MoveNext())
+        map.Add(static_cast<int>(rs.Fields(0).AsInt()), static_cast<int>(rs.Fields(1).AsInt()),
+                static_cast<int>(rs.Fields(2).AsInt()), amountOf(rs.Fields(3)));
+    return map;
+}
+
+std::vector<std::optional<IndicatorItem>> CBaseDataDAO::getIndicatorItem(std::int16_t category) {
+    const int n = getIndicatorItemCount(category);
+    std::vector<std::optional<IndicatorItem>> items(static_cast<std::size_t>(n) + 1);
+    const std::string sql =
+        std::string(" select ItemID,ItemName,Unit,HistoryBestLevel,StandardLevel,") +
+        " IndustryMeanLevel,IndustryLeadLevel,NationalStandardLevel," +
+        " InternationalLevel,Weight" + " from indicatorItem " + " where category =" +
+        num(category) + " order by ItemID ";
+    platform::Recordset rs;
+    rs.Open(sql, conn);
+    for (int k = 0; !rs.Eof() && k < n; rs.MoveNext(), ++k) {
+        IndicatorItem item;
+        item.setItemID(platform::ToInt16(rs.Fields("ItemID").AsInt()));
+        item.setItemName(rs.Fields("ItemName").AsText());
+        const platform::Field unit = rs.Fields("Unit");
+        if (!unit.IsNull()) item.setUnit(unit.AsText());
+        items[k] = std::move(item);
+    }
+    return items;
+}
+
+std::string CBaseDataDAO::levelWeightSql(std::int16_t category, std::int16_t level,
+                                         const std::string& weightPiece) const {
+    return " select ItemID," + levelColumn(level) + weightPiece + " from indicatorItem " +
+           " where category =" + num(category) + " order by ItemID ";
+}
+
+WeightMap CBaseDataDAO::getItemWeightMap(std::int16_t category, std::int16_t level) {
+    WeightMap map;
+    platform::Recordset rs;
+    rs.Open(levelWeightSql(category, level, ",Weight "), conn);
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const platform::Field lv = rs.Fields(1);
+        const platform::Field w = rs.Fields("Weight");
+        const std::string levelText = lv.IsNull() ? " " : platform::NumToText(lv.AsDouble());
+        const std::string weightText = w.IsNull() ? "" : platform::NumToText(w.AsDouble());
+        map[platform::ToInt16(rs.Fields("ItemID").AsInt())] = levelText + "/" + weightText;
+    }
+    return map;
+}
+
+bool CBaseDataDAO::HasLevelWeight(std::int16_t category, std::int16_t level) {
+    platform::Recordset rs;
+    rs.Open(levelWeightSql(category, level, ",Weight"), conn);
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const platform::Field lv = rs.Fields(1);
+        const platform::Field w = rs.Fields("Weight");
+        if (w.IsNull()) return false;
+        if (w.AsDouble() != 0 && (lv.IsNull() || lv.AsDouble() == 0)) return false;
+    }
+    return true;
+}
+
+std::int16_t CBaseDataDAO::getIndicatorItemCount(std::int16_t category) {
+    platform::Recordset rs;
+    rs.Open("select count(*) from indicatorItem where category=" + num(category), conn);
+    std::int64_t count = 0;
+    for (; !rs.Eof(); rs.MoveNext()) count = rs.Fields(0).AsInt();
+    return platform::ToInt16(count);
+}
+
+std::string CBaseDataDAO::getCompanyName() {
+    platform::Recordset rs;
+    rs.Open("select valueFrom from defaultParameter where paramCd = 'cpyName'", conn);
+    std::string name;
+    for (; !rs.Eof(); rs.MoveNext()) name = rs.Fields("valueFrom").AsText();
+    return name;
+}

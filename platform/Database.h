@@ -1,0 +1,126 @@
+// The database layer: an ADO-like Connection and forward-only Recordset over the SQLite file
+// <program folder>/db/db.mdb. Every failure raises DbError with a description that names the
+// file or the statement; nothing is swallowed here.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform {
+
+class DbError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A value read from a row or bound to a statement; std::monostate is NULL.
+using DbValue = std::variant<std::monostate, std::int64_t, double, std::string>;
+using DbParams = std::vector<DbValue>;
+
+// One column of the current row.
+class Field {
+public:
+    explicit Field(DbValue value) : value_(std::move(value)) {}
+    bool IsNull() const { return std::holds_alternative<std::monostate>(value_); }
+    // Numbers as they are; numeric text converted (C locale). NULL or other text raises
+    // RuntimeError ("类型不匹配").
+    double AsDouble() const;
+    std::int64_t AsInt() const;
+    // Text as it is; numbers in the 15-digit number text; NULL gives "".
+    std::string AsText() const;
+    const DbValue& Value() const { return value_; }
+
+private:
+    DbValue value_;
+};
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing database file; never creates one. A missing or unreadable file
+    // raises DbError naming the file.
+    void Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return db_ != nullptr; }
+    const std::string& Path() const { return path_; }
+
+    // Runs one statement with its parameters bound in order; returns the rows changed.
+    int Execute(const std::string& sql, const DbParams& params = {});
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const { return inTransaction_; }
+
+    sqlite3* Handle() const { return db_; }
+
+    // Prepares one statement (trailing blanks and ";" allowed, nothing else) and binds params.
+    sqlite3_stmt* Prepare(const std::string& sql, const DbParams& params);
+    [[noreturn]] void Fail(const std::string& what, const std::string& sql = {}) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    bool inTransaction_ = false;
+};
+
+// Opens <program folder>/db/db.mdb.
+void OpenProgramDatabase(Connection& conn);
+
+// Rolls the transaction back when it goes out of scope without Commit().
+class Transaction {
+public:
+    explicit Transaction(Connection& conn);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Connection& conn_;
+    bool done_ = false;
+};
+
+// A forward-only, read-only cursor on one query.
+class Recordset {
+public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void Open(const std::string& sql, Connection& conn, const DbParams& params = {});
+    void Close();
+    bool IsOpen() const { return stmt_ != nullptr; }
+
+    bool Eof() const { return eof_; }
+    void MoveNext();
+
+    int FieldCount() const { return static_cast<int>(names_.size()); }
+    const std::string& FieldName(int index) const { return names_.at(index); }
+    // A column of the current row by name, letter case ignored. Unknown names and reads past
+    // the end raise DbError.
+    Field Fields(const std::string& name) const;
+    Field Fields(int index) const;
+
+private:
+    void step();
+
+    Connection* conn_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string sql_;
+    std::vector<std::string> names_;
+    bool eof_ = true;
+};
+
+}  // namespace platform

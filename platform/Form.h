@@ -1,0 +1,82 @@
+// The form base in place of the original windowing toolkit's forms: Load / Activate /
+// Resize / Unload hooks and geometry in twips (15 twips per pixel). Controls are Qt widgets
+// whose objectName is the control's name.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace platform {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+inline int TwipsToPixels(int twips) {
+    return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
+                      : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+inline int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+// Sets a control's position and size in twips.
+void SetTwipsGeometry(QWidget* w, int left, int top, int width, int height);
+int TwipsLeft(const QWidget* w);
+int TwipsTop(const QWidget* w);
+int TwipsWidth(const QWidget* w);
+int TwipsHeight(const QWidget* w);
+
+// Creates a control of type T named `name` on `parent`, placed in twips.
+template <typename T>
+T* MakeControl(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    T* w = new T(parent);
+    w->setObjectName(name);
+    SetTwipsGeometry(w, left, top, width, height);
+    return w;
+}
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const QString& name, QWidget* parent = nullptr);
+
+    // Runs Form_Load once; Show() loads first when needed.
+    void Load();
+    bool IsLoaded() const { return loaded_; }
+    void Show();
+    // Asks Form_Unload (which may cancel), then closes and deletes the form. Returns false when
+    // the unload was cancelled.
+    bool Unload();
+
+    int Left() const { return TwipsLeft(this); }
+    int Top() const { return TwipsTop(this); }
+    int Width() const { return TwipsWidth(this); }
+    int Height() const { return TwipsHeight(this); }
+    void setLeft(int twips);
+    void setTop(int twips);
+    void setWidth(int twips);
+    void setHeight(int twips);
+    void Move(int left, int top);
+    void Move(int left, int top, int width, int height);
+
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+
+signals:
+    void unloaded(platform::Form* form);
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+    // Set cancel to keep the form open.
+    virtual void Form_Unload(bool& cancel) { (void)cancel; }
+
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool inResize_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,174 @@
+#include "platform/Runtime.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace platform {
+namespace {
+
+const char* const kTypeMismatch = "类型不匹配";
+const char* const kOverflow = "溢出";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decimal digits and exponent of |value| rounded to 15 significant digits:
+// value = 0.d1d2...d15 * 10^exp10 (digits without trailing zeros).
+struct Decimal {
+    std::string digits;
+    int exp10 = 0;
+};
+
+Decimal toDecimal15(double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    // buf: d.dddddddddddddde[+-]xx
+    Decimal d;
+    d.digits.push_back(buf[0]);
+    const char* p = buf + 2;
+    while (isDigit(*p)) d.digits.push_back(*p++);
+    int e = std::atoi(p + 1);
+    d.exp10 = e + 1;
+    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    if (d.digits == "0") d.exp10 = 1;
+    return d;
+}
+
+// Adds one unit at the last position of a digit string ("199" -> "200", "99" -> "100").
+// Returns true when the string grew by one digit.
+bool incrementDigits(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(digits.begin(), '1');
+    return true;
+}
+
+}  // namespace
+
+std::string Format00(double value) {
+    if (!std::isfinite(value)) return "-";
+    const Decimal d = toDecimal15(value);
+    const int n = static_cast<int>(d.digits.size());
+    auto digitAt = [&](int i) { return i < n ? d.digits[i] : '0'; };
+    // |value| * 100 truncated, as digits, and the digit after it that decides the rounding.
+    const int k = d.exp10 + 2;
+    std::string scaled;
+    char next = '0';
+    if (k > 0) {
+        for (int i = 0; i < k; ++i) scaled.push_back(digitAt(i));
+        next = digitAt(k);
+    } else {
+        scaled = "0";
+        next = k == 0 ? d.digits[0] : '0';
+    }
+    if (next >= '5') incrementDigits(scaled);
+    if (scaled.size() < 3) scaled.insert(0, 3 - scaled.size(), '0');
+    std::string intPart = scaled.substr(0, scaled.size() - 2);
+    const std::size_t nz = intPart.find_first_not_of('0');
+    intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
+    const bool isZero = scaled.find_first_not_of('0') == std::string::npos;
+    return (value < 0 && !isZero ? "-" : "") + intPart + "." + scaled.substr(scaled.size() - 2);
+}
+
+std::string NumToText(double value) {
+    if (!std::isfinite(value)) return "";
+    if (value == 0) return "0";
+    Decimal d = toDecimal15(value);
+    std::string out = value < 0 ? "-" : "";
+    const int n = static_cast<int>(d.digits.size());
+    const int e = d.exp10;  // value = 0.digits * 10^e
+    if (e > 15 || e < -3) {
+        // d.ddd E+xx
+        out += d.digits[0];
+        if (n > 1) out += "." + d.digits.substr(1);
+        int shown = e - 1;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "E%c%02d", shown < 0 ? '-' : '+', std::abs(shown));
+        return out + buf;
+    }
+    if (e <= 0) return out + "0." + std::string(-e, '0') + d.digits;
+    if (n <= e) return out + d.digits + std::string(e - n, '0');
+    return out + d.digits.substr(0, e) + "." + d.digits.substr(e);
+}
+
+double Round15(double value) {
+    if (!std::isfinite(value) || value == 0) return value;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    return std::strtod(buf, nullptr);
+}
+
+std::string LTrim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b);
+}
+
+std::string RTrim(const std::string& s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e == std::string::npos ? std::string() : s.substr(0, e + 1);
+}
+
+std::string Trim(const std::string& s) { return LTrim(RTrim(s)); }
+
+bool IsNumeric(const std::string& text) {
+    const std::string s = Trim(text);
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t intDigits = 0, fracDigits = 0;
+    while (i < n && isDigit(s[i])) ++i, ++intDigits;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && isDigit(s[i])) ++i, ++fracDigits;
+    }
+    if (intDigits + fracDigits == 0) return false;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < n && isDigit(s[i])) ++i, ++expDigits;
+        if (expDigits == 0) return false;
+    }
+    return i == n;
+}
+
+double CDbl(const std::string& text) {
+    if (!IsNumeric(text)) throw RuntimeError(kTypeMismatch);
+    const std::string s = Trim(text);
+    errno = 0;
+    double v = std::strtod(s.c_str(), nullptr);  // the C locale is never changed here
+    if (!std::isfinite(v) || (errno == ERANGE && std::fabs(v) > 1)) throw RuntimeError(kOverflow);
+    return v;
+}
+
+bool TryCInt(double value, std::int16_t& out) {
+    if (!std::isfinite(value)) return false;
+    double r = std::nearbyint(value);  // default rounding mode: halfway to even
+    if (r < -32768.0 || r > 32767.0) return false;
+    out = static_cast<std::int16_t>(r);
+    return true;
+}
+
+std::int16_t CInt(double value) {
+    std::int16_t out;
+    if (!TryCInt(value, out)) throw RuntimeError(kOverflow);
+    return out;
+}
+
+std::int16_t CInt(const std::string& text) { return CInt(CDbl(text)); }
+
+std::int16_t ToInt16(long long value) {
+    if (value < std::numeric_limits<std::int16_t>::min() ||
+        value > std::numeric_limits<std::int16_t>::max())
+        throw RuntimeError(kOverflow);
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+// A temporary program folder holding a fresh copy of the database made from db/*.sql. While it
+// lives, the program folder (platform::AppPath) points at it.
+#pragma once
+
+#include <string>
+
+#include "platform/Database.h"
+
+class TestDb {
+public:
+    TestDb();
+    ~TestDb();
+    TestDb(const TestDb&) = delete;
+    TestDb& operator=(const TestDb&) = delete;
+
+    const std::string& folder() const { return folder_; }
+    std::string path() const;
+    // Runs one statement on a connection of its own.
+    void exec(const std::string& sql, const platform::DbParams& params = {}) const;
+    // The first column of the first row of a query, as text ("" for NULL or no row).
+    std::string scalar(const std::string& sql, const platform::DbParams& params = {}) const;
+    // Stores one amount in baseData.
+    void putData(int itemId, int periodType, int year, int period, double data) const;
+
+private:
+    std::string folder_;
+};
