@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Set-up, build and run of PraveltaKVT on Debian 12, as root.
+#   tools/kvt.sh run    install what is missing, build, prepare the program folder, start it
+#   tools/kvt.sh test   install what is missing, build, run every test
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${KVT_BUILD_DIR:-$here/build}"
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+          libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
+          xvfb xauth poppler-utils)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+build_all() {
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    ninja -C "$build"
+}
+
+case "${1:-}" in
+    run)
+        install_missing
+        build_all
+        if [[ -x "$build/PraveltaKVT" ]]; then
+            exec "$build/PraveltaKVT"
+        fi
+        echo "Program folder prepared in $build (database: $build/db/db.mdb)."
+        echo "The login window is not built yet, so there is nothing to start."
+        ;;
+    test)
+        install_missing
+        build_all
+        cd "$build"
+        ctest --output-on-failure -j"$(nproc)" --timeout 300
+        ;;
+    *)
+        echo "usage: $0 run|test" >&2
+        exit 2
+        ;;
+esac
