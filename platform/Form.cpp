@@ -46,15 +46,19 @@ bool Form::Unload() {
     return true;
 }
 
-void Form::setLeft(int twips) { move(TwipsToPixels(twips), y()); }
-void Form::setTop(int twips) { move(x(), TwipsToPixels(twips)); }
-void Form::setWidth(int twips) { resize(std::max(0, TwipsToPixels(twips)), height()); }
-void Form::setHeight(int twips) { resize(width(), std::max(0, TwipsToPixels(twips))); }
-void Form::Move(int left, int top) { move(TwipsToPixels(left), TwipsToPixels(top)); }
-void Form::Move(int left, int top, int width, int height) {
-    setGeometry(TwipsToPixels(left), TwipsToPixels(top), std::max(0, TwipsToPixels(width)),
-                std::max(0, TwipsToPixels(height)));
+void Form::applyTwips(int left, int top, int width, int height) {
+    // The remembered values must be in place before the resize event reaches Form_Resize.
+    const int px = left_.set(left), py = top_.set(top);
+    const int pw = width_.set(width), ph = height_.set(height);
+    setGeometry(px, py, pw, ph);
 }
+
+void Form::setLeft(int twips) { applyTwips(twips, Top(), Width(), Height()); }
+void Form::setTop(int twips) { applyTwips(Left(), twips, Width(), Height()); }
+void Form::setWidth(int twips) { applyTwips(Left(), Top(), twips, Height()); }
+void Form::setHeight(int twips) { applyTwips(Left(), Top(), Width(), twips); }
+void Form::Move(int left, int top) { applyTwips(left, top, Width(), Height()); }
+void Form::Move(int left, int top, int width, int height) { applyTwips(left, top, width, height); }
 
 void Form::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

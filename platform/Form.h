@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <QWidget>
 
 namespace platform {
@@ -45,10 +46,12 @@ public:
     // the unload was cancelled.
     bool Unload();
 
-    int Left() const { return TwipsLeft(this); }
-    int Top() const { return TwipsTop(this); }
-    int Width() const { return TwipsWidth(this); }
-    int Height() const { return TwipsHeight(this); }
+    // Twips as last set while the window still has the pixel geometry they gave (11000 reads
+    // back as 11000, not 10995); otherwise derived from the pixels.
+    int Left() const { return left_.read(geometry().x()); }
+    int Top() const { return top_.read(geometry().y()); }
+    int Width() const { return width_.read(width()); }
+    int Height() const { return height_.read(height()); }
     void setLeft(int twips);
     void setTop(int twips);
     void setWidth(int twips);
@@ -74,6 +77,22 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
+    // One coordinate in twips, remembered with the pixel value it was set to.
+    struct TwipsValue {
+        int twips = 0;
+        int pixels = -1;
+        int read(int currentPixels) const {
+            return currentPixels == pixels ? twips : PixelsToTwips(currentPixels);
+        }
+        int set(int t) {
+            twips = t;
+            pixels = std::max(0, TwipsToPixels(t));
+            return pixels;
+        }
+    };
+    void applyTwips(int left, int top, int width, int height);
+
+    TwipsValue left_, top_, width_, height_;
     bool loaded_ = false;
     bool unloading_ = false;
     bool inResize_ = false;

@@ -1,0 +1,38 @@
+#include "platform/FormHelpers.h"
+
+#include <exception>
+
+#include "platform/Form.h"
+#include "platform/MsgBox.h"
+#include "platform/QtText.h"
+
+namespace platform {
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                  int width, int height) {
+    QLabel* label = MakeControl<QLabel>(parent, name, left, top, width, height);
+    label->setText(text);
+    return label;
+}
+
+bool RunChecks(const std::vector<Check>& checks, const QString& title) {
+    for (const Check& check : checks) {
+        if (!check.failed()) continue;
+        MsgBox(S(check.message), MsgButtons::OK, S(title));
+        if (check.focus) check.focus->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void RunHandler(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        MsgBox(e.what());
+    } catch (...) {
+        MsgBox("未知错误");
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+// Small helpers every form uses: labels, check chains that stop at the first failure, and the
+// guard that keeps an exception from crossing an event handler.
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <functional>
+#include <type_traits>
+#include <vector>
+
+namespace platform {
+
+// A label named `name` with `text`, placed in twips.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                  int width, int height);
+
+// One step of an input check: when it fails, `message` is shown and the focus goes to `focus`.
+// The condition is a bool, or a callable evaluated only when the steps before it passed.
+struct Check {
+    Check(bool failed, QString message, QWidget* focus)
+        : failed([failed] { return failed; }), message(std::move(message)), focus(focus) {}
+    template <typename F, typename = std::enable_if_t<std::is_invocable_r_v<bool, F>>>
+    Check(F lazy, QString message, QWidget* focus)
+        : failed(std::move(lazy)), message(std::move(message)), focus(focus) {}
+
+    std::function<bool()> failed;
+    QString message;
+    QWidget* focus;
+};
+
+// Runs the steps in order; the first failing one shows its message (OK button, `title`), puts
+// the focus on its control and makes the result false.
+bool RunChecks(const std::vector<Check>& checks, const QString& title);
+
+// Runs an event handler's body; any exception is shown with its description in a message box
+// (no title of its own) and goes no further.
+void RunHandler(const std::function<void()>& body);
+
+}  // namespace platform
