@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <set>
 
+#include "shell/frmSplash.h"
 #include "shell/login_form.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
@@ -195,4 +197,31 @@ TEST(welcome_form, DateLine) {
     EXPECT_EQ(form.lblTime->text(), "日期");
     form.Load();
     EXPECT_EQ(form.lblTime->text(), "2026年01月31日 星期六");
+}
+
+// Each window draws at its fixed size with visible content; with KVT_GRAB_DIR set the pictures
+// are saved there for a look.
+TEST(ShellForms, DrawAtTheirSize) {
+    TestDb db;
+    db.exec("update defaultParameter set valueFrom = '华北机械厂' where paramCd = 'cpyName'");
+    system_jc_form settings;
+    system_pwd_form password;
+    welcome_form welcome;
+    login_form login;
+    frmSplash about;
+    const std::vector<std::pair<platform::Form*, const char*>> forms = {
+        {&settings, "system_jc_form"}, {&password, "system_pwd_form"},
+        {&welcome, "welcome_form"},    {&login, "login_form"},
+        {&about, "frmSplash"}};
+    for (auto [form, name] : forms) {
+        form->Show();
+        const QImage image = form->grab().toImage();
+        EXPECT_EQ(image.size(), form->size()) << name;
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 8u) << name;  // text and pictures, not a blank window
+        if (const char* dir = std::getenv("KVT_GRAB_DIR"))
+            image.save(QString("%1/%2.png").arg(dir, name));
+    }
 }
