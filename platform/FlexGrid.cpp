@@ -211,12 +211,22 @@ void FlexGrid::updateScrollBars() {
     int totalW = 0, totalH = 0;
     for (int c = fixedCols_; c < cols_; ++c) totalW += colPx(c);
     for (int r = fixedRows_; r < rows_; ++r) totalH += rowPx(r);
-    const QSize vp = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, totalW - (vp.width() - fixedWidthPx())));
-    horizontalScrollBar()->setPageStep(std::max(1, vp.width() - fixedWidthPx()));
+    // The room for the scrolling part, with a bar only where the cells need one (a bar taken
+    // by one direction can make the other need one too).
+    const QSize full = maximumViewportSize();
+    int roomW = full.width() - fixedWidthPx(), roomH = full.height() - fixedHeightPx();
+    bool needH = false, needV = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!needH && totalW > roomW)
+            needH = true, roomH -= horizontalScrollBar()->sizeHint().height();
+        if (!needV && totalH > roomH)
+            needV = true, roomW -= verticalScrollBar()->sizeHint().width();
+    }
+    horizontalScrollBar()->setRange(0, std::max(0, totalW - roomW));
+    horizontalScrollBar()->setPageStep(std::max(1, roomW));
     horizontalScrollBar()->setSingleStep(TwipsToPixels(kDefaultColWidth) / 2);
-    verticalScrollBar()->setRange(0, std::max(0, totalH - (vp.height() - fixedHeightPx())));
-    verticalScrollBar()->setPageStep(std::max(1, vp.height() - fixedHeightPx()));
+    verticalScrollBar()->setRange(0, std::max(0, totalH - roomH));
+    verticalScrollBar()->setPageStep(std::max(1, roomH));
     verticalScrollBar()->setSingleStep(TwipsToPixels(kDefaultRowHeight));
 }
 
@@ -260,7 +270,10 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         // Numbers stand right-aligned in the body, texts left-aligned.
         const bool number = !fixed && IsNumeric(t.toStdString());
         const QRect inner = rect.adjusted(2, 0, -3, -1);
-        p.drawText(inner, Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft), t);
+        // Texts wrap inside a cell that is tall enough for more than one line.
+        p.drawText(inner,
+                   Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap),
+                   t);
     }
     if (!fixed && row == row_ && col == col_ && hasFocus()) {
         QPen pen(Qt::black, 1, Qt::DotLine);
