@@ -147,8 +147,9 @@ std::optional<std::int16_t> PeriodRangePanel::checkYear(TextBox* box,
     return static_cast<std::int16_t>(std::stoi(s));
 }
 
-std::optional<PeriodRange> PeriodRangePanel::Check(CCalendar& calendar) {
-    PeriodRange r;
+std::optional<PeriodRange> PeriodRangePanel::Check(CCalendar& calendar, PeriodRange* fields) {
+    PeriodRange local;
+    PeriodRange& r = fields ? *fields : local;
     if (cbSerial->ListIndex() < 0) return refuse("请选择周期", cbSerial);
     r.PeriodType = static_cast<std::int16_t>(cbSerial->ListIndex() + 1);
 
@@ -170,17 +171,19 @@ std::optional<PeriodRange> PeriodRangePanel::Check(CCalendar& calendar) {
         {"请选择起始季度", "请选择截至季度"},
         {"请选择起始月", "请选择截至月"},
     }};
-    r.fromPeriod = r.toPeriod = 1;
+    int fromPeriod = 1, toPeriod = 1;
     if (r.PeriodType > 1) {
         const auto [fromList, toList] = listsOf(r.PeriodType);
         const auto& messages = kPeriodMessages[r.PeriodType - 2];
         if (fromList->ListIndex() < 0) return refuse(messages.first, fromList);
-        r.fromPeriod = r.toPeriod = static_cast<std::int16_t>(fromList->ListIndex() + 1);
+        fromPeriod = toPeriod = fromList->ListIndex() + 1;
         if (range) {
             if (toList->ListIndex() < 0) return refuse(messages.second, toList);
-            r.toPeriod = static_cast<std::int16_t>(toList->ListIndex() + 1);
+            toPeriod = toList->ListIndex() + 1;
         }
     }
+    r.fromPeriod = static_cast<std::int16_t>(fromPeriod);
+    r.toPeriod = static_cast<std::int16_t>(toPeriod);
     if (!range) return r;
 
     calendar.Init();

@@ -66,7 +66,10 @@ class PeriodRangePanel : public QObject {
     // check says; the result is then empty. On acceptance `calendar` holds the range
     // (range mode: Init and SetCalendar done, GetAmount within the limit). Single mode leaves
     // the calendar alone and returns the one period as from and to.
-    std::optional<PeriodRange> Check(CCalendar& calendar);
+    // `fields`, when given, takes each value as soon as its own checks pass (the type, the
+    // start year, the end year, both periods), for windows that keep a refused request's
+    // earlier fields; windows that adopt a range only when it is accepted pass none.
+    std::optional<PeriodRange> Check(CCalendar& calendar, PeriodRange* fields = nullptr);
 
     const Config& config() const { return config_; }
 

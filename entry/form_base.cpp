@@ -131,6 +131,8 @@ void form_base::createControls() {
             [this] { handle([this] { cmd_prev_Click(); }); });
     connect(cmd_Next, &QPushButton::clicked, this,
             [this] { handle([this] { cmd_Next_Click(); }); });
+    connect(cmdClose, &QPushButton::clicked, this,
+            [this] { handle([this] { cmdClose_Click(); }); });
 }
 
 void form_base::Form_Load() {
@@ -376,6 +378,11 @@ void form_base::showPage(int page) {
     gridPage_[currentTab_ - 1] = page;
     updatePeriodPaging();
     editor->Hide();
+}
+
+void form_base::cmdClose_Click() {
+    editor->Hide();
+    if (promptSaveChanges()) Unload();
 }
 
 void form_base::cmd_prev_Click() {

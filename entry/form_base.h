@@ -80,9 +80,11 @@ class form_base : public platform::Form {
     void tbsOptions_Click();
     void cmd_prev_Click();
     void cmd_Next_Click();
+    void cmdClose_Click();
     void showPage(int page);
-    // Offers the changed statements for saving before another range is shown; false stops
-    // the display. Saving is not part of this form yet, so nothing is offered.
+    // Offers the changed statements for saving before another range is shown or the form
+    // closes; false stops the action. Saving is not part of this form yet, so nothing is
+    // offered.
     bool promptSaveChanges();
 
     std::vector<GridItem> getBaseItems(platform::Connection& conn, int category) const;

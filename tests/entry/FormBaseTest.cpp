@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QImage>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -202,6 +203,23 @@ TEST_F(FormBaseTest, AStoredTypeOutsideOneToFourMakesTheCheckAskForTheType) {
     box.answer(MsgResult::OK);
     form->cmdDo->click();
     EXPECT_EQ(box.prompts(), std::vector<std::string>{"请选择周期"});
+}
+
+TEST_F(FormBaseTest, ATabSelectedBeforeTheFirstDisplayLoadsAnEmptyGrid) {
+    form->tbsOptions->setSelectedIndex(2);
+    EXPECT_TRUE(grid(2)->isVisible());
+    EXPECT_EQ(states(), (std::vector<int>{0, 1, 0, 0}));
+    EXPECT_EQ(filledValueCells(grid(2)), 0);
+    EXPECT_FALSE(form->cmd_Next->isEnabled());
+    clickCell(2, 1, 4);
+    EXPECT_FALSE(form->Text1->isVisible());
+}
+
+TEST_F(FormBaseTest, TheCloseButtonUnloadsTheForm) {
+    QPointer<form_base> closing = form.release();
+    closing->cmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closing.isNull());
 }
 
 TEST_F(FormBaseTest, OtherStatementsLoadWhenTheirTabIsFirstSelected) {

@@ -169,6 +169,30 @@ TEST(PeriodRangePanelTest, LimitsOfTheOtherWindowsRefuseOneMore) {
     }
 }
 
+TEST(PeriodRangePanelTest, FieldsTakeEachValueOnceItsOwnChecksPass) {
+    PanelHost host(PeriodRangePanel::Config::Range(24));
+    PeriodRange fields{1, 1990, 1991, 1, 1};
+    CCalendar calendar;
+    struct Step {
+        int type;
+        const char *from, *to;
+        int fromPeriod, toPeriod;
+        PeriodRange want;
+    };
+    const Step steps[] = {
+        {2, "2003", "x", 1, 2, {3, 2003, 1991, 1, 1}},      // end year refused
+        {2, "2003", "2004", 1, -1, {3, 2003, 2004, 1, 1}},  // end quarter refused
+        {3, "2001", "2004", 0, 0, {4, 2001, 2004, 1, 1}},   // over the limit
+    };
+    for (const Step& s : steps) {
+        host.enter(s.type, s.from, s.to, s.fromPeriod, s.toPeriod);
+        ScriptedMsgBox box;
+        box.answer(MsgResult::OK);
+        EXPECT_FALSE(host.panel->Check(calendar, &fields).has_value());
+        EXPECT_EQ(fields, s.want);
+    }
+}
+
 TEST(PeriodRangePanelTest, SingleModeChecksTheStartSideOnly) {
     PanelHost host(PeriodRangePanel::Config::Single());
     EXPECT_EQ(host.panel->txtToYear, nullptr);
