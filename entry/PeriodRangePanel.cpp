@@ -1,6 +1,7 @@
 #include "entry/PeriodRangePanel.h"
 
 #include <array>
+#include <cstdlib>
 
 #include "platform/Form.h"
 #include "platform/MsgBox.h"
@@ -102,7 +103,7 @@ void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
     // is selected and the check asks for a type.
     int position = -1;
     if (platform::IsNumeric(serial)) {
-        const double v = platform::CDbl(serial);
+        const double v = std::strtod(serial.c_str(), nullptr);  // "1e999" reads as infinity
         if (v >= 1 && v < 5) position = static_cast<int>(v) - 1;
     }
     cbSerial->setListIndex(position);
