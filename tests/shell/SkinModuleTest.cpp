@@ -149,6 +149,32 @@ TEST_F(SkinModuleTest, LoadSkinFillsEveryImgControlFromTheSkinFolder) {
     EXPECT_TRUE(boxes.seen().empty());
 }
 
+TEST_F(SkinModuleTest, BlueHasAPictureOfTheRightSizeForEveryChromeControl) {
+    ChromeForm form;
+    for (auto* image : form.findChildren<platform::ImageControl*>()) {
+        const QString name = image->objectName();
+        if (name == "Image2") continue;
+        const QImage picture(QString(SKIN_SOURCE_DIR) + "/Blue/" + name + ".gif");
+        ASSERT_FALSE(picture.isNull()) << name.toStdString();
+        if (name.startsWith("imgTitle")) {
+            EXPECT_EQ(picture.height(), 22) << name.toStdString();
+        }
+        if (name.startsWith("imgTitle") && name != "imgTitleLeft" && name != "imgTitleRight" &&
+            name != "imgTitleMain") {
+            EXPECT_EQ(picture.width(), 16) << "17 pixels apart: " << name.toStdString();
+        }
+        if (name == "imgWindowLeft" || name == "imgWindowRight") {
+            EXPECT_EQ(picture.width(), 3) << name.toStdString();
+        }
+        if (name.startsWith("imgWindowBottom")) {
+            EXPECT_EQ(picture.height(), 22) << "fills the bottom 22 pixels: " << name.toStdString();
+        }
+    }
+    const QImage menuBar(":/shell/Image2.gif");
+    ASSERT_FALSE(menuBar.isNull());
+    EXPECT_EQ(menuBar.height(), 18);
+}
+
 TEST_F(SkinModuleTest, SkinNameComesFromTheSettingsWithBlueAsDefault) {
     EXPECT_EQ(CurrentSkinName(), "Blue");
     platform::WriteSetting("PraveltaKVT", "Options", "Current Skin", "Green");

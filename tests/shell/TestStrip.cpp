@@ -84,6 +84,9 @@ TestStrip::TestStrip() : platform::Form("frmTestStrip"), imageList_(nullptr, "Im
     image2_->setPicture(QPixmap(":/shell/Image2.gif"));
     image2_->setGeometry(2, 24, 100, 18);
     for (int i = 0; i < 3; ++i) imageList_.Add(QPixmap(1, 1));
+    QFont song("宋体");
+    song.setPointSize(9);
+    setFont(song);
     int index = 0;
     for (const MenuLabel& m : menuBar()) {
         auto* label = new platform::Label(this);

@@ -308,7 +308,7 @@ TEST_F(XPMenuClosingTest, AnotherActiveWindowClosesAllWithinATick) {
     other.show();
     other.activateWindow();
     ASSERT_TRUE(gui::waitFor([&] { return platform::ActiveWindow() == &other; }, 2000));
-    EXPECT_TRUE(gui::waitFor([] { return !AnyPopupShown(); }, 300));
+    EXPECT_TRUE(gui::waitFor([] { return !AnyPopupShown(); }, 1000));
 }
 
 TEST_F(XPMenuClosingTest, AMousePressElsewhereClosesAll) {
@@ -326,7 +326,7 @@ TEST_F(XPMenuClosingTest, PointerLeavingClearsTheHighlightOnce) {
     gui::pump(120);
     EXPECT_EQ(menu.GetHilightNum(), 1) << "the pointer is on the popup";
     QCursor::setPos(QPoint(700, 500));
-    EXPECT_TRUE(gui::waitFor([&] { return menu.GetHilightNum() == -1; }, 300));
+    EXPECT_TRUE(gui::waitFor([&] { return menu.GetHilightNum() == -1; }, 1000));
     EXPECT_TRUE(AnyPopupShown()) << "leaving clears the highlight but keeps the menu";
 }
 
