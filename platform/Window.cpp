@@ -27,8 +27,10 @@ class MoveTracker : public QObject {
         (void)watched;
         switch (e->type()) {
             case QEvent::MouseMove: {
+                // Only a move with the button held drags; a hover after an early release
+                // must not move the window.
                 auto* me = static_cast<QMouseEvent*>(e);
-                if (window_)
+                if (window_ && (me->buttons() & Qt::LeftButton))
                     window_->move(startPos_ + me->globalPosition().toPoint() - startPointer_);
                 return true;
             }

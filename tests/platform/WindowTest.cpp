@@ -34,6 +34,12 @@ TEST(WindowTest, DragFollowsThePointerUntilRelease) {
     platform::DragWindow(&window);
     EXPECT_EQ(window.pos(), QPoint(150, 80));
 
+    // Called with the button already up (the strip's second drag, of the docked form): a
+    // hover does not move the window and the call ends by itself.
+    post(QEvent::MouseMove, {400, 400}, Qt::NoButton);
+    platform::DragWindow(&window);
+    EXPECT_EQ(window.pos(), QPoint(150, 80));
+
     window.showMaximized();
     gui::pump(20);
     const QPoint maximised = window.pos();
