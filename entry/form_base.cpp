@@ -7,7 +7,9 @@
 #include <map>
 
 #include "core/CBaseData.h"
+#include "platform/EventGuard.h"
 #include "platform/MsgBox.h"
+#include "platform/QtText.h"
 #include "platform/Runtime.h"
 
 using platform::FlexGrid;
@@ -35,20 +37,6 @@ const std::array<StatementLayout, form_base::kGrids> kStatements{{
     {"现金流量表", "grpXianjin", 12, 300, 1680},
     {"统计报表", "grpTongji", 14, 360, 1620},
 }};
-
-// Runs an event handler's body; an error ends the handler with its description.
-template <typename F>
-void handle(F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        platform::MsgBox(e.what());
-    }
-}
-
-QString q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 }  // namespace
 
@@ -124,19 +112,20 @@ void form_base::createControls() {
          .holdAt = [this](int n, int r,
                           int c) { return r == usedRows(n) - 1 && c == 11 && gridPage(n) == 1; }});
 
-    connect(cmdDo, &QPushButton::clicked, this, [this] { handle([this] { cmdDo_Click(); }); });
+    connect(cmdDo, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmdDo_Click(); }); });
     connect(tbsOptions, &platform::TabStrip::Click, this,
-            [this] { handle([this] { tbsOptions_Click(); }); });
+            [this] { platform::RunGuarded([this] { tbsOptions_Click(); }); });
     connect(cmd_prev, &QPushButton::clicked, this,
-            [this] { handle([this] { cmd_prev_Click(); }); });
+            [this] { platform::RunGuarded([this] { cmd_prev_Click(); }); });
     connect(cmd_Next, &QPushButton::clicked, this,
-            [this] { handle([this] { cmd_Next_Click(); }); });
+            [this] { platform::RunGuarded([this] { cmd_Next_Click(); }); });
     connect(cmdClose, &QPushButton::clicked, this,
-            [this] { handle([this] { cmdClose_Click(); }); });
+            [this] { platform::RunGuarded([this] { cmdClose_Click(); }); });
 }
 
 void form_base::Form_Load() {
-    handle([this] {
+    platform::RunGuarded([this] {
         setHeight(kFormHeight);
         setWidth(kFormWidth);
         gridPage_.fill(1);
@@ -179,7 +168,7 @@ bool form_base::eventFilter(QObject* watched, QEvent* event) {
         if (w == this || isAncestorOf(w)) {
             const auto* key = static_cast<QKeyEvent*>(event);
             bool used = false;
-            handle([&] {
+            platform::RunGuarded([&] {
                 used = Form_KeyDown(platform::KeyCodeOf(key->key()),
                                     platform::ShiftStateOf(key->modifiers()));
             });
@@ -261,7 +250,8 @@ void form_base::initGrid(int n, const std::vector<std::string>& periodLabels) {
     for (int c = 4; c < kGridCols; ++c) {
         g->setColWidth(c, kPeriodColWidth);
         const bool used = c < usedCols(n);
-        g->setTextMatrix(0, c, used ? q(platform::Trim(periodLabels.at(c - 4))) : QString());
+        g->setTextMatrix(0, c,
+                         used ? platform::Q(platform::Trim(periodLabels.at(c - 4))) : QString());
     }
     for (int r = 1; r < g->Rows(); ++r) {
         for (int c = 4; c < kGridCols; ++c) g->setTextMatrix(r, c, QString());
@@ -276,10 +266,10 @@ void form_base::fillGridItems(int n) {
     const auto& items = gridItems_[n - 1];
     for (int r = 1; r < usedRows(n); ++r) {
         const GridItem& item = items[r - 1];
-        g->setTextMatrix(r, 0, q(item.ItemId));
-        g->setTextMatrix(r, 1, q(" " + std::to_string(r)));
-        g->setTextMatrix(r, 2, q(item.ItemName));
-        g->setTextMatrix(r, 3, q(item.Unit));
+        g->setTextMatrix(r, 0, platform::Q(item.ItemId));
+        g->setTextMatrix(r, 1, platform::Q(" " + std::to_string(r)));
+        g->setTextMatrix(r, 2, platform::Q(item.ItemName));
+        g->setTextMatrix(r, 3, platform::Q(item.Unit));
     }
 }
 
@@ -315,7 +305,7 @@ void form_base::loadGridData(int n, platform::Connection& conn) {
                                                    static_cast<std::int16_t>(rs.Fields(2).AsInt()));
             if (position > -1 && position + 3 < g->Cols())
                 g->setTextMatrix(row->second, position + 3,
-                                 q(platform::NumToText(rs.Fields(3).AsDouble())));
+                                 platform::Q(platform::NumToText(rs.Fields(3).AsDouble())));
         }
     }
     for (int r = std::max(0, usedRows(n)); r < g->Rows(); ++r)

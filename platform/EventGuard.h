@@ -14,6 +14,8 @@ void RunGuarded(Body&& body) {
         body();
     } catch (const std::exception& e) {
         MsgBox(e.what());
+    } catch (...) {
+        MsgBox("未知错误");
     }
 }
 
