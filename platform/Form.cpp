@@ -50,7 +50,8 @@ void Form::applyTwips(int left, int top, int width, int height) {
     // The remembered values must be in place before the resize event reaches Form_Resize.
     const int px = left_.set(left), py = top_.set(top);
     const int pw = width_.set(width), ph = height_.set(height);
-    setGeometry(px, py, pw, ph);
+    move(px, py);
+    resize(pw, ph);
 }
 
 void Form::setLeft(int twips) { applyTwips(twips, Top(), Width(), Height()); }

@@ -47,9 +47,10 @@ public:
     bool Unload();
 
     // Twips as last set while the window still has the pixel geometry they gave (11000 reads
-    // back as 11000, not 10995); otherwise derived from the pixels.
-    int Left() const { return left_.read(geometry().x()); }
-    int Top() const { return top_.read(geometry().y()); }
+    // back as 11000, not 10995); otherwise derived from the pixels. A window's left and top are
+    // those of its frame, its width and height those of its inside.
+    int Left() const { return left_.read(x()); }
+    int Top() const { return top_.read(y()); }
     int Width() const { return width_.read(width()); }
     int Height() const { return height_.read(height()); }
     void setLeft(int twips);

@@ -5,6 +5,8 @@
 #include <QPainter>
 
 #include "platform/FormHelpers.h"
+#include "platform/ImageControl.h"
+#include "platform/Window.h"
 
 using namespace platform;
 
@@ -52,7 +54,15 @@ QPixmap welcomePicture(int w, int h) {
 
 welcome_form::welcome_form(QWidget* parent) : Form("welcome_form", parent) {
     setCaption("Pravelta－欢迎您");
+    // Docked under the main strip, which serves as its title bar: the page draws its own edges.
+    MakeBorderless(this);
     Move(0, 0, 11900, 7800);
+    for (const char* edge : {"imgWindowLeft", "imgWindowRight", "imgWindowBottom",
+                             "imgWindowBottomLeft", "imgWindowBottomRight"}) {
+        auto* image = new ImageControl(this);
+        image->setObjectName(edge);
+        image->setStretch(true);
+    }
     lblTime = MakeLabel(this, "lblTime", "日期", 8200, 300, 3300, 300);
     lblTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* picture = MakeControl<QLabel>(this, "Picture1", 600, 700, 1500, 1500);

@@ -6,58 +6,9 @@
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
 #include "platform/Window.h"
+#include "shell/MainMenu.h"
 #include "shell/frmXPMenu.h"
 
-namespace {
-
-struct MenuEntry {
-    const char* caption;  // nullptr: separator
-};
-
-struct MenuLabel {
-    const char* name;
-    const char* caption;
-    int left;
-    int width;
-    const char* key;
-    std::vector<MenuEntry> items;
-};
-
-const std::vector<MenuLabel>& menuBar() {
-    static const std::vector<MenuLabel> bar = {
-        {"menuBaseData",
-         "[ 基础数据 ]",
-         8,
-         61,
-         "BaseData",
-         {{"数据录入     "}, {nullptr}, {"周期转换     "}, {nullptr}, {"退出系统     "}}},
-        {"menuIndicator", "[ 绩效分析 ]", 72, 61, "Indicator", {{"绩效分析     "}}},
-        {"menuCapability", "[ 能力趋势 ]", 136, 61, "Capablility", {{"能力趋势     "}}},
-        {"menuDuBang", "[ 杜邦分析 ]", 200, 61, "DuBang", {{"杜邦分析     "}}},
-        {"menuPrint",
-         "[ 打印 ]",
-         264,
-         37,
-         "Print",
-         {{"基础数据     "},
-          {nullptr},
-          {"绩效指标    "},
-          {nullptr},
-          {"指标趋势图     "},
-          {nullptr},
-          {"能力趋势图     "}}},
-        {"menuSysSetup",
-         "[ 系统设置 ]",
-         304,
-         60,
-         "SysSetup",
-         {{"基准设置     "}, {nullptr}, {"系统信息     "}, {nullptr}, {"口令修改     "}}},
-        {"menuHelp", "[ 帮助 ]", 368, 37, "Help", {{"帮助     "}, {nullptr}, {"关于     "}}},
-    };
-    return bar;
-}
-
-}  // namespace
 
 bool AnyPopupShown() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -88,7 +39,7 @@ TestStrip::TestStrip() : platform::Form("frmTestStrip"), imageList_(nullptr, "Im
     song.setPointSize(9);
     setFont(song);
     int index = 0;
-    for (const MenuLabel& m : menuBar()) {
+    for (const MainMenuLabel& m : MainMenuBar()) {
         auto* label = new platform::Label(this);
         label->setObjectName(m.name);
         label->setCaption(m.caption);
@@ -106,16 +57,8 @@ void TestStrip::Form_Load() {
 }
 
 void TestStrip::ShowLabelMenu(int index) {
-    const MenuLabel& m = menuBar()[index];
     menu_.loParent = this;
-    menu_.Init(m.key, &imageList_);
-    for (const MenuEntry& e : m.items) {
-        if (e.caption != nullptr) {
-            menu_.AddItem(0, e.caption, false, false, nullptr);
-        } else {
-            menu_.AddItem(0, "", false, true, nullptr);
-        }
-    }
+    FillMainMenu(menu_, MainMenuBar()[index], &imageList_);
     const platform::Label* label = labels_[index];
     const int x = static_cast<int>(std::nearbyint(Left() / 15.0 + label->x()));
     const int y = static_cast<int>(std::nearbyint(Top() / 15.0 + label->y() + label->height() + 2));

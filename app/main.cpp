@@ -1,0 +1,23 @@
+// PraveltaKVT: the program starts with its login window.
+#include <QApplication>
+#include <QTimer>
+#include <clocale>
+
+#include "app/AutomationScript.h"
+#include "platform/Fonts.h"
+#include "platform/QtMsgBox.h"
+#include "shell/ProgramStart.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // Amounts are read and written in the C locale whatever the user's locale says.
+    std::setlocale(LC_ALL, "C");
+    QApplication::setApplicationName("PraveltaKVT");
+    // The program ends only through the login window or the main strip.
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::InstallFontSubstitutions();
+    platform::InstallQtMsgAnswerer();
+    if (!StartProgram()) return 1;
+    StartAutomationIfRequested();
+    return QApplication::exec();
+}

@@ -1,0 +1,228 @@
+#include "shell/frmMainCode.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+#include "entry/form_base.h"
+#include "platform/EventGuard.h"
+#include "platform/ImageControl.h"
+#include "platform/Label.h"
+#include "platform/Timer.h"
+#include "platform/QtText.h"
+#include "platform/Runtime.h"
+#include "platform/Window.h"
+#include "shell/MainMenu.h"
+#include "shell/frmSplash.h"
+#include "shell/helpCenter.h"
+#include "shell/system_jc_form.h"
+#include "shell/system_pwd_form.h"
+#include "shell/welcome_form.h"
+
+using platform::Form;
+
+namespace {
+
+constexpr int kStripTop = 50;        // twips
+constexpr int kStartWidth = 12000;   // twips
+constexpr int kDesignHeight = 825;   // twips
+constexpr int kDockOverlap = 200;    // twips of the strip's bottom the timer lets the form cover
+constexpr int kLabelTop = 24;        // pixels, moved to 26 by the first activation
+
+template <typename F>
+frmMainCode::FormFactory make() {
+    return [] { return static_cast<Form*>(new F); };
+}
+
+}  // namespace
+
+const std::vector<std::tuple<QString, int, frmMainCode::FormFactory>>& frmMainCode::WorkingForms() {
+    static const std::vector<std::tuple<QString, int, FormFactory>> forms = {
+        {"BaseData", 1, make<form_base>()},
+        {"SysSetup", 3, make<system_jc_form>()},
+        {"SysSetup", 5, make<system_pwd_form>()},
+    };
+    return forms;
+}
+
+frmMainCode::frmMainCode(QWidget* parent)
+    : Form("frmMainCode", parent), ImageList1_(this, "ImageList1") {
+    platform::MakeBorderless(this);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    createControls();
+}
+
+frmMainCode::~frmMainCode() = default;
+
+void frmMainCode::createControls() {
+    Move(0, 0, 18000, kDesignHeight);
+    chrome_ = CreateSkinChrome(this);
+    chrome_.lblTitle->setCaption("PraveltaKVT");
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(chrome_.imgTitleMaximize), static_cast<QWidget*>(chrome_.imgTitleRestore),
+          static_cast<QWidget*>(chrome_.imgTitleHelp), static_cast<QWidget*>(chrome_.imgWindowBottom),
+          static_cast<QWidget*>(chrome_.imgWindowBottomLeft),
+          static_cast<QWidget*>(chrome_.imgWindowBottomRight)})
+        hidden->hide();
+    chrome_.imgTitleMinimize->setToolTip("Minimize");
+    chrome_.imgTitleMaxRestore->setToolTip("Maximize (Disabled)");
+    chrome_.imgTitleClose->setToolTip("Close");
+
+    Image2_ = new platform::ImageControl(this);
+    Image2_->setObjectName("Image2");
+    Image2_->setStretch(true);
+    Image2_->setPicture(QPixmap(":/shell/Image2.gif"));
+    Image2_->setGeometry(0, kLabelTop, 100, 18);
+    for (int i = 0; i < 3; ++i) ImageList1_.Add(QPixmap(1, 1));
+
+    QFont song("宋体");
+    song.setPointSize(9);
+    const auto& bar = MainMenuBar();
+    for (int i = 0; i < static_cast<int>(bar.size()); ++i) {
+        auto* label = new platform::Label(this);
+        label->setObjectName(bar[i].name);
+        label->setCaption(bar[i].caption);
+        label->setFont(song);
+        label->setGeometry(bar[i].left, kLabelTop, bar[i].width, 13);
+        connect(label, &platform::Label::mouseMoved, this, [this, i] { ShowLabelMenu(i); });
+        labels_.push_back(label);
+    }
+
+    OnTitleBarPressed(chrome_, this, [this] {
+        platform::RunGuarded([this] {
+            DragForm(this);
+            if (loForm) DragForm(loForm);
+        });
+    });
+    connect(chrome_.imgTitleMinimize, &platform::Label::clicked, this,
+            [this] { platform::RunGuarded([this] { imgTitleMinimize_Click(); }); });
+    connect(chrome_.imgTitleClose, &platform::Label::clicked, this,
+            [this] { platform::RunGuarded([this] { imgTitleClose_Click(); }); });
+
+    Timer1_ = new platform::Timer(this, "Timer1", 5, true);
+    connect(Timer1_, &platform::Timer::Tick, this, [this] { Timer1_Timer(); });
+}
+
+void frmMainCode::Form_Load() {
+    aboutOpen = false;
+    loForm = new welcome_form;
+    loForm->Load();
+    platform::RunGuarded([this] {
+        setWidth(kStartWidth);
+        reP();
+        firstActivate_ = true;
+    });
+    // The program never chose a left edge for the strip; centring it is the friendliest start.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setLeft(platform::PixelsToTwips((screen->availableGeometry().width() - width()) / 2));
+    setTop(kStripTop);
+}
+
+void frmMainCode::reP() {
+    ArrangeSkinChrome(this, false);
+    LoadSkin(this);
+}
+
+void frmMainCode::ShowLabelMenu(int index) {
+    if (!XPMenu_) XPMenu_ = std::make_unique<clsXPMenu>();
+    XPMenu_->loParent = this;
+    FillMainMenu(*XPMenu_, MainMenuBar().at(index), &ImageList1_);
+    const platform::Label* label = labels_.at(index);
+    const int x = static_cast<int>(std::nearbyint(Left() / 15.0 + label->x()));
+    const int y = static_cast<int>(std::nearbyint(Top() / 15.0 + label->y() + label->height() + 2));
+    XPMenu_->ShowMenu(x, y);
+}
+
+void frmMainCode::dock(Form* form) {
+    form->Show();
+    form->Move(Left(), Top() + Height() - 1);
+    setWidth(form->Width());
+    reP();
+}
+
+void frmMainCode::Timer1_Timer() {
+    if (!loForm || loForm->isMinimized() || loForm->isMaximized()) return;
+    const int left = Left(), top = Top() + Height() - kDockOverlap;
+    if (loForm->Left() != left || loForm->Top() != top) loForm->Move(left, top);
+}
+
+void frmMainCode::Form_Activate() { activationRule(); }
+
+void frmMainCode::activationRule() {
+    if (wasMinimised_) {
+        if (loForm) loForm->Show();
+        wasMinimised_ = false;
+    }
+    if (firstActivate_) {
+        firstActivate_ = false;
+        setTop(kStripTop);
+        for (platform::Label* label : labels_) label->move(label->x(), label->y() + 2);
+        Image2_->move(2, Image2_->y());
+        if (loForm) {
+            ArrangeSkinEdges(loForm, false);
+            dock(loForm);
+        }
+    }
+    if (!loForm || !loForm->isVisible()) {
+        if (!sharedWelcome_) sharedWelcome_ = new welcome_form;
+        loForm = sharedWelcome_.data();
+        ArrangeSkinEdges(loForm, false);
+        dock(loForm);
+    }
+}
+
+void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QString&) {
+    const QString key = platform::Q(platform::Trim(platform::S(menuName)));
+    if (key == "Help") {
+        if (itemNum == 1) helpCenter::ShowHelp();
+        if (itemNum == 3) openAbout();
+        return;
+    }
+    const bool exits = key == "BaseData" && itemNum == 5;
+    const FormFactory* factory = nullptr;
+    for (const auto& [k, item, f] : WorkingForms())
+        if (k == key && item == itemNum) factory = &f;
+    // Items whose window this program does not offer do nothing at all.
+    if (!factory && !exits) return;
+
+    if (loForm) loForm->Unload();
+    if (aboutOpen) {
+        aboutOpen = false;
+        if (aboutForm) aboutForm->Unload();
+    }
+    if (factory) {
+        loForm = (*factory)();
+        dock(loForm);
+    }
+    if (exits) endProgram();
+}
+
+void frmMainCode::openAbout() {
+    aboutForm = new frmSplash;
+    aboutOpen = true;
+    aboutForm->Show();
+}
+
+void frmMainCode::imgTitleMinimize_Click() {
+    showMinimized();
+    wasMinimised_ = true;
+    if (loForm) loForm->hide();
+}
+
+void frmMainCode::imgTitleClose_Click() { endProgram(); }
+
+void frmMainCode::endProgram() {
+    if (ending_) return;
+    Unload();
+}
+
+void frmMainCode::Form_Unload(bool& cancel) {
+    (void)cancel;
+    // The program ends at once: the working form is not asked anything, nothing is written.
+    ending_ = true;
+    Timer1_->setEnabled(false);
+    clsXPMenu::KillAllMenus();
+    emit programEnded();
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,83 @@
+// The main window: a thin skinned strip at the top of the screen with a title bar and a menu
+// bar of seven labels. It keeps exactly one working form docked under itself and replaces it
+// on every menu command.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <functional>
+#include <vector>
+
+#include "platform/Form.h"
+#include "platform/ImageList.h"
+#include "shell/IMenuOwner.h"
+#include "shell/SkinModule.h"
+#include "shell/clsXPMenu.h"
+
+namespace platform {
+class ImageControl;
+class Label;
+class Timer;
+}  // namespace platform
+class welcome_form;
+
+class frmMainCode : public platform::Form, public IMenuOwner {
+    Q_OBJECT
+public:
+    explicit frmMainCode(QWidget* parent = nullptr);
+    ~frmMainCode() override;
+
+    // The working form under the strip.
+    QPointer<platform::Form> loForm;
+    // The about window opened last, and whether it counts as open.
+    QPointer<platform::Form> aboutForm;
+    bool aboutOpen = false;
+
+    void HandleMenuClick(const QString& menuName, int itemNum, const QString& strItemText) override;
+    // Lays the skin out again for the current width and reloads its pictures.
+    void reP();
+    frmMainCode* getForm() { return this; }
+
+    // Builds the menu of label `index` (0-based) and shows it under the label.
+    void ShowLabelMenu(int index);
+    void Timer1_Timer();
+    void imgTitleMinimize_Click();
+    void imgTitleClose_Click();
+
+    platform::Label* menuLabel(int index) const { return labels_.at(index); }
+    const SkinChrome& chrome() const { return chrome_; }
+    clsXPMenu* XPMenu() const { return XPMenu_.get(); }
+    platform::Timer* Timer1() const { return Timer1_; }
+
+    // The forms a menu command opens: (menu key, item number) -> a new instance.
+    using FormFactory = std::function<platform::Form*()>;
+    static const std::vector<std::tuple<QString, int, FormFactory>>& WorkingForms();
+
+signals:
+    // The strip was unloaded: the program ends now.
+    void programEnded();
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload(bool& cancel) override;
+
+private:
+    void createControls();
+    // Shows the working form and puts it under the strip; the strip takes its width.
+    void dock(platform::Form* form);
+    void activationRule();
+    void openAbout();
+    void endProgram();
+
+    SkinChrome chrome_;
+    platform::ImageControl* Image2_ = nullptr;
+    std::vector<platform::Label*> labels_;
+    platform::Timer* Timer1_ = nullptr;
+    platform::ImageList ImageList1_;
+    std::unique_ptr<clsXPMenu> XPMenu_;
+    QPointer<welcome_form> sharedWelcome_;
+    bool wasMinimised_ = false;
+    bool firstActivate_ = false;
+    bool ending_ = false;
+};
