@@ -168,13 +168,17 @@ BENCHMARK(BM_c_getIndicators)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_d_CalIntegrationCapability)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_d0_weightMapReads)->Unit(benchmark::kMicrosecond);
 
-// Keeps the real time per iteration (µs) of every case while printing as usual.
+// Keeps the real time per iteration (µs) of every case while printing as usual; with
+// repetitions the mean stands for the case.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool mean = run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean";
+            if (run.run_type == Run::RT_Iteration || mean)
                 times[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
