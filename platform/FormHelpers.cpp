@@ -1,7 +1,5 @@
 #include "platform/FormHelpers.h"
 
-#include <exception>
-
 #include "platform/Form.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -23,16 +21,6 @@ bool RunChecks(const std::vector<Check>& checks, const QString& title) {
         return false;
     }
     return true;
-}
-
-void RunHandler(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        MsgBox(e.what());
-    } catch (...) {
-        MsgBox("未知错误");
-    }
 }
 
 }  // namespace platform

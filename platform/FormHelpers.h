@@ -1,5 +1,4 @@
-// Small helpers every form uses: labels, check chains that stop at the first failure, and the
-// guard that keeps an exception from crossing an event handler.
+// Small helpers every form uses: labels and check chains that stop at the first failure.
 #pragma once
 
 #include <QLabel>
@@ -31,9 +30,5 @@ struct Check {
 // Runs the steps in order; the first failing one shows its message (OK button, `title`), puts
 // the focus on its control and makes the result false.
 bool RunChecks(const std::vector<Check>& checks, const QString& title);
-
-// Runs an event handler's body; any exception is shown with its description in a message box
-// (no title of its own) and goes no further.
-void RunHandler(const std::function<void()>& body);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/Database.h"
+#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
 #include "shell/LoginPassword.h"
@@ -54,13 +55,13 @@ login_form::login_form(QWidget* parent) : Form("login_form", parent) {
     Command2->setText("关闭");
 
     connect(Command1, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { Command1_Click(); }); });
+            [this] { RunGuarded([this] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { Command2_Click(); }); });
+            [this] { RunGuarded([this] { Command2_Click(); }); });
     connect(txtUserName, &QLineEdit::returnPressed, this,
-            [this] { RunHandler([this] { txtUserName_KeyPress(13); }); });
+            [this] { RunGuarded([this] { txtUserName_KeyPress(13); }); });
     connect(txtUserPwd, &QLineEdit::returnPressed, this,
-            [this] { RunHandler([this] { txtUserPwd_KeyPress(13); }); });
+            [this] { RunGuarded([this] { txtUserPwd_KeyPress(13); }); });
 }
 
 bool login_form::checkLogin() {
@@ -83,7 +84,9 @@ void login_form::Command1_Click() {
     Unload();
 }
 
-void login_form::Command2_Click() { Unload(); }
+void login_form::Command2_Click() {
+    Unload();
+}
 
 void login_form::txtUserName_KeyPress(int KeyAscii) {
     if (KeyAscii == 13) txtUserPwd->setFocus();

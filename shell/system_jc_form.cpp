@@ -7,12 +7,13 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "core/DefaultParameters.h"
 #include "platform/Database.h"
+#include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
-#include "core/DefaultParameters.h"
-#include "platform/FormHelpers.h"
 
 using namespace platform;
 
@@ -55,17 +56,19 @@ void system_jc_form::createControls() {
 
     auto* hints = MakeControl<QGroupBox>(this, "Frame2", 1200, 3700, 8600, 1300);
     hints->setTitle("提示");
-    MakeLabel(hints, "Label7", "1 ‘公司名称’和‘制表人员’信息，在生成报表时会使用到", 300, 400,
-              8000, 300);
-    MakeLabel(hints, "Label8", "2 ‘默认周期’和‘默认年’设置，是为了减少用户的输入", 300, 800,
-              8000, 300);
+    MakeLabel(hints, "Label7", "1 ‘公司名称’和‘制表人员’信息，在生成报表时会使用到", 300, 400, 8000,
+              300);
+    MakeLabel(hints, "Label8", "2 ‘默认周期’和‘默认年’设置，是为了减少用户的输入", 300, 800, 8000,
+              300);
 
     Command1 = MakeControl<QPushButton>(this, "Command1", 6800, 5400, 1300, 420);
     Command1->setText("确定");
     cmdClose = MakeControl<QPushButton>(this, "cmdClose", 8400, 5400, 1300, 420);
     cmdClose->setText("关闭");
-    connect(Command1, &QPushButton::clicked, this, [this] { RunHandler([this] { Command1_Click(); }); });
-    connect(cmdClose, &QPushButton::clicked, this, [this] { RunHandler([this] { cmdClose_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { Command1_Click(); }); });
+    connect(cmdClose, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { cmdClose_Click(); }); });
 }
 
 void system_jc_form::Form_Load() {
@@ -73,8 +76,7 @@ void system_jc_form::Form_Load() {
     Connection conn;
     OpenProgramDatabase(conn);
     Recordset rs;
-    rs.Open("select a.paramCd, a.paramDesc, a.valueFrom, a.valueTo from defaultParameter a",
-            conn);
+    rs.Open("select a.paramCd, a.paramDesc, a.valueFrom, a.valueTo from defaultParameter a", conn);
     for (; !rs.Eof(); rs.MoveNext()) {
         const std::string key = rs.Fields("paramCd").AsText();
         const QString from = Q(rs.Fields("valueFrom").AsText());
@@ -92,7 +94,8 @@ void system_jc_form::Form_Load() {
 }
 
 void system_jc_form::Form_Resize() {
-    if (Height() > 360 && (Height() != kHeight || Width() != kWidth)) Move(Left(), Top(), kWidth, kHeight);
+    if (Height() > 360 && (Height() != kHeight || Width() != kWidth))
+        Move(Left(), Top(), kWidth, kHeight);
 }
 
 bool system_jc_form::validate() {
@@ -115,7 +118,8 @@ bool system_jc_form::validate() {
 }
 
 void system_jc_form::save() {
-    const std::string year = "update defaultParameter set valueFrom = ?,valueTo = ? where paramCd = ?";
+    const std::string year =
+        "update defaultParameter set valueFrom = ?,valueTo = ? where paramCd = ?";
     const std::string value = "update defaultParameter set valueFrom = ? where paramCd = ?";
     Connection conn;
     OpenProgramDatabase(conn);
@@ -133,4 +137,6 @@ void system_jc_form::Command1_Click() {
     save();
 }
 
-void system_jc_form::cmdClose_Click() { Unload(); }
+void system_jc_form::cmdClose_Click() {
+    Unload();
+}

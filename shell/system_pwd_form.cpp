@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "platform/Database.h"
+#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
 #include "shell/LoginPassword.h"
@@ -33,17 +34,17 @@ system_pwd_form::system_pwd_form(QWidget* parent) : Form("system_pwd_form", pare
     MakeLabel(hints, "Label6", "输入正确的旧口令，并输入两次新口令，将立即修改用户的口令。", 300,
               800, 8000, 300);
     MakeLabel(hints, "Label7",
-              "本系统的默认口令为" + Q(kDefaultPassword) + "，安装系统后请立即修改口令。    ",
-              300, 1200, 8000, 300);
+              "本系统的默认口令为" + Q(kDefaultPassword) + "，安装系统后请立即修改口令。    ", 300,
+              1200, 8000, 300);
 
     cmdChangePwd = MakeControl<QPushButton>(this, "cmdChangePwd", 6800, 5200, 1300, 420);
     cmdChangePwd->setText("修改口令");
     Command1 = MakeControl<QPushButton>(this, "Command1", 8400, 5200, 1300, 420);
     Command1->setText("关闭");
     connect(cmdChangePwd, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { cmdChangePwd_Click(); }); });
+            [this] { RunGuarded([this] { cmdChangePwd_Click(); }); });
     connect(Command1, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { Command1_Click(); }); });
+            [this] { RunGuarded([this] { Command1_Click(); }); });
 }
 
 void system_pwd_form::cmdChangePwd_Click() {
@@ -71,4 +72,6 @@ void system_pwd_form::cmdChangePwd_Click() {
                  {S(newPwd)});
 }
 
-void system_pwd_form::Command1_Click() { Unload(); }
+void system_pwd_form::Command1_Click() {
+    Unload();
+}

@@ -1,0 +1,410 @@
+#include "entry/form_base.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <exception>
+#include <map>
+
+#include "core/CBaseData.h"
+#include "platform/EventGuard.h"
+#include "platform/MsgBox.h"
+#include "platform/QtText.h"
+#include "platform/Runtime.h"
+
+using platform::FlexGrid;
+using platform::MakeControl;
+
+namespace {
+
+constexpr int kFormWidth = 11900;
+constexpr int kFormHeight = 7800;
+constexpr int kGridCols = 16;
+constexpr int kPeriodColWidth = 1150;
+constexpr int kItemRowHeight = 250;
+constexpr int kPageSize = 8;  // period columns on one page
+
+struct StatementLayout {
+    const char* caption;
+    const char* key;
+    int rows;
+    int col1Width;
+    int col2Width;
+};
+const std::array<StatementLayout, form_base::kGrids> kStatements{{
+    {"资产负债表", "grpZichan", 14, 400, 1500},
+    {"利润表", "grpSunyi", 14, 280, 1740},
+    {"现金流量表", "grpXianjin", 12, 300, 1680},
+    {"统计报表", "grpTongji", 14, 360, 1620},
+}};
+
+}  // namespace
+
+form_base::form_base(QWidget* parent) : Form("form_base", parent) {
+    setCaption("基础数据");
+    createControls();
+    qApp->installEventFilter(this);
+}
+
+form_base::~form_base() {
+    qApp->removeEventFilter(this);
+}
+
+void form_base::createControls() {
+    auto label = [this](const char* text, int left, int top, int width, int height) {
+        QLabel* l = MakeControl<QLabel>(this, QString(), left, top, width, height);
+        l->setText(text);
+        return l;
+    };
+    auto button = [this](const char* name, const char* caption, int left, int top, int width) {
+        QPushButton* b = MakeControl<QPushButton>(this, name, left, top, width, 390);
+        b->setText(caption);
+        return b;
+    };
+
+    label("周期：", 240, 210, 600, 300);
+    label("时间：", 2160, 210, 600, 300);
+    label("到  ：", 5280, 210, 600, 300);
+    PeriodRangePanel::Layout layout{
+        .serial = QRect(840, 180, 1100, 360),
+        .fromYear = QRect(2760, 180, 800, 360),
+        .fromPeriod = QRect(3660, 180, 1400, 360),
+        .toYear = QRect(5880, 180, 800, 360),
+        .toPeriod = QRect(6780, 180, 1400, 360),
+    };
+    panel =
+        new PeriodRangePanel(this, PeriodRangePanel::Config::Range(kPeriodLimit, "错误"), layout);
+    cmdDo = button("cmdDo", "显示数据", 8520, 165, 1300);
+
+    tbsOptions = MakeControl<platform::TabStrip>(this, "tbsOptions", 0, 720, kFormWidth, 4560);
+    for (const auto& s : kStatements) tbsOptions->Add(s.caption, s.key);
+    for (int n = 1; n <= kGrids; ++n) {
+        MSFGData[n - 1] =
+            MakeControl<FlexGrid>(this, QString("MSFGData%1").arg(n), tbsOptions->ClientLeft(),
+                                  tbsOptions->ClientTop(), 11790, 3900);
+    }
+    Text1 = MakeControl<platform::TextBox>(this, "Text1", 0, 0, 1150, 250);
+
+    cmd_prev = button("cmd_prev", "<<上页", 240, 5400, 1100);
+    cmd_Next = button("cmd_Next", "下页>>", 1440, 5400, 1100);
+    cmdSave = button("cmdSave", "保存", 7200, 5400, 1200);
+    cmdCancel = button("cmdCancel", "取消", 8520, 5400, 1200);
+    cmdClose = button("cmdClose", "关闭", 9840, 5400, 1200);
+
+    label("数据约束：", 240, 6000, 1100, 300);
+    label("1 货币资金+短期投资+应收帐款+存货 < 流动资产；2 固定资产原值 > 固定资产净值", 1320, 6000,
+          10300, 300);
+    label("3 资产总额 > 流动资产+固定资产净值；          4 资产总额 = 负债总额+所有者权益", 1320,
+          6330, 10300, 300);
+    label("5 现金及现金等价物净增加值(本期) = 货币资金(本期)－货币资金(上期)", 1320, 6660, 10300,
+          300);
+
+    std::vector<FlexGrid*> grids(MSFGData.begin(), MSFGData.end());
+    editor = new GridCellEditor(
+        Text1, grids,
+        {.order = GridCellEditor::EnterOrder::DownColumn,
+         .firstCol = 4,
+         .lastRow = [this](int n) { return usedRows(n) - 1; },
+         .lastCol = [this](int n) { return usedCols(n) - 1; },
+         .currentGrid = [this] { return currentTab_; },
+         .markChanged = [this](int n) { gridState_[n - 1] = 2; },
+         // Column 11 ends page 1: Enter never moves into a column the page hides.
+         .holdAt = [this](int n, int r,
+                          int c) { return r == usedRows(n) - 1 && c == 11 && gridPage(n) == 1; }});
+
+    connect(cmdDo, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmdDo_Click(); }); });
+    connect(tbsOptions, &platform::TabStrip::Click, this,
+            [this] { platform::RunGuarded([this] { tbsOptions_Click(); }); });
+    connect(cmd_prev, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmd_prev_Click(); }); });
+    connect(cmd_Next, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmd_Next_Click(); }); });
+    connect(cmdClose, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmdClose_Click(); }); });
+}
+
+void form_base::Form_Load() {
+    platform::RunGuarded([this] {
+        setHeight(kFormHeight);
+        setWidth(kFormWidth);
+        gridPage_.fill(1);
+        currentTab_ = 1;
+        gridState_.fill(0);
+        usedRows_.fill(0);
+        usedCols_.fill(0);
+        periodCount_ = 0;
+        {
+            platform::Connection conn;
+            platform::OpenProgramDatabase(conn);
+            panel->FillDefaults(conn);
+        }
+        cmdSave->setEnabled(false);
+        cmdCancel->setEnabled(false);
+        editor->Hide();
+        cmd_prev->setEnabled(false);
+        cmd_Next->setEnabled(false);
+        resetGrids();
+        showGrid(currentTab_);
+    });
+}
+
+void form_base::Form_Resize() {
+    if (isMinimized() || Height() <= 360) return;
+    setHeight(kFormHeight);
+    setWidth(kFormWidth);
+}
+
+bool form_base::Form_KeyDown(int KeyCode, int Shift) {
+    if (KeyCode != 9 || Shift != platform::kCtrlMask) return false;
+    const int selected = tbsOptions->SelectedIndex();
+    tbsOptions->setSelectedIndex(selected < tbsOptions->Count() ? selected + 1 : 1);
+    return true;
+}
+
+bool form_base::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w == this || isAncestorOf(w)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            bool used = false;
+            platform::RunGuarded([&] {
+                used = Form_KeyDown(platform::KeyCodeOf(key->key()),
+                                    platform::ShiftStateOf(key->modifiers()));
+            });
+            if (used) return true;
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+bool form_base::promptSaveChanges() {
+    return true;
+}
+
+void form_base::cmdDo_Click() {
+    if (!promptSaveChanges()) return;
+    CCalendar calendar;
+    const std::optional<PeriodRange> checked = panel->Check(calendar);
+    if (!checked) return;
+
+    // Everything is read before the form takes the new range, so a failing read leaves the
+    // last display as it was.
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    std::array<std::vector<GridItem>, kGrids> items;
+    for (int n = 1; n <= kGrids; ++n) items[n - 1] = getBaseItems(conn, n);
+
+    range_ = *checked;
+    periodCount_ = calendar.GetAmount();
+    periodLabels_ = calendar.GetLabelString();
+    periodTable_ = calendar.GetPeriodData();
+    cmdSave->setEnabled(true);
+    cmdCancel->setEnabled(true);
+    editor->Hide();
+    for (int n = 1; n <= kGrids; ++n) {
+        usedCols_[n - 1] = periodCount_ + 4;
+        gridItems_[n - 1] = std::move(items[n - 1]);
+        usedRows_[n - 1] = static_cast<int>(gridItems_[n - 1].size()) + 1;
+    }
+    for (int n = 1; n <= kGrids; ++n) initGrid(n, periodLabels_);
+    for (int n = 1; n <= kGrids; ++n) fillGridItems(n);
+    loadGridData(currentTab_, conn);
+    gridState_.fill(0);
+    gridState_[currentTab_ - 1] = 1;
+    editor->Hide();
+    gridPage_.fill(1);
+    updatePeriodPaging();
+}
+
+std::vector<form_base::GridItem> form_base::getBaseItems(platform::Connection& conn,
+                                                         int category) const {
+    std::vector<GridItem> items;
+    platform::Recordset rs;
+    rs.Open("select ItemId,ItemName,Category,Unit from baseItem where Category = ? order by ItemId",
+            conn, {std::int64_t(category)});
+    for (; !rs.Eof(); rs.MoveNext()) {
+        items.push_back(
+            {CBaseData::N(static_cast<int>(rs.Fields(0).AsInt())), rs.Fields(1).AsText(),
+             CBaseData::N(static_cast<int>(rs.Fields(2).AsInt())), rs.Fields(3).AsText()});
+    }
+    return items;
+}
+
+void form_base::initGrid(int n, const std::vector<std::string>& periodLabels) {
+    FlexGrid* g = grid(n);
+    const StatementLayout& s = kStatements[n - 1];
+    // A catalogue with more lines than the usual grid gets the rows it needs.
+    g->setRows(std::max(s.rows, usedRows(n)));
+    g->setCols(kGridCols);
+    g->setColWidth(0, 0);
+    g->setColWidth(1, s.col1Width);
+    g->setColWidth(2, s.col2Width);
+    g->setColWidth(3, 500);
+    g->setFixedRows(1);
+    g->setFixedCols(4);
+    g->setTextMatrix(0, 0, " ");
+    g->setTextMatrix(0, 1, " ");
+    g->setTextMatrix(0, 2, " 项目 ");
+    g->setTextMatrix(0, 3, "单位");
+    for (int c = 4; c < kGridCols; ++c) {
+        g->setColWidth(c, kPeriodColWidth);
+        const bool used = c < usedCols(n);
+        g->setTextMatrix(0, c,
+                         used ? platform::Q(platform::Trim(periodLabels.at(c - 4))) : QString());
+    }
+    for (int r = 1; r < g->Rows(); ++r) {
+        for (int c = 4; c < kGridCols; ++c) g->setTextMatrix(r, c, QString());
+        g->setRowHeight(r, kItemRowHeight);
+    }
+    if (n == 3)
+        for (int r : {1, 2, 4}) g->setRowHeight(r, 450);
+}
+
+void form_base::fillGridItems(int n) {
+    FlexGrid* g = grid(n);
+    const auto& items = gridItems_[n - 1];
+    for (int r = 1; r < usedRows(n); ++r) {
+        const GridItem& item = items[r - 1];
+        g->setTextMatrix(r, 0, platform::Q(item.ItemId));
+        g->setTextMatrix(r, 1, platform::Q(" " + std::to_string(r)));
+        g->setTextMatrix(r, 2, platform::Q(item.ItemName));
+        g->setTextMatrix(r, 3, platform::Q(item.Unit));
+    }
+}
+
+void form_base::loadGridData(int n) {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    loadGridData(n, conn);
+}
+
+void form_base::loadGridData(int n, platform::Connection& conn) {
+    FlexGrid* g = grid(n);
+    if (usedRows(n) > 1 && periodCount_ > 0) {
+        std::map<std::int64_t, int> rowOf;
+        for (int r = 1; r < usedRows(n); ++r) {
+            const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
+            if (platform::IsNumeric(id)) rowOf[static_cast<std::int64_t>(platform::CDbl(id))] = r;
+        }
+        // One query for the whole statement and range; each amount goes to its item's row
+        // and its period's column.
+        const std::string sql =
+            "select ItemID,Year,Period,Data from baseData where PeriodType = ? and ItemID in "
+            "(select ItemId from baseItem where Category = ?)" +
+            CBaseData::rangeClause(range_.fromYear, range_.toYear, range_.fromPeriod,
+                                   range_.toPeriod);
+        platform::Recordset rs;
+        rs.Open(sql, conn, {std::int64_t(range_.PeriodType), std::int64_t(n)});
+        const CBaseData baseData;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const auto row = rowOf.find(rs.Fields(0).AsInt());
+            if (row == rowOf.end()) continue;
+            const int position = baseData.getIndex(periodTable_, periodCount_, range_.PeriodType,
+                                                   static_cast<std::int16_t>(rs.Fields(1).AsInt()),
+                                                   static_cast<std::int16_t>(rs.Fields(2).AsInt()));
+            if (position > -1 && position + 3 < g->Cols())
+                g->setTextMatrix(row->second, position + 3,
+                                 platform::Q(platform::NumToText(rs.Fields(3).AsDouble())));
+        }
+    }
+    for (int r = std::max(0, usedRows(n)); r < g->Rows(); ++r)
+        for (int c = 0; c < g->Cols(); ++c) g->setTextMatrix(r, c, QString());
+    for (int r = 0; r < g->Rows(); ++r)
+        for (int c = std::max(0, usedCols(n)); c < g->Cols(); ++c)
+            g->setTextMatrix(r, c, QString());
+}
+
+void form_base::tbsOptions_Click() {
+    currentTab_ = tbsOptions->SelectedIndex();
+    showGrid(currentTab_);
+    if (gridState(currentTab_) == 0) {
+        loadGridData(currentTab_);
+        gridState_[currentTab_ - 1] = 1;
+    }
+    editor->Hide();
+    updatePeriodPaging();
+}
+
+void form_base::showGrid(int tab) {
+    const int shown = (tab >= 1 && tab <= 3) ? tab : 4;
+    for (int n = 1; n <= kGrids; ++n) grid(n)->setVisible(n == shown);
+}
+
+void form_base::resetGrids() {
+    for (FlexGrid* g : MSFGData) {
+        g->setRows(16);
+        g->setCols(14);
+        g->setFixedRows(1);
+        g->setFixedCols(1);
+        g->Clear();
+        for (int c = 0; c < g->Cols(); ++c)
+            g->setColWidth(c, c == 0 ? 0 : FlexGrid::kDefaultColWidth);
+        for (int r = 0; r < g->Rows(); ++r) g->setRowHeight(r, FlexGrid::kDefaultRowHeight);
+    }
+}
+
+void form_base::updatePeriodPaging() {
+    if (periodCount_ == 0) return;
+    auto widths = [](FlexGrid* g, int shownFrom) {
+        for (int c = 4; c < kGridCols; ++c) {
+            const bool shown = c >= shownFrom && c < shownFrom + kPageSize;
+            g->setColWidth(c, shown ? kPeriodColWidth : 0);
+        }
+    };
+    if (periodCount_ <= kPageSize) {
+        cmd_prev->setEnabled(false);
+        cmd_Next->setEnabled(false);
+        for (FlexGrid* g : MSFGData) widths(g, 4);
+        return;
+    }
+    const bool first = gridPage(currentTab_) == 1;
+    cmd_prev->setEnabled(!first);
+    cmd_Next->setEnabled(first);
+    widths(grid(currentTab_), first ? 4 : 8);
+}
+
+void form_base::showPage(int page) {
+    gridPage_[currentTab_ - 1] = page;
+    updatePeriodPaging();
+    editor->Hide();
+}
+
+void form_base::cmdClose_Click() {
+    editor->Hide();
+    if (promptSaveChanges()) Unload();
+}
+
+void form_base::cmd_prev_Click() {
+    showPage(1);
+}
+void form_base::cmd_Next_Click() {
+    showPage(2);
+}
+
+bool form_base::checkData(int n) {
+    static const std::array<const char*, kGrids> kPrefix{"资产负债表中'", "利润表中'",
+                                                         "现金流量表中'", "统计报表中'"};
+    if (n >= 1 && n <= kGrids) {
+        FlexGrid* g = grid(n);
+        for (int r = 1; r < usedRows(n); ++r) {
+            for (int c = 4; c < usedCols(n); ++c) {
+                const std::string s = platform::Trim(g->TextMatrix(r, c).toStdString());
+                auto fail = [&](const char* what) {
+                    platform::MsgBox(kPrefix[n - 1] + g->TextMatrix(0, c).toStdString() + "'的'" +
+                                         g->TextMatrix(r, 2).toStdString() + what,
+                                     platform::MsgButtons::OK, "错误");
+                    editor->Hide();
+                    return false;
+                };
+                if (!s.empty() && !GridCellEditor::IsPlainNumber(s))
+                    return fail("'输入了不为数字的数据，请重新输入！");
+                const std::string t = editor->fixDecimalPoint(s, r, c, n);
+                if (!GridCellEditor::checkNumberLength(t))
+                    return fail("'输入了数字大于15位或小数大于2位！");
+            }
+        }
+    }
+    editor->Hide();
+    return true;
+}

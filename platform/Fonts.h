@@ -1,0 +1,12 @@
+// Font names the windows were designed with (Windows fonts) mapped to fonts that exist here.
+#pragma once
+
+namespace platform {
+
+// Installs the substitutions: the Song face ("宋体", "SimSun") to "Noto Serif CJK SC"; the common
+// Latin sans, serif and monospace faces ("Arial", "MS Sans Serif", "Tahoma", "Times New Roman",
+// "Courier New", ...) to the first installed family of a matching kind, with a CJK family
+// behind it for Chinese text. Needs a running QGuiApplication.
+void InstallFontSubstitutions();
+
+}  // namespace platform

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "platform/TextBox.h"
+
+using platform::TextBox;
+
+namespace {
+
+class TextBoxTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        host.resize(300, 100);
+        other = new TextBox(&host);
+        box = new TextBox(&host);
+        box->move(0, 40);
+        host.show();
+        host.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    }
+
+    QWidget host;
+    TextBox* other = nullptr;
+    TextBox* box = nullptr;
+};
+
+TEST_F(TextBoxTest, KeyPressGivesCharacterCodesAndZeroSwallowsTheKey) {
+    std::vector<int> codes;
+    QObject::connect(box, &TextBox::KeyPress, [&](int& k) {
+        codes.push_back(k);
+        if (k == 27 || k == 13) k = 0;
+        if (k == 'x') k = 'y';
+    });
+    box->setFocus();
+    QTest::keyClicks(box, "1.5x");
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(codes, (std::vector<int>{'1', '.', '5', 'x', 13, 27, 8}));
+    EXPECT_EQ(box->Text(), "1.5") << "x typed as y, then erased by Backspace";
+}
+
+TEST_F(TextBoxTest, KeyUpGivesKeyCodeAndShiftState) {
+    std::vector<std::pair<int, int>> ups;
+    QObject::connect(box, &TextBox::KeyUp, [&](int code, int shift) {
+        ups.push_back({code, shift});
+    });
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A);
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QTest::keyClick(box, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(box, Qt::Key_7, Qt::ControlModifier);
+    // The modifier keys are released too, each after the key it modified.
+    const std::vector<std::pair<int, int>> want{{65, 0}, {13, 0}, {27, 0}, {37, 1},
+                                                {16, 0}, {55, 2}, {17, 0}};
+    EXPECT_EQ(ups, want);
+}
+
+TEST_F(TextBoxTest, GotFocusLetsTheHandlerSelectAllText) {
+    int got = 0;
+    QObject::connect(box, &TextBox::GotFocus, [&] {
+        ++got;
+        box->setSelStart(0);
+        box->setSelLength(999);
+    });
+    box->setText("1234.5");
+    other->setFocus();
+    box->setFocus();
+    EXPECT_EQ(got, 1);
+    EXPECT_EQ(box->SelStart(), 0);
+    EXPECT_EQ(box->SelLength(), 6);
+    box->setSelStart(2);
+    box->setSelLength(2);
+    EXPECT_EQ(box->selectedText(), "34");
+}
+
+}  // namespace
