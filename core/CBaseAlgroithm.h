@@ -15,6 +15,7 @@
 
 class CBaseAlgroithm {
 public:
+    // The formula and capability-group tables, defined beside the code that reads them.
     struct Formula;
     struct Group;
 
