@@ -33,23 +33,17 @@ constexpr std::int16_t kLevel = 2;  // StandardLevel
 
 int boxesShown = 0;
 
-// A temporary program folder whose db/db.mdb holds the generated data.
+// A temporary program folder whose db/db.mdb holds the generated data; removed on exit, also
+// when filling it fails.
 class BenchDatabase {
 public:
     BenchDatabase() {
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
+        fs::create_directories(fs::path(folder_.path) / "db");
+        fs::copy_file(TEMPLATE_DB, fs::path(folder_.path) / "db" / "db.mdb");
+        platform::SetAppPath(folder_.path);
         fill();
     }
-    ~BenchDatabase() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
+    ~BenchDatabase() { platform::SetAppPath(""); }
 
 private:
     static void fill() {
@@ -94,10 +88,21 @@ private:
         tx.Commit();
     }
 
-    std::string folder_;
+    struct TempFolder {
+        std::string path;
+        TempFolder() {
+            path = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
+            if (!mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed");
+        }
+        ~TempFolder() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    };
+    TempFolder folder_;
 };
 
-// Reads the loaded range of 24 months once per iteration, as the views do.
+// An evaluator loaded with the 24 months, as a view holds it.
 CBaseAlgroithm loadedEvaluator() {
     CBaseAlgroithm alg;
     alg.setInitValue(4, kFromYear, kToYear, kFromMonth, kToMonth);
@@ -221,10 +226,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "message box: %s\n", prompt.c_str());
             return platform::MsgResult::OK;
         });
-    BenchDatabase db;
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printBars();
+    try {
+        BenchDatabase db;
+        RecordingReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        reporter.printBars();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "core_bench: %s\n", e.what());
+        return 1;
+    }
     benchmark::Shutdown();
     return 0;
 }
