@@ -1,6 +1,7 @@
 #include "platform/Runtime.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,9 @@ struct Decimal {
 
 Decimal toDecimal15(double value) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    // Same digits as printf's "%.14e" (both round the exact binary value), several times faster.
+    *std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14)
+         .ptr = '\0';
     // buf: d.dddddddddddddde[+-]xx
     Decimal d;
     d.digits.push_back(buf[0]);
@@ -50,10 +53,33 @@ bool incrementDigits(std::string& digits) {
     return true;
 }
 
+// |value| × 100 rounded half away from zero, when the double product lies clearly away from a
+// halfway point. Below 1e9 the product is off by less than 1e-5 and rounding to 15 significant
+// digits moves the value by less than 1e-4 hundredths, so the result is the exact path's.
+bool fastHundredths(double value, std::int64_t& hundredths) {
+    const double t = std::fabs(value) * 100;
+    if (!(t < 1e11)) return false;
+    const double whole = std::floor(t);
+    const double fraction = t - whole;
+    if (std::fabs(fraction - 0.5) < 1e-3) return false;
+    hundredths = static_cast<std::int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
 }  // namespace
 
 std::string Format00(double value) {
     if (!std::isfinite(value)) return "-";
+    if (std::int64_t h; fastHundredths(value, h)) {
+        char buf[32];
+        char* p = buf;
+        if (value < 0 && h != 0) *p++ = '-';
+        p = std::to_chars(p, buf + sizeof buf, h / 100).ptr;
+        *p++ = '.';
+        *p++ = char('0' + h % 100 / 10);
+        *p++ = char('0' + h % 10);
+        return std::string(buf, p);
+    }
     const Decimal d = toDecimal15(value);
     const int n = static_cast<int>(d.digits.size());
     auto digitAt = [&](int i) { return i < n ? d.digits[i] : '0'; };

@@ -1,0 +1,240 @@
+// Timing of the evaluator on a database of 40 years of monthly data for all 34 base items:
+//   (a) setInitValue for 24 months, against (b) the bare SQLite read of the same rows;
+//   (c) getIndicators for all 31 indicators over 24 periods on a loaded object;
+//   (d) CalIntegrationCapability for the four groups over 24 periods.
+// Prints the (a)/(b) ratio and each figure against its bar.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "core/CBaseAlgroithm.h"
+#include "core/CConstants.h"
+#include "platform/AppPath.h"
+#include "platform/Database.h"
+#include "platform/MsgBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFirstYear = 1981;
+constexpr int kYears = 40;
+// The 24 months every case works on.
+constexpr std::int16_t kFromYear = 2000, kToYear = 2001, kFromMonth = 1, kToMonth = 12;
+constexpr std::int16_t kLevel = 2;  // StandardLevel
+
+int boxesShown = 0;
+
+// A temporary program folder whose db/db.mdb holds the generated data; removed on exit, also
+// when filling it fails.
+class BenchDatabase {
+public:
+    BenchDatabase() {
+        fs::create_directories(fs::path(folder_.path) / "db");
+        fs::copy_file(TEMPLATE_DB, fs::path(folder_.path) / "db" / "db.mdb");
+        platform::SetAppPath(folder_.path);
+        fill();
+    }
+    ~BenchDatabase() { platform::SetAppPath(""); }
+
+private:
+    static void fill() {
+        // Typical monthly amounts; balance sheet lines and 409 are stocks, the rest flows.
+        const std::map<int, double> base{
+            {101, 500},  {102, 200},   {103, 800},  {104, 1200},  {105, 4000},  {106, 9000},
+            {107, 6000}, {108, 20000}, {109, 3000}, {110, 10000}, {111, 5000},  {112, 10000},
+            {201, 3000}, {202, 2000},  {203, 100},  {204, 150},   {205, 200},   {206, 50},
+            {207, 400},  {208, 100},   {209, 300},  {301, 350},   {302, 250},   {303, 180},
+            {304, 60},   {401, 900},   {402, 3500}, {403, 3300},  {404, 10000}, {405, 9500},
+            {406, 240},  {407, 40},    {408, 90},   {409, 500}};
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        platform::Transaction tx(conn);
+        sqlite3_stmt* insert = nullptr;
+        if (sqlite3_prepare_v2(conn.Handle(),
+                               "insert into baseData(ItemID,PeriodType,Year,Period,Data)"
+                               " values(?,4,?,?,?)",
+                               -1, &insert, nullptr) != SQLITE_OK)
+            conn.Fail("prepare failed");
+        unsigned seed = 12345;
+        for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
+            for (int m = 1; m <= 12; ++m)
+                for (const auto& [item, amount] : base) {
+                    seed = seed * 1103515245u + 12345u;
+                    const double noise = 0.9 + 0.2 * ((seed >> 8) % 1000) / 1000.0;
+                    const double trend = 1 + 0.002 * ((y - kFirstYear) * 12 + m);
+                    sqlite3_bind_int(insert, 1, item);
+                    sqlite3_bind_int(insert, 2, y);
+                    sqlite3_bind_int(insert, 3, m);
+                    sqlite3_bind_double(insert, 4, amount * trend * noise);
+                    if (sqlite3_step(insert) != SQLITE_DONE) conn.Fail("insert failed");
+                    sqlite3_reset(insert);
+                }
+        sqlite3_finalize(insert);
+        // Benchmarks and weights for every indicator: weights share 100 within a group and no
+        // benchmark is 0 (nor 100 for the debt ratio).
+        conn.Execute(
+            "update indicatorItem set StandardLevel = case ItemID when 2001 then 50 else 10 end,"
+            " Weight = 100.0 / (select count(*) from indicatorItem i"
+            " where i.Category = indicatorItem.Category)");
+        tx.Commit();
+    }
+
+    struct TempFolder {
+        std::string path;
+        TempFolder() {
+            path = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
+            if (!mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed");
+        }
+        ~TempFolder() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    };
+    TempFolder folder_;
+};
+
+// An evaluator loaded with the 24 months, as a view holds it.
+CBaseAlgroithm loadedEvaluator() {
+    CBaseAlgroithm alg;
+    alg.setInitValue(4, kFromYear, kToYear, kFromMonth, kToMonth);
+    return alg;
+}
+
+void BM_a_setInitValue(benchmark::State& state) {
+    CBaseAlgroithm alg;
+    for (auto _ : state) alg.setInitValue(4, kFromYear, kToYear, kFromMonth, kToMonth);
+}
+
+// The statement getBaseData runs for the same range (the 24 months and the month before),
+// read row by row through the C API, connection included, with nothing kept.
+void BM_b_bareSqliteRead(benchmark::State& state) {
+    const std::string path = platform::DatabasePath();
+    const std::string sql =
+        "select B.ItemID, B.Year , B.Period ,B.Data  From baseData B where  B.periodType = 4"
+        " and (B.Year > 1999 or(B.Year = 1999 and B.Period >= 12))  and (B.Year < 2001"
+        " or(B.Year = 2001 and B.Period  <= 12)) order by B.Year ,B.Period ,B.ItemID ";
+    std::int64_t rows = 0;
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+        double total = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            total += sqlite3_column_int(stmt, 0) + sqlite3_column_int(stmt, 1) +
+                     sqlite3_column_int(stmt, 2) + sqlite3_column_double(stmt, 3);
+            ++rows;
+        }
+        benchmark::DoNotOptimize(total);
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+    }
+    state.counters["rows"] = benchmark::Counter(double(rows), benchmark::Counter::kAvgIterations);
+}
+
+void BM_c_getIndicators(benchmark::State& state) {
+    const CBaseAlgroithm alg = loadedEvaluator();
+    const CConstants c;
+    for (auto _ : state)
+        for (std::int16_t id : c.AllIds())
+            if (id >= c.NetCapitalLucreRatio) benchmark::DoNotOptimize(alg.getIndicators(id));
+}
+
+void BM_d_CalIntegrationCapability(benchmark::State& state) {
+    CBaseAlgroithm alg = loadedEvaluator();
+    for (auto _ : state)
+        for (std::int16_t group = 1; group <= 4; ++group)
+            benchmark::DoNotOptimize(alg.CalIntegrationCapability(group, kLevel));
+    if (boxesShown) state.SkipWithError("a message box came up: the data is not complete");
+}
+
+// The part of (d) that is database work: each group's scoring opens its own connection and
+// reads its weight map.
+void BM_d0_weightMapReads(benchmark::State& state) {
+    for (auto _ : state)
+        for (std::int16_t group = 1; group <= 4; ++group) {
+            CBaseDataDAO dao;
+            benchmark::DoNotOptimize(dao.getItemWeightMap(group, kLevel));
+        }
+}
+
+BENCHMARK(BM_a_setInitValue)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_b_bareSqliteRead)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_c_getIndicators)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_d_CalIntegrationCapability)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_d0_weightMapReads)->Unit(benchmark::kMicrosecond);
+
+// Keeps the real time per iteration (µs) of every case while printing as usual; with
+// repetitions the mean stands for the case.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool mean = run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean";
+            if (run.run_type == Run::RT_Iteration || mean)
+                times[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void printBars() const {
+        auto time = [this](const char* name) {
+            auto it = times.find(name);
+            return it == times.end() ? -1.0 : it->second;
+        };
+        const double a = time("BM_a_setInitValue"), b = time("BM_b_bareSqliteRead");
+        const double c = time("BM_c_getIndicators"), d = time("BM_d_CalIntegrationCapability");
+        const double d0 = time("BM_d0_weightMapReads");
+        std::printf("\n");
+        if (a > 0 && b > 0)
+            std::printf("(a)/(b) = %.2f  (bar: at most 1.5)  %s\n", a / b,
+                        a / b <= 1.5 ? "ok" : "OVER");
+        if (c > 0)
+            std::printf("(c) = %.1f us  (bar: under 100 us)  %s\n", c, c < 100 ? "ok" : "OVER");
+        if (d > 0)
+            std::printf("(d) = %.1f us  (bar: under 200 us)  %s\n", d, d < 200 ? "ok" : "OVER");
+        if (d > 0 && d0 > 0)
+            std::printf(
+                "    of which opening the four connections and reading the weight maps: "
+                "%.1f us; scoring: %.1f us\n",
+                d0, d - d0);
+    }
+
+private:
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    platform::SetMsgAnswerer(
+        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
+            ++boxesShown;
+            std::fprintf(stderr, "message box: %s\n", prompt.c_str());
+            return platform::MsgResult::OK;
+        });
+    try {
+        BenchDatabase db;
+        RecordingReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        reporter.printBars();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "core_bench: %s\n", e.what());
+        return 1;
+    }
+    benchmark::Shutdown();
+    return 0;
+}
