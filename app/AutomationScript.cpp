@@ -108,14 +108,14 @@ void StartAutomationIfRequested() {
     auto* r = new Runner;
     for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
         if (!line.trimmed().isEmpty()) r->steps << line.trimmed();
-    platform::SetMsgAnswerer([r](const std::string& prompt, platform::MsgButtons,
-                                 const std::string& title) {
-        std::fprintf(stderr, "automation: box [%s] %s\n", title.c_str(), prompt.c_str());
-        if (r->answers.empty()) fail("unexpected message box", 3);
-        const platform::MsgResult a = r->answers.front();
-        r->answers.pop_front();
-        return a;
-    });
+    platform::SetMsgAnswerer(
+        [r](const std::string& prompt, platform::MsgButtons, const std::string& title) {
+            std::fprintf(stderr, "automation: box [%s] %s\n", title.c_str(), prompt.c_str());
+            if (r->answers.empty()) fail("unexpected message box", 3);
+            const platform::MsgResult a = r->answers.front();
+            r->answers.pop_front();
+            return a;
+        });
     r->waiting.start();
     QTimer::singleShot(0, [r] { tick(r); });
 }

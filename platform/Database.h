@@ -15,7 +15,7 @@ struct sqlite3_stmt;
 namespace platform {
 
 class DbError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -25,7 +25,7 @@ using DbParams = std::vector<DbValue>;
 
 // One column of the current row.
 class Field {
-public:
+  public:
     explicit Field(DbValue value) : value_(std::move(value)) {}
     bool IsNull() const { return std::holds_alternative<std::monostate>(value_); }
     // Numbers as they are; numeric text converted (C locale). NULL or other text raises
@@ -36,12 +36,12 @@ public:
     std::string AsText() const;
     const DbValue& Value() const { return value_; }
 
-private:
+  private:
     DbValue value_;
 };
 
 class Connection {
-public:
+  public:
     Connection() = default;
     ~Connection();
     Connection(const Connection&) = delete;
@@ -64,11 +64,15 @@ public:
 
     sqlite3* Handle() const { return db_; }
 
-    // Prepares one statement (trailing blanks and ";" allowed, nothing else) and binds params.
+    // Prepares one statement (trailing blanks and ";" allowed, nothing else) and binds params;
+    // hand it back with Release when done.
     sqlite3_stmt* Prepare(const std::string& sql, const DbParams& params);
+    static void Release(sqlite3_stmt* stmt);
     [[noreturn]] void Fail(const std::string& what, const std::string& sql = {}) const;
 
-private:
+  private:
+    void bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams& params) const;
+
     sqlite3* db_ = nullptr;
     std::string path_;
     bool inTransaction_ = false;
@@ -79,21 +83,21 @@ void OpenProgramDatabase(Connection& conn);
 
 // Rolls the transaction back when it goes out of scope without Commit().
 class Transaction {
-public:
+  public:
     explicit Transaction(Connection& conn);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void Commit();
 
-private:
+  private:
     Connection& conn_;
     bool done_ = false;
 };
 
 // A forward-only, read-only cursor on one query.
 class Recordset {
-public:
+  public:
     Recordset() = default;
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -113,7 +117,7 @@ public:
     Field Fields(const std::string& name) const;
     Field Fields(int index) const;
 
-private:
+  private:
     void step();
 
     Connection* conn_ = nullptr;

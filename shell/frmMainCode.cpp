@@ -9,9 +9,9 @@
 #include "platform/EventGuard.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
-#include "platform/Timer.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
+#include "platform/Timer.h"
 #include "platform/Window.h"
 #include "shell/MainMenu.h"
 #include "shell/frmSplash.h"
@@ -24,11 +24,11 @@ using platform::Form;
 
 namespace {
 
-constexpr int kStripTop = 50;        // twips
-constexpr int kStartWidth = 12000;   // twips
-constexpr int kDesignHeight = 825;   // twips
-constexpr int kDockOverlap = 200;    // twips of the strip's bottom the timer lets the form cover
-constexpr int kLabelTop = 24;        // pixels, moved to 26 by the first activation
+constexpr int kStripTop = 50;       // twips
+constexpr int kStartWidth = 12000;  // twips
+constexpr int kDesignHeight = 825;  // twips
+constexpr int kDockOverlap = 200;   // twips of the strip's bottom the timer lets the form cover
+constexpr int kLabelTop = 24;       // pixels, moved to 26 by the first activation
 
 template <typename F>
 frmMainCode::FormFactory make() {
@@ -59,11 +59,12 @@ void frmMainCode::createControls() {
     Move(0, 0, 18000, kDesignHeight);
     chrome_ = CreateSkinChrome(this);
     chrome_.lblTitle->setCaption("PraveltaKVT");
-    for (QWidget* hidden :
-         {static_cast<QWidget*>(chrome_.imgTitleMaximize), static_cast<QWidget*>(chrome_.imgTitleRestore),
-          static_cast<QWidget*>(chrome_.imgTitleHelp), static_cast<QWidget*>(chrome_.imgWindowBottom),
-          static_cast<QWidget*>(chrome_.imgWindowBottomLeft),
-          static_cast<QWidget*>(chrome_.imgWindowBottomRight)})
+    for (QWidget* hidden : {static_cast<QWidget*>(chrome_.imgTitleMaximize),
+                            static_cast<QWidget*>(chrome_.imgTitleRestore),
+                            static_cast<QWidget*>(chrome_.imgTitleHelp),
+                            static_cast<QWidget*>(chrome_.imgWindowBottom),
+                            static_cast<QWidget*>(chrome_.imgWindowBottomLeft),
+                            static_cast<QWidget*>(chrome_.imgWindowBottomRight)})
         hidden->hide();
     chrome_.imgTitleMinimize->setToolTip("Minimize");
     chrome_.imgTitleMaxRestore->setToolTip("Maximize (Disabled)");
@@ -147,7 +148,9 @@ void frmMainCode::Timer1_Timer() {
     if (loForm->Left() != left || loForm->Top() != top) loForm->Move(left, top);
 }
 
-void frmMainCode::Form_Activate() { activationRule(); }
+void frmMainCode::Form_Activate() {
+    activationRule();
+}
 
 void frmMainCode::activationRule() {
     if (wasMinimised_) {
@@ -210,7 +213,9 @@ void frmMainCode::imgTitleMinimize_Click() {
     if (loForm) loForm->hide();
 }
 
-void frmMainCode::imgTitleClose_Click() { endProgram(); }
+void frmMainCode::imgTitleClose_Click() {
+    endProgram();
+}
 
 void frmMainCode::endProgram() {
     if (ending_) return;

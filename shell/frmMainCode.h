@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QPointer>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/Form.h"
@@ -23,7 +23,7 @@ class welcome_form;
 
 class frmMainCode : public platform::Form, public IMenuOwner {
     Q_OBJECT
-public:
+  public:
     explicit frmMainCode(QWidget* parent = nullptr);
     ~frmMainCode() override;
 
@@ -53,16 +53,16 @@ public:
     using FormFactory = std::function<platform::Form*()>;
     static const std::vector<std::tuple<QString, int, FormFactory>>& WorkingForms();
 
-signals:
+  signals:
     // The strip was unloaded: the program ends now.
     void programEnded();
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Unload(bool& cancel) override;
 
-private:
+  private:
     void createControls();
     // Shows the working form and puts it under the strip; the strip takes its width.
     void dock(platform::Form* form);

@@ -83,4 +83,6 @@ welcome_form::welcome_form(QWidget* parent) : Form("welcome_form", parent) {
         MakeLabel(this, "lblArrow", "------->", 2820 + i * 2900, 4600, 700, 300);
 }
 
-void welcome_form::Form_Load() { lblTime->setText(WelcomeDateLine(today)); }
+void welcome_form::Form_Load() {
+    lblTime->setText(WelcomeDateLine(today));
+}

@@ -178,3 +178,65 @@ TEST(Transaction, LockedDatabaseIsAnErrorAndChangesNothing) {
     holder.RollbackTrans();
     EXPECT_EQ(db.scalar("select count(*) from baseData"), "0");
 }
+
+// Closed connections and their statements are kept for reuse; that must never show a
+// replaced file's old contents or mix up two cursors on the same statement.
+TEST(ConnectionReuse, AReplacedFileIsReadAfresh) {
+    TestDb db;
+    {
+        Connection conn;
+        conn.Open(db.path());
+        conn.Execute("update defaultParameter set valueFrom = 'old' where paramCd = 'cpyName'");
+    }
+    const std::string copy = db.folder() + "/db/copy.mdb";
+    std::filesystem::copy_file(db.path(), copy);
+    {
+        Connection conn;
+        conn.Open(copy);
+        conn.Execute("update defaultParameter set valueFrom = 'new' where paramCd = 'cpyName'");
+    }
+    std::filesystem::rename(copy, db.path());
+    Connection conn;
+    conn.Open(db.path());
+    Recordset rs;
+    rs.Open("select valueFrom from defaultParameter where paramCd = 'cpyName'", conn);
+    EXPECT_EQ(rs.Fields(0).AsText(), "new");
+}
+
+TEST(ConnectionReuse, TwoCursorsOnTheSameTextWalkIndependently) {
+    TestDb db;
+    Connection conn;
+    conn.Open(db.path());
+    const std::string sql = "select ItemId from baseItem where Category = ? order by ItemId";
+    Recordset a, b;
+    a.Open(sql, conn, {std::int64_t(3)});
+    b.Open(sql, conn, {std::int64_t(2)});
+    EXPECT_EQ(a.Fields(0).AsInt(), 301);
+    EXPECT_EQ(b.Fields(0).AsInt(), 201);
+    a.MoveNext();
+    EXPECT_EQ(a.Fields(0).AsInt(), 302);
+    b.Close();
+    Recordset c;
+    c.Open(sql, conn, {std::int64_t(4)});
+    EXPECT_EQ(c.Fields(0).AsInt(), 401);
+    a.MoveNext();
+    EXPECT_EQ(a.Fields(0).AsInt(), 303);
+}
+
+TEST(ConnectionReuse, ACursorMayOutliveItsConnectionsClose) {
+    TestDb db;
+    Recordset rs;
+    {
+        Connection conn;
+        conn.Open(db.path());
+        rs.Open("select ItemId from baseItem order by ItemId", conn);
+        conn.Close();
+        EXPECT_EQ(rs.Fields(0).AsInt(), 101);
+        rs.Close();
+    }
+    for (int i = 0; i < 10; ++i) {
+        Connection conn;
+        conn.Open(db.path());
+        EXPECT_EQ(conn.Execute("update baseItem set Unit = Unit where ItemId = 101"), 1);
+    }
+}
