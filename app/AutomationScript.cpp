@@ -116,6 +116,11 @@ void StartAutomationIfRequested() {
             r->answers.pop_front();
             return a;
         });
+    // Answers at the head of the script serve boxes shown while the program starts.
+    while (r->next < r->steps.size() && r->steps[r->next].startsWith("answer ")) {
+        perform(*r, r->steps[r->next]);
+        ++r->next;
+    }
     r->waiting.start();
     QTimer::singleShot(0, [r] { tick(r); });
 }

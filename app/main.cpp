@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     platform::InstallFontSubstitutions();
     platform::InstallQtMsgAnswerer();
-    if (!StartProgram()) return 1;
     StartAutomationIfRequested();
+    if (!StartProgram()) return 1;
     return QApplication::exec();
 }

@@ -85,7 +85,9 @@ void frmMainCode::createControls() {
         label->setObjectName(bar[i].name);
         label->setCaption(bar[i].caption);
         label->setFont(song);
-        label->setGeometry(bar[i].left, kLabelTop, bar[i].width, 13);
+        // The design widths fit the design font; a wider font must not cut a caption short.
+        label->setGeometry(bar[i].left, kLabelTop,
+                           std::max(bar[i].width, label->sizeHint().width()), 13);
         connect(label, &platform::Label::mouseMoved, this, [this, i] { ShowLabelMenu(i); });
         labels_.push_back(label);
     }

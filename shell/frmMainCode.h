@@ -38,6 +38,10 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     void reP();
     frmMainCode* getForm() { return this; }
 
+    // What happens whenever the strip becomes the active window: the first time it lays
+    // itself out and docks the first working form; it brings back a form hidden by minimising
+    // and docks the welcome form when no working form is shown.
+    void activationRule();
     // Builds the menu of label `index` (0-based) and shows it under the label.
     void ShowLabelMenu(int index);
     void Timer1_Timer();
@@ -66,7 +70,6 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     void createControls();
     // Shows the working form and puts it under the strip; the strip takes its width.
     void dock(platform::Form* form);
-    void activationRule();
     void openAbout();
     void endProgram();
 

@@ -5,6 +5,6 @@
 
 class frmSplash : public platform::Form {
     Q_OBJECT
-public:
+  public:
     explicit frmSplash(QWidget* parent = nullptr);
 };

@@ -9,7 +9,7 @@ class QPushButton;
 
 class login_form : public platform::Form {
     Q_OBJECT
-public:
+  public:
     explicit login_form(QWidget* parent = nullptr);
 
     QLineEdit* txtUserName;
@@ -22,10 +22,10 @@ public:
     void txtUserName_KeyPress(int KeyAscii);
     void txtUserPwd_KeyPress(int KeyAscii);
 
-signals:
+  signals:
     // The password was right: the main window is to be shown (this window unloads itself).
     void loggedIn();
 
-private:
+  private:
     bool checkLogin();
 };

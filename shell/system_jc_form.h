@@ -9,7 +9,7 @@ class QPushButton;
 
 class system_jc_form : public platform::Form {
     Q_OBJECT
-public:
+  public:
     explicit system_jc_form(QWidget* parent = nullptr);
 
     QLineEdit* txtCompName;
@@ -23,11 +23,11 @@ public:
     void Command1_Click();
     void cmdClose_Click();
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
 
-private:
+  private:
     void createControls();
     // Checks the inputs in order; reports the first failure and returns false.
     bool validate();

@@ -8,7 +8,7 @@ class QPushButton;
 
 class system_pwd_form : public platform::Form {
     Q_OBJECT
-public:
+  public:
     explicit system_pwd_form(QWidget* parent = nullptr);
 
     QLineEdit* txtOldPwd;

@@ -12,13 +12,13 @@ QString WelcomeDateLine(const QDate& date);
 
 class welcome_form : public platform::Form {
     Q_OBJECT
-public:
+  public:
     explicit welcome_form(QWidget* parent = nullptr);
 
     QLabel* lblTime;
     // The day the date line shows; today unless a test sets another before loading.
     QDate today = QDate::currentDate();
 
-protected:
+  protected:
     void Form_Load() override;
 };

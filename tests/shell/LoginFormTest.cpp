@@ -1,5 +1,3 @@
-#include "shell/login_form.h"
-
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -9,6 +7,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "shell/login_form.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 

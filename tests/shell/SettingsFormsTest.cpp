@@ -8,13 +8,13 @@
 #include <QTest>
 #include <set>
 
+#include "platform/Runtime.h"
 #include "shell/frmSplash.h"
 #include "shell/login_form.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 #include "shell/welcome_form.h"
 #include "tests/support/ScriptedMsgBox.h"
-#include "platform/Runtime.h"
 #include "tests/support/TestDb.h"
 
 using platform::MsgResult;
@@ -22,8 +22,8 @@ using platform::MsgResult;
 namespace {
 
 std::string param(const TestDb& db, const char* key, const char* column = "valueFrom") {
-    return db.scalar(std::string("select ") + column +
-                     " from defaultParameter where paramCd = ?", {std::string(key)});
+    return db.scalar(std::string("select ") + column + " from defaultParameter where paramCd = ?",
+                     {std::string(key)});
 }
 
 struct SettingsCase {
@@ -60,8 +60,9 @@ TEST(system_jc_form, OddStoredValuesLeaveTheControlsEmpty) {
     for (const char* serial : {"0", "5", "x", "", "1e999"}) {
         db.exec("update defaultParameter set valueFrom = ? where paramCd = 'serial'",
                 {std::string(serial)});
-        db.exec("update defaultParameter set valueFrom = NULL, valueTo = NULL where paramCd = "
-                "'yearFromTo'");
+        db.exec(
+            "update defaultParameter set valueFrom = NULL, valueTo = NULL where paramCd = "
+            "'yearFromTo'");
         system_jc_form form;
         form.Load();
         EXPECT_EQ(form.cbSerial->currentIndex(), -1) << serial;
@@ -70,6 +71,8 @@ TEST(system_jc_form, OddStoredValuesLeaveTheControlsEmpty) {
 }
 
 TEST(system_jc_form, CheckChainAndSave) {
+    std::string longName;
+    for (int i = 0; i < 400; ++i) longName += "很长的公司名称";
     const SettingsCase cases[] = {
         {"", "张三", 0, "2003", "2005", "公司名称必须输入", "txtCompName"},
         {"   ", "张三", 0, "2003", "2005", "公司名称必须输入", "txtCompName"},
@@ -84,6 +87,7 @@ TEST(system_jc_form, CheckChainAndSave) {
         {"厂", "张三", 1, "2003", "2003", nullptr, nullptr},
         {"厂", "张三", 1, "2003.7", "2003.2", nullptr, nullptr},
         {"  O'Brien 公司 ", " 李'四 ", 3, " 2003 ", "1e5", nullptr, nullptr},
+        {longName.c_str(), "x", 0, "-5", "+7", nullptr, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.company) + "|" + c.maker + "|" + c.from + "|" + c.to);
@@ -120,8 +124,9 @@ TEST(system_jc_form, CheckChainAndSave) {
 
 TEST(system_jc_form, FailedSaveChangesNothingAndIsReported) {
     TestDb db;
-    db.exec("create trigger refuse before update of valueTo on defaultParameter begin "
-            "select raise(abort, 'refused by test'); end");
+    db.exec(
+        "create trigger refuse before update of valueTo on defaultParameter begin "
+        "select raise(abort, 'refused by test'); end");
     ScriptedMsgBox box;
     box.answer(MsgResult::OK);
     system_jc_form form;
@@ -210,8 +215,10 @@ TEST(ShellForms, DrawAtTheirSize) {
     login_form login;
     frmSplash about;
     const std::vector<std::pair<platform::Form*, const char*>> forms = {
-        {&settings, "system_jc_form"}, {&password, "system_pwd_form"},
-        {&welcome, "welcome_form"},    {&login, "login_form"},
+        {&settings, "system_jc_form"},
+        {&password, "system_pwd_form"},
+        {&welcome, "welcome_form"},
+        {&login, "login_form"},
         {&about, "frmSplash"}};
     for (auto [form, name] : forms) {
         form->Show();

@@ -9,7 +9,6 @@
 #include "shell/MainMenu.h"
 #include "shell/frmXPMenu.h"
 
-
 bool AnyPopupShown() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (frmXPMenu::IsMenuWindow(w) && w->isVisible()) return true;

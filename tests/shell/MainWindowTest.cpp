@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "entry/form_base.h"
+#include "platform/Label.h"
+#include "platform/Timer.h"
+#include "shell/frmMainCode.h"
+#include "shell/frmSplash.h"
+#include "shell/frmXPMenu.h"
+#include "shell/system_jc_form.h"
+#include "shell/system_pwd_form.h"
+#include "shell/welcome_form.h"
+#include "tests/support/ScriptedMsgBox.h"
+#include "tests/support/TestDb.h"
+
+using platform::Form;
+
+namespace {
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A loaded strip after its first activation, with its docking timer held so that each test
+// decides when the timer ticks.
+struct Strip {
+    TestDb db;
+    frmMainCode* strip = new frmMainCode;
+    Strip() {
+        strip->Show();
+        strip->Timer1()->setEnabled(false);
+        strip->activationRule();
+    }
+    ~Strip() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != strip && qobject_cast<Form*>(w)) delete w;
+        delete strip;
+        flushDeletes();
+    }
+    void command(const char* key, int item) { strip->HandleMenuClick(key, item, ""); }
+};
+
+}  // namespace
+
+TEST(frmMainCode, StartsAsAStripWithTheWelcomeFormDocked) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    EXPECT_EQ(m.Top(), 50);
+    EXPECT_EQ(m.Height(), 825);
+    EXPECT_EQ(m.windowTitle(), "PraveltaKVT");
+    ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
+    EXPECT_TRUE(m.loForm->isVisible());
+    EXPECT_EQ(m.loForm->Left(), m.Left());
+    EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
+    EXPECT_EQ(m.Width(), m.loForm->Width());
+    EXPECT_EQ(m.menuLabel(0)->y(), 26);
+    const char* captions[] = {"[ 基础数据 ]", "[ 绩效分析 ]", "[ 能力趋势 ]", "[ 杜邦分析 ]",
+                              "[ 打印 ]",     "[ 系统设置 ]", "[ 帮助 ]"};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(m.menuLabel(i)->Caption(), captions[i]);
+    EXPECT_EQ(m.Timer1()->Interval(), 5);
+}
+
+TEST(frmMainCode, MenuCommandsReplaceTheWorkingFormAndTheTimerKeepsItDocked) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    m.Move(1500, 50);
+    s.command("SysSetup", 3);
+    QPointer<Form> first = m.loForm;
+    ASSERT_NE(qobject_cast<system_jc_form*>(first.data()), nullptr);
+    EXPECT_EQ(first->Left(), 1500);
+    EXPECT_EQ(first->Top(), 50 + 825 - 1);
+    EXPECT_EQ(m.Width(), 11000);
+    m.Timer1_Timer();
+    EXPECT_EQ(first->Top(), 50 + 825 - 200);
+    EXPECT_EQ(first->Left(), 1500);
+
+    // Dragging the strip: the form follows at the next tick; moving the form alone is undone.
+    m.Move(3000, 900);
+    first->Move(10, 10);
+    m.Timer1_Timer();
+    EXPECT_EQ(first->Left(), 3000);
+    EXPECT_EQ(first->Top(), 900 + 825 - 200);
+
+    s.command("SysSetup", 3);
+    flushDeletes();
+    EXPECT_TRUE(first.isNull());  // unloaded without a question
+    ASSERT_NE(qobject_cast<system_jc_form*>(m.loForm.data()), nullptr);
+
+    s.command("BaseData", 1);
+    EXPECT_NE(qobject_cast<form_base*>(m.loForm.data()), nullptr);
+    EXPECT_EQ(m.Width(), m.loForm->Width());
+    s.command("SysSetup", 5);
+    EXPECT_NE(qobject_cast<system_pwd_form*>(m.loForm.data()), nullptr);
+}
+
+TEST(frmMainCode, KeysAreTrimmedButCompareWithLetterCase) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("  SysSetup ", 3);
+    QPointer<Form> form = m.loForm;
+    EXPECT_NE(qobject_cast<system_jc_form*>(form.data()), nullptr);
+    s.command("syssetup", 5);
+    s.command("Nothing", 1);
+    s.command("SysSetup", 2);  // a separator's number
+    flushDeletes();
+    EXPECT_EQ(m.loForm, form);
+    EXPECT_FALSE(form.isNull());
+}
+
+TEST(frmMainCode, HelpMenuLeavesTheWorkingFormAndAboutWindows) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("SysSetup", 3);
+    QPointer<Form> form = m.loForm;
+    s.command("Help", 3);
+    QPointer<Form> about1 = m.aboutForm;
+    s.command("Help", 3);
+    QPointer<Form> about2 = m.aboutForm;
+    ASSERT_NE(qobject_cast<frmSplash*>(about1.data()), nullptr);
+    ASSERT_NE(about1, about2);
+    EXPECT_TRUE(m.aboutOpen);
+    s.command("Help", 1);
+    flushDeletes();
+    EXPECT_EQ(m.loForm, form);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(about2->isVisible());
+
+    s.command("SysSetup", 5);
+    flushDeletes();
+    EXPECT_FALSE(m.aboutOpen);
+    EXPECT_TRUE(about2.isNull());
+    EXPECT_FALSE(about1.isNull());  // only the last about window is remembered
+    delete about1.data();
+}
+
+TEST(frmMainCode, AFormThatClosesItselfGivesWayToTheWelcomeForm) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("SysSetup", 3);
+    auto* settings = qobject_cast<system_jc_form*>(m.loForm.data());
+    ASSERT_NE(settings, nullptr);
+    QTest::mouseClick(settings->cmdClose, Qt::LeftButton);
+    flushDeletes();
+    m.Timer1_Timer();  // the timer leaves a closed form alone
+    m.activationRule();
+    ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
+    EXPECT_TRUE(m.loForm->isVisible());
+    EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
+}
+
+TEST(frmMainCode, MinimisingHidesTheWorkingFormUntilTheNextActivation) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("SysSetup", 5);
+    QPointer<Form> form = m.loForm;
+    m.imgTitleMinimize_Click();
+    EXPECT_FALSE(form->isVisible());
+    m.showNormal();
+    m.activationRule();
+    EXPECT_EQ(m.loForm, form);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST(frmMainCode, HoveringALabelOpensItsMenuBelowIt) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    m.Move(1500, 50);
+    m.ShowLabelMenu(0);
+    ASSERT_NE(m.XPMenu(), nullptr);
+    EXPECT_EQ(m.XPMenu()->GetMenuName(), "BaseData");
+    EXPECT_EQ(m.XPMenu()->ItemCount(), 5);
+    EXPECT_EQ(m.XPMenu()->GetItemText(5), "退出系统     ");
+    QWidget* popup = m.XPMenu()->PopupWindow();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->pos(), QPoint(108, 44));
+    m.ShowLabelMenu(4);  // the same menu object moves to the next label
+    EXPECT_EQ(m.XPMenu()->GetMenuName(), "Print");
+    EXPECT_EQ(m.XPMenu()->GetItemText(3), "绩效指标    ");
+    clsXPMenu::KillAllMenus();
+}
+
+TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("BaseData", 1);
+    QSignalSpy ended(&m, &frmMainCode::programEnded);
+    s.command("BaseData", 5);  // the scripted box fails the test on any question
+    EXPECT_EQ(ended.count(), 1);
+}
