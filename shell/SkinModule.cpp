@@ -234,3 +234,16 @@ void OnTitleBarPressed(const SkinChrome& chrome, QObject* context,
                          });
     }
 }
+
+SkinChrome CreateStripChrome(QWidget* window, const QString& title) {
+    SkinChrome chrome = CreateSkinChrome(window);
+    chrome.lblTitle->setCaption(title);
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(chrome.imgTitleMaximize),
+          static_cast<QWidget*>(chrome.imgTitleRestore), static_cast<QWidget*>(chrome.imgTitleHelp),
+          static_cast<QWidget*>(chrome.imgWindowBottom),
+          static_cast<QWidget*>(chrome.imgWindowBottomLeft),
+          static_cast<QWidget*>(chrome.imgWindowBottomRight)})
+        hidden->hide();
+    return chrome;
+}

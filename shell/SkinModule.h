@@ -75,6 +75,9 @@ struct SkinChrome {
 // Creates every chrome control on the window, all shown; the window hides those it does not
 // use. lblTitle is in Arial 8.25 points, white.
 SkinChrome CreateSkinChrome(QWidget* window);
+// The chrome of a strip such as the main window: a title bar with minimise, maximise and close
+// buttons and side edges; the help, restore and bottom pieces are hidden.
+SkinChrome CreateStripChrome(QWidget* window, const QString& title);
 // Calls handler on a left mouse press on the title bar pieces or the title text.
 void OnTitleBarPressed(const SkinChrome& chrome, QObject* context,
                        const std::function<void()>& handler);

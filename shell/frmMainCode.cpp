@@ -57,15 +57,7 @@ frmMainCode::~frmMainCode() = default;
 
 void frmMainCode::createControls() {
     Move(0, 0, 18000, kDesignHeight);
-    chrome_ = CreateSkinChrome(this);
-    chrome_.lblTitle->setCaption("PraveltaKVT");
-    for (QWidget* hidden : {static_cast<QWidget*>(chrome_.imgTitleMaximize),
-                            static_cast<QWidget*>(chrome_.imgTitleRestore),
-                            static_cast<QWidget*>(chrome_.imgTitleHelp),
-                            static_cast<QWidget*>(chrome_.imgWindowBottom),
-                            static_cast<QWidget*>(chrome_.imgWindowBottomLeft),
-                            static_cast<QWidget*>(chrome_.imgWindowBottomRight)})
-        hidden->hide();
+    chrome_ = CreateStripChrome(this, "PraveltaKVT");
     chrome_.imgTitleMinimize->setToolTip("Minimize");
     chrome_.imgTitleMaxRestore->setToolTip("Maximize (Disabled)");
     chrome_.imgTitleClose->setToolTip("Close");

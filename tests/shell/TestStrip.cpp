@@ -19,15 +19,7 @@ bool AnyPopupShown() {
 TestStrip::TestStrip() : platform::Form("frmTestStrip"), imageList_(nullptr, "ImageList1") {
     platform::MakeBorderless(this);
     resize(1200, 55);
-    chrome_ = CreateSkinChrome(this);
-    chrome_.lblTitle->setCaption("PraveltaKVT");
-    for (QWidget* hidden : {static_cast<QWidget*>(chrome_.imgTitleMaximize),
-                            static_cast<QWidget*>(chrome_.imgTitleRestore),
-                            static_cast<QWidget*>(chrome_.imgTitleHelp),
-                            static_cast<QWidget*>(chrome_.imgWindowBottom),
-                            static_cast<QWidget*>(chrome_.imgWindowBottomLeft),
-                            static_cast<QWidget*>(chrome_.imgWindowBottomRight)})
-        hidden->hide();
+    chrome_ = CreateStripChrome(this, "PraveltaKVT");
     image2_ = new platform::ImageControl(this);
     image2_->setObjectName("Image2");
     image2_->setStretch(true);
