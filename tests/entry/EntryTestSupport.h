@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <charconv>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "entry/form_base.h"
 #include "tests/support/ScriptedMsgBox.h"
@@ -25,6 +28,27 @@ inline void EnterRange(PeriodRangePanel* panel, int type, const char* from, cons
     if (lists[type - 1][1]) lists[type - 1][1]->setListIndex(toPeriod);
 }
 
+// The rows of baseData matching `where`, sorted, as "item type year period amount" with the
+// amount in its shortest exact text (0.6 only when the stored double is exactly 0.6).
+inline std::vector<std::string> StoredRows(const TestDb& db, const std::string& where = "1=1") {
+    platform::Connection conn;
+    conn.Open(db.path());
+    platform::Recordset rs;
+    rs.Open("select ItemID,PeriodType,Year,Period,Data from baseData where " + where +
+                " order by ItemID,PeriodType,Year,Period",
+            conn);
+    std::vector<std::string> rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        char amount[64];
+        const double data = rs.Fields(4).AsDouble();
+        *std::to_chars(amount, amount + sizeof amount - 1, data).ptr = '\0';
+        std::string row;
+        for (int i = 0; i < 4; ++i) row += std::to_string(rs.Fields(i).AsInt()) + " ";
+        rows.push_back(row + amount);
+    }
+    return rows;
+}
+
 // A shown and active form_base on a fresh database.
 class FormBaseFixture : public testing::Test {
   protected:
@@ -42,6 +66,11 @@ class FormBaseFixture : public testing::Test {
     }
 
     platform::FlexGrid* grid(int n) const { return form->grid(n); }
+    // Puts texts into rows 1, 2, ... of one column of grid n, as if typed.
+    void setColumn(int n, int col, const std::vector<const char*>& texts) {
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            grid(n)->setTextMatrix(static_cast<int>(i) + 1, col, texts[i]);
+    }
     QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
 
     void clickCell(int n, int row, int col) {
@@ -54,6 +83,13 @@ class FormBaseFixture : public testing::Test {
     void type(const char* keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
     void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
         QTest::keyClick(QApplication::focusWidget(), k, m);
+    }
+
+    // Selects tab n, opens the editor on a cell and types into it.
+    void edit(int n, int row, int col, const char* keys) {
+        form->tbsOptions->setSelectedIndex(n);
+        clickCell(n, row, col);
+        type(keys);
     }
 
     std::vector<int> states() const {
