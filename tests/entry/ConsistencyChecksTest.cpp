@@ -266,4 +266,16 @@ TEST_F(ConsistencyChecksTest, AnIncompleteStatementAsksItsQuestionFirst) {
     }
 }
 
+// Writes the form with its questions to <build>/tests/form_base_question-<k>.png: the ignore
+// question of identity 2, then the report of its first failing period.
+TEST_F(ConsistencyChecksTest, GrabAQuestionFlow) {
+    display(2, "2003", "2003", 0, 3);
+    for (int col = 4; col <= 7; ++col) setColumn(1, col, kBalanced);
+    grid(1)->setTextMatrix(6, 5, "400");
+    ScreenshotBoxes boxes(form.get(), "form_base_question", {"否(&N)", "否(&N)"});
+    form->cmdSave->click();
+    ASSERT_EQ(boxes.files.size(), 2u);
+    EXPECT_EQ(storedCount(db, 1), 0);
+}
+
 }  // namespace
