@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <exception>
@@ -146,8 +147,8 @@ const AccountingIdentity kIdentities[] = {
      "是否继续检测?"},
 };
 
-// Periods per year for the previous-period rule: any type beyond the quarter counts as months.
-int PeriodsBefore(int periodType) {
+// The last period of a year, the one before period 1: any type beyond the quarter counts months.
+int LastPeriodOfYear(int periodType) {
     switch (periodType) {
         case 1:
             return 1;
@@ -644,7 +645,7 @@ std::optional<double> form_base::storedAmountBeforeRange(int n, int row) const {
     if (periodTable_.empty()) return std::nullopt;
     const PeriodRow first = periodTable_.front();
     const int year = first.Period >= 2 ? first.Year : first.Year - 1;
-    const int period = first.Period >= 2 ? first.Period - 1 : PeriodsBefore(range_.PeriodType);
+    const int period = first.Period >= 2 ? first.Period - 1 : LastPeriodOfYear(range_.PeriodType);
     const std::string id = platform::Trim(grid(n)->TextMatrix(row, 0).toStdString());
     platform::Connection conn;
     platform::OpenProgramDatabase(conn);

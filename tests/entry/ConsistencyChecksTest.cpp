@@ -230,6 +230,38 @@ TEST_F(ConsistencyChecksTest, CashIncreaseComparesWithTheCashOfThePeriodBefore) 
     }
 }
 
+TEST_F(ConsistencyChecksTest, TheFirstPeriodReadsTheStoredCashOfThePeriodBeforeForEveryType) {
+    struct Case {
+        int position, type;   // cbSerial position, stored type
+        int year, period;     // the period before the first one displayed
+        const char* caption;  // of the first period displayed
+    };
+    const Case cases[] = {
+        {0, 1, 2002, 1, "2003年"},
+        {1, 2, 2002, 2, "2003上半年"},
+        {2, 3, 2002, 4, "2003一季度"},
+        {3, 4, 2002, 12, "2003一月"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        db.exec("delete from baseData");
+        db.putData(101, c.type, c.year, c.period, 100);
+        db.putData(101, c.type, 2003, 1, 150);
+        display(c.position, "2003", "2003");
+        form->tbsOptions->setSelectedIndex(3);
+        setColumn(3, 4, {"1", "1", "1", "60"});
+        ScriptedMsgBox box;
+        box.answer(MsgResult::No, 2);
+        form->cmdSave->click();
+        ASSERT_EQ(box.prompts().size(), 2u);
+        EXPECT_EQ(box.prompts()[1],
+                  "'" + std::string(c.caption) +
+                      "'的'现金及现金等价物净增加值(本期) = 货币资金(本期)－货币资金(上期)'不成立，"
+                      "是否继续检测?");
+        form->tbsOptions->setSelectedIndex(1);
+    }
+}
+
 TEST_F(ConsistencyChecksTest, AnIncompleteStatementAsksItsQuestionFirst) {
     const char* const questions[] = {kIncomplete1, "利润表中数据输入不完整，是否忽略？",
                                      "现金流量表中数据输入不完整，是否忽略？",
