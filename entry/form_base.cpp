@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <exception>
 #include <map>
 
 #include "core/CBaseData.h"
+#include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -14,6 +18,27 @@
 
 using platform::FlexGrid;
 using platform::MakeControl;
+
+// One accounting identity between cells of a period column: left <relation> the sum of the
+// right cells. A blank left cell skips the column; a blank right cell skips it when required,
+// otherwise counts 0.
+struct AccountingIdentity {
+    enum class Relation { Greater, Equal };
+    struct Cell {
+        int grid;
+        int row;
+        double sign = 1;
+        bool required = false;
+        // The cell of the period before; for the first period, the stored amount.
+        bool previous = false;
+    };
+    int grid;  // the statement whose save runs the check and whose captions its report names
+    Cell left;
+    Relation relation;
+    std::vector<Cell> right;
+    const char* ignoreQuestion;
+    const char* reportText;
+};
 
 namespace {
 
@@ -37,6 +62,104 @@ const std::array<StatementLayout, form_base::kGrids> kStatements{{
     {"现金流量表", "grpXianjin", 12, 300, 1680},
     {"统计报表", "grpTongji", 14, 360, 1620},
 }};
+
+const char* const kInsertSql =
+    "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,?,?,?,?)";
+
+// The longest leading part of the text that forms a decimal number ("12abc" reads 12, "1e3"
+// 1000); 0 when there is none.
+double LeadingNumber(const std::string& s) {
+    std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
+    if (i == s.size() || !(std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) return 0;
+    const bool negative = i == 1 && s[0] == '-';
+    double value = 0;
+    const auto [end, ec] = std::from_chars(s.data() + i, s.data() + s.size(), value);
+    if (ec != std::errc() || end == s.data() + i) return 0;
+    return negative ? -value : value;
+}
+
+// An amount the save writes: an optional sign, then digits with an optional point and digits,
+// or a point and digits; within the stored width. Anything else is refused.
+double StrictAmount(const std::string& t) {
+    std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+    const std::size_t point = t.find('.', i);
+    auto digits = [&](std::size_t from, std::size_t to) {
+        if (from >= to) return false;
+        for (std::size_t k = from; k < to; ++k)
+            if (t[k] < '0' || t[k] > '9') return false;
+        return true;
+    };
+    const bool ok = point == std::string::npos
+                        ? digits(i, t.size())
+                        : (point == i || digits(i, point)) && digits(point + 1, t.size());
+    if (!ok || !GridCellEditor::checkNumberLength(t))
+        throw platform::RuntimeError("'" + t + "'不是可以保存的数字");
+    double value = 0;
+    std::from_chars(t.data() + i, t.data() + t.size(), value);
+    return t[0] == '-' && value != 0 ? -value : value;  // "-0" stores 0, as typed without sign
+}
+
+// Amounts carry at most two decimals, so the identities compare whole cents: 0.1 + 0.2 is
+// 0.30 and balances against 0.3, where the sum of the doubles alone is a hair off.
+double Cents(double amount) {
+    return std::nearbyint(amount * 100.0);
+}
+
+using Relation = AccountingIdentity::Relation;
+
+// The five identities in the order they are checked.
+const AccountingIdentity kIdentities[] = {
+    // checkCurrentAssets: 流动资产 > 货币资金 + 短期投资 + 应收帐款 + 存货
+    {1,
+     {1, 5},
+     Relation::Greater,
+     {{1, 1}, {1, 2}, {1, 3}, {1, 4}},
+     "'货币资金+短期投资+应收帐款+存货 < 流动资产'不成立，是否忽略？",
+     "'的'货币资金＋短期存款＋应收账款＋存货 < 流动资产'不成立，是否继续检测？"},
+    // checkFixedAssets: 固定资产原值 > 固定资产净值
+    {1,
+     {1, 6},
+     Relation::Greater,
+     {{1, 7, 1, true}},
+     "'固定资产原值 > 固定资产净值'不成立，是否忽略？",
+     "'的'固定资产原值 > 固定资产净值'不成立，是否继续检测？"},
+    // checkTotalAssetsCover: 资产总额 > 流动资产 + 固定资产净值
+    {1,
+     {1, 8},
+     Relation::Greater,
+     {{1, 5}, {1, 7}},
+     "'资产总额 > 流动资产+固定资产净值'不成立，是否忽略？",
+     "'的'资产总额 > 流动资产＋固定资产'不成立，是否继续检测？"},
+    // checkBalanceIdentity: 资产总额 = 负债总额 + 所有者权益
+    {1,
+     {1, 8},
+     Relation::Equal,
+     {{1, 10}, {1, 12}},
+     "'资产总额 = 负债总额+所有者权益'不成立，是否忽略？",
+     "'的'资产总额＝负债总额＋所有者权益'不成立，是否继续检测？"},
+    // checkCashIncrease: 现金及现金等价物净增加值 = 货币资金(本期) - 货币资金(上期)
+    {3,
+     {3, 4},
+     Relation::Equal,
+     {{1, 1, 1, true}, {1, 1, -1, true, true}},
+     "'现金及现金等价物净增加值(本期) = 货币资金(本期)－货币资金(上期)'不成立，是否忽略？",
+     "'的'现金及现金等价物净增加值(本期) = 货币资金(本期)－货币资金(上期)'不成立，"
+     "是否继续检测?"},
+};
+
+// The last period of a year, the one before period 1: any type beyond the quarter counts months.
+int LastPeriodOfYear(int periodType) {
+    switch (periodType) {
+        case 1:
+            return 1;
+        case 2:
+            return 2;
+        case 3:
+            return 4;
+        default:
+            return 12;
+    }
+}
 
 }  // namespace
 
@@ -120,6 +243,10 @@ void form_base::createControls() {
             [this] { platform::RunGuarded([this] { cmd_prev_Click(); }); });
     connect(cmd_Next, &QPushButton::clicked, this,
             [this] { platform::RunGuarded([this] { cmd_Next_Click(); }); });
+    connect(cmdSave, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmdSave_Click(); }); });
+    connect(cmdCancel, &QPushButton::clicked, this,
+            [this] { platform::RunGuarded([this] { cmdCancel_Click(); }); });
     connect(cmdClose, &QPushButton::clicked, this,
             [this] { platform::RunGuarded([this] { cmdClose_Click(); }); });
 }
@@ -176,10 +303,6 @@ bool form_base::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return Form::eventFilter(watched, event);
-}
-
-bool form_base::promptSaveChanges() {
-    return true;
 }
 
 void form_base::cmdDo_Click() {
@@ -373,6 +496,169 @@ void form_base::showPage(int page) {
 void form_base::cmdClose_Click() {
     editor->Hide();
     if (promptSaveChanges()) Unload();
+}
+
+void form_base::cmdSave_Click() {
+    const int n = currentTab_;
+    if (checkBeforeSave(n)) writeStatement(n);
+}
+
+void form_base::cmdCancel_Click() {
+    if (platform::MsgBox("是否放弃所有改动？", platform::MsgButtons::YesNo, "提示") !=
+        platform::MsgResult::Yes) {
+        editor->Hide();
+        return;
+    }
+    editor->clearGridData();
+    loadGridData(currentTab_);
+    gridState_[currentTab_ - 1] = 1;
+    editor->Hide();
+    gridPage_.fill(1);
+    updatePeriodPaging();
+}
+
+bool form_base::promptSaveChanges() {
+    for (int n = 1; n <= kGrids; ++n) {
+        if (gridState(n) != 2) continue;
+        const std::string question =
+            std::string(kStatements[n - 1].caption) + "中数据已经改动，是否保存？";
+        if (platform::MsgBox(question, platform::MsgButtons::YesNo, "提示") !=
+            platform::MsgResult::Yes)
+            continue;
+        // A failed write stops too: going on would drop the edits it kept.
+        if (!checkBeforeSave(n) || !saveData(n)) return false;
+    }
+    return true;
+}
+
+bool form_base::saveData(int n) {
+    if (!checkData(n) || !writeStatement(n)) return false;
+    platform::MsgBox("数据保存成功！", platform::MsgButtons::OK, "提示");
+    return true;
+}
+
+bool form_base::writeStatement(int n) {
+    FlexGrid* g = grid(n);
+    try {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        platform::Transaction transaction(conn);
+        conn.Execute(CBaseData().getBaseDataDeleteSql(
+            static_cast<std::int16_t>(n), range_.PeriodType, range_.fromYear, range_.toYear,
+            range_.fromPeriod, range_.toPeriod));
+        for (int r = 1; r < usedRows(n); ++r) {
+            const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
+            const std::int16_t item = platform::ToInt16(static_cast<long long>(platform::CDbl(id)));
+            for (int c = 4; c < usedCols(n); ++c) {
+                const std::string text = platform::Trim(g->TextMatrix(r, c).toStdString());
+                if (text.empty()) continue;
+                const PeriodRow& period = periodTable_.at(c - 4);
+                conn.Execute(kInsertSql, {std::int64_t(item), std::int64_t(range_.PeriodType),
+                                          std::int64_t(period.Year), std::int64_t(period.Period),
+                                          StrictAmount(text)});
+            }
+        }
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        editor->Hide();
+        platform::MsgBox(e.what(), platform::MsgButtons::OK, "错误");
+        return false;
+    }
+    gridState_[n - 1] = 1;
+    editor->Hide();
+    return true;
+}
+
+bool form_base::checkBeforeSave(int n) {
+    using platform::MsgResult;
+    const std::string incomplete =
+        std::string(kStatements[n - 1].caption) + "中数据输入不完整，是否忽略？";
+    if (!isGridComplete(n) &&
+        platform::MsgBox(incomplete, platform::MsgButtons::YesNo, "警告") != MsgResult::Yes)
+        return false;
+    if (!checkData(n)) return false;
+    for (const AccountingIdentity& identity : kIdentities) {
+        if (identity.grid != n || checkIdentity(identity)) continue;
+        if (platform::MsgBox(identity.ignoreQuestion, platform::MsgButtons::YesNo, "警告") !=
+            MsgResult::Yes) {
+            reportIdentity(identity);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool form_base::isGridComplete(int n) const {
+    const FlexGrid* g = grid(n);
+    for (int r = 1; r < usedRows(n); ++r)
+        for (int c = 4; c < periodCount_ + 4; ++c)
+            if (platform::Trim(g->TextMatrix(r, c).toStdString()).empty()) return false;
+    return true;
+}
+
+bool form_base::checkIdentity(const AccountingIdentity& identity) {
+    for (int i = 0; i < periodCount_; ++i)
+        if (testColumn(identity, i) == Outcome::Fails) return false;
+    return true;
+}
+
+void form_base::reportIdentity(const AccountingIdentity& identity) {
+    for (int i = 0; i < periodCount_; ++i) {
+        if (testColumn(identity, i) != Outcome::Fails) continue;
+        const std::string caption = grid(identity.grid)->TextMatrix(0, i + 4).toStdString();
+        if (platform::MsgBox("'" + caption + identity.reportText, platform::MsgButtons::YesNo,
+                             "提示") != platform::MsgResult::Yes)
+            return;
+    }
+}
+
+form_base::Outcome form_base::testColumn(const AccountingIdentity& identity, int period) {
+    const int col = period + 4;
+    auto read = [&](const AccountingIdentity::Cell& cell) -> std::optional<double> {
+        if (!cell.previous) return cellAmount(cell.grid, cell.row, col);
+        if (period > 0) return cellAmount(cell.grid, cell.row, col - 1);
+        return storedAmountBeforeRange(cell.grid, cell.row);
+    };
+    const std::optional<double> left = read(identity.left);
+    if (!left) return Outcome::Skipped;
+    double sum = 0;
+    for (const AccountingIdentity::Cell& cell : identity.right) {
+        const std::optional<double> value = read(cell);
+        if (!value) {
+            if (cell.required) return Outcome::Skipped;
+            continue;
+        }
+        sum += cell.sign * *value;
+    }
+    const bool holds = identity.relation == Relation::Greater ? Cents(*left) > Cents(sum)
+                                                              : Cents(*left) == Cents(sum);
+    return holds ? Outcome::Holds : Outcome::Fails;
+}
+
+std::optional<double> form_base::cellAmount(int n, int row, int col) const {
+    const std::string text = platform::Trim(grid(n)->TextMatrix(row, col).toStdString());
+    if (text.empty()) return std::nullopt;
+    return LeadingNumber(text);
+}
+
+std::optional<double> form_base::storedAmountBeforeRange(int n, int row) const {
+    if (periodTable_.empty()) return std::nullopt;
+    const PeriodRow first = periodTable_.front();
+    const int year = first.Period >= 2 ? first.Year : first.Year - 1;
+    const int period = first.Period >= 2 ? first.Period - 1 : LastPeriodOfYear(range_.PeriodType);
+    const std::string id = platform::Trim(grid(n)->TextMatrix(row, 0).toStdString());
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    platform::Recordset rs;
+    rs.Open(
+        "select Data from baseData where ItemID = ? and Year = ? and Period = ? and "
+        "PeriodType = ?",
+        conn,
+        {std::int64_t(platform::CDbl(id)), std::int64_t(year), std::int64_t(period),
+         std::int64_t(range_.PeriodType)});
+    std::optional<double> amount;
+    for (; !rs.Eof(); rs.MoveNext()) amount = LeadingNumber(rs.Fields(0).AsText());
+    return amount;
 }
 
 void form_base::cmd_prev_Click() {

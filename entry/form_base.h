@@ -1,12 +1,15 @@
 // The base data entry form: the four statements of a period range in four grids on a tab
 // strip, one statement per tab, items as rows and periods as columns, filled from baseData.
 // Amounts are typed through the floating cell editor; a range of 9 to 12 periods is shown in
-// two overlapping pages of eight period columns.
+// two overlapping pages of eight period columns. A statement is saved for the displayed range
+// after a completeness question, the number check and, for the balance sheet and the
+// cash-flow statement, the accounting identities.
 #pragma once
 
 #include <QPushButton>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,8 @@
 #include "platform/Form.h"
 #include "platform/TabStrip.h"
 #include "platform/TextBox.h"
+
+struct AccountingIdentity;
 
 class form_base : public platform::Form {
     Q_OBJECT
@@ -75,17 +80,39 @@ class form_base : public platform::Form {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    enum class Outcome { Skipped, Holds, Fails };
+
     void createControls();
     void cmdDo_Click();
     void tbsOptions_Click();
     void cmd_prev_Click();
     void cmd_Next_Click();
+    void cmdSave_Click();
+    void cmdCancel_Click();
     void cmdClose_Click();
     void showPage(int page);
-    // Offers the changed statements for saving before another range is shown or the form
-    // closes; false stops the action. Saving is not part of this form yet, so nothing is
-    // offered.
+    // Offers each changed statement for saving before another range is shown or the form
+    // closes; false (a declined warning, a failed check or a failed write) stops the action.
     bool promptSaveChanges();
+    // Number check, write and "数据保存成功！"; false when nothing was written.
+    bool saveData(int n);
+    // Replaces statement n's stored amounts over the displayed range with the grid's, in one
+    // transaction. A failure is shown ("错误") and leaves the database, the grid and its state
+    // as they were.
+    bool writeStatement(int n);
+
+    // The checks before a save of grid n: completeness, numbers, identities; true when the
+    // grid may be saved.
+    bool checkBeforeSave(int n);
+    bool isGridComplete(int n) const;
+    bool checkIdentity(const AccountingIdentity& identity);
+    // Asks, period by period, about each column where the identity fails, until a No.
+    void reportIdentity(const AccountingIdentity& identity);
+    Outcome testColumn(const AccountingIdentity& identity, int period);
+    // A cell read as an amount: blank gives nothing, other text its leading number.
+    std::optional<double> cellAmount(int n, int row, int col) const;
+    // The stored amount of grid n's row item in the period before the displayed range.
+    std::optional<double> storedAmountBeforeRange(int n, int row) const;
 
     std::vector<GridItem> getBaseItems(platform::Connection& conn, int category) const;
     void initGrid(int n, const std::vector<std::string>& periodLabels);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "entry/form_base.h"
+#include "entry/form_base_interface.h"
 #include "platform/EventGuard.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
@@ -40,6 +41,7 @@ frmMainCode::FormFactory make() {
 const std::vector<std::tuple<QString, int, frmMainCode::FormFactory>>& frmMainCode::WorkingForms() {
     static const std::vector<std::tuple<QString, int, FormFactory>> forms = {
         {"BaseData", 1, make<form_base>()},
+        {"BaseData", 3, make<form_base_interface>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "entry/form_base.h"
+#include "entry/form_base_interface.h"
 #include "platform/Label.h"
 #include "platform/Timer.h"
 #include "shell/frmMainCode.h"
@@ -90,6 +91,9 @@ TEST(frmMainCode, MenuCommandsReplaceTheWorkingFormAndTheTimerKeepsItDocked) {
     EXPECT_TRUE(first.isNull());  // unloaded without a question
     ASSERT_NE(qobject_cast<system_jc_form*>(m.loForm.data()), nullptr);
 
+    s.command("BaseData", 3);
+    EXPECT_NE(qobject_cast<form_base_interface*>(m.loForm.data()), nullptr);
+    EXPECT_EQ(m.Width(), m.loForm->Width());
     s.command("BaseData", 1);
     EXPECT_NE(qobject_cast<form_base*>(m.loForm.data()), nullptr);
     EXPECT_EQ(m.Width(), m.loForm->Width());
