@@ -1,5 +1,10 @@
 #include "shell/MainMenu.h"
 
+#include <QFont>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Label.h"
 #include "shell/clsXPMenu.h"
 
 const std::vector<MainMenuLabel>& MainMenuBar() {
@@ -46,4 +51,33 @@ void FillMainMenu(clsXPMenu& menu, const MainMenuLabel& label,
             menu.AddItem(0, "", false, true, nullptr);
         }
     }
+}
+
+std::vector<platform::Label*> CreateMenuLabels(QWidget* strip, int top,
+                                               const std::function<void(int)>& onHover) {
+    QFont song("宋体");
+    song.setPointSize(9);
+    std::vector<platform::Label*> labels;
+    const auto& bar = MainMenuBar();
+    for (int i = 0; i < static_cast<int>(bar.size()); ++i) {
+        auto* label = new platform::Label(strip);
+        label->setObjectName(bar[i].name);
+        label->setCaption(bar[i].caption);
+        label->setFont(song);
+        // The design widths fit the design font; a wider font must not cut a caption short.
+        label->setGeometry(bar[i].left, top, std::max(bar[i].width, label->sizeHint().width()), 13);
+        QObject::connect(label, &platform::Label::mouseMoved, strip, [onHover, i] { onHover(i); });
+        labels.push_back(label);
+    }
+    return labels;
+}
+
+void ShowMainMenu(clsXPMenu& menu, IMenuOwner* owner, const platform::ImageList* imageList,
+                  int index, int stripLeft, int stripTop, const QWidget* label) {
+    menu.loParent = owner;
+    FillMainMenu(menu, MainMenuBar().at(index), imageList);
+    const int x = static_cast<int>(std::nearbyint(stripLeft / 15.0 + label->x()));
+    const int y =
+        static_cast<int>(std::nearbyint(stripTop / 15.0 + label->y() + label->height() + 2));
+    menu.ShowMenu(x, y);
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
-#include <cmath>
 
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
@@ -71,20 +70,7 @@ void frmMainCode::createControls() {
     Image2_->setGeometry(0, kLabelTop, 100, 18);
     for (int i = 0; i < 3; ++i) ImageList1_.Add(QPixmap(1, 1));
 
-    QFont song("宋体");
-    song.setPointSize(9);
-    const auto& bar = MainMenuBar();
-    for (int i = 0; i < static_cast<int>(bar.size()); ++i) {
-        auto* label = new platform::Label(this);
-        label->setObjectName(bar[i].name);
-        label->setCaption(bar[i].caption);
-        label->setFont(song);
-        // The design widths fit the design font; a wider font must not cut a caption short.
-        label->setGeometry(bar[i].left, kLabelTop,
-                           std::max(bar[i].width, label->sizeHint().width()), 13);
-        connect(label, &platform::Label::mouseMoved, this, [this, i] { ShowLabelMenu(i); });
-        labels_.push_back(label);
-    }
+    labels_ = CreateMenuLabels(this, kLabelTop, [this](int i) { ShowLabelMenu(i); });
 
     OnTitleBarPressed(chrome_, this, [this] {
         platform::RunGuarded([this] {
@@ -123,12 +109,7 @@ void frmMainCode::reP() {
 
 void frmMainCode::ShowLabelMenu(int index) {
     if (!XPMenu_) XPMenu_ = std::make_unique<clsXPMenu>();
-    XPMenu_->loParent = this;
-    FillMainMenu(*XPMenu_, MainMenuBar().at(index), &ImageList1_);
-    const platform::Label* label = labels_.at(index);
-    const int x = static_cast<int>(std::nearbyint(Left() / 15.0 + label->x()));
-    const int y = static_cast<int>(std::nearbyint(Top() / 15.0 + label->y() + label->height() + 2));
-    XPMenu_->ShowMenu(x, y);
+    ShowMainMenu(*XPMenu_, this, &ImageList1_, index, Left(), Top(), labels_.at(index));
 }
 
 void frmMainCode::dock(Form* form) {
