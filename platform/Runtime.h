@@ -16,7 +16,8 @@ public:
 };
 
 // Two decimals, at least one digit before the point, leading "-" when negative, no
-// separators. Halfway values (as their shortest decimal text reads) round away from zero.
+// separators. The value is first taken to 15 significant digits, as the user reads it; halfway
+// values then round away from zero (2.675 gives 2.68).
 // A non-finite value gives "-", the text of a value that cannot be computed.
 std::string Format00(double value);
 
