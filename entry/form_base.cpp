@@ -444,11 +444,11 @@ void form_base::loadGridData(int n, platform::Connection& conn) {
 void form_base::tbsOptions_Click() {
     currentTab_ = tbsOptions->SelectedIndex();
     showGrid(currentTab_);
+    editor->Hide();  // also when the load below fails
     if (gridState(currentTab_) == 0) {
         loadGridData(currentTab_);
         gridState_[currentTab_ - 1] = 1;
     }
-    editor->Hide();
     updatePeriodPaging();
 }
 
@@ -513,11 +513,11 @@ void form_base::cmdCancel_Click() {
         editor->Hide();
         return;
     }
+    editor->Hide();  // also when the load below fails
     editor->clearGridData();
     gridState_[currentTab_ - 1] = 0;  // blank until the stored amounts are back
     loadGridData(currentTab_);
     gridState_[currentTab_ - 1] = 1;
-    editor->Hide();
     gridPage_.fill(1);
     updatePeriodPaging();
 }

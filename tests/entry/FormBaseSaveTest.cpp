@@ -393,7 +393,9 @@ class FormBaseLoadFailureTest : public FormBaseCloseTest {
 TEST_F(FormBaseLoadFailureTest, ARevertThatCannotReadLeavesNothingToSave) {
     display(0, "2003", "2003");
     edit(1, 1, 4, "9");
+    ASSERT_TRUE(form->Text1->isVisible());
     whileUnreadable({MsgResult::Yes}, [this] { form->cmdCancel->click(); });
+    EXPECT_FALSE(form->Text1->isVisible());
     EXPECT_EQ(cell(1, 1, 4), "");
     EXPECT_EQ(form->gridState(1), 0);
     expectNothingToSave(1);
@@ -412,7 +414,9 @@ TEST_F(FormBaseLoadFailureTest, ADisplayThatCannotReadLeavesNothingToSave) {
 
 TEST_F(FormBaseLoadFailureTest, ATabThatCannotReadLeavesNothingToSaveUntilItLoads) {
     display(0, "2003", "2003");
+    clickCell(1, 1, 4);
     whileUnreadable({}, [this] { form->tbsOptions->setSelectedIndex(2); });
+    EXPECT_FALSE(form->Text1->isVisible());
     EXPECT_EQ(form->gridState(2), 0);
     clickCell(2, 1, 4);
     EXPECT_FALSE(form->Text1->isVisible());
