@@ -31,6 +31,8 @@ void GridCellEditor::Hide() {
 void GridCellEditor::placeOver(int n) {
     FlexGrid* g = grid(n);
     const int r = g->Row(), c = g->Col();
+    boxRow_ = r;
+    boxCol_ = c;
     platform::SetTwipsGeometry(Text1, platform::TwipsLeft(g) + g->ColPos(c),
                                platform::TwipsTop(g) + g->RowPos(r), g->ColWidth(c),
                                g->RowHeight(r));
@@ -117,6 +119,13 @@ void GridCellEditor::Text1_KeyUp(int KeyCode, int /*Shift*/) {
 }
 
 void GridCellEditor::Text1_GotFocus() {
+    // While the grid had the focus its arrow keys may have moved its current cell away from
+    // the box; what is typed belongs to the cell under the box.
+    FlexGrid* g = grid(config_.currentGrid());
+    if (Text1->isVisible() && boxRow_ >= 0 && boxRow_ < g->Rows() && boxCol_ < g->Cols()) {
+        if (g->Row() != boxRow_) g->setRow(boxRow_);
+        if (g->Col() != boxCol_) g->setCol(boxCol_);
+    }
     selectAll();
 }
 

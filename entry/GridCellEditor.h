@@ -76,4 +76,7 @@ class GridCellEditor : public QObject {
     platform::TextBox* Text1;
     std::vector<platform::FlexGrid*> grids_;
     Config config_;
+    // The cell the box was last laid over.
+    int boxRow_ = -1;
+    int boxCol_ = -1;
 };

@@ -227,7 +227,9 @@ void form_base::createControls() {
         Text1, grids,
         {.order = GridCellEditor::EnterOrder::DownColumn,
          .firstCol = 4,
-         .lastRow = [this](int n) { return usedRows(n) - 1; },
+         // A grid whose amounts are not loaded takes no typing: its blank cells would be
+         // saved over the stored amounts.
+         .lastRow = [this](int n) { return gridState(n) == 0 ? 0 : usedRows(n) - 1; },
          .lastCol = [this](int n) { return usedCols(n) - 1; },
          .currentGrid = [this] { return currentTab_; },
          .markChanged = [this](int n) { gridState_[n - 1] = 2; },
@@ -325,6 +327,8 @@ void form_base::cmdDo_Click() {
     cmdSave->setEnabled(true);
     cmdCancel->setEnabled(true);
     editor->Hide();
+    // The grids are blanked for the new range: none counts as loaded until its amounts are.
+    gridState_.fill(0);
     for (int n = 1; n <= kGrids; ++n) {
         usedCols_[n - 1] = periodCount_ + 4;
         gridItems_[n - 1] = std::move(items[n - 1]);
@@ -333,7 +337,6 @@ void form_base::cmdDo_Click() {
     for (int n = 1; n <= kGrids; ++n) initGrid(n, periodLabels_);
     for (int n = 1; n <= kGrids; ++n) fillGridItems(n);
     loadGridData(currentTab_, conn);
-    gridState_.fill(0);
     gridState_[currentTab_ - 1] = 1;
     editor->Hide();
     gridPage_.fill(1);
@@ -441,11 +444,11 @@ void form_base::loadGridData(int n, platform::Connection& conn) {
 void form_base::tbsOptions_Click() {
     currentTab_ = tbsOptions->SelectedIndex();
     showGrid(currentTab_);
+    editor->Hide();  // also when the load below fails
     if (gridState(currentTab_) == 0) {
         loadGridData(currentTab_);
         gridState_[currentTab_ - 1] = 1;
     }
-    editor->Hide();
     updatePeriodPaging();
 }
 
@@ -500,6 +503,7 @@ void form_base::cmdClose_Click() {
 
 void form_base::cmdSave_Click() {
     const int n = currentTab_;
+    if (gridState(n) == 0) return;  // its amounts failed to load: nothing of it to save
     if (checkBeforeSave(n)) writeStatement(n);
 }
 
@@ -509,10 +513,11 @@ void form_base::cmdCancel_Click() {
         editor->Hide();
         return;
     }
+    editor->Hide();  // also when the load below fails
     editor->clearGridData();
+    gridState_[currentTab_ - 1] = 0;  // blank until the stored amounts are back
     loadGridData(currentTab_);
     gridState_[currentTab_ - 1] = 1;
-    editor->Hide();
     gridPage_.fill(1);
     updatePeriodPaging();
 }

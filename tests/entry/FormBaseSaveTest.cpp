@@ -349,3 +349,85 @@ TEST_F(FormBaseCloseTest, CancelRevertsTheCurrentStatementOnly) {
 }
 
 }  // namespace
+
+// A statement whose stored amounts could not be read shows blank cells; it must never be
+// offered for saving or saved, which would delete the amounts it failed to show.
+class FormBaseLoadFailureTest : public FormBaseCloseTest {
+  protected:
+    void SetUp() override {
+        FormBaseCloseTest::SetUp();
+        for (int item : {101, 102, 201, 202}) {
+            db.putData(item, 1, 2003, 1, item);
+            db.putData(item, 1, 2004, 1, item + 1);
+        }
+        before = StoredRows(db);
+    }
+    // Runs `action` while baseData cannot be read: its questions take `answers`, then it
+    // reports the failure.
+    void whileUnreadable(const std::vector<MsgResult>& answers,
+                         const std::function<void()>& action) {
+        db.exec("alter table baseData rename to baseDataAway");
+        {
+            ScriptedMsgBox box;
+            for (MsgResult a : answers) box.answer(a);
+            box.answer(MsgResult::OK);
+            action();
+            ASSERT_EQ(box.shown().size(), answers.size() + 1);
+            EXPECT_NE(box.prompts().back().find("baseData"), std::string::npos)
+                << box.prompts().back();
+        }
+        db.exec("alter table baseDataAway rename to baseData");
+    }
+    // Nothing is offered for saving, nothing can be typed or saved, and the close goes through.
+    void expectNothingToSave(int n) {
+        clickCell(n, 1, 4);
+        EXPECT_FALSE(form->Text1->isVisible());
+        form->cmdSave->click();  // no box is expected
+        EXPECT_EQ(StoredRows(db), before);
+        EXPECT_TRUE(close());
+        EXPECT_EQ(StoredRows(db), before);
+    }
+    std::vector<std::string> before;
+};
+
+TEST_F(FormBaseLoadFailureTest, ARevertThatCannotReadLeavesNothingToSave) {
+    display(0, "2003", "2003");
+    edit(1, 1, 4, "9");
+    ASSERT_TRUE(form->Text1->isVisible());
+    whileUnreadable({MsgResult::Yes}, [this] { form->cmdCancel->click(); });
+    EXPECT_FALSE(form->Text1->isVisible());
+    EXPECT_EQ(cell(1, 1, 4), "");
+    EXPECT_EQ(form->gridState(1), 0);
+    expectNothingToSave(1);
+}
+
+TEST_F(FormBaseLoadFailureTest, ADisplayThatCannotReadLeavesNothingToSave) {
+    display(0, "2003", "2003");
+    edit(2, 1, 4, "9");
+    form->tbsOptions->setSelectedIndex(1);
+    // No to saving the income statement's edits.
+    whileUnreadable({MsgResult::No}, [this] { display(0, "2004", "2004"); });
+    EXPECT_EQ(form->range().fromYear, 2004);
+    EXPECT_EQ(states(), (std::vector<int>{0, 0, 0, 0}));
+    expectNothingToSave(1);
+}
+
+TEST_F(FormBaseLoadFailureTest, ATabThatCannotReadLeavesNothingToSaveUntilItLoads) {
+    display(0, "2003", "2003");
+    clickCell(1, 1, 4);
+    whileUnreadable({}, [this] { form->tbsOptions->setSelectedIndex(2); });
+    EXPECT_FALSE(form->Text1->isVisible());
+    EXPECT_EQ(form->gridState(2), 0);
+    clickCell(2, 1, 4);
+    EXPECT_FALSE(form->Text1->isVisible());
+    form->cmdSave->click();  // no box is expected
+    EXPECT_EQ(StoredRows(db), before);
+    // Selecting the tab again loads it.
+    form->tbsOptions->setSelectedIndex(2);
+    EXPECT_EQ(form->gridState(2), 1);
+    EXPECT_EQ(cell(2, 1, 4), "201");
+    clickCell(2, 1, 4);
+    EXPECT_TRUE(form->Text1->isVisible());
+    EXPECT_TRUE(close());  // loaded and unchanged: no question
+    EXPECT_EQ(StoredRows(db), before);
+}

@@ -150,6 +150,40 @@ TEST_F(GridCellEditorTest, EnterOnTheGridOpensTheBoxOnTheCurrentCell) {
     EXPECT_FALSE(form->Text1->isVisible());
 }
 
+TEST_F(GridCellEditorTest, TheBoxKeepsEditingTheCellItLiesOverAfterTheGridMovedOn) {
+    display(0, "2003", "2003");
+    platform::FlexGrid* g = grid(1);
+    clickCell(1, 1, 4);
+    type("5");
+    // A click on the grid's blank area below the rows, or Shift+Tab from the box, hands the
+    // focus to the grid and leaves the box where it is; the arrow keys then move the grid on.
+    const int below = (g->RowPos(13) + g->RowHeight(13)) / 15 + 5;
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                      QPoint(g->ColPos(4) / 15 + 3, below) - g->viewport()->pos());
+    ASSERT_TRUE(g->hasFocus());
+    ASSERT_TRUE(form->Text1->isVisible());
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    ASSERT_EQ(g->Row(), 2);
+    // Back in the box, typing and Enter go to the cell under it, not to the grid's other cell.
+    QTest::mouseClick(form->Text1, Qt::LeftButton);
+    ASSERT_TRUE(form->Text1->hasFocus());
+    form->Text1->selectAll();
+    type("7");
+    EXPECT_EQ(cell(1, 1, 4), "7");
+    EXPECT_EQ(cell(1, 2, 5), "");
+    key(Qt::Key_Return);
+    expectOverCell(form->Text1, g, 2, 4);
+
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(g->hasFocus());
+    key(Qt::Key_Down);
+    form->Text1->setFocus();
+    type("8");
+    EXPECT_EQ(cell(1, 2, 4), "8");
+    EXPECT_EQ(cell(1, 3, 4), "");
+}
+
 struct NumberCase {
     const char* text;
     const char* message;  // nullptr: passes
