@@ -12,6 +12,7 @@
 #include "core/CBaseData.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
@@ -179,10 +180,10 @@ void form_base::createControls() {
         l->setText(text);
         return l;
     };
-    auto button = [this](const char* name, const char* caption, int left, int top, int width) {
-        QPushButton* b = MakeControl<QPushButton>(this, name, left, top, width, 390);
-        b->setText(caption);
-        return b;
+    auto button = [this](const char* name, const char* caption, int left, int top, int width,
+                         void (form_base::*click)()) {
+        return platform::MakeButton(this, name, caption, left, top, width, 390,
+                                    [this, click] { (this->*click)(); });
     };
 
     label("周期：", 240, 210, 600, 300);
@@ -197,7 +198,7 @@ void form_base::createControls() {
     };
     panel =
         new PeriodRangePanel(this, PeriodRangePanel::Config::Range(kPeriodLimit, "错误"), layout);
-    cmdDo = button("cmdDo", "显示数据", 8520, 165, 1300);
+    cmdDo = button("cmdDo", "显示数据", 8520, 165, 1300, &form_base::cmdDo_Click);
 
     tbsOptions = MakeControl<platform::TabStrip>(this, "tbsOptions", 0, 720, kFormWidth, 4560);
     for (const auto& s : kStatements) tbsOptions->Add(s.caption, s.key);
@@ -208,11 +209,11 @@ void form_base::createControls() {
     }
     Text1 = MakeControl<platform::TextBox>(this, "Text1", 0, 0, 1150, 250);
 
-    cmd_prev = button("cmd_prev", "<<上页", 240, 5400, 1100);
-    cmd_Next = button("cmd_Next", "下页>>", 1440, 5400, 1100);
-    cmdSave = button("cmdSave", "保存", 7200, 5400, 1200);
-    cmdCancel = button("cmdCancel", "取消", 8520, 5400, 1200);
-    cmdClose = button("cmdClose", "关闭", 9840, 5400, 1200);
+    cmd_prev = button("cmd_prev", "<<上页", 240, 5400, 1100, &form_base::cmd_prev_Click);
+    cmd_Next = button("cmd_Next", "下页>>", 1440, 5400, 1100, &form_base::cmd_Next_Click);
+    cmdSave = button("cmdSave", "保存", 7200, 5400, 1200, &form_base::cmdSave_Click);
+    cmdCancel = button("cmdCancel", "取消", 8520, 5400, 1200, &form_base::cmdCancel_Click);
+    cmdClose = button("cmdClose", "关闭", 9840, 5400, 1200, &form_base::cmdClose_Click);
 
     label("数据约束：", 240, 6000, 1100, 300);
     label("1 货币资金+短期投资+应收帐款+存货 < 流动资产；2 固定资产原值 > 固定资产净值", 1320, 6000,
@@ -237,20 +238,8 @@ void form_base::createControls() {
          .holdAt = [this](int n, int r,
                           int c) { return r == usedRows(n) - 1 && c == 11 && gridPage(n) == 1; }});
 
-    connect(cmdDo, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmdDo_Click(); }); });
     connect(tbsOptions, &platform::TabStrip::Click, this,
             [this] { platform::RunGuarded([this] { tbsOptions_Click(); }); });
-    connect(cmd_prev, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmd_prev_Click(); }); });
-    connect(cmd_Next, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmd_Next_Click(); }); });
-    connect(cmdSave, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmdSave_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmdCancel_Click(); }); });
-    connect(cmdClose, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { cmdClose_Click(); }); });
 }
 
 void form_base::Form_Load() {

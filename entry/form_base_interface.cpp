@@ -7,7 +7,6 @@
 #include <array>
 #include <vector>
 
-#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 
@@ -105,22 +104,17 @@ void form_base_interface::createControls() {
             QLabel* label = platform::MakeLabel(frame, line.labelName, line.label, 360,
                                                 line.labelTop, line.labelWidth, line.labelHeight);
             label->setFont(song(9, false));  // not the frame's bold caption font
-            auto* button =
-                MakeControl<QPushButton>(frame, line.buttonName, 4200, line.buttonTop, 2415, 375);
-            button->setText(line.caption);
+            const PeriodConversion conversion(line.sourceType, line.targetType);
+            QPushButton* button = platform::MakeButton(
+                frame, line.buttonName, line.caption, 4200, line.buttonTop, 2415, 375,
+                [this, conversion] { cmdConvert_Click(conversion); });
             button->setFont(song(9, true));
             this->*line.button = button;
-            const PeriodConversion conversion(line.sourceType, line.targetType);
-            connect(button, &QPushButton::clicked, this, [this, conversion] {
-                platform::RunGuarded([&] { cmdConvert_Click(conversion); });
-            });
         }
     }
-    Command1 = MakeControl<QPushButton>(this, "Command1", 3720, 5520, 1695, 375);
-    Command1->setText("关闭");
+    Command1 = platform::MakeButton(this, "Command1", "关闭", 3720, 5520, 1695, 375,
+                                    [this] { Command1_Click(); });
     Command1->setFont(song(9.75, true));
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { platform::RunGuarded([this] { Command1_Click(); }); });
 
     auto* line = MakeControl<QFrame>(this, "Line1", 240, 6225, 9000, 30);
     line->setFrameShape(QFrame::HLine);

@@ -1,5 +1,6 @@
 #include "platform/FormHelpers.h"
 
+#include "platform/EventGuard.h"
 #include "platform/Form.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -11,6 +12,15 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
     QLabel* label = MakeControl<QLabel>(parent, name, left, top, width, height);
     label->setText(text);
     return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left,
+                        int top, int width, int height, std::function<void()> onClick) {
+    QPushButton* button = MakeControl<QPushButton>(parent, name, left, top, width, height);
+    button->setText(caption);
+    QObject::connect(button, &QPushButton::clicked, parent,
+                     [onClick = std::move(onClick)] { RunGuarded(onClick); });
+    return button;
 }
 
 bool RunChecks(const std::vector<Check>& checks, const QString& title) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <functional>
 #include <type_traits>
@@ -12,6 +13,11 @@ namespace platform {
 // A label named `name` with `text`, placed in twips.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                   int width, int height);
+
+// A button named `name` with `caption`, placed in twips; a click runs onClick through the event
+// guard, so no exception leaves the handler.
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left,
+                        int top, int width, int height, std::function<void()> onClick);
 
 // One step of an input check: when it fails, `message` is shown and the focus goes to `focus`.
 // The condition is a bool, or a callable evaluated only when the steps before it passed.

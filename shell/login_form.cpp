@@ -49,15 +49,11 @@ login_form::login_form(QWidget* parent) : Form("login_form", parent) {
     MakeLabel(this, "Label2", "口   令：", 2300, 1600, 1200, 300);
     txtUserPwd = MakeControl<QLineEdit>(this, "txtUserPwd", 3500, 1550, 2500, 360);
     txtUserPwd->setEchoMode(QLineEdit::Password);
-    Command1 = MakeControl<QPushButton>(this, "Command1", 3000, 2500, 1300, 420);
-    Command1->setText("登录");
-    Command2 = MakeControl<QPushButton>(this, "Command2", 4600, 2500, 1300, 420);
-    Command2->setText("关闭");
+    Command1 =
+        MakeButton(this, "Command1", "登录", 3000, 2500, 1300, 420, [this] { Command1_Click(); });
+    Command2 =
+        MakeButton(this, "Command2", "关闭", 4600, 2500, 1300, 420, [this] { Command2_Click(); });
 
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { Command1_Click(); }); });
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { Command2_Click(); }); });
     connect(txtUserName, &QLineEdit::returnPressed, this,
             [this] { RunGuarded([this] { txtUserName_KeyPress(13); }); });
     connect(txtUserPwd, &QLineEdit::returnPressed, this,

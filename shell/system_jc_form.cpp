@@ -9,7 +9,6 @@
 
 #include "core/DefaultParameters.h"
 #include "platform/Database.h"
-#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -61,14 +60,10 @@ void system_jc_form::createControls() {
     MakeLabel(hints, "Label8", "2 ‘默认周期’和‘默认年’设置，是为了减少用户的输入", 300, 800, 8000,
               300);
 
-    Command1 = MakeControl<QPushButton>(this, "Command1", 6800, 5400, 1300, 420);
-    Command1->setText("确定");
-    cmdClose = MakeControl<QPushButton>(this, "cmdClose", 8400, 5400, 1300, 420);
-    cmdClose->setText("关闭");
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { Command1_Click(); }); });
-    connect(cmdClose, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { cmdClose_Click(); }); });
+    Command1 =
+        MakeButton(this, "Command1", "确定", 6800, 5400, 1300, 420, [this] { Command1_Click(); });
+    cmdClose =
+        MakeButton(this, "cmdClose", "关闭", 8400, 5400, 1300, 420, [this] { cmdClose_Click(); });
 }
 
 void system_jc_form::Form_Load() {

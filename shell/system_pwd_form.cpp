@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "platform/Database.h"
-#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
 #include "shell/LoginPassword.h"
@@ -37,14 +36,10 @@ system_pwd_form::system_pwd_form(QWidget* parent) : Form("system_pwd_form", pare
               "本系统的默认口令为" + Q(kDefaultPassword) + "，安装系统后请立即修改口令。    ", 300,
               1200, 8000, 300);
 
-    cmdChangePwd = MakeControl<QPushButton>(this, "cmdChangePwd", 6800, 5200, 1300, 420);
-    cmdChangePwd->setText("修改口令");
-    Command1 = MakeControl<QPushButton>(this, "Command1", 8400, 5200, 1300, 420);
-    Command1->setText("关闭");
-    connect(cmdChangePwd, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { cmdChangePwd_Click(); }); });
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { Command1_Click(); }); });
+    cmdChangePwd = MakeButton(this, "cmdChangePwd", "修改口令", 6800, 5200, 1300, 420,
+                              [this] { cmdChangePwd_Click(); });
+    Command1 =
+        MakeButton(this, "Command1", "关闭", 8400, 5200, 1300, 420, [this] { Command1_Click(); });
 }
 
 void system_pwd_form::cmdChangePwd_Click() {
