@@ -4,6 +4,7 @@
 #include <clocale>
 
 #include "app/AutomationScript.h"
+#include "app/WorkingForms.h"
 #include "platform/Fonts.h"
 #include "platform/QtMsgBox.h"
 #include "shell/ProgramStart.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     platform::InstallFontSubstitutions();
     platform::InstallQtMsgAnswerer();
+    InstallWorkingForms();
     StartAutomationIfRequested();
     if (!StartProgram()) return 1;
     return QApplication::exec();

@@ -4,8 +4,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "entry/form_base.h"
-#include "entry/form_base_interface.h"
 #include "platform/EventGuard.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
@@ -16,8 +14,6 @@
 #include "shell/MainMenu.h"
 #include "shell/frmSplash.h"
 #include "shell/helpCenter.h"
-#include "shell/system_jc_form.h"
-#include "shell/system_pwd_form.h"
 #include "shell/welcome_form.h"
 
 using platform::Form;
@@ -30,21 +26,18 @@ constexpr int kDesignHeight = 825;  // twips
 constexpr int kDockOverlap = 200;   // twips of the strip's bottom the timer lets the form cover
 constexpr int kLabelTop = 24;       // pixels, moved to 26 by the first activation
 
-template <typename F>
-frmMainCode::FormFactory make() {
-    return [] { return static_cast<Form*>(new F); };
+frmMainCode::WorkingFormTable& workingForms() {
+    static frmMainCode::WorkingFormTable table;
+    return table;
 }
-
 }  // namespace
 
-const std::vector<std::tuple<QString, int, frmMainCode::FormFactory>>& frmMainCode::WorkingForms() {
-    static const std::vector<std::tuple<QString, int, FormFactory>> forms = {
-        {"BaseData", 1, make<form_base>()},
-        {"BaseData", 3, make<form_base_interface>()},
-        {"SysSetup", 3, make<system_jc_form>()},
-        {"SysSetup", 5, make<system_pwd_form>()},
-    };
-    return forms;
+void frmMainCode::SetWorkingForms(WorkingFormTable table) {
+    workingForms() = std::move(table);
+}
+
+const frmMainCode::WorkingFormTable& frmMainCode::WorkingForms() {
+    return workingForms();
 }
 
 frmMainCode::frmMainCode(QWidget* parent)

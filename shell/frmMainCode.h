@@ -53,9 +53,12 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     clsXPMenu* XPMenu() const { return XPMenu_.get(); }
     platform::Timer* Timer1() const { return Timer1_; }
 
-    // The forms a menu command opens: (menu key, item number) -> a new instance.
+    // The forms a menu command opens: (menu key, item number) -> a new instance. The program
+    // sets the table once at start; the strip itself knows no working form.
     using FormFactory = std::function<platform::Form*()>;
-    static const std::vector<std::tuple<QString, int, FormFactory>>& WorkingForms();
+    using WorkingFormTable = std::vector<std::tuple<QString, int, FormFactory>>;
+    static void SetWorkingForms(WorkingFormTable table);
+    static const WorkingFormTable& WorkingForms();
 
   signals:
     // The strip was unloaded: the program ends now.

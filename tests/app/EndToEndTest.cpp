@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/WorkingForms.h"
 #include "platform/Database.h"
-#include "shell/frmMainCode.h"
 
 namespace fs = std::filesystem;
 
@@ -68,7 +68,7 @@ TEST(EndToEnd, LogInOpenEveryMenuWindowAndExit) {
         "click Command1\n"
         "expect frmMainCode\n"
         "expect welcome_form\n";
-    for (const auto& [key, item, factory] : frmMainCode::WorkingForms()) {
+    for (const auto& [key, item, factory] : ProgramWorkingForms()) {
         std::unique_ptr<platform::Form> probe(factory());
         script += "menu " + key.toStdString() + " " + std::to_string(item) + "\n";
         script += "expect " + probe->objectName().toStdString() + "\n";

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "app/WorkingForms.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "platform/Label.h"
@@ -32,6 +33,7 @@ struct Strip {
     TestDb db;
     frmMainCode* strip = new frmMainCode;
     Strip() {
+        InstallWorkingForms();
         strip->Show();
         strip->Timer1()->setEnabled(false);
         strip->activationRule();

@@ -1,0 +1,29 @@
+#include "app/WorkingForms.h"
+
+#include "entry/form_base.h"
+#include "entry/form_base_interface.h"
+#include "shell/system_jc_form.h"
+#include "shell/system_pwd_form.h"
+
+namespace {
+
+template <typename F>
+frmMainCode::FormFactory make() {
+    return [] { return static_cast<platform::Form*>(new F); };
+}
+
+}  // namespace
+
+const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
+    static const frmMainCode::WorkingFormTable forms = {
+        {"BaseData", 1, make<form_base>()},
+        {"BaseData", 3, make<form_base_interface>()},
+        {"SysSetup", 3, make<system_jc_form>()},
+        {"SysSetup", 5, make<system_pwd_form>()},
+    };
+    return forms;
+}
+
+void InstallWorkingForms() {
+    frmMainCode::SetWorkingForms(ProgramWorkingForms());
+}
