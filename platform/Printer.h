@@ -107,7 +107,8 @@ class RecordingPrinter {
     // here as a KillDoc. A negative n never fails (the default).
     void failAfter(int n) { failAfter_ = n; }
 
-    // The drawing width it reports: an A4 portrait sheet inside the PDF fallback's margins.
+    // The drawing width it reports: an A4 portrait sheet inside the PDF fallback's 5 mm margins,
+    // 11340 twips.
     static float PageWidth();
 
   private:
