@@ -9,6 +9,7 @@
 
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
+#include "platform/InstanceLock.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +31,7 @@ class ProgramFolder {
         fs::copy(fs::path(PROGRAM_DIR) / "hlp", dir / "hlp", fs::copy_options::recursive);
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
+    std::string folder() const { return folder_.path().toStdString(); }
 
     ProgramRun run(const std::string& script) const {
         std::ofstream(path("script.txt")) << script;
@@ -46,12 +48,21 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
+        return query("select valueFrom from defaultParameter where paramCd = ?", key);
+    }
+
+    // The first column of the first row of a query on the program's database.
+    std::string query(const std::string& sql, const std::string& param = {}) const {
         platform::Connection conn;
         conn.Open(path("db/db.mdb"));
         platform::Recordset rs;
-        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
-                {std::string(key)});
+        rs.Open(sql, conn, param.empty() ? platform::DbParams{} : platform::DbParams{param});
         return rs.Eof() ? "" : rs.Fields(0).AsText();
+    }
+
+    std::string database() const {
+        std::ifstream in(path("db/db.mdb"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
   private:
@@ -112,4 +123,41 @@ TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
         run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
         << run.log.toStdString();
     EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+}
+
+TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
+    ProgramFolder program;
+    std::ofstream(program.path("db/db.mdb"), std::ios::trunc) << std::string(5000, 'x');
+    const std::string before = program.database();
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains("数据库文件已损坏或不是本程序的数据库：" +
+                                 QString::fromStdString(program.path("db/db.mdb"))))
+        << run.log.toStdString();
+    EXPECT_EQ(program.database(), before);
+}
+
+// Another copy holds the program folder (its lock lives as long as that process).
+TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
+    ProgramFolder program;
+    {
+        platform::InstanceLock other;
+        ASSERT_TRUE(other.Acquire(program.folder()));
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
+    }
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+}
+
+TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
+    ProgramFolder program;
+    program.query("drop index baseData_period");
+    program.query("pragma user_version = 0");
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.query("pragma user_version"), "1");
+    EXPECT_EQ(program.query("select count(*) from sqlite_master where name = 'baseData_period'"),
+              "1");
 }
