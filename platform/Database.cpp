@@ -356,14 +356,14 @@ void Connection::Open(const std::string& path) {
     auto fail = [&](const char* what) {
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        throw DbError(DbError::FaultOf(rc), what + path, msg + "；" + path);
+        throw DbError(DbError::FaultOf(rc), what, msg + "；" + path);
     };
-    if (rc != SQLITE_OK) fail("无法打开数据库文件：");
+    if (rc != SQLITE_OK) fail("无法打开数据库文件");
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     // Reading the schema proves the file is a database we can read.
     rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) fail("无法读取数据库文件：");
+    if (rc != SQLITE_OK) fail("无法读取数据库文件");
     // A rollback journal exists only during a write; a write-ahead log would stay open (with its
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);
