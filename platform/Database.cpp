@@ -189,22 +189,29 @@ class Registry {
         sqlite3_close_v2(db);
     }
 
+    // A kept handle on the file as it is now; handles kept on an earlier state of the file are
+    // closed, since their cached pages and schema may be stale.
     sqlite3* take(const std::string& path, const FileStamp& file) {
-        for (auto it = idle_.begin(); it != idle_.end(); ++it) {
-            if (it->path != path) continue;
-            sqlite3* db = it->db;
-            const bool unchanged = it->file == file;
-            idle_.erase(it);
-            if (unchanged) return db;
-            close(db);  // the file changed since: its cached pages and schema may be stale
-            return nullptr;
+        sqlite3* found = nullptr;
+        for (auto it = idle_.begin(); it != idle_.end();) {
+            if (it->path != path || (found && it->file == file)) {
+                ++it;
+            } else if (it->file == file) {
+                found = it->db;
+                it = idle_.erase(it);
+            } else {
+                close(it->db);
+                it = idle_.erase(it);
+            }
         }
-        return nullptr;
+        return found;
     }
 
     void give(const std::string& path, sqlite3* db) {
         FileStamp file;
-        if (!live_[db] || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
+        const auto live = live_.find(db);
+        const bool keepable = live != live_.end() && live->second;
+        if (!keepable || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
             !sqlite3_get_autocommit(db)) {
             close(db);
             return;
