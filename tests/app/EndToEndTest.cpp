@@ -31,7 +31,6 @@ class ProgramFolder {
         fs::copy(fs::path(PROGRAM_DIR) / "hlp", dir / "hlp", fs::copy_options::recursive);
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
-    std::string folder() const { return folder_.path().toStdString(); }
 
     ProgramRun run(const std::string& script) const {
         std::ofstream(path("script.txt")) << script;
@@ -48,21 +47,12 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
-        return query("select valueFrom from defaultParameter where paramCd = ?", key);
-    }
-
-    // The first column of the first row of a query on the program's database.
-    std::string query(const std::string& sql, const std::string& param = {}) const {
         platform::Connection conn;
         conn.Open(path("db/db.mdb"));
         platform::Recordset rs;
-        rs.Open(sql, conn, param.empty() ? platform::DbParams{} : platform::DbParams{param});
+        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
+                {std::string(key)});
         return rs.Eof() ? "" : rs.Fields(0).AsText();
-    }
-
-    std::string database() const {
-        std::ifstream in(path("db/db.mdb"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
   private:
@@ -114,27 +104,35 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
     EXPECT_TRUE(run.log.contains("box [错误] 请输入正确口令！")) << run.log.toStdString();
 }
 
-TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
-    ProgramFolder program;
-    fs::remove(program.path("db/db.mdb"));
-    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
-    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(
-        run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
-        << run.log.toStdString();
-    EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+namespace {
+
+// The first column of the first row of a query on a database file.
+std::string queryFile(const std::string& file, const std::string& sql) {
+    platform::Connection conn;
+    conn.Open(file);
+    platform::Recordset rs;
+    rs.Open(sql, conn);
+    return rs.Eof() ? "" : rs.Fields(0).AsText();
 }
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
 
 TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
     ProgramFolder program;
-    std::ofstream(program.path("db/db.mdb"), std::ios::trunc) << std::string(5000, 'x');
-    const std::string before = program.database();
+    const std::string db = program.path("db/db.mdb");
+    std::ofstream(db, std::ios::trunc) << std::string(5000, 'x');
+    const std::string before = bytesOf(db);
     const ProgramRun run = program.run("answer OK\nexpect login_form\n");
     EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(run.log.contains("数据库文件已损坏或不是本程序的数据库：" +
-                                 QString::fromStdString(program.path("db/db.mdb"))))
+    EXPECT_TRUE(
+        run.log.contains("数据库文件已损坏或不是本程序的数据库：" + QString::fromStdString(db)))
         << run.log.toStdString();
-    EXPECT_EQ(program.database(), before);
+    EXPECT_EQ(bytesOf(db), before);
 }
 
 // Another copy holds the program folder (its lock lives as long as that process).
@@ -142,7 +140,7 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
     ProgramFolder program;
     {
         platform::InstanceLock other;
-        ASSERT_TRUE(other.Acquire(program.folder()));
+        ASSERT_TRUE(other.Acquire(fs::path(program.path("db")).parent_path().string()));
         const ProgramRun run = program.run("answer OK\nexpect login_form\n");
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
         EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
@@ -153,11 +151,23 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
 
 TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
     ProgramFolder program;
-    program.query("drop index baseData_period");
-    program.query("pragma user_version = 0");
+    const std::string db = program.path("db/db.mdb");
+    queryFile(db, "drop index baseData_period");
+    queryFile(db, "pragma user_version = 0");
     const ProgramRun run = program.run("expect login_form\nclick Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-    EXPECT_EQ(program.query("pragma user_version"), "1");
-    EXPECT_EQ(program.query("select count(*) from sqlite_master where name = 'baseData_period'"),
+    EXPECT_EQ(queryFile(db, "pragma user_version"), "1");
+    EXPECT_EQ(queryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
               "1");
+}
+
+TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
+    ProgramFolder program;
+    fs::remove(program.path("db/db.mdb"));
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(
+        run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
+        << run.log.toStdString();
+    EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
 }
