@@ -9,6 +9,7 @@
 
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
+#include "platform/InstanceLock.h"
 
 namespace fs = std::filesystem;
 
@@ -101,6 +102,63 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
         "click Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_TRUE(run.log.contains("box [错误] 请输入正确口令！")) << run.log.toStdString();
+}
+
+namespace {
+
+// The first column of the first row of a query on a database file.
+std::string queryFile(const std::string& file, const std::string& sql) {
+    platform::Connection conn;
+    conn.Open(file);
+    platform::Recordset rs;
+    rs.Open(sql, conn);
+    return rs.Eof() ? "" : rs.Fields(0).AsText();
+}
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    std::ofstream(db, std::ios::trunc) << std::string(5000, 'x');
+    const std::string before = bytesOf(db);
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(
+        run.log.contains("数据库文件已损坏或不是本程序的数据库：" + QString::fromStdString(db)))
+        << run.log.toStdString();
+    EXPECT_EQ(bytesOf(db), before);
+}
+
+// Another copy holds the program folder (its lock lives as long as that process).
+TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
+    ProgramFolder program;
+    {
+        platform::InstanceLock other;
+        ASSERT_TRUE(other.Acquire(fs::path(program.path("db")).parent_path().string()));
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
+    }
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+}
+
+TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    queryFile(db, "drop index baseData_period");
+    queryFile(db, "pragma user_version = 0");
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(queryFile(db, "pragma user_version"), "1");
+    EXPECT_EQ(queryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
+              "1");
 }
 
 TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
