@@ -193,6 +193,20 @@ TEST(system_pwd_form, CheckChainThenChangeAndLoginWithTheNewPassword) {
     EXPECT_EQ(loggedIn.count(), 1);
 }
 
+TEST(system_pwd_form, AStoredPasswordWithBlanksAroundItIsTheOldPassword) {
+    TestDb db;
+    db.exec("update defaultParameter set valueFrom = ' pass1234 ' where paramCd = 'loginPwd'");
+    ScriptedMsgBox box;
+    system_pwd_form form;
+    form.Show();
+    form.txtOldPwd->setText("pass1234");
+    form.txtNewPwd->setText("abc");
+    form.txtNewPwd01->setText("abc");
+    QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(param(db, "loginPwd"), "abc");
+}
+
 TEST(welcome_form, DateLine) {
     EXPECT_EQ(WelcomeDateLine(QDate(2026, 12, 6)), "2026年12月06日 星期日");
     EXPECT_EQ(WelcomeDateLine(QDate(2027, 3, 1)), "2027年03月01日 星期一");
