@@ -46,13 +46,15 @@ QWidget* focused() {
     return active ? active->focusWidget() : nullptr;
 }
 
-// "focus" names the widget that has the focus.
-QWidget* findShown(const QString& name) {
+// A control of a shown window; "focus" names the widget that has the focus. A hidden control
+// (a grid on another tab) is found only when `hiddenToo`.
+QWidget* findShown(const QString& name, bool hiddenToo = false) {
     if (name == "focus") return focused();
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (!top->isVisible()) continue;
         if (top->objectName() == name) return top;
-        if (QWidget* w = top->findChild<QWidget*>(name); w && w->isVisible()) return w;
+        if (QWidget* w = top->findChild<QWidget*>(name); w && (hiddenToo || w->isVisible()))
+            return w;
     }
     return nullptr;
 }
@@ -200,7 +202,7 @@ bool dumpGrid(QWidget* target, const QString& path, const QString& step) {
 // The steps that act on a named control; false while it is not shown.
 bool performOnControl(const QStringList& w, const QString& step) {
     const QString verb = w.value(0);
-    QWidget* target = findShown(w.value(1));
+    QWidget* target = findShown(w.value(1), verb == "dump");
     if (!target) return false;
     if (verb == "set") {
         as<QLineEdit>(target, "text box", step)->setText(step.section(' ', 2));
@@ -261,7 +263,7 @@ bool ready(const Runner& r, const QStringList& w) {
     if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
     if (verb == "type") return focused() != nullptr;
     if (verb == "menu") return dynamic_cast<IMenuOwner*>(findShown("frmMainCode")) != nullptr;
-    return findShown(w.value(1)) != nullptr;
+    return findShown(w.value(1), verb == "dump") != nullptr;
 }
 
 // Each tick books the next one before it acts, so that a step whose action opens a modal

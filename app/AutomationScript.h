@@ -22,7 +22,8 @@
 //                              method commits
 //   key <control> Enter|Esc|Tab  focuses the control and presses and releases the key on it;
 //                              the control "focus" is the widget that has the focus
-//   dump <grid> <file>         writes every cell of the grid as TSV, one line per row
+//   dump <grid> <file>         writes every cell of the grid as TSV, one line per row; the grid
+//                              may be hidden (on another tab) in a shown window
 // A standard message box with no answer waiting ends the run with code 3.
 //
 // Independently, when PRAVELTA_MSGLOG names a file, every message box shown (standard, skinned
