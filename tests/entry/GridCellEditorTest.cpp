@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <QMimeData>
 
 #include "tests/entry/EntryTestSupport.h"
 
@@ -134,7 +136,7 @@ QAction* pasteAction(QMenu* menu) {
     return nullptr;
 }
 
-TEST_F(GridCellEditorTest, PastedOrComposedTextIsInTheCellAndSavedWithoutEnter) {
+TEST_F(GridCellEditorTest, PastedComposedOrDroppedTextIsInTheCellAndSavedWithoutEnter) {
     const int kItems[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112};
     const char* const kBalanced[] = {"100", "50",  "30",  "20",  "250", "500",
                                      "400", "700", "100", "300", "200", "400"};
@@ -168,6 +170,20 @@ TEST_F(GridCellEditorTest, PastedOrComposedTextIsInTheCellAndSavedWithoutEnter) 
     EXPECT_FALSE(form->Text1->isVisible());
     EXPECT_EQ(cell(1, 10, 4), "350");
     EXPECT_EQ(form->gridState(1), 2);
+
+    // Dropped onto the box.
+    clickCell(1, 12, 4);
+    QMimeData dragged;
+    dragged.setText("450");
+    const QPoint at(2, 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Text1, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Text1, &move);
+    QDropEvent drop(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Text1, &drop);
+    EXPECT_EQ(cell(1, 12, 4), form->Text1->text());
+    EXPECT_TRUE(form->Text1->text().contains("450"));
 }
 
 TEST_F(GridCellEditorTest, EnterOnTheGridOpensTheBoxOnTheCurrentCell) {
