@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +18,34 @@ namespace {
 const QColor kFixedBack(212, 208, 200);
 const QColor kFixedLine(128, 128, 128);
 const QColor kCellLine(192, 192, 192);
+
+// Wrapped text in a cell lower than the font's own line spacing needs (two lines of a Chinese
+// font with a generous line gap in a two-line row): the lines are stacked by the height their
+// glyphs really take, so that none is cut by the row line.
+void drawPackedLines(QPainter& p, const QRect& inner, const QString& text) {
+    QTextLayout layout(text, p.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(inner.width());
+        lines << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    const QFontMetrics fm(p.font());
+    int above = 0, below = 0;  // ink extent around the baseline
+    for (const QString& line : lines) {
+        const QRect ink = fm.tightBoundingRect(line);
+        above = std::min(above, ink.top());
+        below = std::max(below, ink.bottom());
+    }
+    const int pitch = below - above + 1;
+    const int blockTop = inner.top() + (inner.height() - pitch * int(lines.size())) / 2;
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QPointF(inner.left(), blockTop + i * pitch - above), lines[i]);
+}
 
 }  // namespace
 
@@ -271,9 +300,15 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         const bool number = !fixed && IsNumeric(t.toStdString());
         const QRect inner = rect.adjusted(2, 0, -3, -1);
         // Texts wrap inside a cell that is tall enough for more than one line.
-        p.drawText(inner,
-                   Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap),
-                   t);
+        const int flags =
+            Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap);
+        const QRect needed = p.boundingRect(inner, flags, t);
+        if (!number && needed.height() > inner.height() &&
+            inner.height() >= 2 * p.fontMetrics().height() * 3 / 4) {
+            drawPackedLines(p, inner, t);
+        } else {
+            p.drawText(inner, flags, t);
+        }
     }
     if (!fixed && row == row_ && col == col_ && hasFocus()) {
         QPen pen(Qt::black, 1, Qt::DotLine);

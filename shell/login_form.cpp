@@ -9,6 +9,7 @@
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
+#include "platform/Window.h"
 #include "shell/LoginPassword.h"
 
 using namespace platform;
@@ -36,7 +37,12 @@ QPixmap loginPicture(int w, int h) {
 
 login_form::login_form(QWidget* parent) : Form("login_form", parent) {
     setCaption("PraveltaKVT-登录");
-    Move(0, 0, 6300, 3600);
+    // The window opens in the middle of the screen, where the user looks at start.
+    const QRect area = platform::AvailableScreenArea();
+    const int width = 6300, height = 3600;
+    Move(platform::PixelsToTwips(area.x() + (area.width() - platform::TwipsToPixels(width)) / 2),
+         platform::PixelsToTwips(area.y() + (area.height() - platform::TwipsToPixels(height)) / 2),
+         width, height);
     auto* picture = MakeControl<QLabel>(this, "Picture1", 240, 240, 1800, 2700);
     picture->setPixmap(loginPicture(picture->width(), picture->height()));
     QLabel* title = MakeLabel(this, "Label3", "PraveltaKVT", 2300, 240, 3700, 500);
@@ -70,7 +76,7 @@ bool login_form::checkLogin() {
         return false;
     Connection conn;
     OpenProgramDatabase(conn);
-    const QString stored = TrimQ(Q(ReadLoginPassword(conn)));
+    const QString stored = Q(ReadLoginPassword(conn));
     return RunChecks({{stored != pwd, "请输入正确口令！", txtUserPwd}}, "错误");
 }
 

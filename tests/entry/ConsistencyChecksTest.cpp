@@ -298,15 +298,21 @@ TEST_F(ConsistencyChecksTest, AnIncompleteStatementAsksItsQuestionFirst) {
     }
 }
 
-// Writes the form with its questions to <build>/tests/form_base_question-<k>.png: the ignore
-// question of identity 2, then the report of its first failing period.
-TEST_F(ConsistencyChecksTest, GrabAQuestionFlow) {
+// Refusing to ignore a failed identity shows the first failing period, and refusing to go on
+// from there saves nothing.
+TEST_F(ConsistencyChecksTest, ARefusedQuestionFlowSavesNothing) {
     display(2, "2003", "2003", 0, 3);
     for (int col = 4; col <= 7; ++col) setColumn(1, col, kBalanced);
     grid(1)->setTextMatrix(6, 5, "400");
-    ScreenshotBoxes boxes(form.get(), "form_base_question", {"否(&N)", "否(&N)"});
+    ScriptedMsgBox box;
+    box.answer(MsgResult::No, 2);
     form->cmdSave->click();
-    ASSERT_EQ(boxes.files.size(), 2u);
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[0].prompt, "'固定资产原值 > 固定资产净值'不成立，是否忽略？");
+    EXPECT_EQ(box.shown()[0].title, "警告");
+    EXPECT_EQ(box.shown()[1].prompt, "'" + grid(1)->TextMatrix(0, 5).toStdString() +
+                                         "'的'固定资产原值 > 固定资产净值'不成立，是否继续检测？");
+    EXPECT_EQ(box.shown()[1].title, "提示");
     EXPECT_EQ(storedCount(db, 1), 0);
 }
 

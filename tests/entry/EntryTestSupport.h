@@ -4,19 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <charconv>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "entry/form_base.h"
-#include "platform/QtMsgBox.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -54,52 +49,6 @@ inline std::vector<std::string> StoredRows(const TestDb& db, const std::string& 
     }
     return rows;
 }
-
-// Shows every message box for real over `window` and writes each, drawn over the window, to
-// <tests folder>/<prefix>-<k>.png before it presses the scripted button ("是(&Y)", "否(&N)",
-// "确定"). For looking at windows with their questions.
-class ScreenshotBoxes {
-  public:
-    ScreenshotBoxes(QWidget* window, QString prefix, std::deque<QString> presses)
-        : window_(window), prefix_(std::move(prefix)), presses_(std::move(presses)) {
-        previous_ =
-            platform::SetMsgAnswerer([this](const std::string& prompt, platform::MsgButtons buttons,
-                                            const std::string& title) {
-                QTimer::singleShot(50, [this] { grabAndPress(); });
-                return platform::ShowStandardMsgBox(prompt, buttons, title);
-            });
-    }
-    ~ScreenshotBoxes() { platform::SetMsgAnswerer(previous_); }
-    std::vector<QString> files;
-
-  private:
-    void grabAndPress() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || presses_.empty()) return;
-        QImage image = window_->grab().toImage();
-        const QPixmap boxImage = box->grab();
-        QPainter p(&image);
-        p.fillRect(QRect((image.width() - boxImage.width()) / 2 - 1,
-                         (image.height() - boxImage.height()) / 2 - 1, boxImage.width() + 2,
-                         boxImage.height() + 2),
-                   Qt::black);
-        p.drawPixmap((image.width() - boxImage.width()) / 2,
-                     (image.height() - boxImage.height()) / 2, boxImage);
-        p.end();
-        files.push_back(QApplication::applicationDirPath() + "/" + prefix_ + "-" +
-                        QString::number(files.size() + 1) + ".png");
-        image.save(files.back());
-        const QString press = presses_.front();
-        presses_.pop_front();
-        for (QPushButton* b : box->findChildren<QPushButton*>())
-            if (b->text() == press) b->click();
-    }
-
-    QWidget* window_;
-    QString prefix_;
-    std::deque<QString> presses_;
-    platform::MsgAnswerer previous_;
-};
 
 // A shown and active form_base on a fresh database.
 class FormBaseFixture : public testing::Test {

@@ -210,11 +210,14 @@ TEST_F(PeriodConversionTest, TheWindowKeepsItsDesignAndClosesWithItsButton) {
     EXPECT_EQ(order, (std::vector<QString>{"cmdMonthToQuartor", "cmdMonthToHalf", "cmdMonthToYear",
                                            "cmdQuartorToHalf", "cmdQuartorToYear", "cmdHalfToYear",
                                            "Command1"}));
-    EXPECT_TRUE(form->grab().save(QApplication::applicationDirPath() + "/form_base_interface.png"));
     {
-        ScreenshotBoxes boxes(form.get(), "form_base_interface_question", {"否(&N)"});
+        ScriptedMsgBox box;
+        box.answer(MsgResult::No);
         form->cmdMonthToHalf->click();
-        EXPECT_EQ(boxes.files.size(), 1u);
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].prompt, "确定覆盖所有以半年为周期的基础数据吗？");
+        EXPECT_EQ(box.shown()[0].title, "警告信息");
+        EXPECT_EQ(box.shown()[0].buttons, platform::MsgButtons::YesNo);
     }
 
     QPointer<form_base_interface> closing = form.release();

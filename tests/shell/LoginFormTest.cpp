@@ -7,6 +7,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "platform/Window.h"
 #include "shell/login_form.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -90,6 +91,15 @@ TEST(login_form, EnterMovesToThePasswordThenLogsIn) {
     form.txtUserPwd->setText("123456");
     QTest::keyClick(form.txtUserPwd, Qt::Key_Enter);
     EXPECT_EQ(loggedIn.count(), 1);
+}
+
+TEST(login_form, OpensCentredOnTheScreen) {
+    TestDb db;
+    login_form form;
+    form.Show();
+    // Within the window frame's few pixels.
+    const QPoint offset = form.frameGeometry().center() - platform::AvailableScreenArea().center();
+    EXPECT_LE(offset.manhattanLength(), 6) << offset.x() << "," << offset.y();
 }
 
 TEST(login_form, MissingPasswordRowRefusesEveryLogin) {
