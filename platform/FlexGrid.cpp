@@ -270,10 +270,13 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         // Numbers stand right-aligned in the body, texts left-aligned.
         const bool number = !fixed && IsNumeric(t.toStdString());
         const QRect inner = rect.adjusted(2, 0, -3, -1);
-        // Texts wrap inside a cell that is tall enough for more than one line.
+        // A number wider than its cell shows "…" for the digits cut off: its right end alone
+        // would read as another number. Texts wrap inside a cell tall enough for more lines.
+        const QString shown =
+            number ? p.fontMetrics().elidedText(t, Qt::ElideLeft, inner.width()) : t;
         p.drawText(inner,
                    Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap),
-                   t);
+                   shown);
     }
     if (!fixed && row == row_ && col == col_ && hasFocus()) {
         QPen pen(Qt::black, 1, Qt::DotLine);

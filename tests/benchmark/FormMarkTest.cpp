@@ -1,8 +1,10 @@
 // The benchmark settings form: its load and layout, tab switching, saving per group, reverting
 // and closing, checked against the rows of a temporary database.
 #include <QFrame>
+#include <QScrollBar>
 #include <QTabBar>
 
+#include "platform/Fonts.h"
 #include "tests/benchmark/MarkTestSupport.h"
 
 using platform::MsgButtons;
@@ -279,6 +281,29 @@ TEST_F(FormMarkTest, ACatalogueOutsideTheUsualLimitsStillLoadsAndSaves) {
     edit(3, 3, 10, "100");
     form->cmdSave->click();
     EXPECT_EQ(stored(3003).back(), "100");
+}
+
+// Writes the form with data to <build>/tests/form_mark-<tab>.png, one picture per tab, with the
+// fonts the program uses, for a look at the layout.
+TEST_F(FormMarkTest, GrabWithData) {
+    platform::InstallFontSubstitutions();
+    db.exec(
+        "update indicatorItem set HistoryBestLevel = 18.5, StandardLevel = 12, IndustryMeanLevel "
+        "= 9.75, IndustryLeadLevel = 15, NationalStandardLevel = 10, InternationalLevel = "
+        "123456789012.25, Weight = 12.5");
+    ASSERT_TRUE(open());
+    for (int n = 1; n <= 4; ++n) {
+        form->tbsOptions->setSelectedIndex(n);
+        clickCell(n, 7 <= grid(n)->Rows() - 1 ? 7 : 1, 6);
+        type("4567.8");
+        QApplication::processEvents();
+        const QImage image = form->grab().toImage();
+        EXPECT_EQ(image.width(), form->width());
+        EXPECT_TRUE(
+            image.save(QApplication::applicationDirPath() + QString("/form_mark-%1.png").arg(n)));
+        EXPECT_EQ(grid(n)->verticalScrollBar()->maximum(), 0) << "every indicator fits";
+        EXPECT_EQ(grid(n)->horizontalScrollBar()->maximum(), 0) << "every column fits";
+    }
 }
 
 }  // namespace
