@@ -256,25 +256,36 @@ const Group& groupOf(int code) {
 void CBaseAlgroithm::setInitValue(std::int16_t PeriodType_, std::int16_t fromYear_,
                                   std::int16_t toYear_, std::int16_t fromPeriod_,
                                   std::int16_t toPeriod_) {
+    // A range the calendar refuses, or a failed read, keeps the previous range and its data.
+    CCalendar next = calendar;
+    if (!next.SetCalendar(PeriodType_, fromYear_, toYear_, fromPeriod_, toPeriod_)) return;
+    const int P = CCalendar::PeriodsPerYear(PeriodType_);
+    const std::int16_t perYear = P ? std::int16_t(P) : periodsPerYear;
+
+    // One read for the whole range and the period before it, which the averages and growth
+    // rates of the range's first period need.
+    PeriodKey first = prevPeriodKey(fromYear_, fromPeriod_, perYear);
+    if (!inInt16(first.Year)) first = {fromYear_, fromPeriod_};
+    CBaseDataDAO dao;
+    BaseDataMap data = dao.getBaseData(PeriodType_, std::int16_t(first.Year), toYear_,
+                                       std::int16_t(first.Period), toPeriod_);
+
+    calendar = next;
+    baseDataMap = std::move(data);
     PeriodType = PeriodType_;
     fromYear = fromYear_;
     toYear = toYear_;
     fromPeriod = fromPeriod_;
     toPeriod = toPeriod_;
-    if (const int P = CCalendar::PeriodsPerYear(PeriodType)) periodsPerYear = std::int16_t(P);
-    calendar.SetCalendar(PeriodType, fromYear, toYear, fromPeriod, toPeriod);
-
-    // One read for the whole range and the period before it, which the averages and growth
-    // rates of the range's first period need.
-    PeriodKey first = getPrevPeriodKey(fromYear, fromPeriod);
-    if (!inInt16(first.Year)) first = {fromYear, fromPeriod};
-    CBaseDataDAO dao;
-    baseDataMap = dao.getBaseData(PeriodType, std::int16_t(first.Year), toYear,
-                                  std::int16_t(first.Period), toPeriod);
+    periodsPerYear = perYear;
 }
 
 CBaseAlgroithm::PeriodKey CBaseAlgroithm::getPrevPeriodKey(int Year, int Period) const {
-    return Period == 1 ? PeriodKey{Year - 1, periodsPerYear} : PeriodKey{Year, Period - 1};
+    return prevPeriodKey(Year, Period, periodsPerYear);
+}
+
+CBaseAlgroithm::PeriodKey CBaseAlgroithm::prevPeriodKey(int Year, int Period, int perYear) {
+    return Period == 1 ? PeriodKey{Year - 1, perYear} : PeriodKey{Year, Period - 1};
 }
 
 CBaseAlgroithm::PeriodKey CBaseAlgroithm::nextPeriod(PeriodKey p) const {

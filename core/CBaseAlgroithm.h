@@ -14,7 +14,7 @@
 #include "core/ValueRecords.h"
 
 class CBaseAlgroithm {
-public:
+  public:
     // The formula and capability-group tables, defined beside the code that reads them.
     struct Formula;
     struct Group;
@@ -70,7 +70,7 @@ public:
     // question and, for the operation group, report a calculation error.
     std::vector<std::string> CalIntegrationCapability(std::int16_t group, std::int16_t level);
 
-private:
+  private:
     // Periods are stepped in int so that a range reaching the end of the 16-bit years cannot
     // wrap around.
     struct PeriodKey {
@@ -79,6 +79,7 @@ private:
     };
 
     PeriodKey getPrevPeriodKey(int Year, int Period) const;
+    static PeriodKey prevPeriodKey(int Year, int Period, int perYear);
     PeriodKey nextPeriod(PeriodKey p) const;
     int periodCount() const;
     std::string evaluate(const Formula& f, int Year, int Period) const;

@@ -1,7 +1,8 @@
 // Build tool: creates a database file from SQL scripts.
 //   makedb [--if-missing] <database file> <script.sql>...
 // With --if-missing an existing file is left exactly as it is, so rebuilding never wipes the
-// user's data. The file is written under a temporary name and renamed when complete.
+// user's data. The file is written under a temporary name, brought to the current schema
+// version and renamed when complete.
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "db/DatabaseSchema.h"
 
 namespace fs = std::filesystem;
 
@@ -55,6 +58,14 @@ int main(int argc, char** argv) {
         return fail(msg);
     }
     sqlite3_close(db);
+    try {
+        platform::Connection conn;
+        conn.Open(temp.string());
+        DatabaseSchema::Upgrade(conn);
+    } catch (const std::exception& e) {
+        fs::remove(temp);
+        return fail(e.what());
+    }
     fs::rename(temp, target);
     return 0;
 }

@@ -5,10 +5,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <list>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "platform/AppPath.h"
 #include "platform/Runtime.h"
@@ -32,117 +33,247 @@ bool equalsNoCase(const std::string& a, const std::string& b) {
 // schema) costs more than the queries of a typical action. A kept connection holds no locks.
 constexpr std::size_t kIdleConnections = 4;
 
-struct FileId {
+// A file's identity and last change as the file system tells it. Copying another database over
+// the file in place keeps device and inode but changes the change time (and usually size and
+// modification time), which no program can set back.
+struct FileStamp {
     dev_t dev = 0;
     ino_t ino = 0;
-    bool operator==(const FileId&) const = default;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+    bool operator==(const FileStamp& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && same(mtime, o.mtime) &&
+               same(ctime, o.ctime);
+    }
+    static bool same(const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    }
 };
 
-bool fileIdOf(const std::string& path, FileId& id) {
+bool stampOf(const std::string& path, FileStamp& stamp) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return false;
-    id = {st.st_dev, st.st_ino};
+    stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     return true;
 }
 
-// Prepared statements kept per database handle, by SQL text: the data-access objects run the
-// same few statements over and over. A statement in use by a recordset is not handed out again.
+// File times advance in clock ticks (coarser still on some file systems): a change within the
+// same tick as the last one leaves the stamp as it was. A handle is kept only when the file
+// has not changed for this long, so that any later change shows in the stamp.
+constexpr std::int64_t kSettledNs = 1'000'000'000;
+
+bool recentlyChanged(const FileStamp& stamp) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t age = (std::int64_t(now.tv_sec) - stamp.ctime.tv_sec) * 1'000'000'000 +
+                             (now.tv_nsec - stamp.ctime.tv_nsec);
+    return age < kSettledNs;
+}
+
+// Prepared statements kept per database handle by SQL text, the least recently used dropped
+// first: the data-access objects run the same few statements over and over. A statement in use
+// by a recordset is not handed out again and not dropped.
 constexpr std::size_t kCachedStatements = 32;
 
 struct CachedStatement {
+    std::string sql;
     sqlite3_stmt* stmt;
     bool inUse;
 };
-using StatementCache = std::unordered_map<std::string, CachedStatement>;
 
-std::unordered_map<sqlite3*, StatementCache>& statementCaches() {
-    static std::unordered_map<sqlite3*, StatementCache> caches;
-    return caches;
-}
-
-bool anyStatementInUse(sqlite3* db) {
-    auto it = statementCaches().find(db);
-    if (it != statementCaches().end())
-        for (auto& [sql, c] : it->second)
-            if (c.inUse) return true;
-    // Statements outside the cache (past its size) are in use until finalized.
-    for (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st)) {
-        bool cached = false;
-        if (it != statementCaches().end())
-            for (auto& [sql, c] : it->second) cached = cached || c.stmt == st;
-        if (!cached) return true;
+class StatementCache {
+  public:
+    ~StatementCache() {
+        for (auto& c : order_) sqlite3_finalize(c.stmt);
     }
-    return false;
-}
-
-// Handles that are open: in use by a connection or kept idle.
-std::unordered_set<sqlite3*>& liveHandles() {
-    static std::unordered_set<sqlite3*> live;
-    return live;
-}
-
-// Closes a handle for good; statements still in use are finalized when they are released.
-void closeHandle(sqlite3* db) {
-    liveHandles().erase(db);
-    auto it = statementCaches().find(db);
-    if (it != statementCaches().end()) {
-        for (auto c = it->second.begin(); c != it->second.end();) {
-            if (c->second.inUse) {
-                ++c;
-            } else {
-                sqlite3_finalize(c->second.stmt);
-                c = it->second.erase(c);
+    // The statement kept for the text, marked in use and made the most recent; null when none
+    // is kept or it is in use.
+    sqlite3_stmt* take(const std::string& sql) {
+        auto hit = bySql_.find(sql);
+        if (hit == bySql_.end() || hit->second->inUse) return nullptr;
+        order_.splice(order_.begin(), order_, hit->second);
+        hit->second->inUse = true;
+        return hit->second->stmt;
+    }
+    bool holds(const std::string& sql) const { return bySql_.count(sql) != 0; }
+    // Keeps a new statement (in use), dropping the least recently used idle one when full;
+    // false when every kept statement is in use.
+    bool keep(const std::string& sql, sqlite3_stmt* stmt) {
+        if (order_.size() >= kCachedStatements && !dropOldestIdle()) return false;
+        order_.push_front({sql, stmt, true});
+        bySql_[sql] = order_.begin();
+        return true;
+    }
+    // Marks a kept statement idle again; false when the statement is not kept here.
+    bool release(sqlite3_stmt* stmt) {
+        for (auto& c : order_)
+            if (c.stmt == stmt) {
+                c.inUse = false;
+                return true;
             }
-        }
-        if (it->second.empty()) statementCaches().erase(it);
+        return false;
     }
-    sqlite3_close_v2(db);
-}
+    bool contains(sqlite3_stmt* stmt) const {
+        for (auto& c : order_)
+            if (c.stmt == stmt) return true;
+        return false;
+    }
+    bool anyInUse() const {
+        for (auto& c : order_)
+            if (c.inUse) return true;
+        return false;
+    }
+    // Finalizes the idle statements; statements in use stay until released.
+    void dropIdle() {
+        for (auto c = order_.begin(); c != order_.end();) {
+            if (c->inUse) {
+                ++c;
+                continue;
+            }
+            sqlite3_finalize(c->stmt);
+            bySql_.erase(c->sql);
+            c = order_.erase(c);
+        }
+    }
+    bool empty() const { return order_.empty(); }
+
+  private:
+    bool dropOldestIdle() {
+        for (auto c = order_.rbegin(); c != order_.rend(); ++c) {
+            if (c->inUse) continue;
+            sqlite3_finalize(c->stmt);
+            bySql_.erase(c->sql);
+            order_.erase(std::next(c).base());
+            return true;
+        }
+        return false;
+    }
+
+    std::list<CachedStatement> order_;  // most recently used first
+    std::unordered_map<std::string, std::list<CachedStatement>::iterator> bySql_;
+};
 
 struct IdleConnection {
     std::string path;
-    FileId file;  // a file replaced under the same name is a new file: its old handle is not used
+    FileStamp file;  // the file as it was when the handle was put aside
     sqlite3* db;
 };
 
-struct IdlePool {
-    std::vector<IdleConnection> idle;
-    ~IdlePool() {
-        for (auto& c : idle) closeHandle(c.db);
+// Every open handle with its statements, and the idle ones. One object, so that at exit the idle
+// handles are closed while the statement caches still stand.
+class Registry {
+  public:
+    ~Registry() {
+        for (auto& c : idle_) close(c.db);
+        idle_.clear();
+        gone = true;
     }
-    sqlite3* take(const std::string& path, const FileId& file) {
-        for (auto it = idle.begin(); it != idle.end(); ++it) {
-            if (it->path == path && it->file == file) {
-                sqlite3* db = it->db;
-                idle.erase(it);
-                return db;
-            }
+
+    void opened(sqlite3* db, bool keepable) { live_[db] = keepable; }
+    StatementCache& statements(sqlite3* db) { return caches_[db]; }
+    StatementCache* findStatements(sqlite3* db) {
+        auto it = caches_.find(db);
+        return it == caches_.end() ? nullptr : &it->second;
+    }
+    bool isLive(sqlite3* db) const { return live_.count(db) != 0; }
+    void forgetStatements(sqlite3* db) { caches_.erase(db); }
+
+    // Closes a handle for good; statements still in use are finalized when they are released.
+    void close(sqlite3* db) {
+        live_.erase(db);
+        if (StatementCache* cache = findStatements(db)) {
+            cache->dropIdle();
+            if (cache->empty()) caches_.erase(db);
+        }
+        sqlite3_close_v2(db);
+    }
+
+    sqlite3* take(const std::string& path, const FileStamp& file) {
+        for (auto it = idle_.begin(); it != idle_.end(); ++it) {
+            if (it->path != path) continue;
+            sqlite3* db = it->db;
+            const bool unchanged = it->file == file;
+            idle_.erase(it);
+            if (unchanged) return db;
+            close(db);  // the file changed since: its cached pages and schema may be stale
+            return nullptr;
         }
         return nullptr;
     }
+
     void give(const std::string& path, sqlite3* db) {
-        FileId file;
-        if (!fileIdOf(path, file) || anyStatementInUse(db) || !sqlite3_get_autocommit(db)) {
-            closeHandle(db);
+        FileStamp file;
+        if (!live_[db] || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
+            !sqlite3_get_autocommit(db)) {
+            close(db);
             return;
         }
-        if (idle.size() >= kIdleConnections) {
-            closeHandle(idle.front().db);
-            idle.erase(idle.begin());
+        if (idle_.size() >= kIdleConnections) {
+            close(idle_.front().db);
+            idle_.erase(idle_.begin());
         }
-        idle.push_back({path, file, db});
+        idle_.push_back({path, file, db});
     }
+
+    // Set once the registry is destroyed at exit: connections closed later close directly.
+    static constinit inline bool gone = false;
+
+  private:
+    bool inUse(sqlite3* db) {
+        StatementCache* cache = findStatements(db);
+        if (cache && cache->anyInUse()) return true;
+        // Statements outside the cache (past its size) are in use until finalized.
+        for (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st))
+            if (!cache || !cache->contains(st)) return true;
+        return false;
+    }
+
+    std::unordered_map<sqlite3*, bool> live_;  // handle -> may be kept idle
+    std::unordered_map<sqlite3*, StatementCache> caches_;
+    std::vector<IdleConnection> idle_;
 };
 
-IdlePool& idlePool() {
-    static IdlePool pool;
-    return pool;
+Registry& registry() {
+    static Registry r;
+    return r;
 }
 
 bool onlyBlanksAndSemicolons(const char* p) {
     for (; *p; ++p)
         if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') return false;
     return true;
+}
+
+// Sets the rollback journal; false when the file stays in another mode (a write-ahead log that
+// another program keeps open).
+bool pinRollbackJournal(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    bool pinned = false;
+    if (sqlite3_prepare_v2(db, "pragma journal_mode = delete", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        pinned = mode && equalsNoCase(mode, "delete");
+    }
+    sqlite3_finalize(stmt);
+    return pinned;
+}
+
+// One line of a statement for the detail of a message: blanks folded, long text cut.
+std::string statementLine(const std::string& sql) {
+    constexpr std::size_t kShown = 80;
+    std::string line;
+    for (char ch : sql) {
+        const bool blank = std::isspace(static_cast<unsigned char>(ch));
+        if (blank && (line.empty() || line.back() == ' ')) continue;
+        line += blank ? ' ' : ch;
+    }
+    if (line.size() > kShown) {
+        std::size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        line = line.substr(0, cut) + "…";
+    }
+    return line;
 }
 
 }  // namespace
@@ -168,6 +299,43 @@ std::string Field::AsText() const {
     return std::string();
 }
 
+DbError::DbError(DbFault fault, const std::string& what, const std::string& detail)
+    : std::runtime_error((fault == DbFault::Other ? what : std::string(Description(fault))) + "\n" +
+                         detail),
+      fault_(fault) {}
+
+const char* DbError::Description(DbFault fault) {
+    switch (fault) {
+        case DbFault::Busy:
+            return "数据库正被其他程序使用，请稍后再试";
+        case DbFault::NotWritable:
+            return "数据库文件无法写入";
+        case DbFault::Damaged:
+            return "数据库文件已损坏";
+        default:
+            return "";
+    }
+}
+
+DbFault DbError::FaultOf(int sqliteCode) {
+    switch (sqliteCode & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return DbFault::Busy;
+        case SQLITE_READONLY:
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            return DbFault::NotWritable;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return DbFault::Damaged;
+        default:
+            return DbFault::Other;
+    }
+}
+
 Connection::~Connection() {
     Close();
 }
@@ -176,31 +344,31 @@ void Connection::Open(const std::string& path) {
     Close();
     path_ = path;
     std::error_code ec;
-    FileId file;
-    if (!std::filesystem::is_regular_file(path, ec) || !fileIdOf(path, file))
+    FileStamp file;
+    if (!std::filesystem::is_regular_file(path, ec) || !stampOf(path, file))
         throw DbError("找不到数据库文件：" + path);
-    if (sqlite3* kept = idlePool().take(path, file)) {
+    if (sqlite3* kept = registry().take(path, file)) {
         db_ = kept;
         return;
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw DbError("无法打开数据库文件：" + path + "（" + msg + "）");
-    }
+    auto fail = [&](const char* what) {
+        const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw DbError(DbError::FaultOf(rc), what + path, msg + "（" + path + "）");
+    };
+    if (rc != SQLITE_OK) fail("无法打开数据库文件：");
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     // Reading the schema proves the file is a database we can read.
     rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string msg = sqlite3_errmsg(db);
-        closeHandle(db);
-        throw DbError("无法读取数据库文件：" + path + "（" + msg + "）");
-    }
+    if (rc != SQLITE_OK) fail("无法读取数据库文件：");
+    // A rollback journal exists only during a write; a write-ahead log would stay open (with its
+    // shared-memory file) for as long as the handle does.
+    const bool pinned = pinRollbackJournal(db);
     db_ = db;
-    liveHandles().insert(db);
+    registry().opened(db, pinned);
 }
 
 void Connection::Close() {
@@ -208,28 +376,32 @@ void Connection::Close() {
     if (inTransaction_ || !sqlite3_get_autocommit(db_))
         sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
     inTransaction_ = false;
-    idlePool().give(path_, db_);
+    if (Registry::gone)
+        sqlite3_close_v2(db_);
+    else
+        registry().give(path_, db_);
     db_ = nullptr;
 }
 
+DbError Connection::lastError(const std::string& what, const std::string& sql) const {
+    const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
+    std::string detail = db_ ? sqlite3_errmsg(db_) : std::string();
+    detail += "（" + path_ + "）";
+    if (!sql.empty()) detail += " " + statementLine(sql);
+    return DbError(DbError::FaultOf(code), what, detail);
+}
+
 void Connection::Fail(const std::string& what, const std::string& sql) const {
-    std::string msg = what;
-    if (db_) msg += "：" + std::string(sqlite3_errmsg(db_));
-    msg += "（数据库 " + path_ + "）";
-    if (!sql.empty()) msg += "\n语句：" + sql;
-    throw DbError(msg);
+    throw lastError(what, sql);
 }
 
 sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params) {
-    if (!db_) throw DbError("数据库连接未打开\n语句：" + sql);
-    StatementCache& cache = statementCaches()[db_];
-    sqlite3_stmt* stmt = nullptr;
-    auto hit = cache.find(sql);
-    if (hit != cache.end() && !hit->second.inUse) {
-        stmt = hit->second.stmt;
+    if (!db_) throw DbError("数据库连接未打开\n" + statementLine(sql));
+    StatementCache& cache = registry().statements(db_);
+    sqlite3_stmt* stmt = cache.take(sql);
+    if (stmt) {
         sqlite3_reset(stmt);
         sqlite3_clear_bindings(stmt);
-        hit->second.inUse = true;
     } else {
         const char* tail = nullptr;
         if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
@@ -237,9 +409,9 @@ sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params
             Fail("语句无法执行", sql);
         if (!stmt || (tail && !onlyBlanksAndSemicolons(tail))) {
             sqlite3_finalize(stmt);
-            throw DbError("只能执行一条语句\n语句：" + sql);
+            throw DbError("只能执行一条语句\n" + statementLine(sql));
         }
-        if (hit == cache.end() && cache.size() < kCachedStatements) cache[sql] = {stmt, true};
+        if (!cache.holds(sql)) cache.keep(sql, stmt);
     }
     try {
         bind(stmt, sql, params);
@@ -252,7 +424,7 @@ sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params
 
 void Connection::bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams& params) const {
     if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
-        throw DbError("参数个数不符\n语句：" + sql);
+        throw DbError("参数个数不符\n" + statementLine(sql));
     for (std::size_t i = 0; i < params.size(); ++i) {
         const int pos = static_cast<int>(i) + 1;
         int rc = SQLITE_OK;
@@ -273,21 +445,16 @@ void Connection::bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams
 
 void Connection::Release(sqlite3_stmt* stmt) {
     if (!stmt) return;
+    sqlite3_reset(stmt);
     sqlite3* db = sqlite3_db_handle(stmt);
-    auto it = statementCaches().find(db);
-    if (it != statementCaches().end()) {
-        for (auto c = it->second.begin(); c != it->second.end(); ++c) {
-            if (c->second.stmt != stmt) continue;
-            sqlite3_reset(stmt);
-            c->second.inUse = false;
-            // The handle was closed for good while this statement was still in use.
-            if (!liveHandles().count(db)) {
-                sqlite3_finalize(stmt);
-                it->second.erase(c);
-                if (it->second.empty()) statementCaches().erase(it);
-            }
-            return;
+    StatementCache* cache = Registry::gone ? nullptr : registry().findStatements(db);
+    if (cache && cache->release(stmt)) {
+        // The handle was closed for good while this statement was still in use.
+        if (!registry().isLive(db)) {
+            cache->dropIdle();
+            if (cache->empty()) registry().forgetStatements(db);
         }
+        return;
     }
     sqlite3_finalize(stmt);
 }
@@ -298,22 +465,22 @@ int Connection::Execute(const std::string& sql, const DbParams& params) {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
-        const std::string msg = sqlite3_errmsg(db_);
+        const DbError error = lastError("语句执行失败", sql);
         Release(stmt);
-        throw DbError("语句执行失败：" + msg + "（数据库 " + path_ + "）\n语句：" + sql);
+        throw error;
     }
     Release(stmt);
     return sqlite3_changes(db_);
 }
 
 void Connection::BeginTrans() {
-    if (inTransaction_) throw DbError("事务已经开始（数据库 " + path_ + "）");
+    if (inTransaction_) throw DbError("事务已经开始\n" + path_);
     Execute("begin immediate");
     inTransaction_ = true;
 }
 
 void Connection::CommitTrans() {
-    if (!inTransaction_) throw DbError("没有可提交的事务（数据库 " + path_ + "）");
+    if (!inTransaction_) throw DbError("没有可提交的事务\n" + path_);
     Execute("commit");
     inTransaction_ = false;
 }
@@ -380,14 +547,14 @@ void Recordset::step() {
 }
 
 void Recordset::MoveNext() {
-    if (eof_) throw DbError("已到记录集末尾\n语句：" + sql_);
+    if (eof_) throw DbError("已到记录集末尾\n" + statementLine(sql_));
     step();
 }
 
 Field Recordset::Fields(int index) const {
-    if (eof_) throw DbError("当前没有记录\n语句：" + sql_);
+    if (eof_) throw DbError("当前没有记录\n" + statementLine(sql_));
     if (index < 0 || index >= FieldCount())
-        throw DbError("字段序号超出范围：" + std::to_string(index) + "\n语句：" + sql_);
+        throw DbError("字段序号超出范围：" + std::to_string(index) + "\n" + statementLine(sql_));
     switch (sqlite3_column_type(stmt_, index)) {
         case SQLITE_INTEGER:
             return Field(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, index)));
@@ -406,7 +573,7 @@ Field Recordset::Fields(int index) const {
 Field Recordset::Fields(const std::string& name) const {
     for (int i = 0; i < FieldCount(); ++i)
         if (equalsNoCase(names_[i], name)) return Fields(i);
-    throw DbError("找不到字段：" + name + "\n语句：" + sql_);
+    throw DbError("找不到字段：" + name + "\n" + statementLine(sql_));
 }
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 // The database layer: an ADO-like Connection and forward-only Recordset over the SQLite file
-// <program folder>/db/db.mdb. Every failure raises DbError with a description that names the
-// file or the statement; nothing is swallowed here.
+// <program folder>/db/db.mdb. Every failure raises DbError; nothing is swallowed here.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +13,30 @@ struct sqlite3_stmt;
 
 namespace platform {
 
+// The causes of a database failure that the user can act on.
+enum class DbFault {
+    Other,
+    Busy,         // another program holds a lock
+    NotWritable,  // read-only file or folder, full or failing disk
+    Damaged,      // the file is not a (sound) SQLite database
+};
+
+// What every window shows for a database failure: the cause in Chinese on the first line, the
+// technical detail (SQLite's text, the file, the statement) on the second.
 class DbError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    // A failure described by the caller (already Chinese).
+    explicit DbError(const std::string& what) : std::runtime_error(what) {}
+    // A failure of SQLite: the first line says its cause, or `what` when the user cannot act.
+    DbError(DbFault fault, const std::string& what, const std::string& detail);
+    DbFault Fault() const { return fault_; }
+    // The first line of the message for each cause; "" for Other.
+    static const char* Description(DbFault fault);
+    // The cause of an SQLite result code.
+    static DbFault FaultOf(int sqliteCode);
+
+  private:
+    DbFault fault_ = DbFault::Other;
 };
 
 // A value read from a row or bound to a statement; std::monostate is NULL.
@@ -68,10 +88,13 @@ class Connection {
     // hand it back with Release when done.
     sqlite3_stmt* Prepare(const std::string& sql, const DbParams& params);
     static void Release(sqlite3_stmt* stmt);
+    // Raises DbError for the handle's last error: its cause, else `what`; the detail names
+    // SQLite's text, the file and the statement.
     [[noreturn]] void Fail(const std::string& what, const std::string& sql = {}) const;
 
   private:
     void bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams& params) const;
+    DbError lastError(const std::string& what, const std::string& sql) const;
 
     sqlite3* db_ = nullptr;
     std::string path_;

@@ -3,18 +3,55 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <filesystem>
+#include <map>
 
+#include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
+#include "platform/InstanceLock.h"
 #include "platform/MsgBox.h"
 #include "shell/frmMainCode.h"
 #include "shell/login_form.h"
 
-bool StartProgram() {
+namespace {
+
+// Held until the process ends, so that a second copy on the same folder cannot start.
+bool ownProgramFolder() {
+    static std::map<std::string, platform::InstanceLock> locks;
+    const std::string folder = platform::AppPath();
+    return locks[folder].Acquire(folder);
+}
+
+// The database must be this program's before anything reads or writes it; then it is brought to
+// the current schema. A failed upgrade is reported and the program goes on without it.
+bool checkDatabase() {
     const std::string db = platform::DatabasePath();
     if (!std::filesystem::is_regular_file(db)) {
         platform::MsgBox("找不到数据库文件：" + db);
         return false;
     }
+    const std::string problem = DatabaseSchema::Problem(db);
+    if (!problem.empty()) {
+        platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db + "\n" + problem);
+        return false;
+    }
+    try {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        DatabaseSchema::Upgrade(conn);
+    } catch (const std::exception& e) {
+        platform::MsgBox(e.what());
+    }
+    return true;
+}
+
+}  // namespace
+
+bool StartProgram() {
+    if (!ownProgramFolder()) {
+        platform::MsgBox("程序已在运行");
+        return false;
+    }
+    if (!checkDatabase()) return false;
     auto* login = new login_form;
     auto* loggedIn = new bool(false);
     QObject::connect(login, &login_form::loggedIn, [loggedIn] {

@@ -1,6 +1,7 @@
 // Start-up: the login window first; a right password shows the main strip.
 #pragma once
 
-// Opens the login window. Returns false (after telling the user) when the program folder has
-// no database, in which case nothing was opened.
+// Opens the login window. Returns false (after telling the user) when another copy runs on the
+// program folder or its database is missing, damaged or not this program's; then nothing was
+// opened and the file was not touched.
 bool StartProgram();

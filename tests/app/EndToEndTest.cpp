@@ -12,6 +12,7 @@
 
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
+#include "platform/InstanceLock.h"
 
 namespace fs = std::filesystem;
 
@@ -33,6 +34,7 @@ class ProgramFolder {
         fs::copy(fs::path(PROGRAM_DIR) / "hlp", dir / "hlp", fs::copy_options::recursive);
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
+    std::string folder() const { return folder_.path().toStdString(); }
 
     ProgramRun run(const std::string& script) const {
         std::ofstream(path("script.txt")) << script;
@@ -50,11 +52,15 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
+        return query("select valueFrom from defaultParameter where paramCd = ?", key);
+    }
+
+    // The first column of the first row of a query on the program's database.
+    std::string query(const std::string& sql, const std::string& param = {}) const {
         platform::Connection conn;
         conn.Open(path("db/db.mdb"));
         platform::Recordset rs;
-        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
-                {std::string(key)});
+        rs.Open(sql, conn, param.empty() ? platform::DbParams{} : platform::DbParams{param});
         return rs.Eof() ? "" : rs.Fields(0).AsText();
     }
 
@@ -64,6 +70,10 @@ class ProgramFolder {
         std::vector<std::string> out;
         for (std::string line; std::getline(in, line);) out.push_back(line);
         return out;
+    }
+    std::string database() const {
+        std::ifstream in(path("db/db.mdb"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
   private:
@@ -212,4 +222,90 @@ TEST(EndToEnd, AYearOfMonthsTypedSavedAndConvertedIsFoundAfterARestart) {
                 << "quarter " << q << " row " << row;
         }
     }
+}
+
+TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
+    ProgramFolder program;
+    std::ofstream(program.path("db/db.mdb"), std::ios::trunc) << std::string(5000, 'x');
+    const std::string before = program.database();
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains("数据库文件已损坏或不是本程序的数据库：" +
+                                 QString::fromStdString(program.path("db/db.mdb"))))
+        << run.log.toStdString();
+    EXPECT_EQ(program.database(), before);
+}
+
+// Another copy holds the program folder (its lock lives as long as that process).
+TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
+    ProgramFolder program;
+    {
+        platform::InstanceLock other;
+        ASSERT_TRUE(other.Acquire(program.folder()));
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
+    }
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+}
+
+TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
+    ProgramFolder program;
+    program.query("drop index baseData_period");
+    program.query("pragma user_version = 0");
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.query("pragma user_version"), "1");
+    EXPECT_EQ(program.query("select count(*) from sqlite_master where name = 'baseData_period'"),
+              "1");
+}
+
+TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
+    ProgramFolder program;
+    const std::string grid = program.path("development.tsv");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "menu SysSetup 1\n"
+                                       "expect form_mark\n"
+                                       "tab tbsOptions 3\n"
+                                       "cell MSFGData3 7 5\n"
+                                       "type 12.5\n"
+                                       "key focus Enter\n"
+                                       "type .5\n"
+                                       "key focus Enter\n"
+                                       "key focus Esc\n"
+                                       "cell MSFGData3 7 10\n"
+                                       "type 100\n"
+                                       "click cmdSave\n"
+                                       "dump MSFGData3 " +
+                                       grid +
+                                       "\n"
+                                       "tab tbsOptions 1\n"
+                                       "cell MSFGData1 1 4\n"
+                                       "type 0\n"
+                                       "answer OK\n"
+                                       "click cmdSave\n"
+                                       "answer No\n"
+                                       "click cmdClose\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.lines("messages.log"),
+              (std::vector<std::string>{"错误\tOK\t获利能力中'净资产收益率'的'历史最好'项不能为0！",
+                                        "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
+    const auto level = [&](const char* column, int id) {
+        return program.query(std::string("select ") + column +
+                             " from indicatorItem where ItemID = " + std::to_string(id));
+    };
+    EXPECT_EQ(level("StandardLevel", 3007), "12.5");
+    EXPECT_EQ(level("IndustryMeanLevel", 3007), "0.5");
+    EXPECT_EQ(level("IndustryLeadLevel", 3007), "");
+    EXPECT_EQ(level("Weight", 3007), "100");
+    EXPECT_EQ(level("Weight", 3001), "0") << "an empty weight of the saved group";
+    EXPECT_EQ(level("HistoryBestLevel", 1001), "") << "the refused group";
+    EXPECT_EQ(level("Weight", 1001), "");
+    const std::vector<std::string> shown = program.lines("development.tsv");
+    ASSERT_GT(shown.size(), 7u);
+    EXPECT_EQ(cellsOf(shown[7]),
+              (std::vector<std::string>{" 3007", " 7", "经营活动产生的现金净流量增长率", "%", "",
+                                        "12.5", "0.5", "", "", "", "100"}));
 }

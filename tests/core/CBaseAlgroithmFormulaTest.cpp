@@ -6,6 +6,7 @@
 
 #include "core/CBaseAlgroithm.h"
 #include "core/CCalendar.h"
+#include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -283,6 +284,30 @@ TEST(CBaseAlgroithmFormulas, ANewRangeReplacesTheData) {
     // Answers come from memory: the same texts again after the database changed.
     db.exec("delete from baseData");
     EXPECT_EQ(alg.getIndicators(2002), (std::vector<std::string>{"3.00", "-", ""}));
+}
+
+// A range the calendar refuses, or a read that fails, leaves the object as it was: the same
+// periods with the same answers.
+TEST(CBaseAlgroithmFormulas, ARefusedRangeOrAFailedReadKeepsThePreviousRangeAndData) {
+    TestDb db;
+    for (int m = 1; m <= 12; ++m) putLiquidity(db, 4, 2003, m, 100 * m);
+    CBaseAlgroithm alg;
+    alg.setInitValue(4, 2003, 2003, 1, 12);
+    const std::vector<std::string> months = alg.getIndicators(2002);
+    ASSERT_EQ(months.size(), 13u);
+    EXPECT_EQ(months[11], "12.00");
+    {
+        ScriptedMsgBox box;
+        box.answer(platform::MsgResult::OK);
+        alg.setInitValue(3, 2004, 2004, 3, 1);
+        EXPECT_EQ(box.prompts(), std::vector<std::string>{"无效参数: 3 2004 2004 3 1"});
+    }
+    EXPECT_EQ(alg.getIndicators(2002), months);
+    EXPECT_EQ(alg.CalLiquidityRatio(2003, 12), "12.00");
+
+    db.exec("alter table baseData rename to baseDataGone");
+    EXPECT_THROW(alg.setInitValue(1, 2003, 2003, 1, 1), platform::DbError);
+    EXPECT_EQ(alg.getIndicators(2002), months);
 }
 
 TEST(CBaseAlgroithmFormulas, LongRangesGetOneSlotPerPeriod) {

@@ -200,6 +200,10 @@ TEST_F(FormBaseSaveTest, ALockedDatabaseIsReportedAndTheEditsStay) {
         form->cmdSave->click();
         ASSERT_EQ(box.shown().size(), 2u);
         EXPECT_EQ(box.shown()[1].title, "错误");
+        // The cause in Chinese first, SQLite's own text only on the line after it.
+        const std::string& prompt = box.shown()[1].prompt;
+        EXPECT_EQ(prompt.substr(0, prompt.find('\n')), "数据库正被其他程序使用，请稍后再试");
+        EXPECT_NE(prompt.find("\ndatabase is locked"), std::string::npos) << prompt;
     }
     other.RollbackTrans();
     EXPECT_EQ(StoredRows(db), std::vector<std::string>{"101 1 2003 1 8"});

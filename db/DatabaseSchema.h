@@ -1,0 +1,22 @@
+// The program's database beyond the tables the file is made with: the check at start that a
+// file is this program's database, and the upgrades that bring a file made by an earlier build
+// up to date. The version reached is kept in PRAGMA user_version.
+#pragma once
+
+#include <string>
+
+#include "platform/Database.h"
+
+class DatabaseSchema {
+  public:
+    // The version Upgrade brings a database to.
+    static const int kVersion;
+
+    // Empty when the file is an SQLite database holding this program's tables; otherwise what is
+    // wrong (SQLite's text or the missing table or column). Opens the file read-only.
+    static std::string Problem(const std::string& path);
+
+    // Creates what is missing up to kVersion and records it, in one transaction; stored rows
+    // are not touched. A database at kVersion or newer is left as it is.
+    static void Upgrade(platform::Connection& conn);
+};

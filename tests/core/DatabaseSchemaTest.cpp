@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "db/DatabaseSchema.h"
+#include "tests/support/TestDb.h"
+
+namespace {
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string allRows(const TestDb& db) {
+    platform::Connection conn;
+    conn.Open(db.path());
+    platform::Recordset rs;
+    rs.Open("select ItemID, PeriodType, Year, Period, Data from baseData order by 1, 2, 3, 4",
+            conn);
+    std::string rows;
+    for (; !rs.Eof(); rs.MoveNext())
+        for (int i = 0; i < 5; ++i) rows += rs.Fields(i).AsText() + (i < 4 ? " " : "\n");
+    return rows;
+}
+
+// The statement the data-access object loads a period range with.
+const char* kRangeLoad =
+    "explain query plan select B.ItemID, B.Year , B.Period ,B.Data  From baseData B where "
+    " B.periodType = 4 and (B.Year > 1999 or(B.Year = 1999 and B.Period >= 12))  and (B.Year"
+    " < 2001 or(B.Year = 2001 and B.Period  <= 12)) order by B.Year ,B.Period ,B.ItemID ";
+
+}  // namespace
+
+// A database made by an earlier build (no index, version 0) gets what is missing in one go;
+// its rows stay as they were, and loading a range reads through the index.
+TEST(DatabaseSchema, AnEarlierDatabaseIsBroughtUpToDateWithItsRowsUntouched) {
+    TestDb db;
+    db.putData(101, 4, 2000, 1, 12.5);
+    db.putData(102, 3, 1999, 4, -3);
+    db.exec("drop index baseData_period");
+    db.exec("pragma user_version = 0");
+    const std::string rows = allRows(db);
+    platform::Connection conn;
+    conn.Open(db.path());
+    DatabaseSchema::Upgrade(conn);
+    EXPECT_EQ(db.scalar("pragma user_version"), std::to_string(DatabaseSchema::kVersion));
+    EXPECT_EQ(allRows(db), rows);
+    platform::Recordset plan;
+    plan.Open(kRangeLoad, conn);
+    EXPECT_NE(plan.Fields("detail").AsText().find("USING INDEX baseData_period"), std::string::npos)
+        << plan.Fields("detail").AsText();
+    plan.Close();
+
+    // Up to date or newer: nothing is written.
+    db.exec("pragma user_version = 99");
+    const std::string before = contents(db.path());
+    DatabaseSchema::Upgrade(conn);
+    EXPECT_EQ(contents(db.path()), before);
+}
+
+// The start-up check names what is wrong with a file and never changes it.
+TEST(DatabaseSchema, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftAsItIs) {
+    struct Case {
+        const char* what;
+        std::function<void(const TestDb&)> spoil;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"sound", [](const TestDb&) {}, ""},
+        {"text file",
+         [](const TestDb& db) {
+             std::ofstream(db.path(), std::ios::trunc) << std::string(3000, 'x');
+         },
+         "not a database"},
+        {"missing table", [](const TestDb& db) { db.exec("drop table indicatorItem"); },
+         "indicatorItem"},
+        {"missing column",
+         [](const TestDb& db) {
+             db.exec("alter table baseItem rename to old");
+             db.exec("create table baseItem(ItemId, ItemName, Category)");
+         },
+         "Unit"},
+        {"damaged page",
+         [](const TestDb& db) {
+             std::fstream file(db.path(), std::ios::in | std::ios::out | std::ios::binary);
+             file.seekp(4096 * 3);
+             file << std::string(4096, '\x5a');
+         },
+         "malformed"},
+    };
+    for (const Case& c : cases) {
+        TestDb db;
+        c.spoil(db);
+        const std::string before = contents(db.path());
+        const std::string problem = DatabaseSchema::Problem(db.path());
+        if (*c.mentions)
+            EXPECT_NE(problem.find(c.mentions), std::string::npos) << c.what << ": " << problem;
+        else
+            EXPECT_EQ(problem, "") << c.what;
+        EXPECT_EQ(contents(db.path()), before) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(db.path() + "-journal")) << c.what;
+    }
+}
