@@ -7,14 +7,6 @@ namespace {
 
 using MarkEditingTest = FormMarkFixture;
 
-void expectOverCell(platform::TextBox* box, platform::FlexGrid* g, int row, int col) {
-    EXPECT_EQ(g->Row(), row);
-    EXPECT_EQ(g->Col(), col);
-    EXPECT_EQ(platform::TwipsLeft(box), platform::TwipsLeft(g) + g->ColPos(col));
-    EXPECT_EQ(platform::TwipsTop(box), platform::TwipsTop(g) + g->RowPos(row));
-    EXPECT_EQ(box->height(), platform::TwipsToPixels(g->RowHeight(row)));
-}
-
 TEST_F(MarkEditingTest, EnterRunsAlongTheRowToTheNextIndicatorAndStaysOnTheLastCell) {
     db.exec("update indicatorItem set StandardLevel = 4.5 where ItemID = 3007");
     ASSERT_TRUE(open());
@@ -23,10 +15,10 @@ TEST_F(MarkEditingTest, EnterRunsAlongTheRowToTheNextIndicatorAndStaysOnTheLastC
     for (int c = 5; c <= 10; ++c) {
         type("1");
         key(Qt::Key_Return);
-        expectOverCell(form->Text1, grid(3), 6, c);
+        gui::ExpectOverCell(form->Text1, grid(3), 6, c);
     }
     key(Qt::Key_Return);  // from the weight to the first level of the next indicator
-    expectOverCell(form->Text1, grid(3), 7, 4);
+    gui::ExpectOverCell(form->Text1, grid(3), 7, 4);
     EXPECT_EQ(form->Text1->height(), platform::TwipsToPixels(450)) << "row 7 is two lines high";
     key(Qt::Key_Return);
     EXPECT_EQ(form->Text1->text(), "4.5");
@@ -36,7 +28,7 @@ TEST_F(MarkEditingTest, EnterRunsAlongTheRowToTheNextIndicatorAndStaysOnTheLastC
     clickCell(3, 8, 10);
     type("25");
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(3), 8, 10);
+    gui::ExpectOverCell(form->Text1, grid(3), 8, 10);
     EXPECT_TRUE(form->Text1->isVisible());
     EXPECT_EQ(cell(3, 8, 10), "25");
     EXPECT_EQ(form->Text1->selectedText(), "25");
@@ -61,7 +53,7 @@ TEST_F(MarkEditingTest, OnlyKeyReleasesMarkTheGroupAndEnterOnTheGridOpensTheEdit
     clickCell(2, 1, 4);
     for (int i = 0; i < 70; ++i) key(Qt::Key_Return);
     EXPECT_EQ(form->gridState(2), 1) << "Enter through the whole group";
-    expectOverCell(form->Text1, grid(2), 9, 10);
+    gui::ExpectOverCell(form->Text1, grid(2), 9, 10);
     key(Qt::Key_Shift);
     EXPECT_EQ(form->gridState(2), 2);
 
@@ -71,7 +63,7 @@ TEST_F(MarkEditingTest, OnlyKeyReleasesMarkTheGroupAndEnterOnTheGridOpensTheEdit
     EXPECT_FALSE(form->Text1->isVisible());
     key(Qt::Key_Return);
     EXPECT_TRUE(form->Text1->isVisible());
-    expectOverCell(form->Text1, grid(2), 9, 10);
+    gui::ExpectOverCell(form->Text1, grid(2), 9, 10);
 
     // A click outside the levels and weights hides the editor.
     clickCell(2, 0, 6);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "benchmark/form_mark.h"
+#include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -52,15 +53,9 @@ class FormMarkFixture : public testing::Test {
             put(n, r, 10, r <= static_cast<int>(weights.size()) ? weights[r - 1] : "");
     }
 
-    void clickCell(int n, int row, int col) {
-        platform::FlexGrid* g = grid(n);
-        const QPoint inGrid(g->ColPos(col) / 15 + 3, g->RowPos(row) / 15 + 3);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, inGrid - g->viewport()->pos());
-    }
-    void type(const char* keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
-        QTest::keyClick(QApplication::focusWidget(), k, m);
-    }
+    void clickCell(int n, int row, int col) { gui::ClickCell(grid(n), row, col); }
+    void type(const char* keys) { gui::TypeKeys(keys); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { gui::PressKey(k, m); }
     // Selects tab n, opens the editor on a cell and types into it: group n becomes changed.
     void edit(int n, int row, int col, const char* keys) {
         form->tbsOptions->setSelectedIndex(n);

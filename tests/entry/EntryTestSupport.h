@@ -17,6 +17,7 @@
 
 #include "entry/form_base.h"
 #include "platform/QtMsgBox.h"
+#include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -125,17 +126,9 @@ class FormBaseFixture : public testing::Test {
     }
     QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
 
-    void clickCell(int n, int row, int col) {
-        platform::FlexGrid* g = grid(n);
-        const QPoint inGrid(g->ColPos(col) / 15 + 3, g->RowPos(row) / 15 + 3);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, inGrid - g->viewport()->pos());
-    }
-
-    // Types into the focused widget as the user does (each key pressed and released).
-    void type(const char* keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
-        QTest::keyClick(QApplication::focusWidget(), k, m);
-    }
+    void clickCell(int n, int row, int col) { gui::ClickCell(grid(n), row, col); }
+    void type(const char* keys) { gui::TypeKeys(keys); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { gui::PressKey(k, m); }
 
     // Selects tab n, opens the editor on a cell and types into it.
     void edit(int n, int row, int col, const char* keys) {
