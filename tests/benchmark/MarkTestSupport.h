@@ -24,7 +24,7 @@ inline const std::vector<std::string> kMarkColumns{"HistoryBestLevel",
                                                    "InternationalLevel",
                                                    "Weight"};
 
-class FormMarkFixture : public testing::Test {
+class FormMarkFixture : public testing::Test, public gui::GridFormInput<form_mark> {
   protected:
     void SetUp() override { open(); }
     void TearDown() override { delete form.data(); }
@@ -39,8 +39,7 @@ class FormMarkFixture : public testing::Test {
         return QTest::qWaitForWindowActive(form.data());
     }
 
-    platform::FlexGrid* grid(int n) const { return form->grid(n); }
-    QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
+    form_mark* target() const override { return form.data(); }
     void put(int n, int row, int col, const char* text) { grid(n)->setTextMatrix(row, col, text); }
     // Puts the texts into row `row` of grid n from column 4 on, as if typed.
     void putRow(int n, int row, const std::vector<const char*>& texts) {
@@ -51,20 +50,6 @@ class FormMarkFixture : public testing::Test {
     void putWeights(int n, const std::vector<const char*>& weights) {
         for (int r = 1; r < grid(n)->Rows(); ++r)
             put(n, r, 10, r <= static_cast<int>(weights.size()) ? weights[r - 1] : "");
-    }
-
-    void clickCell(int n, int row, int col) { gui::ClickCell(grid(n), row, col); }
-    void type(const char* keys) { gui::TypeKeys(keys); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { gui::PressKey(k, m); }
-    // Selects tab n, opens the editor on a cell and types into it: group n becomes changed.
-    void edit(int n, int row, int col, const char* keys) {
-        form->tbsOptions->setSelectedIndex(n);
-        clickCell(n, row, col);
-        type(keys);
-    }
-
-    std::vector<int> states() const {
-        return {form->gridState(1), form->gridState(2), form->gridState(3), form->gridState(4)};
     }
 
     // Levels and weight of one indicator as stored ("" for NULL).

@@ -103,7 +103,7 @@ class ScreenshotBoxes {
 };
 
 // A shown and active form_base on a fresh database.
-class FormBaseFixture : public testing::Test {
+class FormBaseFixture : public testing::Test, public gui::GridFormInput<form_base> {
   protected:
     void SetUp() override {
         form = std::make_unique<form_base>();
@@ -118,27 +118,11 @@ class FormBaseFixture : public testing::Test {
         form->cmdDo->click();
     }
 
-    platform::FlexGrid* grid(int n) const { return form->grid(n); }
+    form_base* target() const override { return form.get(); }
     // Puts texts into rows 1, 2, ... of one column of grid n, as if typed.
     void setColumn(int n, int col, const std::vector<const char*>& texts) {
         for (std::size_t i = 0; i < texts.size(); ++i)
             grid(n)->setTextMatrix(static_cast<int>(i) + 1, col, texts[i]);
-    }
-    QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
-
-    void clickCell(int n, int row, int col) { gui::ClickCell(grid(n), row, col); }
-    void type(const char* keys) { gui::TypeKeys(keys); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { gui::PressKey(k, m); }
-
-    // Selects tab n, opens the editor on a cell and types into it.
-    void edit(int n, int row, int col, const char* keys) {
-        form->tbsOptions->setSelectedIndex(n);
-        clickCell(n, row, col);
-        type(keys);
-    }
-
-    std::vector<int> states() const {
-        return {form->gridState(1), form->gridState(2), form->gridState(3), form->gridState(4)};
     }
 
     TestDb db;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <vector>
 
 #include "platform/FlexGrid.h"
 #include "platform/Form.h"
@@ -37,5 +38,30 @@ inline void ExpectOverCell(const platform::TextBox* box, const platform::FlexGri
     EXPECT_EQ(box->width(), platform::TwipsToPixels(g->ColWidth(col)));
     EXPECT_EQ(box->height(), platform::TwipsToPixels(g->RowHeight(row)));
 }
+
+// The input of a fixture whose form has a tab strip tbsOptions, grids grid(1) to grid(4) with
+// the cell editor, and gridState(n).
+template <typename Form>
+class GridFormInput {
+  protected:
+    virtual ~GridFormInput() = default;
+    virtual Form* target() const = 0;
+
+    platform::FlexGrid* grid(int n) const { return target()->grid(n); }
+    QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
+    void clickCell(int n, int row, int col) { ClickCell(grid(n), row, col); }
+    void type(const char* keys) { TypeKeys(keys); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { PressKey(k, m); }
+    // Selects tab n, opens the editor on a cell and types into it: grid n becomes changed.
+    void edit(int n, int row, int col, const char* keys) {
+        target()->tbsOptions->setSelectedIndex(n);
+        clickCell(n, row, col);
+        type(keys);
+    }
+    std::vector<int> states() const {
+        const Form* f = target();
+        return {f->gridState(1), f->gridState(2), f->gridState(3), f->gridState(4)};
+    }
+};
 
 }  // namespace gui
