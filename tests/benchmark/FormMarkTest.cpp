@@ -77,6 +77,9 @@ TEST_F(FormMarkTest, AnyResizeReturnsToTheFixedSizeAndShowGridFallsBackToGroup4)
     form->resize(300, 200);
     EXPECT_EQ(form->width(), platform::TwipsToPixels(11900));
     EXPECT_EQ(form->height(), platform::TwipsToPixels(7800));
+    form->resize(300, 24);  // 360 twips high or less, as minimised: left alone
+    EXPECT_EQ(form->height(), 24);
+    EXPECT_EQ(form->width(), 300);
     form->showGrid(9);
     EXPECT_TRUE(grid(4)->isVisible());
     EXPECT_FALSE(grid(1)->isVisible());
