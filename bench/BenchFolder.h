@@ -20,6 +20,8 @@ class BenchFolder {
         fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
         platform::SetAppPath(folder_);
     }
+    // Where a program keeps a copy of its seeded database, to start each run from it.
+    std::string seedCopy() const { return (std::filesystem::path(folder_) / "seed.mdb").string(); }
     ~BenchFolder() {
         platform::SetAppPath("");
         std::error_code ec;

@@ -32,6 +32,7 @@ class ReadOnlyFile {
   public:
     explicit ReadOnlyFile(const std::string& path) {
         rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        if (db_) sqlite3_busy_timeout(db_, 2000);
     }
     ~ReadOnlyFile() { sqlite3_close_v2(db_); }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
@@ -39,6 +40,13 @@ class ReadOnlyFile {
 
     std::string error() const { return db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_); }
     bool opened() const { return rc_ == SQLITE_OK; }
+    // Another program holds the file locked: nothing can be said about it now.
+    void failUnlessReadable(const std::string& path) const {
+        const int code = db_ ? sqlite3_errcode(db_) : rc_;
+        const platform::DbFault fault = platform::DbError::FaultOf(code);
+        if (fault == platform::DbFault::Busy || fault == platform::DbFault::NotWritable)
+            throw platform::DbError(fault, "", error() + "；" + path);
+    }
     // The rows of one text column of a query; false with error() set when it fails.
     bool column(const std::string& sql, int col, std::vector<std::string>& out) const {
         sqlite3_stmt* stmt = nullptr;
@@ -75,9 +83,11 @@ const int DatabaseSchema::kVersion = static_cast<int>(kUpgrades.size());
 
 std::string DatabaseSchema::Problem(const std::string& path) {
     ReadOnlyFile file(path);
-    if (!file.opened()) return file.error();
     std::vector<std::string> verdict;
-    if (!file.column("pragma quick_check", 0, verdict)) return file.error();
+    if (!file.opened() || !file.column("pragma quick_check", 0, verdict)) {
+        file.failUnlessReadable(path);
+        return file.error();
+    }
     if (verdict.size() != 1 || verdict[0] != "ok")
         return verdict.empty() ? std::string("quick_check") : verdict[0];
     for (const Table& table : kTables) {

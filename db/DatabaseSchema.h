@@ -13,7 +13,8 @@ class DatabaseSchema {
     static const int kVersion;
 
     // Empty when the file is an SQLite database holding this program's tables; otherwise what is
-    // wrong (SQLite's text or the missing table or column). Opens the file read-only.
+    // wrong (SQLite's text or the missing table or column). Opens the file read-only. A file
+    // that cannot be read now (locked by another program, no permission) raises DbError.
     static std::string Problem(const std::string& path);
 
     // Creates what is missing up to kVersion and records it, in one transaction; stored rows

@@ -356,7 +356,7 @@ void Connection::Open(const std::string& path) {
     auto fail = [&](const char* what) {
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        throw DbError(DbError::FaultOf(rc), what + path, msg + "（" + path + "）");
+        throw DbError(DbError::FaultOf(rc), what + path, msg + "；" + path);
     };
     if (rc != SQLITE_OK) fail("无法打开数据库文件：");
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -386,8 +386,8 @@ void Connection::Close() {
 DbError Connection::lastError(const std::string& what, const std::string& sql) const {
     const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
     std::string detail = db_ ? sqlite3_errmsg(db_) : std::string();
-    detail += "（" + path_ + "）";
-    if (!sql.empty()) detail += " " + statementLine(sql);
+    detail += "；" + path_;
+    if (!sql.empty()) detail += "；" + statementLine(sql);
     return DbError(DbError::FaultOf(code), what, detail);
 }
 

@@ -21,17 +21,23 @@ bool ownProgramFolder() {
     return locks[folder].Acquire(folder);
 }
 
-// The database must be this program's before anything reads or writes it; then it is brought to
-// the current schema. A failed upgrade is reported and the program goes on without it.
+// The database must be this program's, and readable, before anything reads or writes it; then it
+// is brought to the current schema. A failed upgrade is reported and the program goes on
+// without it.
 bool checkDatabase() {
     const std::string db = platform::DatabasePath();
     if (!std::filesystem::is_regular_file(db)) {
         platform::MsgBox("找不到数据库文件：" + db);
         return false;
     }
-    const std::string problem = DatabaseSchema::Problem(db);
-    if (!problem.empty()) {
-        platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db + "\n" + problem);
+    try {
+        const std::string problem = DatabaseSchema::Problem(db);
+        if (!problem.empty()) {
+            platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db + "\n" + problem);
+            return false;
+        }
+    } catch (const platform::DbError& e) {
+        platform::MsgBox(e.what());
         return false;
     }
     try {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -106,4 +107,21 @@ TEST(DatabaseSchema, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftAsItIs) {
         EXPECT_EQ(contents(db.path()), before) << c.what;
         EXPECT_FALSE(std::filesystem::exists(db.path() + "-journal")) << c.what;
     }
+}
+
+// A file another program holds locked cannot be judged: that is said, not "damaged".
+TEST(DatabaseSchema, AFileLockedByAnotherProgramIsNotCalledDamaged) {
+    TestDb db;
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(db.path().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    try {
+        DatabaseSchema::Problem(db.path());
+        ADD_FAILURE() << "a locked file was judged";
+    } catch (const platform::DbError& e) {
+        EXPECT_EQ(e.Fault(), platform::DbFault::Busy) << e.what();
+    }
+    sqlite3_exec(holder, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_EQ(DatabaseSchema::Problem(db.path()), "");
 }
