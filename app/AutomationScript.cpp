@@ -83,14 +83,17 @@ void mouseClick(QWidget* w, QPoint pos) {
     QApplication::sendEvent(w, &release);
 }
 
-// A key pressed and released, as the keyboard delivers it.
+// A key pressed and released, as the keyboard delivers it: the release goes to whatever has
+// the focus by then (Tab moves it on).
 void keyStroke(QWidget* w, int key, const QString& text, Qt::KeyboardModifiers modifiers) {
-    QPointer<QWidget> alive(w);
+    QPointer<QWidget> target(w);
+    const bool hadFocus = w->hasFocus();
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(w, &press);
-    if (!alive) return;
+    if (hadFocus && focused()) target = focused();
+    if (!target) return;
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(w, &release);
+    QApplication::sendEvent(target, &release);
 }
 
 bool selectItem(QWidget* target, int index, const QString& step) {
@@ -222,7 +225,7 @@ bool performOnControl(const QStringList& w, const QString& step) {
     return true;
 }
 
-// Carries out one step; false while its target is not there yet.
+// Carries out one step that is ready; false when its target went away meanwhile.
 bool perform(Runner& r, const QString& step) {
     const QStringList w = step.split(' ', Qt::SkipEmptyParts);
     const QString verb = w.value(0);
@@ -240,7 +243,7 @@ bool perform(Runner& r, const QString& step) {
         if (!screen || !screen->grabWindow(0).save(w.value(1))) fail("cannot grab " + step, 2);
         return true;
     }
-    if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
+    if (verb == "wait") return true;  // ready() waited
     if (verb == "type") return typeText(step.section(' ', 1));
     if (verb == "menu") {
         auto* strip = dynamic_cast<IMenuOwner*>(findShown("frmMainCode"));
@@ -251,19 +254,34 @@ bool perform(Runner& r, const QString& step) {
     return performOnControl(w, step);
 }
 
+// Whether a step can be carried out now: its control is shown, its time has come.
+bool ready(const Runner& r, const QStringList& w) {
+    const QString verb = w.value(0);
+    if (verb == "answer" || verb == "grab") return true;
+    if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
+    if (verb == "type") return focused() != nullptr;
+    if (verb == "menu") return dynamic_cast<IMenuOwner*>(findShown("frmMainCode")) != nullptr;
+    return findShown(w.value(1)) != nullptr;
+}
+
+// Each tick books the next one before it acts, so that a step whose action opens a modal
+// window (a skinned message box, a dialog) is followed by the next steps inside that window's
+// event loop: the step counts as taken before its action starts.
 void tick(Runner* r) {
     if (r->next >= r->steps.size()) return;
-    const QString step = r->steps[r->next];
-    if (!perform(*r, step)) {
+    QTimer::singleShot(20, [r] { tick(r); });
+    const int index = r->next;
+    const QString step = r->steps[index];
+    if (!ready(*r, step.split(' ', Qt::SkipEmptyParts))) {
         if (r->waiting.elapsed() > kStepTimeoutMs) fail("timed out at: " + step, 2);
-        QTimer::singleShot(20, [r] { tick(r); });
         return;
     }
-    std::fprintf(stderr, "automation: done %s\n", qPrintable(step));
-    std::fflush(stderr);
     ++r->next;
     r->waiting.restart();
-    QTimer::singleShot(20, [r] { tick(r); });
+    if (!perform(*r, step)) fail("gone while carrying out: " + step, 2);
+    std::fprintf(stderr, "automation: done %s\n", qPrintable(step));
+    std::fflush(stderr);
+    if (r->next == index + 1) r->waiting.restart();
 }
 
 const char* buttonsName(platform::MsgButtons buttons) {
