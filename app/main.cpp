@@ -7,6 +7,7 @@
 #include "app/WorkingForms.h"
 #include "platform/Fonts.h"
 #include "platform/QtMsgBox.h"
+#include "platform/QtTranslations.h"
 #include "shell/ProgramStart.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     // The program ends only through the login window or the main strip.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::InstallFontSubstitutions();
+    platform::InstallQtChineseTranslations();
     platform::InstallQtMsgAnswerer();
     InstallWorkingForms();
     StartAutomationIfRequested();

@@ -20,6 +20,9 @@ GridCellEditor::GridCellEditor(platform::TextBox* box, std::vector<FlexGrid*> gr
     connect(Text1, &platform::TextBox::KeyPress, this, &GridCellEditor::Text1_KeyPress);
     connect(Text1, &platform::TextBox::KeyUp, this, &GridCellEditor::Text1_KeyUp);
     connect(Text1, &platform::TextBox::GotFocus, this, &GridCellEditor::Text1_GotFocus);
+    // Every route by which the user changes the text (keys, paste, an input method, a drop,
+    // undo) emits textEdited; putting a cell's text into the box from code does not.
+    connect(Text1, &QLineEdit::textEdited, this, &GridCellEditor::Text1_Edited);
 }
 
 bool GridCellEditor::IsEditable(int n, int row, int col) const {
@@ -118,6 +121,15 @@ void GridCellEditor::Text1_KeyUp(int KeyCode, int /*Shift*/) {
     const int n = config_.currentGrid();
     FlexGrid* g = grid(n);
     g->setTextMatrix(g->Row(), g->Col(), Text1->text());
+    config_.markChanged(n);
+}
+
+void GridCellEditor::Text1_Edited(const QString& text) {
+    const int n = config_.currentGrid();
+    FlexGrid* g = grid(n);
+    if (!Text1->isVisible() || boxRow_ < 0 || boxRow_ >= g->Rows() || boxCol_ >= g->Cols()) return;
+    if (g->TextMatrix(boxRow_, boxCol_) == text) return;
+    g->setTextMatrix(boxRow_, boxCol_, text);
     config_.markChanged(n);
 }
 

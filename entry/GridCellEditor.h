@@ -1,7 +1,8 @@
 // In-cell editing of a window's grids through one floating text box (Text1) laid over the
 // cell being edited. A click or Enter on an editable cell opens the box there; Enter in the
-// box stores its text and moves on in the window's order; Esc hides it; every other key
-// released in the box copies the text into the cell and marks the grid changed. Values are
+// box stores its text and moves on in the window's order; Esc hides it and keeps what was
+// typed; every other key released in the box copies the text into the cell and marks the grid
+// changed, and so does any change of the text by the user (paste, input method, drop). Values are
 // tested only by the window's whole-grid check, with the number rules below.
 #pragma once
 
@@ -72,6 +73,7 @@ class GridCellEditor : public QObject {
     void Text1_KeyPress(int& KeyAscii);
     void Text1_KeyUp(int KeyCode, int Shift);
     void Text1_GotFocus();
+    void Text1_Edited(const QString& text);
     // Lays the box over the current cell of grid n and fills it with the cell's text.
     void placeOver(int n);
     void selectAll();

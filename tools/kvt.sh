@@ -9,7 +9,7 @@ build="${KVT_BUILD_DIR:-$here/build}"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
-          xvfb xauth poppler-utils)
+          qt6-translations-l10n xvfb xauth poppler-utils)
 
 install_missing() {
     local missing=()
@@ -33,11 +33,7 @@ case "${1:-}" in
     run)
         install_missing
         build_all
-        if [[ -x "$build/PraveltaKVT" ]]; then
-            exec "$build/PraveltaKVT"
-        fi
-        echo "Program folder prepared in $build (database: $build/db/db.mdb)."
-        echo "The login window is not built yet, so there is nothing to start."
+        exec "$build/PraveltaKVT"
         ;;
     test)
         install_missing

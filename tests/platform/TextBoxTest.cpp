@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QMenu>
 #include <QTest>
+#include <algorithm>
+#include <memory>
 
+#include "platform/QtTranslations.h"
 #include "platform/TextBox.h"
 
 using platform::TextBox;
@@ -77,3 +81,19 @@ TEST_F(TextBoxTest, GotFocusLetsTheHandlerSelectAllText) {
 }
 
 }  // namespace
+
+TEST(QtChineseTranslations, ATextBoxContextMenuSpeaksChinese) {
+    ASSERT_TRUE(platform::InstallQtChineseTranslations());
+    TextBox box;
+    const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    int named = 0;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        ++named;
+        const QString text = action->text();
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.unicode() >= 0x4e00 && c.unicode() <= 0x9fff;
+        })) << text.toStdString();
+    }
+    EXPECT_GE(named, 6);  // undo, redo, cut, copy, paste, delete, select all
+}
