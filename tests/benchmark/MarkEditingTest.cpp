@@ -1,5 +1,7 @@
 // Typing levels and weights in place: Enter along the row and on to the next indicator, the
 // last cell that keeps the editor, Esc, the change mark on every tab.
+#include <QClipboard>
+
 #include "core/CBaseAlgroithm.h"
 #include "tests/benchmark/MarkTestSupport.h"
 
@@ -68,6 +70,19 @@ TEST_F(MarkEditingTest, OnlyKeyReleasesMarkTheGroupAndEnterOnTheGridOpensTheEdit
     // A click outside the levels and weights hides the editor.
     clickCell(2, 0, 6);
     EXPECT_FALSE(form->Text1->isVisible());
+}
+
+TEST_F(MarkEditingTest, APastedWeightIsInTheCellAndSavedWithoutEnter) {
+    form->tbsOptions->setSelectedIndex(4);
+    clickCell(4, 8, 10);
+    QApplication::clipboard()->setText("100");
+    form->Text1->paste();
+    EXPECT_EQ(cell(4, 8, 10), "100");
+    EXPECT_EQ(form->gridState(4), 2);
+    form->cmdSave->click();
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(stored(4008).back(), "100");
+    EXPECT_EQ(stored(4001).back(), "0");
 }
 
 // What the form saves is what the composite scoring reads.
