@@ -33,16 +33,6 @@ ComboList* list(QWidget* window, const char* name, const QRect& r,
     return c;
 }
 
-// A year is typed as digits with at most a sign in front; with at most four characters its
-// value always fits a 16-bit integer.
-bool isYearText(const std::string& s) {
-    std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    if (i == s.size()) return false;
-    for (; i < s.size(); ++i)
-        if (s[i] < '0' || s[i] > '9') return false;
-    return true;
-}
-
 void showOnly(ComboList* shown, std::initializer_list<ComboList*> all) {
     for (ComboList* c : all)
         if (c) c->setVisible(c == shown);
@@ -144,7 +134,8 @@ std::optional<std::int16_t> PeriodRangePanel::checkYear(TextBox* box,
     const std::string s = platform::Trim(box->text().toStdString());
     if (s.empty()) return refuse(emptyMessage, box);
     if (QString::fromStdString(s).size() > 4) return refuse("时间年不能大于四位数", box);
-    if (!isYearText(s)) return refuse("时间年必须为数字", box);
+    // With at most four characters a year always fits a 16-bit integer.
+    if (!platform::IsYearText(s)) return refuse("时间年必须为数字", box);
     return static_cast<std::int16_t>(std::stoi(s));
 }
 

@@ -13,7 +13,9 @@ namespace {
 const char* const kTypeMismatch = "类型不匹配";
 const char* const kOverflow = "溢出";
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Decimal digits and exponent of |value| rounded to 15 significant digits:
 // value = 0.d1d2...d15 * 10^exp10 (digits without trailing zeros).
@@ -141,7 +143,17 @@ std::string RTrim(const std::string& s) {
     return e == std::string::npos ? std::string() : s.substr(0, e + 1);
 }
 
-std::string Trim(const std::string& s) { return LTrim(RTrim(s)); }
+std::string Trim(const std::string& s) {
+    return LTrim(RTrim(s));
+}
+
+bool IsYearText(const std::string& s) {
+    std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
+    if (i == s.size()) return false;
+    for (; i < s.size(); ++i)
+        if (!isDigit(s[i])) return false;
+    return true;
+}
 
 bool IsNumeric(const std::string& text) {
     const std::string s = Trim(text);
@@ -188,7 +200,9 @@ std::int16_t CInt(double value) {
     return out;
 }
 
-std::int16_t CInt(const std::string& text) { return CInt(CDbl(text)); }
+std::int16_t CInt(const std::string& text) {
+    return CInt(CDbl(text));
+}
 
 std::int16_t ToInt16(long long value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||

@@ -11,7 +11,7 @@ namespace platform {
 
 // Raised where the original runtime raised "overflow" or "type mismatch".
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -38,6 +38,9 @@ std::string RTrim(const std::string& s);
 // True when the whole text, blanks trimmed, reads as a decimal number: an optional sign,
 // digits with an optional decimal point (or a point and digits), an optional exponent.
 bool IsNumeric(const std::string& text);
+// A year as the windows take it: digits with at most a sign in front, nothing else (no point,
+// no exponent, no blanks). Its length is the caller's check.
+bool IsYearText(const std::string& s);
 
 // The value of a numeric text (IsNumeric); throws RuntimeError("类型不匹配") otherwise and
 // RuntimeError("溢出") when the value does not fit a double.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <memory>
 
 #include "platform/EventGuard.h"
 #include "platform/ImageControl.h"
@@ -164,11 +165,24 @@ void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QS
         aboutOpen = false;
         if (aboutForm) aboutForm->Unload();
     }
-    if (factory) {
-        loForm = (*factory)();
-        dock(loForm);
-    }
+    if (factory) openWorkingForm(*factory);
     if (exits) endProgram();
+}
+
+void frmMainCode::openWorkingForm(const FormFactory& factory) {
+    loForm = nullptr;
+    std::unique_ptr<platform::Form> form;
+    try {
+        form.reset(factory());
+        form->Load();
+    } catch (const std::exception& e) {
+        form.reset();
+        platform::MsgBox(e.what(), platform::MsgButtons::OK, "错误");
+        activationRule();
+        return;
+    }
+    loForm = form.release();
+    dock(loForm);
 }
 
 void frmMainCode::openAbout() {

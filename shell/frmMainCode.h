@@ -73,6 +73,9 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     void createControls();
     // Shows the working form and puts it under the strip; the strip takes its width.
     void dock(platform::Form* form);
+    // Makes and loads a working form and docks it; a form whose Load fails is reported,
+    // deleted, and the welcome form is docked instead.
+    void openWorkingForm(const FormFactory& factory);
     void openAbout();
     void endProgram();
 

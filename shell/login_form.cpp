@@ -70,7 +70,7 @@ bool login_form::checkLogin() {
         return false;
     Connection conn;
     OpenProgramDatabase(conn);
-    const QString stored = TrimQ(Q(ReadLoginPassword(conn)));
+    const QString stored = Q(ReadLoginPassword(conn));
     return RunChecks({{stored != pwd, "请输入正确口令！", txtUserPwd}}, "错误");
 }
 

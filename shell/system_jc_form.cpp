@@ -102,10 +102,13 @@ bool system_jc_form::validate() {
         {company.isEmpty(), "公司名称必须输入", txtCompName},
         {maker.isEmpty(), "制表人必须输入", txtTableUserName},
         {cbSerial->currentIndex() < 0, "默认周期必须选择", cbSerial},
+        // Only years the period panels accept are stored as their defaults.
         {from.empty(), "起始年必须输入", txtYearFrom},
-        {!IsNumeric(from), "起始年必须为数字", txtYearFrom},
+        {CharCount(Q(from)) > 4, "时间年不能大于四位数", txtYearFrom},
+        {!IsYearText(from), "起始年必须为数字", txtYearFrom},
         {to.empty(), "结束年必须输入", txtYearTo},
-        {!IsNumeric(to), "结束年必须为数字", txtYearTo},
+        {CharCount(Q(to)) > 4, "时间年不能大于四位数", txtYearTo},
+        {!IsYearText(to), "结束年必须为数字", txtYearTo},
         {[&] { return std::floor(CDbl(from)) > std::floor(CDbl(to)); }, "结束年不能小于起始年",
          txtYearTo},
     };

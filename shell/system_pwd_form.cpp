@@ -59,7 +59,6 @@ void system_pwd_form::cmdChangePwd_Click() {
     if (!inputOk) return;
     Connection conn;
     OpenProgramDatabase(conn);
-    // Passwords are always stored trimmed, so the stored text compares as it is read.
     if (!RunChecks({{ReadLoginPassword(conn) != S(oldPwd), "旧口令输入不正确！", txtOldPwd}},
                    "错误"))
         return;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <filesystem>
 
 #include "app/WorkingForms.h"
 #include "entry/form_base.h"
@@ -196,4 +197,24 @@ TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
     QSignalSpy ended(&m, &frmMainCode::programEnded);
     s.command("BaseData", 5);  // the scripted box fails the test on any question
     EXPECT_EQ(ended.count(), 1);
+}
+
+TEST(frmMainCode, AFormWhoseLoadFailsIsReportedAndTheWelcomeFormTakesItsPlace) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("SysSetup", 5);
+    std::filesystem::remove(s.db.path());  // 系统信息 reads the database when it loads
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    s.command("SysSetup", 3);
+    flushDeletes();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "错误");
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_EQ(qobject_cast<system_jc_form*>(w), nullptr) << "a failed form stays behind";
+        EXPECT_EQ(qobject_cast<system_pwd_form*>(w), nullptr);
+    }
+    ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
+    EXPECT_TRUE(m.loForm->isVisible());
+    EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
 }

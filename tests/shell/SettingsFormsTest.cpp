@@ -83,10 +83,14 @@ TEST(system_jc_form, CheckChainAndSave) {
         {"厂", "张三", 1, "2003", "  ", "结束年必须输入", "txtYearTo"},
         {"厂", "张三", 1, "2003", "abc", "结束年必须为数字", "txtYearTo"},
         {"厂", "张三", 1, "2005", "2003", "结束年不能小于起始年", "txtYearTo"},
-        {"厂", "张三", 1, "1e5", "2003", "结束年不能小于起始年", "txtYearTo"},
+        // Default years are what the period panels take: digits and a sign, four at most.
+        {"厂", "张三", 1, "1e5", "2003", "起始年必须为数字", "txtYearFrom"},
+        {"厂", "张三", 1, "2003.7", "2003", "时间年不能大于四位数", "txtYearFrom"},
+        {"厂", "张三", 1, "20031", "2003", "时间年不能大于四位数", "txtYearFrom"},
+        {"厂", "张三", 1, "2003", "2003.", "时间年不能大于四位数", "txtYearTo"},
+        {"厂", "张三", 1, "2003", "2e3", "结束年必须为数字", "txtYearTo"},
         {"厂", "张三", 1, "2003", "2003", nullptr, nullptr},
-        {"厂", "张三", 1, "2003.7", "2003.2", nullptr, nullptr},
-        {"  O'Brien 公司 ", " 李'四 ", 3, " 2003 ", "1e5", nullptr, nullptr},
+        {"  O'Brien 公司 ", " 李'四 ", 3, " 2003 ", "2004", nullptr, nullptr},
         {longName.c_str(), "x", 0, "-5", "+7", nullptr, nullptr},
     };
     for (const auto& c : cases) {
@@ -191,6 +195,20 @@ TEST(system_pwd_form, CheckChainThenChangeAndLoginWithTheNewPassword) {
     login.txtUserPwd->setText("新'口令8");
     login.Command1_Click();
     EXPECT_EQ(loggedIn.count(), 1);
+}
+
+TEST(system_pwd_form, AStoredPasswordWithBlanksAroundItIsTheOldPassword) {
+    TestDb db;
+    db.exec("update defaultParameter set valueFrom = ' pass1234 ' where paramCd = 'loginPwd'");
+    ScriptedMsgBox box;
+    system_pwd_form form;
+    form.Show();
+    form.txtOldPwd->setText("pass1234");
+    form.txtNewPwd->setText("abc");
+    form.txtNewPwd01->setText("abc");
+    QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(param(db, "loginPwd"), "abc");
 }
 
 TEST(welcome_form, DateLine) {
