@@ -130,7 +130,9 @@ void form_mark::Form_Load() {
     setWidth(kFormWidth);
     gridState_.fill(1);
     curTab_ = 1;
-    const bool read = Attempt([this] {
+    // A database that cannot be read raises here: the main window reports it and puts its
+    // welcome form in this form's place, so nothing half loaded can be saved over the rows.
+    {
         platform::Connection conn;
         platform::OpenProgramDatabase(conn);
         for (int n = 1; n <= kGroups; ++n) {
@@ -139,11 +141,6 @@ void form_mark::Form_Load() {
         }
         initGridHeaders();
         for (int n = 1; n <= kGroups; ++n) loadData(n, conn);
-    });
-    if (!read) {
-        // Nothing to show or to save over: the form closes without being shown.
-        Unload();
-        return;
     }
     for (int n = 1; n <= kGroups; ++n) initGrid(n, groupRows(n), kCols);
     showGrid(curTab_);

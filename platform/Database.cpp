@@ -189,22 +189,29 @@ class Registry {
         sqlite3_close_v2(db);
     }
 
+    // A kept handle on the file as it is now; handles kept on an earlier state of the file are
+    // closed, since their cached pages and schema may be stale.
     sqlite3* take(const std::string& path, const FileStamp& file) {
-        for (auto it = idle_.begin(); it != idle_.end(); ++it) {
-            if (it->path != path) continue;
-            sqlite3* db = it->db;
-            const bool unchanged = it->file == file;
-            idle_.erase(it);
-            if (unchanged) return db;
-            close(db);  // the file changed since: its cached pages and schema may be stale
-            return nullptr;
+        sqlite3* found = nullptr;
+        for (auto it = idle_.begin(); it != idle_.end();) {
+            if (it->path != path || (found && it->file == file)) {
+                ++it;
+            } else if (it->file == file) {
+                found = it->db;
+                it = idle_.erase(it);
+            } else {
+                close(it->db);
+                it = idle_.erase(it);
+            }
         }
-        return nullptr;
+        return found;
     }
 
     void give(const std::string& path, sqlite3* db) {
         FileStamp file;
-        if (!live_[db] || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
+        const auto live = live_.find(db);
+        const bool keepable = live != live_.end() && live->second;
+        if (!keepable || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
             !sqlite3_get_autocommit(db)) {
             close(db);
             return;
@@ -356,14 +363,14 @@ void Connection::Open(const std::string& path) {
     auto fail = [&](const char* what) {
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        throw DbError(DbError::FaultOf(rc), what + path, msg + "；" + path);
+        throw DbError(DbError::FaultOf(rc), what, msg + "；" + path);
     };
-    if (rc != SQLITE_OK) fail("无法打开数据库文件：");
+    if (rc != SQLITE_OK) fail("无法打开数据库文件");
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     // Reading the schema proves the file is a database we can read.
     rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) fail("无法读取数据库文件：");
+    if (rc != SQLITE_OK) fail("无法读取数据库文件");
     // A rollback journal exists only during a write; a write-ahead log would stay open (with its
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);

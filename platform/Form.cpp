@@ -29,7 +29,6 @@ void Form::Load() {
 
 void Form::Show() {
     Load();
-    if (unloading_) return;  // the load closed the form: there is nothing to show
     show();
     raise();
     activateWindow();

@@ -34,7 +34,6 @@ class ProgramFolder {
         fs::copy(fs::path(PROGRAM_DIR) / "hlp", dir / "hlp", fs::copy_options::recursive);
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
-    std::string folder() const { return folder_.path().toStdString(); }
 
     ProgramRun run(const std::string& script) const {
         std::ofstream(path("script.txt")) << script;
@@ -52,15 +51,11 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
-        return query("select valueFrom from defaultParameter where paramCd = ?", key);
-    }
-
-    // The first column of the first row of a query on the program's database.
-    std::string query(const std::string& sql, const std::string& param = {}) const {
         platform::Connection conn;
         conn.Open(path("db/db.mdb"));
         platform::Recordset rs;
-        rs.Open(sql, conn, param.empty() ? platform::DbParams{} : platform::DbParams{param});
+        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
+                {std::string(key)});
         return rs.Eof() ? "" : rs.Fields(0).AsText();
     }
 
@@ -70,10 +65,6 @@ class ProgramFolder {
         std::vector<std::string> out;
         for (std::string line; std::getline(in, line);) out.push_back(line);
         return out;
-    }
-    std::string database() const {
-        std::ifstream in(path("db/db.mdb"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
   private:
@@ -123,6 +114,63 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
         "click Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_TRUE(run.log.contains("box [错误] 请输入正确口令！")) << run.log.toStdString();
+}
+
+namespace {
+
+// The first column of the first row of a query on a database file.
+std::string queryFile(const std::string& file, const std::string& sql) {
+    platform::Connection conn;
+    conn.Open(file);
+    platform::Recordset rs;
+    rs.Open(sql, conn);
+    return rs.Eof() ? "" : rs.Fields(0).AsText();
+}
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    std::ofstream(db, std::ios::trunc) << std::string(5000, 'x');
+    const std::string before = bytesOf(db);
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(
+        run.log.contains("数据库文件已损坏或不是本程序的数据库：" + QString::fromStdString(db)))
+        << run.log.toStdString();
+    EXPECT_EQ(bytesOf(db), before);
+}
+
+// Another copy holds the program folder (its lock lives as long as that process).
+TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
+    ProgramFolder program;
+    {
+        platform::InstanceLock other;
+        ASSERT_TRUE(other.Acquire(fs::path(program.path("db")).parent_path().string()));
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
+    }
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+}
+
+TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    queryFile(db, "drop index baseData_period");
+    queryFile(db, "pragma user_version = 0");
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(queryFile(db, "pragma user_version"), "1");
+    EXPECT_EQ(queryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
+              "1");
 }
 
 TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
@@ -224,43 +272,6 @@ TEST(EndToEnd, AYearOfMonthsTypedSavedAndConvertedIsFoundAfterARestart) {
     }
 }
 
-TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
-    ProgramFolder program;
-    std::ofstream(program.path("db/db.mdb"), std::ios::trunc) << std::string(5000, 'x');
-    const std::string before = program.database();
-    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
-    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(run.log.contains("数据库文件已损坏或不是本程序的数据库：" +
-                                 QString::fromStdString(program.path("db/db.mdb"))))
-        << run.log.toStdString();
-    EXPECT_EQ(program.database(), before);
-}
-
-// Another copy holds the program folder (its lock lives as long as that process).
-TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
-    ProgramFolder program;
-    {
-        platform::InstanceLock other;
-        ASSERT_TRUE(other.Acquire(program.folder()));
-        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
-        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-        EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
-    }
-    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
-    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-}
-
-TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
-    ProgramFolder program;
-    program.query("drop index baseData_period");
-    program.query("pragma user_version = 0");
-    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
-    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-    EXPECT_EQ(program.query("pragma user_version"), "1");
-    EXPECT_EQ(program.query("select count(*) from sqlite_master where name = 'baseData_period'"),
-              "1");
-}
-
 TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
     ProgramFolder program;
     const std::string grid = program.path("development.tsv");
@@ -293,7 +304,8 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
               (std::vector<std::string>{"错误\tOK\t获利能力中'净资产收益率'的'历史最好'项不能为0！",
                                         "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
     const auto level = [&](const char* column, int id) {
-        return program.query(std::string("select ") + column +
+        return queryFile(program.path("db/db.mdb"),
+                         std::string("select ") + column +
                              " from indicatorItem where ItemID = " + std::to_string(id));
     };
     EXPECT_EQ(level("StandardLevel", 3007), "12.5");
@@ -308,4 +320,18 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
     EXPECT_EQ(cellsOf(shown[7]),
               (std::vector<std::string>{" 3007", " 7", "经营活动产生的现金净流量增长率", "%", "",
                                         "12.5", "0.5", "", "", "", "100"}));
+}
+
+TEST(EndToEnd, BenchmarkSettingsThatCannotBeReadAreReportedAndTheWelcomeFormReturns) {
+    ProgramFolder program;
+    queryFile(program.path("db/db.mdb"),
+              "update indicatorItem set Weight = 'x' where ItemID = 2005");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "expect welcome_form\n"
+                                       "answer OK\n"
+                                       "menu SysSetup 1\n"
+                                       "expect welcome_form\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.lines("messages.log"), std::vector<std::string>{"错误\tOK\t类型不匹配"});
 }

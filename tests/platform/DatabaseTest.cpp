@@ -79,6 +79,7 @@ TEST(Connection, FileThatIsNotADatabaseIsAnErrorNamingIt) {
     std::ofstream(junk) << "this is not a database file, just text that is long enough";
     Connection conn;
     const std::string msg = errorOf([&] { conn.Open(junk); });
+    EXPECT_EQ(firstLine(msg), "数据库文件已损坏");
     EXPECT_NE(msg.find(junk), std::string::npos) << msg;
 }
 
