@@ -1,5 +1,6 @@
 #include "app/WorkingForms.h"
 
+#include "benchmark/form_mark.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "shell/system_jc_form.h"
@@ -18,6 +19,7 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
         {"BaseData", 1, make<form_base>()},
         {"BaseData", 3, make<form_base_interface>()},
+        {"SysSetup", 1, make<form_mark>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFolder.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
@@ -34,28 +35,6 @@ constexpr int kFirstYear = 1980;
 constexpr int kYears = 40;
 
 int boxesShown = 0;
-
-// A program folder in the temporary directory with a fresh copy of the empty database.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
-    }
-    std::string seedCopy() const { return (fs::path(folder_) / "seed.mdb").string(); }
-    ~BenchFolder() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-  private:
-    std::string folder_;
-};
 
 // Months of every item over kYears years; the balance sheet keeps every identity.
 void seedMonths() {

@@ -1,6 +1,9 @@
 #include "entry/GridCellEditor.h"
 
+#include <charconv>
+
 #include "platform/Form.h"
+#include "platform/Runtime.h"
 
 using platform::FlexGrid;
 
@@ -185,4 +188,22 @@ bool GridCellEditor::IsPlainNumber(const std::string& s) {
         }
     }
     return digit;
+}
+
+double GridCellEditor::StoredValue(const std::string& t) {
+    std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+    const std::size_t point = t.find('.', i);
+    auto digits = [&](std::size_t from, std::size_t to) {
+        if (from >= to) return false;
+        for (std::size_t k = from; k < to; ++k)
+            if (t[k] < '0' || t[k] > '9') return false;
+        return true;
+    };
+    const bool ok = point == std::string::npos
+                        ? digits(i, t.size())
+                        : (point == i || digits(i, point)) && digits(point + 1, t.size());
+    if (!ok || !checkNumberLength(t)) throw platform::RuntimeError("'" + t + "'不是可以保存的数字");
+    double value = 0;
+    std::from_chars(t.data() + i, t.data() + t.size(), value);
+    return t[0] == '-' && value != 0 ? -value : value;  // "-0" stores 0, as typed without sign
 }

@@ -62,6 +62,10 @@ class GridCellEditor : public QObject {
     // "-3"). Thousands separators and exponents are refused: the save writes the text as the
     // amount itself.
     static bool IsPlainNumber(const std::string& s);
+    // The number a save stores for a checked cell text: an optional sign, then digits with an
+    // optional point and digits, or a point and digits; within the stored width ("-0" is 0).
+    // Any other text raises platform::RuntimeError naming it.
+    static double StoredValue(const std::string& t);
 
   private:
     void gridClick(int n);

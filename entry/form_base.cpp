@@ -79,27 +79,6 @@ double LeadingNumber(const std::string& s) {
     return negative ? -value : value;
 }
 
-// An amount the save writes: an optional sign, then digits with an optional point and digits,
-// or a point and digits; within the stored width. Anything else is refused.
-double StrictAmount(const std::string& t) {
-    std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
-    const std::size_t point = t.find('.', i);
-    auto digits = [&](std::size_t from, std::size_t to) {
-        if (from >= to) return false;
-        for (std::size_t k = from; k < to; ++k)
-            if (t[k] < '0' || t[k] > '9') return false;
-        return true;
-    };
-    const bool ok = point == std::string::npos
-                        ? digits(i, t.size())
-                        : (point == i || digits(i, point)) && digits(point + 1, t.size());
-    if (!ok || !GridCellEditor::checkNumberLength(t))
-        throw platform::RuntimeError("'" + t + "'不是可以保存的数字");
-    double value = 0;
-    std::from_chars(t.data() + i, t.data() + t.size(), value);
-    return t[0] == '-' && value != 0 ? -value : value;  // "-0" stores 0, as typed without sign
-}
-
 // Amounts carry at most two decimals, so the identities compare whole cents: 0.1 + 0.2 is
 // 0.30 and balances against 0.3, where the sum of the doubles alone is a hair off.
 double Cents(double amount) {
@@ -549,7 +528,7 @@ bool form_base::writeStatement(int n) {
                 const PeriodRow& period = periodTable_.at(c - 4);
                 conn.Execute(kInsertSql, {std::int64_t(item), std::int64_t(range_.PeriodType),
                                           std::int64_t(period.Year), std::int64_t(period.Period),
-                                          StrictAmount(text)});
+                                          GridCellEditor::StoredValue(text)});
             }
         }
         transaction.Commit();

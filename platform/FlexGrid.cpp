@@ -299,15 +299,18 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         // Numbers stand right-aligned in the body, texts left-aligned.
         const bool number = !fixed && IsNumeric(t.toStdString());
         const QRect inner = rect.adjusted(2, 0, -3, -1);
-        // Texts wrap inside a cell that is tall enough for more than one line.
+        // A number wider than its cell shows "…" for the digits cut off: its right end alone
+        // would read as another number. Texts wrap inside a cell tall enough for more lines.
+        const QString shown =
+            number ? p.fontMetrics().elidedText(t, Qt::ElideLeft, inner.width()) : t;
         const int flags =
             Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap);
-        const QRect needed = p.boundingRect(inner, flags, t);
+        const QRect needed = p.boundingRect(inner, flags, shown);
         if (!number && needed.height() > inner.height() &&
             inner.height() >= 2 * p.fontMetrics().height() * 3 / 4) {
-            drawPackedLines(p, inner, t);
+            drawPackedLines(p, inner, shown);
         } else {
-            p.drawText(inner, flags, t);
+            p.drawText(inner, flags, shown);
         }
     }
     if (!fixed && row == row_ && col == col_ && hasFocus()) {

@@ -271,3 +271,67 @@ TEST(EndToEnd, AYearOfMonthsTypedSavedAndConvertedIsFoundAfterARestart) {
         }
     }
 }
+
+TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
+    ProgramFolder program;
+    const std::string grid = program.path("development.tsv");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "menu SysSetup 1\n"
+                                       "expect form_mark\n"
+                                       "tab tbsOptions 3\n"
+                                       "cell MSFGData3 7 5\n"
+                                       "type 12.5\n"
+                                       "key focus Enter\n"
+                                       "type .5\n"
+                                       "key focus Enter\n"
+                                       "key focus Esc\n"
+                                       "cell MSFGData3 7 10\n"
+                                       "type 100\n"
+                                       "click cmdSave\n"
+                                       "dump MSFGData3 " +
+                                       grid +
+                                       "\n"
+                                       "tab tbsOptions 1\n"
+                                       "cell MSFGData1 1 4\n"
+                                       "type 0\n"
+                                       "answer OK\n"
+                                       "click cmdSave\n"
+                                       "answer No\n"
+                                       "click cmdClose\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.lines("messages.log"),
+              (std::vector<std::string>{"错误\tOK\t获利能力中'净资产收益率'的'历史最好'项不能为0！",
+                                        "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
+    const auto level = [&](const char* column, int id) {
+        return queryFile(program.path("db/db.mdb"),
+                         std::string("select ") + column +
+                             " from indicatorItem where ItemID = " + std::to_string(id));
+    };
+    EXPECT_EQ(level("StandardLevel", 3007), "12.5");
+    EXPECT_EQ(level("IndustryMeanLevel", 3007), "0.5");
+    EXPECT_EQ(level("IndustryLeadLevel", 3007), "");
+    EXPECT_EQ(level("Weight", 3007), "100");
+    EXPECT_EQ(level("Weight", 3001), "0") << "an empty weight of the saved group";
+    EXPECT_EQ(level("HistoryBestLevel", 1001), "") << "the refused group";
+    EXPECT_EQ(level("Weight", 1001), "");
+    const std::vector<std::string> shown = program.lines("development.tsv");
+    ASSERT_GT(shown.size(), 7u);
+    EXPECT_EQ(cellsOf(shown[7]),
+              (std::vector<std::string>{" 3007", " 7", "经营活动产生的现金净流量增长率", "%", "",
+                                        "12.5", "0.5", "", "", "", "100"}));
+}
+
+TEST(EndToEnd, BenchmarkSettingsThatCannotBeReadAreReportedAndTheWelcomeFormReturns) {
+    ProgramFolder program;
+    queryFile(program.path("db/db.mdb"),
+              "update indicatorItem set Weight = 'x' where ItemID = 2005");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "expect welcome_form\n"
+                                       "answer OK\n"
+                                       "menu SysSetup 1\n"
+                                       "expect welcome_form\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(program.lines("messages.log"), std::vector<std::string>{"错误\tOK\t类型不匹配"});
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "entry/form_base.h"
+#include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -51,7 +52,7 @@ inline std::vector<std::string> StoredRows(const TestDb& db, const std::string& 
 }
 
 // A shown and active form_base on a fresh database.
-class FormBaseFixture : public testing::Test {
+class FormBaseFixture : public testing::Test, public gui::GridFormInput<form_base> {
   protected:
     void SetUp() override {
         form = std::make_unique<form_base>();
@@ -66,35 +67,11 @@ class FormBaseFixture : public testing::Test {
         form->cmdDo->click();
     }
 
-    platform::FlexGrid* grid(int n) const { return form->grid(n); }
+    form_base* target() const override { return form.get(); }
     // Puts texts into rows 1, 2, ... of one column of grid n, as if typed.
     void setColumn(int n, int col, const std::vector<const char*>& texts) {
         for (std::size_t i = 0; i < texts.size(); ++i)
             grid(n)->setTextMatrix(static_cast<int>(i) + 1, col, texts[i]);
-    }
-    QString cell(int n, int row, int col) const { return grid(n)->TextMatrix(row, col); }
-
-    void clickCell(int n, int row, int col) {
-        platform::FlexGrid* g = grid(n);
-        const QPoint inGrid(g->ColPos(col) / 15 + 3, g->RowPos(row) / 15 + 3);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, inGrid - g->viewport()->pos());
-    }
-
-    // Types into the focused widget as the user does (each key pressed and released).
-    void type(const char* keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
-        QTest::keyClick(QApplication::focusWidget(), k, m);
-    }
-
-    // Selects tab n, opens the editor on a cell and types into it.
-    void edit(int n, int row, int col, const char* keys) {
-        form->tbsOptions->setSelectedIndex(n);
-        clickCell(n, row, col);
-        type(keys);
-    }
-
-    std::vector<int> states() const {
-        return {form->gridState(1), form->gridState(2), form->gridState(3), form->gridState(4)};
     }
 
     TestDb db;

@@ -13,16 +13,6 @@ namespace {
 
 using GridCellEditorTest = FormBaseFixture;
 
-// The box lies exactly over the current cell of the grid.
-void expectOverCell(platform::TextBox* box, platform::FlexGrid* g, int row, int col) {
-    EXPECT_EQ(g->Row(), row);
-    EXPECT_EQ(g->Col(), col);
-    EXPECT_EQ(platform::TwipsLeft(box), platform::TwipsLeft(g) + g->ColPos(col));
-    EXPECT_EQ(platform::TwipsTop(box), platform::TwipsTop(g) + g->RowPos(row));
-    EXPECT_EQ(box->width(), platform::TwipsToPixels(g->ColWidth(col)));
-    EXPECT_EQ(box->height(), platform::TwipsToPixels(g->RowHeight(row)));
-}
-
 TEST_F(GridCellEditorTest, NoCellOpensBeforeTheFirstDisplay) {
     clickCell(1, 2, 4);
     EXPECT_FALSE(form->Text1->isVisible());
@@ -33,7 +23,7 @@ TEST_F(GridCellEditorTest, AClickOpensTheBoxOverAnEditableCellWithItsTextSelecte
     display(0, "2003", "2004");
     clickCell(1, 3, 4);
     ASSERT_TRUE(form->Text1->isVisible());
-    expectOverCell(form->Text1, grid(1), 3, 4);
+    gui::ExpectOverCell(form->Text1, grid(1), 3, 4);
     EXPECT_EQ(form->Text1->text(), "250.5");
     EXPECT_TRUE(form->Text1->hasFocus());
     EXPECT_EQ(form->Text1->selectedText(), "250.5");
@@ -55,7 +45,7 @@ TEST_F(GridCellEditorTest, AClickOpensTheBoxOverAnEditableCellWithItsTextSelecte
     // A click on an item's name selects the row: the box opens on its first period.
     clickCell(1, 5, 2);
     ASSERT_TRUE(form->Text1->isVisible());
-    expectOverCell(form->Text1, grid(1), 5, 4);
+    gui::ExpectOverCell(form->Text1, grid(1), 5, 4);
 }
 
 TEST_F(GridCellEditorTest, TypedKeysReachTheCellAndMarkTheGridEscHidesTheBox) {
@@ -87,18 +77,18 @@ TEST_F(GridCellEditorTest, EnterGoesDownTheColumnThenToTheNextColumnAndStopsAtTh
     clickCell(1, 1, 4);
     type("3");
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 2, 4);
+    gui::ExpectOverCell(form->Text1, grid(1), 2, 4);
     EXPECT_EQ(form->Text1->text(), "8");
     EXPECT_EQ(form->Text1->selectedText(), "8");
     EXPECT_EQ(cell(1, 1, 4), "3");
 
     clickCell(1, 12, 4);
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 1, 5);
+    gui::ExpectOverCell(form->Text1, grid(1), 1, 5);
     clickCell(1, 12, 5);
     type("9");
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 12, 5);
+    gui::ExpectOverCell(form->Text1, grid(1), 12, 5);
     EXPECT_TRUE(form->Text1->isVisible());
     EXPECT_EQ(form->Text1->selectedText(), "9");
 }
@@ -107,15 +97,15 @@ TEST_F(GridCellEditorTest, EnterStopsAtTheEndOfPageOneButGoesOnFromPageTwo) {
     display(3, "2003", "2003", 0, 9);  // ten months
     clickCell(1, 12, 11);
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 12, 11);
+    gui::ExpectOverCell(form->Text1, grid(1), 12, 11);
     form->cmd_Next->click();
     EXPECT_FALSE(form->Text1->isVisible()) << "a page change hides the editor";
     clickCell(1, 12, 11);
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 1, 12);
+    gui::ExpectOverCell(form->Text1, grid(1), 1, 12);
     clickCell(1, 12, 13);
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, grid(1), 12, 13);  // the last used column ends the grid
+    gui::ExpectOverCell(form->Text1, grid(1), 12, 13);  // the last used column ends the grid
 }
 
 TEST_F(GridCellEditorTest, TextPutInWithoutAKeyReleaseCountsAsAChangeOnEnter) {
@@ -196,7 +186,7 @@ TEST_F(GridCellEditorTest, EnterOnTheGridOpensTheBoxOnTheCurrentCell) {
     EXPECT_EQ(cell(1, 4, 4), "61");
     key(Qt::Key_Return);
     ASSERT_TRUE(form->Text1->isVisible());
-    expectOverCell(form->Text1, grid(1), 4, 4);
+    gui::ExpectOverCell(form->Text1, grid(1), 4, 4);
     EXPECT_EQ(form->Text1->selectedText(), "61") << "selected when the box got the focus";
 
     // On a cell outside the area Enter does nothing.
@@ -229,7 +219,7 @@ TEST_F(GridCellEditorTest, TheBoxKeepsEditingTheCellItLiesOverAfterTheGridMovedO
     EXPECT_EQ(cell(1, 1, 4), "7");
     EXPECT_EQ(cell(1, 2, 5), "");
     key(Qt::Key_Return);
-    expectOverCell(form->Text1, g, 2, 4);
+    gui::ExpectOverCell(form->Text1, g, 2, 4);
 
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     ASSERT_TRUE(g->hasFocus());

@@ -1,0 +1,97 @@
+// Timings of the benchmark settings form on a database of its own: opening the form, which
+// reads all four capability groups and lays out their grids, and saving the operation group
+// (nine indicators) through the save button, validation included. The baseline writes the same
+// nine rows with the same values in one transaction on a connection opened the same way.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+#include "bench/BenchFolder.h"
+#include "benchmark/form_mark.h"
+#include "platform/Database.h"
+#include "platform/MsgBox.h"
+
+namespace {
+
+int boxesShown = 0;
+
+const char* const kUpdate =
+    "update indicatorItem set HistoryBestLevel = ?,StandardLevel = ?,IndustryMeanLevel = ?,"
+    "IndustryLeadLevel = ?,NationalStandardLevel = ?,InternationalLevel = ?,Weight = ? "
+    "where ItemId = ?";
+
+// Levels 1.5 to 6.5 and a weight for every indicator of a group: 100 shared out evenly, the
+// rest on the first indicator.
+void writeGroup(platform::Connection& conn, int category) {
+    platform::Recordset rs;
+    rs.Open("select ItemId from indicatorItem where Category = ? order by ItemId", conn,
+            {std::int64_t(category)});
+    std::vector<std::int64_t> ids;
+    for (; !rs.Eof(); rs.MoveNext()) ids.push_back(rs.Fields(0).AsInt());
+    rs.Close();
+    const int each = 100 / static_cast<int>(ids.size());
+    platform::Transaction transaction(conn);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const double weight = i == 0 ? 100 - each * (static_cast<int>(ids.size()) - 1) : each;
+        conn.Execute(kUpdate, {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, weight, ids[i]});
+    }
+    transaction.Commit();
+}
+
+void BM_OpenForm(benchmark::State& state) {
+    for (auto _ : state) {
+        form_mark form;
+        form.Load();
+        benchmark::DoNotOptimize(form.grid(4)->Rows());
+    }
+}
+BENCHMARK(BM_OpenForm)->Unit(benchmark::kMillisecond);
+
+void BM_SaveOperationGroup(benchmark::State& state) {
+    form_mark form;
+    form.Load();
+    form.tbsOptions->setSelectedIndex(2);
+    boxesShown = 0;
+    for (auto _ : state) form.cmdSave->click();
+    if (boxesShown != 0 || form.gridState(2) != 1) state.SkipWithError("the save failed");
+    state.counters["rows"] = 9;
+}
+BENCHMARK(BM_SaveOperationGroup)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveOperationGroupBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        writeGroup(conn, 2);
+    }
+    state.counters["rows"] = 9;
+}
+BENCHMARK(BM_SaveOperationGroupBaseline)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    std::setlocale(LC_ALL, "C");
+    benchmark::Initialize(&argc, argv);
+    platform::SetMsgAnswerer(
+        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
+            ++boxesShown;
+            std::fprintf(stderr, "message: %s\n", prompt.c_str());
+            return platform::MsgResult::OK;
+        });
+    BenchFolder folder;
+    {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        for (int category = 1; category <= 4; ++category) writeGroup(conn, category);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
