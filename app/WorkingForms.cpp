@@ -2,6 +2,8 @@
 
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "reports/print_IntegrationCapability.h"
+#include "reports/print_TrendDiagram.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 
@@ -18,6 +20,8 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
         {"BaseData", 1, make<form_base>()},
         {"BaseData", 3, make<form_base_interface>()},
+        {"Print", 5, make<print_TrendDiagram>()},
+        {"Print", 7, make<print_IntegrationCapability>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };

@@ -113,3 +113,77 @@ TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
         << run.log.toStdString();
     EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
 }
+
+// Both chart-page windows: a request, paging, and a printed page each, which without a
+// system printer lands as a PDF file in print/ (the box that names it is answered).
+TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        const double equity[] = {800, 1000, 1300, 1250};
+        const double profit[] = {0, 90, -40, 120};
+        for (int y = 0; y < 4; ++y) {
+            conn.Execute(
+                "insert into baseData (ItemID, PeriodType, Year, Period, Data) values "
+                "(112, 1, ?, 1, ?)",
+                {2002 + y, equity[y]});
+            if (y > 0) {
+                conn.Execute(
+                    "insert into baseData (ItemID, PeriodType, Year, Period, Data) "
+                    "values (209, 1, ?, 1, ?)",
+                    {2002 + y, profit[y]});
+            }
+        }
+    }
+    const ProgramRun run = program.run(
+        "expect login_form\n"
+        "set txtUserPwd 123456\n"
+        "click Command1\n"
+        "expect frmMainCode\n"
+        "menu Print 5\n"
+        "expect print_TrendDiagram\n"
+        "set txtToYear 2005\n"
+        "click cmdDo\n"
+        "expect MSChart2\n"
+        "click cmd_Next\n"
+        "expect MSChart4\n"
+        "click cmd_Perious\n"
+        "expect MSChart1\n"
+        "grab " +
+        program.path("trend.png") +
+        "\n"
+        "answer OK\n"
+        "click doPrint\n"
+        "menu Print 7\n"
+        "expect print_IntegrationCapability\n"
+        "answer OK\nanswer OK\nanswer OK\nanswer OK\n"
+        "click cmdDo\n"
+        "click cmd_Next\n"
+        "expect MSChart4\n"
+        "grab " +
+        program.path("capability.png") +
+        "\n"
+        "answer OK\n"
+        "click doPrint\n"
+        "menu BaseData 5\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains("所需的权重或基数不全")) << run.log.toStdString();
+    std::vector<std::string> pdfs;
+    for (const auto& f : fs::directory_iterator(program.path("print"))) {
+        EXPECT_GT(fs::file_size(f.path()), 1000u);
+        pdfs.push_back(f.path().filename().string());
+    }
+    std::sort(pdfs.begin(), pdfs.end());
+    ASSERT_EQ(pdfs.size(), 2u) << run.log.toStdString();
+    EXPECT_TRUE(pdfs[0].starts_with("打印-指标趋势图")) << pdfs[0];
+    EXPECT_TRUE(pdfs[1].starts_with("打印-能力趋势图")) << pdfs[1];  // a file name has "-"
+    if (const char* keep = std::getenv("KVT_GRAB_DIR")) {
+        for (const char* name : {"trend.png", "capability.png"})
+            fs::copy_file(program.path(name), fs::path(keep) / name,
+                          fs::copy_options::overwrite_existing);
+        for (const auto& f : fs::directory_iterator(program.path("print")))
+            fs::copy_file(f.path(), fs::path(keep) / f.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
+}
