@@ -28,6 +28,10 @@ ChartPages::ChartPages(const Design& d, QWidget* parent)
     setCaption(d.caption);
     Frame1 = platform::MakeControl<QFrame>(this, "Frame1", d.frame.x(), d.frame.y(),
                                            d.frame.width(), d.frame.height());
+    // The designed input row: the Song face at 9 points keeps every caption inside its control.
+    QFont song("宋体");
+    song.setPointSize(9);
+    Frame1->setFont(song);
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
     platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
     platform::MakeLabel(Frame1, "Label3", d.toLabel, d.toLabelRect.x(), d.toLabelRect.y(),
