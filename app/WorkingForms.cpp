@@ -1,5 +1,6 @@
 #include "app/WorkingForms.h"
 
+#include "analysis/target_all2_from.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "shell/system_jc_form.h"
@@ -16,9 +17,8 @@ frmMainCode::FormFactory make() {
 
 const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
-        {"BaseData", 1, make<form_base>()},
-        {"BaseData", 3, make<form_base_interface>()},
-        {"SysSetup", 3, make<system_jc_form>()},
+        {"BaseData", 1, make<form_base>()},         {"BaseData", 3, make<form_base_interface>()},
+        {"Indicator", 1, make<target_all2_from>()}, {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };
     return forms;
