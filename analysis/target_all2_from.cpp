@@ -166,10 +166,14 @@ void target_all2_from::Form_Load() {
             platform::OpenProgramDatabase(conn);
             panel->FillDefaults(conn);
         }
-        // The summary frame is sized once, to the profitability summary.
-        showSummary(1);
-        growTo(Info_Frame, platform::TwipsWidth(Info_Frame),
-               platform::TwipsHeight(Info_Label) + 700);
+        // The summary frame is sized once, to the longest of the four summaries, so that none
+        // is cut off when a tab shows it.
+        int tallest = 0;
+        for (int group = 4; group >= 1; --group) {
+            showSummary(group);
+            tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
+        }
+        growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
         category_ = 1;
     });
 }
