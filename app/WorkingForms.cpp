@@ -3,6 +3,8 @@
 #include "analysis/target_all2_from.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "reports/print_IntegrationCapability.h"
+#include "reports/print_TrendDiagram.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 
@@ -17,8 +19,12 @@ frmMainCode::FormFactory make() {
 
 const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
-        {"BaseData", 1, make<form_base>()},         {"BaseData", 3, make<form_base_interface>()},
-        {"Indicator", 1, make<target_all2_from>()}, {"SysSetup", 3, make<system_jc_form>()},
+        {"BaseData", 1, make<form_base>()},
+        {"BaseData", 3, make<form_base_interface>()},
+        {"Indicator", 1, make<target_all2_from>()},
+        {"Print", 5, make<print_TrendDiagram>()},
+        {"Print", 7, make<print_IntegrationCapability>()},
+        {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };
     return forms;

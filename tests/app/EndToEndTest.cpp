@@ -214,6 +214,85 @@ TEST(EndToEnd, AYearOfMonthsTypedSavedAndConvertedIsFoundAfterARestart) {
     }
 }
 
+// Both chart-page windows: a request, paging, and a printed page each, which without a
+// system printer lands as a PDF file in print/ (the box that names it is answered).
+TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        const double equity[] = {800, 1000, 1300, 1250};
+        const double profit[] = {0, 90, -40, 120};
+        for (int y = 0; y < 4; ++y) {
+            conn.Execute(
+                "insert into baseData (ItemID, PeriodType, Year, Period, Data) values "
+                "(112, 1, ?, 1, ?)",
+                {2002 + y, equity[y]});
+            if (y > 0) {
+                conn.Execute(
+                    "insert into baseData (ItemID, PeriodType, Year, Period, Data) "
+                    "values (209, 1, ?, 1, ?)",
+                    {2002 + y, profit[y]});
+            }
+        }
+    }
+    const ProgramRun run =
+        program.run(std::string(kLogIn) +
+                    "menu Print 5\n"
+                    "expect print_TrendDiagram\n"
+                    "set txtToYear 2005\n"
+                    "click cmdDo\n"
+                    "expect MSChart2\n"
+                    "grab " +
+                    program.path("trend.png") +
+                    "\n"
+                    "select cbCapability 1\n"  // the operation group: five pages
+                    "click cmd_Next\nclick cmd_Next\nclick cmd_Next\nclick cmd_Next\n"
+                    "expect MSChart9\n"
+                    "click cmd_Perious\n"
+                    "expect MSChart8\n"
+                    "answer OK\n"
+                    "click doPrint\n"
+                    "menu Print 7\n"
+                    "expect print_IntegrationCapability\n"
+                    "select cbSerial 3\n"
+                    "select cbToMonth 11\n"
+                    "set txtToYear 2004\n"
+                    "answer OK\nanswer OK\nanswer OK\nanswer OK\n"
+                    "click cmdDo\n"
+                    "click cmd_Next\n"
+                    "expect MSChart4\n"
+                    "grab " +
+                    program.path("capability.png") +
+                    "\n"
+                    "answer OK\n"
+                    "click doPrint\n"
+                    "menu BaseData 5\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const auto boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 6u) << run.log.toStdString();
+    EXPECT_EQ(boxes[1],
+              "PraveltaKVT\tOK\t计算    综合获利能力    所需的权重或基数不全，请检查其基准设置！");
+    for (int i : {0, 5}) EXPECT_TRUE(boxes[i].find("print/") != std::string::npos) << boxes[i];
+    std::vector<std::string> pdfs;
+    for (const auto& f : fs::directory_iterator(program.path("print"))) {
+        EXPECT_GT(fs::file_size(f.path()), 1000u);
+        pdfs.push_back(f.path().filename().string());
+    }
+    std::sort(pdfs.begin(), pdfs.end());
+    ASSERT_EQ(pdfs.size(), 2u) << run.log.toStdString();
+    EXPECT_TRUE(pdfs[0].starts_with("打印-指标趋势图")) << pdfs[0];
+    EXPECT_TRUE(pdfs[1].starts_with("打印-能力趋势图")) << pdfs[1];  // a file name has "-"
+    if (const char* keep = std::getenv("KVT_GRAB_DIR")) {
+        for (const char* name : {"trend.png", "capability.png"})
+            fs::copy_file(program.path(name), fs::path(keep) / name,
+                          fs::copy_options::overwrite_existing);
+        for (const auto& f : fs::directory_iterator(program.path("print")))
+            fs::copy_file(f.path(), fs::path(keep) / f.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
+}
+
 TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
     ProgramFolder program;
     {
