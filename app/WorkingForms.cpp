@@ -1,5 +1,6 @@
 #include "app/WorkingForms.h"
 
+#include "analysis/target_all2_from.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "reports/print_IntegrationCapability.h"
@@ -20,6 +21,7 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
         {"BaseData", 1, make<form_base>()},
         {"BaseData", 3, make<form_base_interface>()},
+        {"Indicator", 1, make<target_all2_from>()},
         {"Print", 5, make<print_TrendDiagram>()},
         {"Print", 7, make<print_IntegrationCapability>()},
         {"SysSetup", 3, make<system_jc_form>()},

@@ -1,4 +1,5 @@
-// What the benchmark programs share: a program folder of their own and monthly base data.
+// What the window benchmark programs share beyond their program folder: monthly base data,
+// month ranges in the period inputs and the program's main.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -7,40 +8,13 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFolder.h"
 #include "entry/PeriodRangePanel.h"
-#include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
-
-// A temporary directory holding a fresh copy of the empty database (TEMPLATE_DB). While it
-// lives, the program folder points at it.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
-    }
-    ~BenchFolder() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-  private:
-    std::string folder_;
-};
 
 // Stores amount(item, year, month) for every catalogue item and every month of `years` years
 // from firstYear, in one transaction.

@@ -292,3 +292,57 @@ TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
                           fs::copy_options::overwrite_existing);
     }
 }
+
+TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        const std::vector<std::vector<double>> rows{
+            // item, year, amount: 2002 is the year before the range.
+            {108, 2002, 800}, {104, 2002, 100}, {103, 2002, 50},   {108, 2003, 1000},
+            {110, 2003, 400}, {105, 2003, 500}, {109, 2003, 250},  {104, 2003, 100},
+            {103, 2003, 150}, {301, 2003, 50},  {201, 2003, 1000}, {202, 2003, 600},
+            {207, 2003, 200}, {407, 2003, 50},  {404, 2003, 1000}, {405, 2003, 950},
+            {402, 2003, 900}, {403, 2003, 810}, {108, 2004, 1200}, {110, 2004, 600}};
+        for (const auto& r : rows)
+            conn.Execute(
+                "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
+                {std::int64_t(r[0]), std::int64_t(r[1]), r[2]});
+    }
+    const std::string grid = program.path("grid.tsv"), kept = program.path("kept.tsv");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "menu Indicator 1\n"
+                                       "expect target_all2_from\n"
+                                       "select cbSerial 0\n"
+                                       "set txtFromYear 2003\n"
+                                       "set txtToYear 2004\n"
+                                       "tab tbsOptions 2\n"
+                                       "dump MSFlexGrid1 " +
+                                       grid +
+                                       "\n"
+                                       "set txtToYear 2027\n"
+                                       "answer OK\n"
+                                       "click cmdDo\n"
+                                       "dump MSFlexGrid1 " +
+                                       kept +
+                                       "\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const std::vector<std::string> want{
+        " 序号\t 项目\t 单位\t \t2003年\t2004年",
+        " 1\t 资产负债率\t %\t2001\t40.00\t50.00",  // 400/1000, 600/1200
+        " 2\t 流动比率\t 倍\t2002\t2.00\t-",
+        " 3\t 速动比率\t 倍\t2003\t1.60\t-",
+        " 4\t 现金流动负债比率\t 倍\t2004\t0.20\t-",
+        " 5\t 存货周转率\t 次\t2005\t6.00\t-",
+        " 6\t 应收帐款周转率\t 次\t2006\t10.00\t-",
+        " 7\t 已获利息倍数\t 倍\t2007\t5.00\t-",
+        " 8\t 产品销售率（实物）\t %\t2008\t95.00\t-",
+        " 9\t 产品销售率（产值）\t %\t2009\t90.00\t-"};
+    EXPECT_EQ(program.lines("grid.tsv"), want);
+    // 25 years are refused and the grid keeps the stored range's values.
+    EXPECT_EQ(program.lines("messages.log"),
+              std::vector<std::string>{"PraveltaKVT\tOK\t选择周期不能大于24，否则数据量太大"});
+    EXPECT_EQ(program.lines("kept.tsv"), want);
+}
