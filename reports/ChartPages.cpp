@@ -1,5 +1,7 @@
 #include "reports/ChartPages.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
 
@@ -102,6 +104,13 @@ std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
 void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
     range_ = range;
     periodCount_ = periodCount;
+}
+
+void ChartPages::fitListsToItems() {
+    for (QComboBox* list : Frame1->findChildren<QComboBox*>()) {
+        QAbstractItemView* view = list->view();
+        view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
+    }
 }
 
 void ChartPages::showFirstPage() {

@@ -71,6 +71,9 @@ class ChartPages : public platform::Form {
     std::optional<std::pair<PeriodRange, int>> checkRange();
     void adoptRange(const PeriodRange& range, int periodCount);
     void setChartCount(int count) { chartCount_ = count; }
+    // Opens every list of the input row at least as wide as its longest item, so that items
+    // wider than their box (历史最好水平) read whole when the list drops down.
+    void fitListsToItems();
     // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
     void showFirstPage();
     bool isLoaded = false;

@@ -1,3 +1,5 @@
+#include <QAbstractItemView>
+
 #include "reports/print_IntegrationCapability.h"
 #include "tests/reports/ChartPagesTestSupport.h"
 
@@ -20,6 +22,9 @@ TEST_F(IntegrationCapabilityTest, LoadShowsFourBlankChartsAndComputesNothing) {
     EXPECT_EQ(BlankChartRows(6, 1).back(), (ChartRow{"", std::nullopt}));
     EXPECT_EQ(buttons(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(form->cbLevel->Text(), "历史最好水平");
+    // The list drops down wide enough for its longest item, wider than the box itself.
+    const int itemWidth = form->cbLevel->view()->fontMetrics().horizontalAdvance("历史最好水平");
+    EXPECT_GT(form->cbLevel->view()->minimumWidth(), itemWidth);
     EXPECT_EQ(form->pageCount(), 2);
 }
 
