@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetrics>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -76,6 +77,7 @@ void MSChart::setTitleText(const QString& title) {
     title_ = title;
     // Drawn with no-break spaces: runs of blanks in a title are kept, not folded into one.
     chart_->setTitle(QString(title).replace(' ', QChar(0x00A0)));
+    relayout();
 }
 
 float MSChart::Left() const {
@@ -202,6 +204,13 @@ void MSChart::layoutLabels() {
     QMargins m = chart_->margins();
     m.setBottom(extent + 6);
     chart_->setMargins(m);
+    relayout();
+}
+
+// The chart lays itself out again at once rather than on a later pass of the event loop, so that
+// a picture taken right away (a window printed as it is) shows the new title and margins.
+void MSChart::relayout() {
+    if (QGraphicsLayout* layout = chart_->layout()) layout->activate();
     placeLabels();
 }
 

@@ -108,6 +108,12 @@ TEST_F(MSChartTest, ValueAxisFitsNegativeValues) {
     EXPECT_LE(y->min(), -35.5);
     EXPECT_GE(y->max(), 20);
     keep(*c, "chart7_negative");
+    // Large amounts per employee over a year of months.
+    c->setChartData(months(12, {123456.78, 98000, std::nullopt, 150321.5, 142000, 99000, 101000,
+                                87000.25, 160000, 171234, 90000, 100000}));
+    c->setTitleText("劳动生产率（销售收入）   (单位：   元/人)");
+    EXPECT_GE(y->max(), 171234);
+    keep(*c, "chart12_large");
     // Only gaps: an axis from 0 and nothing drawn, no crash.
     c->setChartData(months(7, {}));
     EXPECT_EQ(y->min(), 0);
