@@ -1,0 +1,69 @@
+#include "platform/PrintPage.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+
+#include "platform/Fonts.h"
+
+namespace platform {
+namespace {
+
+// A paint device of 1440 dots per inch, so that font metrics on it come out in twips.
+const QPaintDevice& twipsDevice() {
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(kTwipsPerInch / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+
+}  // namespace
+
+QFont PrinterFont(float points, bool bold) {
+    // The Song face is substituted here, so printing works before any window set fonts up.
+    static const bool substituted = (InstallFontSubstitutions(), true);
+    (void)substituted;
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QSizeF TextBoxTwips(const QString& text, float points, bool bold) {
+    const QFontMetricsF fm(PrinterFont(points, bold), &twipsDevice());
+    return {fm.horizontalAdvance(text), fm.height()};
+}
+
+void RenderPage(QPainter& painter, double dpi, const std::vector<PrintOp>& ops) {
+    const double k = dpi / kTwipsPerInch;  // device units per twip
+    painter.setPen(QPen(Qt::black, 0));    // the thinnest line the device draws
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const PrintOp& op : ops) {
+        switch (op.kind) {
+            case PrintOp::Text: {
+                const QFont font = PrinterFont(op.fontSize, op.bold);
+                painter.setFont(font);
+                const double ascent = QFontMetricsF(font, painter.device()).ascent();
+                painter.drawText(QPointF(op.x1 * k, op.y1 * k + ascent), op.text);
+                break;
+            }
+            case PrintOp::Line:
+                painter.drawLine(QPointF(op.x1 * k, op.y1 * k), QPointF(op.x2 * k, op.y2 * k));
+                break;
+            case PrintOp::Picture:
+                painter.drawImage(
+                    QRectF(op.x1 * k, op.y1 * k, (op.x2 - op.x1) * k, (op.y2 - op.y1) * k),
+                    op.picture);
+                break;
+            case PrintOp::EndDoc:
+            case PrintOp::KillDoc:
+                break;
+        }
+    }
+}
+
+}  // namespace platform
