@@ -2,6 +2,8 @@
 
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "reports/print_Indicator.h"
+#include "reports/print_baseData.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 
@@ -16,10 +18,9 @@ frmMainCode::FormFactory make() {
 
 const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
-        {"BaseData", 1, make<form_base>()},
-        {"BaseData", 3, make<form_base_interface>()},
-        {"SysSetup", 3, make<system_jc_form>()},
-        {"SysSetup", 5, make<system_pwd_form>()},
+        {"BaseData", 1, make<form_base>()},      {"BaseData", 3, make<form_base_interface>()},
+        {"Print", 1, make<print_baseData>()},    {"Print", 3, make<print_Indicator>()},
+        {"SysSetup", 3, make<system_jc_form>()}, {"SysSetup", 5, make<system_pwd_form>()},
     };
     return forms;
 }
