@@ -89,7 +89,7 @@ QPageLayout PdfPageLayout() {
 }
 
 float DrawingWidthTwips(const QPageLayout& layout) {
-    return static_cast<float>(layout.paintRect(QPageLayout::Point).width() * kTwipsPerPoint);
+    return static_cast<float>(layout.paintRectPixels(static_cast<int>(kTwipsPerInch)).width());
 }
 
 float CurrentDrawingWidth() {

@@ -11,7 +11,7 @@
 
 namespace platform {
 
-// The PDF file's page: A4 portrait with 5 mm margins, about 11340 twips of drawing width.
+// The PDF file's page: A4 portrait with 5 mm margins, 11340 twips of drawing width.
 QPageLayout PdfPageLayout();
 
 // The drawing width of the page in twips.

@@ -9,6 +9,13 @@
 namespace platform {
 namespace {
 
+// Text is laid out on the Song face's em box, whatever face stands in for it: a line is one em
+// high and the baseline lies 0.88 em below its top (where the CJK faces put the top of their
+// ideographs). The installed CJK faces report lines of about 1.44 em, which would push the text
+// of a table cell through the rule under it.
+constexpr double kLineEm = 1.0;
+constexpr double kAscentEm = 0.88;
+
 // A paint device of 1440 dots per inch, so that font metrics on it come out in twips.
 const QPaintDevice& twipsDevice() {
     static const QImage device = [] {
@@ -35,7 +42,7 @@ QFont PrinterFont(float points, bool bold) {
 
 QSizeF TextBoxTwips(const QString& text, float points, bool bold) {
     const QFontMetricsF fm(PrinterFont(points, bold), &twipsDevice());
-    return {fm.horizontalAdvance(text), fm.height()};
+    return {fm.horizontalAdvance(text), kLineEm * points * kTwipsPerPoint};
 }
 
 void RenderPage(QPainter& painter, double dpi, const std::vector<PrintOp>& ops) {
@@ -45,10 +52,9 @@ void RenderPage(QPainter& painter, double dpi, const std::vector<PrintOp>& ops) 
     for (const PrintOp& op : ops) {
         switch (op.kind) {
             case PrintOp::Text: {
-                const QFont font = PrinterFont(op.fontSize, op.bold);
-                painter.setFont(font);
-                const double ascent = QFontMetricsF(font, painter.device()).ascent();
-                painter.drawText(QPointF(op.x1 * k, op.y1 * k + ascent), op.text);
+                painter.setFont(PrinterFont(op.fontSize, op.bold));
+                const double baseline = op.y1 + kAscentEm * op.fontSize * kTwipsPerPoint;
+                painter.drawText(QPointF(op.x1 * k, baseline * k), op.text);
                 break;
             }
             case PrintOp::Line:

@@ -58,7 +58,8 @@ class Printer {
     void setFontBold(bool bold) { bold_ = bold; }
 
     // Draws the text with its top-left corner at the current position, then moves to the start
-    // of the next line (CurrentX 0, CurrentY one line height lower).
+    // of the next line: CurrentX 0, CurrentY one line lower. A line is one em of the font size,
+    // as with the Song face (9 points: 180 twips).
     void Print(const QString& text);
     // One thin black straight line.
     void Line(int x1, int y1, int x2, int y2);
@@ -107,7 +108,8 @@ class RecordingPrinter {
     // here as a KillDoc. A negative n never fails (the default).
     void failAfter(int n) { failAfter_ = n; }
 
-    // The drawing width it reports: an A4 portrait sheet inside the PDF fallback's margins.
+    // The drawing width it reports: an A4 portrait sheet inside the PDF fallback's 5 mm margins,
+    // 11340 twips.
     static float PageWidth();
 
   private:

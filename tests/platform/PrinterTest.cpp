@@ -93,9 +93,8 @@ TEST(RecordingPrinterTest, KeepsEveryOperationWithItsTwipsFontSizeAndBoldness) {
     EXPECT_EQ(first.text, "基础数据");
     EXPECT_EQ(std::tuple(first.x1, first.y1, first.fontSize, first.bold),
               std::tuple(20, 800, 12.0f, true));
-    const int lineHeight = first.y2 - first.y1;  // 12 points is 240 twips; the line a bit more
-    EXPECT_GE(lineHeight, 240);
-    EXPECT_LE(lineHeight, 400);
+    const int lineHeight = first.y2 - first.y1;  // one em of 12 points
+    EXPECT_EQ(lineHeight, 240);
     EXPECT_GT(first.x2 - first.x1, 4 * 200);  // four Chinese characters of about 12 points
     EXPECT_EQ(std::tuple(ops[1].x1, ops[1].y1, ops[1].fontSize, ops[1].bold),
               std::tuple(0, 800 + lineHeight, 12.0f, false));
@@ -108,7 +107,7 @@ TEST(RecordingPrinterTest, KeepsEveryOperationWithItsTwipsFontSizeAndBoldness) {
     EXPECT_EQ(std::pair(p.CurrentX(), p.CurrentY()), std::pair(0, 0));
     EXPECT_EQ(std::pair(p.FontSize(), p.FontBold()), std::pair(8.0f, false));
     // An A4 sheet's drawing area, as wide as the layouts expect.
-    EXPECT_NEAR(p.Width(), 11339, 1);
+    EXPECT_EQ(p.Width(), 11340.0f);
 }
 
 TEST(RecordingPrinterTest, AFailingPrinterAbandonsTheDocumentAndStaysFailed) {
@@ -193,8 +192,7 @@ TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
     EXPECT_NEAR(x1, margin + 72, 2);
     EXPECT_NEAR(y1, margin + 144, 4);
     EXPECT_NEAR(x2, margin, 2);  // the second line starts at the left edge, one line lower
-    EXPECT_GT(y2 - y1, 12);
-    EXPECT_LT(y2 - y1, 20);
+    EXPECT_NEAR(y2 - y1, 12, 0.5);
 }
 
 TEST_F(PdfPrinterTest, AnUnwritableFolderFailsAndLeavesNothing) {
@@ -259,9 +257,9 @@ TEST_F(PrintFormTest, PrintsTheVisibleClientAreaAtPageWidth) {
     EXPECT_EQ(std::tuple(pic.x1, pic.y1, pic.x2, pic.y2),
               std::tuple(0, 0, width, qRound(width * 200.0 / 300.0)));
     const QImage image = pic.picture.convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(image.size(), QSize(300, 200));
-    EXPECT_EQ(QColor(image.pixel(50, 30)), QColor(Qt::blue));
-    EXPECT_EQ(QColor(image.pixel(200, 125)), QColor(Qt::white));  // the hidden button is absent
+    ASSERT_EQ(image.size(), QSize(600, 400));  // painted at twice the screen's resolution
+    EXPECT_EQ(QColor(image.pixel(100, 60)), QColor(Qt::blue));
+    EXPECT_EQ(QColor(image.pixel(400, 250)), QColor(Qt::white));  // the hidden button is absent
 }
 
 TEST_F(PrintFormTest, AFailingPrintAbandonsTheDocument) {
@@ -280,8 +278,8 @@ TEST_F(PdfPrinterTest, PrintFormWritesTheWindowImageNamedAfterItsCaption) {
     const QStringList files = filesBelow(dir_.path());
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files[0].startsWith("print/杜邦分析_")) << S(files[0]);
-    // One image, the window's 300 x 200 pixels.
+    // One image, the window's 300 x 200 pixels at twice the resolution.
     const QString list = run("pdfimages", {"-list", dir_.filePath(files[0])});
-    EXPECT_TRUE(QRegularExpression(R"(\n\s*1\s+0\s+image\s+300\s+200\s)").match(list).hasMatch())
+    EXPECT_TRUE(QRegularExpression(R"(\n\s*1\s+0\s+image\s+600\s+400\s)").match(list).hasMatch())
         << S(list);
 }
