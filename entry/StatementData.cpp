@@ -19,16 +19,17 @@ std::vector<StatementAmount> ReadStatementAmounts(platform::Connection& conn, in
                                                   const PeriodRange& range,
                                                   const std::vector<PeriodRow>& periods,
                                                   int periodCount) {
-    // From (fromYear, fromPeriod) to (toYear, toPeriod), both ends included.
+    // From (fromYear, fromPeriod) to (toYear, toPeriod), both ends included; the year bounds
+    // let the query seek the stored key instead of reading every year of the items.
     static const char* const kSql =
         "select ItemID,Year,Period,Data from baseData where PeriodType = ? and ItemID in "
-        "(select ItemId from baseItem where Category = ?) "
-        "and (Year > ? or (Year = ? and Period >= ?)) and (Year < ? or (Year = ? and Period <= ?))";
+        "(select ItemId from baseItem where Category = ?) and Year between ? and ? "
+        "and (Year > ? or Period >= ?) and (Year < ? or Period <= ?)";
     const auto v = [](std::int16_t x) { return platform::DbValue(std::int64_t(x)); };
     platform::Recordset rs;
     rs.Open(kSql, conn,
-            {v(range.PeriodType), std::int64_t(category), v(range.fromYear), v(range.fromYear),
-             v(range.fromPeriod), v(range.toYear), v(range.toYear), v(range.toPeriod)});
+            {v(range.PeriodType), std::int64_t(category), v(range.fromYear), v(range.toYear),
+             v(range.fromYear), v(range.fromPeriod), v(range.toYear), v(range.toPeriod)});
     std::vector<StatementAmount> amounts;
     const CBaseData baseData;
     for (; !rs.Eof(); rs.MoveNext()) {

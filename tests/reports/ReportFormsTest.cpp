@@ -278,6 +278,19 @@ TEST_F(BaseDataReport, AFillShowsTheStoredAmountsInTheirItemAndPeriod) {
     EXPECT_EQ(filled, 4);
 }
 
+TEST_F(BaseDataReport, AQuarterRangeOverAYearEndTakesExactlyItsOwnQuarters) {
+    // 2003 third quarter to 2005 second quarter: 8 quarters are too many, so to 2004 fourth.
+    for (int year : {2002, 2003, 2004, 2005})
+        for (int q = 1; q <= 4; ++q) db.putData(101, 3, year, q, year * 10 + q);
+    EnterRange(form->panel, 2, "2003", "2004", 2, 3);
+    form->cmdDo->click();
+    const std::vector<QString> expected = {"20033", "20034", "20041", "20042",
+                                           "20043", "20044", ""};
+    for (int c = 4; c <= 10; ++c) EXPECT_EQ(cell(1, 1, c), expected[c - 4]) << c;
+    EXPECT_EQ(cell(1, 0, 4), "2003三季度");
+    EXPECT_EQ(cell(1, 0, 9), "2004四季度");
+}
+
 TEST_F(BaseDataReport, ThePageHasTheTitleFourStatementTablesAndTheFooter) {
     StoreBaseData(db);
     request("2000", "2006");
