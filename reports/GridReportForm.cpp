@@ -7,6 +7,7 @@
 #include "core/CConstants.h"
 #include "core/Utils.h"
 #include "platform/Database.h"
+#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/Printer.h"
@@ -62,7 +63,6 @@ GridReportForm::GridReportForm(const Design& design, QWidget* parent)
         g->setCols(s.cols);
         grids_[k] = g;
     }
-    setTabOrder(panel->cbSerial, panel->txtFromYear);
 }
 
 void GridReportForm::shapeGrid(platform::FlexGrid* grid, int rows, int cols, int fixedCols) {
@@ -76,11 +76,13 @@ void GridReportForm::shapeGrid(platform::FlexGrid* grid, int rows, int cols, int
 }
 
 void GridReportForm::Form_Load() {
-    setHeight(kHeight);
-    setWidth(kWidth);
-    platform::Connection conn;
-    platform::OpenProgramDatabase(conn);
-    panel->FillDefaults(conn);
+    platform::RunGuarded([this] {
+        setHeight(kHeight);
+        setWidth(kWidth);
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
+    });
 }
 
 void GridReportForm::cmdDo_Click() {

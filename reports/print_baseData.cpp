@@ -59,10 +59,6 @@ const GridReportForm::Design& design() {
 
 print_baseData::print_baseData(QWidget* parent) : GridReportForm(design(), parent) {
     cmdClose = closeButton();
-}
-
-void print_baseData::Form_Load() {
-    GridReportForm::Form_Load();
     resetGrids();
 }
 
@@ -73,11 +69,7 @@ void print_baseData::Form_Resize() {
 }
 
 void print_baseData::resetGrids() {
-    for (int k = 1; k <= kSections; ++k) {
-        grid(k)->setRows(16);
-        grid(k)->setCols(14);
-        grid(k)->setColWidth(0, 0);
-    }
+    for (int k = 1; k <= kSections; ++k) grid(k)->setColWidth(0, 0);
 }
 
 void print_baseData::fill(const PeriodRange& range, const CCalendar& calendar) {

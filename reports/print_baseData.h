@@ -16,7 +16,6 @@ class print_baseData : public GridReportForm {
     QPushButton* cmdClose;  // 关闭
 
   protected:
-    void Form_Load() override;
     // Keeps the window's size.
     void Form_Resize() override;
     void fill(const PeriodRange& range, const CCalendar& calendar) override;
@@ -28,7 +27,8 @@ class print_baseData : public GridReportForm {
         std::vector<StatementAmount> amounts;
     };
 
-    // The empty grids shown before the first request.
+    // The empty grids shown before the first request: 16 rows of 14 columns (the design's),
+    // the ItemId column hidden.
     void resetGrids();
     // Shape, header and period columns of grid k for `periods` periods.
     void initGrid(int k, int rows, const std::vector<std::string>& captions, int periods);

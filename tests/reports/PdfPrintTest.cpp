@@ -45,7 +45,8 @@ QString PrintToPdf(Form& form) {
     EXPECT_EQ(box.shown().size(), 1u);
     if (box.shown().empty()) return QString();
     const QString prompt = QString::fromStdString(box.shown()[0].prompt);
-    EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件：")) << prompt.toStdString();
+    EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
+        << prompt.toStdString();
     return prompt.section('\n', 1);
 }
 
@@ -65,8 +66,8 @@ class PdfPrint : public testing::Test {
         db.putData(101, 1, 2003, 1, 1250000.5);  // 货币资金
         db.putData(112, 1, 2002, 1, 600);        // 所有者权益
         db.putData(112, 1, 2003, 1, 900);
-        db.putData(209, 1, 2003, 1, 90);          // 净利润: 净资产收益率 12.00 in 2003
-        db.putData(409, 1, 2005, 1, 320);         // 职工人数
+        db.putData(209, 1, 2003, 1, 90);   // 净利润: 净资产收益率 12.00 in 2003
+        db.putData(409, 1, 2005, 1, 320);  // 职工人数
     }
     TestDb db;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <filesystem>
 #include <memory>
 
 #include "reports/print_Indicator.h"
@@ -217,6 +218,18 @@ TEST_F(IndicatorReport, APrintFailingPartWayIsAbandonedAndReported) {
     EXPECT_FALSE(Has(page, "END"));
     EXPECT_EQ(page.back(), "KILL");
     EXPECT_TRUE(form->doPrint->isEnabled());
+}
+
+TEST_F(IndicatorReport, ARequestWhoseReadFailsChangesNothing) {
+    request("2000", "2006");
+    std::filesystem::remove(db.path());
+    ScriptedMsgBox box;
+    box.answer(MsgResult::OK);
+    request("2003", "2005");
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_NE(box.shown()[0].prompt.find("db.mdb"), std::string::npos) << box.shown()[0].prompt;
+    EXPECT_EQ(cell(1, 0, 4), "2000年");
+    EXPECT_EQ(form->range().fromYear, 2000);
 }
 
 TEST_F(BaseDataReport, LoadShowsSixteenEmptyRowsAndKeepsTheWindowSize) {
