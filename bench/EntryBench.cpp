@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchFolder.h"
+#include "bench/BenchData.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
@@ -32,28 +32,14 @@ int boxesShown = 0;
 
 // Months of every item over kYears years; the balance sheet keeps every identity.
 void seedMonths() {
+    // 货币资金 ... 所有者权益: 250 > 200, 500 > 400, 700 > 650, 700 = 300 + 400.
+    static const double balance[] = {100, 50, 30, 20, 250, 500, 400, 700, 100, 300, 200, 400};
+    SeedMonths(kFirstYear, kYears, [](std::int64_t item, int m) {
+        return item <= 112 ? balance[item - 101] * m : static_cast<double>(item) + m + 0.25;
+    });
+    // The quarters and half-years that the conversions from them read.
     platform::Connection conn;
     platform::OpenProgramDatabase(conn);
-    std::vector<std::int64_t> items;
-    {
-        platform::Recordset rs;
-        rs.Open("select ItemId from baseItem order by ItemId", conn);
-        for (; !rs.Eof(); rs.MoveNext()) items.push_back(rs.Fields(0).AsInt());
-    }
-    // 货币资金 ... 所有者权益: 250 > 200, 500 > 400, 700 > 650, 700 = 300 + 400.
-    const double balance[] = {100, 50, 30, 20, 250, 500, 400, 700, 100, 300, 200, 400};
-    platform::Transaction transaction(conn);
-    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
-        for (int m = 1; m <= 12; ++m)
-            for (std::int64_t item : items) {
-                const double amount =
-                    item <= 112 ? balance[item - 101] * m : static_cast<double>(item) + m + 0.25;
-                conn.Execute(
-                    "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
-                    {item, std::int64_t(y), std::int64_t(m), amount});
-            }
-    transaction.Commit();
-    // The quarters and half-years that the conversions from them read.
     PeriodConversion(4, 3).Run(conn);
     PeriodConversion(4, 2).Run(conn);
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchFolder.h"
+#include "bench/BenchData.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
@@ -29,25 +29,6 @@ constexpr int kYears = 40;
 
 int pathBoxes = 0;
 int otherBoxes = 0;
-
-void seedMonths() {
-    platform::Connection conn;
-    platform::OpenProgramDatabase(conn);
-    std::vector<std::int64_t> items;
-    {
-        platform::Recordset rs;
-        rs.Open("select ItemId from baseItem order by ItemId", conn);
-        for (; !rs.Eof(); rs.MoveNext()) items.push_back(rs.Fields(0).AsInt());
-    }
-    platform::Transaction transaction(conn);
-    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
-        for (int m = 1; m <= 12; ++m)
-            for (std::int64_t item : items)
-                conn.Execute(
-                    "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
-                    {item, std::int64_t(y), std::int64_t(m), double(item) * 10 + m + 0.25});
-    transaction.Commit();
-}
 
 // January to July 2000 in the window's period inputs.
 void enterSevenMonths(PeriodRangePanel* panel) {
@@ -123,7 +104,8 @@ int main(int argc, char** argv) {
             return platform::MsgResult::OK;
         });
     BenchFolder folder;
-    seedMonths();
+    SeedMonths(kFirstYear, kYears,
+               [](std::int64_t item, int m) { return double(item) * 10 + m + 0.25; });
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
