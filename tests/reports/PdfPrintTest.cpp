@@ -36,9 +36,22 @@ QString LineWith(const QString& text, const QString& label) {
     return QString();
 }
 
-// Prints the window's report and returns the PDF's path, told by the box that follows.
+// Keeps the PDF and a 100 dpi rendering of its page beside the tests.
+void KeepForLooking(const QString& pdf, const QString& name) {
+    const QString dir = QApplication::applicationDirPath() + "/";
+    QFile::remove(dir + name + ".pdf");
+    QFile::copy(pdf, dir + name + ".pdf");
+    QProcess::execute("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir + name});
+}
+
+// Fills a new report window for 2000 to 2006, prints it and returns the text of the PDF file
+// that the box following the print names (empty when there is none).
 template <typename Form>
-QString PrintToPdf(Form& form) {
+QString PrintedText(const QString& keepAs) {
+    Form form;
+    form.Show();
+    EnterRange(form.panel, 0, "2000", "2006");
+    form.cmdDo->click();
     ScriptedMsgBox box;
     box.answer(MsgResult::OK);
     form.doPrint->click();
@@ -47,15 +60,13 @@ QString PrintToPdf(Form& form) {
     const QString prompt = QString::fromStdString(box.shown()[0].prompt);
     EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
         << prompt.toStdString();
-    return prompt.section('\n', 1);
-}
-
-// Keeps the PDF and a 100 dpi rendering of its page beside the tests.
-void KeepForLooking(const QString& pdf, const QString& name) {
-    const QString dir = QApplication::applicationDirPath() + "/";
-    QFile::remove(dir + name + ".pdf");
-    QFile::copy(pdf, dir + name + ".pdf");
-    QProcess::execute("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir + name});
+    const QString pdf = prompt.section('\n', 1);
+    EXPECT_TRUE(
+        pdf.contains("/print/" + form.Caption().normalized(QString::NormalizationForm_KC) + "_"))
+        << pdf.toStdString();
+    if (!QFile::exists(pdf)) return QString();
+    KeepForLooking(pdf, keepAs);
+    return PdfText(pdf);
 }
 
 class PdfPrint : public testing::Test {
@@ -73,15 +84,7 @@ class PdfPrint : public testing::Test {
 };
 
 TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
-    print_Indicator form;
-    form.Show();
-    EnterRange(form.panel, 0, "2000", "2006");
-    form.cmdDo->click();
-    const QString pdf = PrintToPdf(form);
-    ASSERT_TRUE(QFile::exists(pdf)) << pdf.toStdString();
-    EXPECT_TRUE(pdf.contains("/print/打印-绩效指标_")) << pdf.toStdString();
-    KeepForLooking(pdf, "report-indicator");
-    const QString text = PdfText(pdf);
+    const QString text = PrintedText<print_Indicator>("report-indicator");
     EXPECT_EQ(LineWith(text, "经营数据表"), "东方机械厂 2000年 至 2006年 经营数据表");
     for (const char* heading : {"获利能力", "营运能力", "发展能力", "贡献能力"})
         EXPECT_EQ(LineWith(text, heading), heading);
@@ -93,14 +96,7 @@ TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
 }
 
 TEST_F(PdfPrint, TheBaseDataReportReadsBackFromItsPdf) {
-    print_baseData form;
-    form.Show();
-    EnterRange(form.panel, 0, "2000", "2006");
-    form.cmdDo->click();
-    const QString pdf = PrintToPdf(form);
-    ASSERT_TRUE(QFile::exists(pdf)) << pdf.toStdString();
-    KeepForLooking(pdf, "report-basedata");
-    const QString text = PdfText(pdf);
+    const QString text = PrintedText<print_baseData>("report-basedata");
     EXPECT_EQ(LineWith(text, "经营数据表"), "东方机械厂 2000年 至 2006年 经营数据表");
     for (const char* heading : {"资产负债表", "损益表", "现金流量表", "统计报表"})
         EXPECT_EQ(LineWith(text, heading), heading);
