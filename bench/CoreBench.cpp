@@ -36,7 +36,7 @@ int boxesShown = 0;
 // A temporary program folder whose db/db.mdb holds the generated data; removed on exit, also
 // when filling it fails.
 class BenchDatabase {
-public:
+  public:
     BenchDatabase() {
         fs::create_directories(fs::path(folder_.path) / "db");
         fs::copy_file(TEMPLATE_DB, fs::path(folder_.path) / "db" / "db.mdb");
@@ -45,7 +45,7 @@ public:
     }
     ~BenchDatabase() { platform::SetAppPath(""); }
 
-private:
+  private:
     static void fill() {
         // Typical monthly amounts; balance sheet lines and 409 are stocks, the rest flows.
         const std::map<int, double> base{
@@ -176,7 +176,7 @@ BENCHMARK(BM_d0_weightMapReads)->Unit(benchmark::kMicrosecond);
 // Keeps the real time per iteration (µs) of every case while printing as usual; with
 // repetitions the mean stands for the case.
 class RecordingReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
@@ -210,7 +210,7 @@ public:
                 d0, d - d0);
     }
 
-private:
+  private:
     std::map<std::string, double> times;
 };
 

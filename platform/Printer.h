@@ -58,7 +58,8 @@ class Printer {
     void setFontBold(bool bold) { bold_ = bold; }
 
     // Draws the text with its top-left corner at the current position, then moves to the start
-    // of the next line (CurrentX 0, CurrentY one line height lower).
+    // of the next line: CurrentX 0, CurrentY one line lower. A line is one em of the font size,
+    // as with the Song face (9 points: 180 twips).
     void Print(const QString& text);
     // One thin black straight line.
     void Line(int x1, int y1, int x2, int y2);

@@ -346,3 +346,66 @@ TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
               std::vector<std::string>{"PraveltaKVT\tOK\t选择周期不能大于24，否则数据量太大"});
     EXPECT_EQ(program.lines("kept.tsv"), want);
 }
+
+// The two grid reports through the program: each filled for seven years, a refused eighth
+// year, and each printed; with no printer installed the page lands in print/ as a PDF file,
+// whose path a box tells.
+TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        conn.Execute(
+            "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
+        const char* put =
+            "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)";
+        conn.Execute(put, {std::int64_t(101), std::int64_t(2004), 12.5});    // 货币资金
+        conn.Execute(put, {std::int64_t(108), std::int64_t(2004), 1000.0});  // 资产总额
+        conn.Execute(put, {std::int64_t(110), std::int64_t(2004), 250.0});   // 负债总额
+    }
+    const std::string dir = fs::path(program.path("db")).parent_path().string() + "/";
+    auto fill = [](const char* menuItem, const char* form) {
+        return std::string("menu Print ") + menuItem + "\nexpect " + form +
+               "\nselect cbSerial 0\nset txtFromYear 2000\nset txtToYear 2006\nclick cmdDo\n";
+    };
+    const ProgramRun run =
+        program.run(std::string(kLogIn) + fill("1", "print_baseData") + "dump MSFGData1 " + dir +
+                    "base1.tsv\nanswer OK\nclick doPrint\n" + fill("3", "print_Indicator") +
+                    "set txtToYear 2007\nanswer OK\nclick cmdDo\n"
+                    "dump MSFlexGrid2 " +
+                    dir + "indicator2.tsv\nanswer OK\nclick doPrint\nmenu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+
+    const std::vector<std::string> base = program.lines("base1.tsv");
+    ASSERT_EQ(base.size(), 13u);
+    EXPECT_EQ(cellsOf(base[0])[8], "2004年");
+    EXPECT_EQ(cellsOf(base[1])[2], "货币资金");
+    EXPECT_EQ(cellsOf(base[1])[8], "12.5");
+    // The refused request left the seven-year fill: 资产负债率 250 / 1000 = 25.00 % in 2004.
+    const std::vector<std::string> indicators = program.lines("indicator2.tsv");
+    ASSERT_EQ(indicators.size(), 10u);
+    EXPECT_EQ(cellsOf(indicators[0])[10], "2006年");
+    EXPECT_EQ(cellsOf(indicators[1])[1], "资产负债率");
+    EXPECT_EQ(cellsOf(indicators[1])[8], "25.00");
+
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1], "PraveltaKVT\tOK\t选择周期不能大于7，否则数据量太大");
+    const std::string told =
+        "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n" + dir + "print/";
+    for (int i : {0, 2}) {
+        ASSERT_EQ(boxes[i].rfind(told, 0), 0u) << boxes[i];
+        const std::string pdf = dir + "print/" + boxes[i].substr(told.size());
+        EXPECT_TRUE(fs::exists(pdf)) << pdf;
+        EXPECT_TRUE(pdf.find(i == 0 ? "print/打印-基础数据_" : "print/打印-绩效指标_") !=
+                    std::string::npos)
+            << pdf;
+        QProcess text;
+        text.start("pdftotext", {QString::fromStdString(pdf), "-"});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput())
+                                 .normalized(QString::NormalizationForm_KC);
+        EXPECT_TRUE(page.contains("东方机械厂")) << page.toStdString();
+        EXPECT_TRUE(page.contains(i == 0 ? "12.5" : "25.00")) << page.toStdString();
+    }
+}
