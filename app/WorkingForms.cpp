@@ -1,8 +1,13 @@
 #include "app/WorkingForms.h"
 
+#include "analysis/target_all2_from.h"
 #include "benchmark/form_mark.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "reports/print_Indicator.h"
+#include "reports/print_IntegrationCapability.h"
+#include "reports/print_TrendDiagram.h"
+#include "reports/print_baseData.h"
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 
@@ -20,6 +25,11 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
         {"BaseData", 1, make<form_base>()},
         {"BaseData", 3, make<form_base_interface>()},
         {"SysSetup", 1, make<form_mark>()},
+        {"Indicator", 1, make<target_all2_from>()},
+        {"Print", 1, make<print_baseData>()},
+        {"Print", 3, make<print_Indicator>()},
+        {"Print", 5, make<print_TrendDiagram>()},
+        {"Print", 7, make<print_IntegrationCapability>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };

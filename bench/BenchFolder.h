@@ -1,5 +1,5 @@
-// A program folder in the temporary directory with a fresh copy of the empty database; the
-// program folder (platform::AppPath) points at it while it lives.
+// A program folder for the benchmark programs: a temporary directory holding a fresh copy of
+// the empty database (TEMPLATE_DB). While it lives, the program folder points at it.
 #pragma once
 
 #include <cstdlib>
@@ -20,8 +20,6 @@ class BenchFolder {
         fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
         platform::SetAppPath(folder_);
     }
-    // Where a program keeps a copy of its seeded database, to start each run from it.
-    std::string seedCopy() const { return (std::filesystem::path(folder_) / "seed.mdb").string(); }
     ~BenchFolder() {
         platform::SetAppPath("");
         std::error_code ec;

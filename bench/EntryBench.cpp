@@ -8,21 +8,18 @@
 // Every message box is answered Yes; the data holds every identity, so a save asks nothing.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPushButton>
-#include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "bench/BenchFolder.h"
+#include "bench/BenchSupport.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "platform/AppPath.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
@@ -36,43 +33,30 @@ constexpr int kYears = 40;
 
 int boxesShown = 0;
 
+// The seeded database, kept beside the program's to start each first run from.
+std::string seedCopy() { return platform::DatabasePath() + ".seed"; }
+
 // Months of every item over kYears years; the balance sheet keeps every identity.
 void seedMonths() {
     platform::Connection conn;
     platform::OpenProgramDatabase(conn);
-    std::vector<std::int64_t> items;
-    {
-        platform::Recordset rs;
-        rs.Open("select ItemId from baseItem order by ItemId", conn);
-        for (; !rs.Eof(); rs.MoveNext()) items.push_back(rs.Fields(0).AsInt());
-    }
     // 货币资金 ... 所有者权益: 250 > 200, 500 > 400, 700 > 650, 700 = 300 + 400.
-    const double balance[] = {100, 50, 30, 20, 250, 500, 400, 700, 100, 300, 200, 400};
-    platform::Transaction transaction(conn);
-    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
-        for (int m = 1; m <= 12; ++m)
-            for (std::int64_t item : items) {
-                const double amount =
-                    item <= 112 ? balance[item - 101] * m : static_cast<double>(item) + m + 0.25;
-                conn.Execute(
-                    "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
-                    {item, std::int64_t(y), std::int64_t(m), amount});
-            }
-    transaction.Commit();
+    static const double balance[] = {100, 50, 30, 20, 250, 500, 400, 700, 100, 300, 200, 400};
+    SeedMonths(conn, kFirstYear, kYears, [](std::int64_t item, int, int m) {
+        return item <= 112 ? balance[item - 101] * m : static_cast<double>(item) + m + 0.25;
+    });
     // The quarters and half-years that the conversions from them read.
     PeriodConversion(4, 3).Run(conn);
     PeriodConversion(4, 2).Run(conn);
+    conn.Close();
+    fs::copy_file(platform::DatabasePath(), seedCopy());
 }
 
 // Saves the balance sheet of the twelve months of one year, shown in the entry form.
 void BM_SaveBalanceSheet12Months(benchmark::State& state) {
     form_base form;
     form.Show();
-    form.panel->cbSerial->setListIndex(3);
-    form.panel->txtFromYear->setText("2000");
-    form.panel->txtToYear->setText("2000");
-    form.panel->cbFromMonth->setListIndex(0);
-    form.panel->cbToMonth->setListIndex(11);
+    EnterMonths(*form.panel, "2000", "2000", 1, 12);
     form.cmdDo->click();
     if (form.periodCount() != 12) state.SkipWithError("the months were not displayed");
     boxesShown = 0;
@@ -106,8 +90,6 @@ void BM_Conversion(benchmark::State& state) {
 }
 BENCHMARK(BM_Conversion)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
-const BenchFolder* benchFolder = nullptr;
-
 // The first click of a conversion button after the program started on a fresh copy of the
 // seeded database.
 void BM_ConversionFirstRun(benchmark::State& state) {
@@ -116,7 +98,7 @@ void BM_ConversionFirstRun(benchmark::State& state) {
     boxesShown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        fs::copy_file(benchFolder->seedCopy(), platform::DatabasePath(),
+        fs::copy_file(seedCopy(), platform::DatabasePath(),
                       fs::copy_options::overwrite_existing);
         form_base_interface form;
         state.ResumeTiming();
@@ -129,22 +111,13 @@ BENCHMARK(BM_ConversionFirstRun)->DenseRange(0, 5)->Unit(benchmark::kMillisecond
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    std::setlocale(LC_ALL, "C");
-    benchmark::Initialize(&argc, argv);
-    platform::SetMsgAnswerer(
+    return RunWindowBenchmarks(
+        argc, argv,
         [](const std::string& prompt, platform::MsgButtons, const std::string&) {
             ++boxesShown;
             if (prompt.find("确定覆盖所有") != 0)
                 std::fprintf(stderr, "message: %s\n", prompt.c_str());
             return platform::MsgResult::Yes;
-        });
-    BenchFolder folder;
-    seedMonths();
-    fs::copy_file(platform::DatabasePath(), folder.seedCopy());
-    benchFolder = &folder;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+        },
+        seedMonths);
 }

@@ -286,7 +286,7 @@ void form_base::cmdDo_Click() {
     platform::Connection conn;
     platform::OpenProgramDatabase(conn);
     std::array<std::vector<GridItem>, kGrids> items;
-    for (int n = 1; n <= kGrids; ++n) items[n - 1] = getBaseItems(conn, n);
+    for (int n = 1; n <= kGrids; ++n) items[n - 1] = ReadStatementLines(conn, n);
 
     range_ = *checked;
     periodCount_ = calendar.GetAmount();
@@ -309,20 +309,6 @@ void form_base::cmdDo_Click() {
     editor->Hide();
     gridPage_.fill(1);
     updatePeriodPaging();
-}
-
-std::vector<form_base::GridItem> form_base::getBaseItems(platform::Connection& conn,
-                                                         int category) const {
-    std::vector<GridItem> items;
-    platform::Recordset rs;
-    rs.Open("select ItemId,ItemName,Category,Unit from baseItem where Category = ? order by ItemId",
-            conn, {std::int64_t(category)});
-    for (; !rs.Eof(); rs.MoveNext()) {
-        items.push_back(
-            {CBaseData::N(static_cast<int>(rs.Fields(0).AsInt())), rs.Fields(1).AsText(),
-             CBaseData::N(static_cast<int>(rs.Fields(2).AsInt())), rs.Fields(3).AsText()});
-    }
-    return items;
 }
 
 void form_base::initGrid(int n, const std::vector<std::string>& periodLabels) {
@@ -383,23 +369,12 @@ void form_base::loadGridData(int n, platform::Connection& conn) {
         }
         // One query for the whole statement and range; each amount goes to its item's row
         // and its period's column.
-        const std::string sql =
-            "select ItemID,Year,Period,Data from baseData where PeriodType = ? and ItemID in "
-            "(select ItemId from baseItem where Category = ?)" +
-            CBaseData::rangeClause(range_.fromYear, range_.toYear, range_.fromPeriod,
-                                   range_.toPeriod);
-        platform::Recordset rs;
-        rs.Open(sql, conn, {std::int64_t(range_.PeriodType), std::int64_t(n)});
-        const CBaseData baseData;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            const auto row = rowOf.find(rs.Fields(0).AsInt());
-            if (row == rowOf.end()) continue;
-            const int position = baseData.getIndex(periodTable_, periodCount_, range_.PeriodType,
-                                                   static_cast<std::int16_t>(rs.Fields(1).AsInt()),
-                                                   static_cast<std::int16_t>(rs.Fields(2).AsInt()));
-            if (position > -1 && position + 3 < g->Cols())
-                g->setTextMatrix(row->second, position + 3,
-                                 platform::Q(platform::NumToText(rs.Fields(3).AsDouble())));
+        for (const StatementAmount& a :
+             ReadStatementAmounts(conn, n, range_, periodTable_, periodCount_)) {
+            const auto row = rowOf.find(a.ItemID);
+            if (row != rowOf.end() && a.position + 3 < g->Cols())
+                g->setTextMatrix(row->second, a.position + 3,
+                                 platform::Q(platform::NumToText(a.Data)));
         }
     }
     for (int r = std::max(0, usedRows(n)); r < g->Rows(); ++r)

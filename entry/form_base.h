@@ -16,6 +16,7 @@
 #include "core/CCalendar.h"
 #include "entry/GridCellEditor.h"
 #include "entry/PeriodRangePanel.h"
+#include "entry/StatementData.h"
 #include "platform/FlexGrid.h"
 #include "platform/Form.h"
 #include "platform/TabStrip.h"
@@ -33,12 +34,7 @@ class form_base : public platform::Form {
     ~form_base() override;
 
     // One statement line as the grid shows it.
-    struct GridItem {
-        std::string ItemId;  // decimal text with one leading blank
-        std::string ItemName;
-        std::string Category;
-        std::string Unit;
-    };
+    using GridItem = StatementLine;
 
     // State of the displayed range; grid numbers n are 1 to 4.
     int currentTab() const { return currentTab_; }
@@ -114,7 +110,6 @@ class form_base : public platform::Form {
     // The stored amount of grid n's row item in the period before the displayed range.
     std::optional<double> storedAmountBeforeRange(int n, int row) const;
 
-    std::vector<GridItem> getBaseItems(platform::Connection& conn, int category) const;
     void initGrid(int n, const std::vector<std::string>& periodLabels);
     void fillGridItems(int n);
     void loadGridData(int n, platform::Connection& conn);

@@ -335,3 +335,199 @@ TEST(EndToEnd, BenchmarkSettingsThatCannotBeReadAreReportedAndTheWelcomeFormRetu
     ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_EQ(program.lines("messages.log"), std::vector<std::string>{"错误\tOK\t类型不匹配"});
 }
+
+// Both chart-page windows: a request, paging, and a printed page each, which without a
+// system printer lands as a PDF file in print/ (the box that names it is answered).
+TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        const double equity[] = {800, 1000, 1300, 1250};
+        const double profit[] = {0, 90, -40, 120};
+        for (int y = 0; y < 4; ++y) {
+            conn.Execute(
+                "insert into baseData (ItemID, PeriodType, Year, Period, Data) values "
+                "(112, 1, ?, 1, ?)",
+                {2002 + y, equity[y]});
+            if (y > 0) {
+                conn.Execute(
+                    "insert into baseData (ItemID, PeriodType, Year, Period, Data) "
+                    "values (209, 1, ?, 1, ?)",
+                    {2002 + y, profit[y]});
+            }
+        }
+    }
+    const ProgramRun run =
+        program.run(std::string(kLogIn) +
+                    "menu Print 5\n"
+                    "expect print_TrendDiagram\n"
+                    "set txtToYear 2005\n"
+                    "click cmdDo\n"
+                    "expect MSChart2\n"
+                    "grab " +
+                    program.path("trend.png") +
+                    "\n"
+                    "select cbCapability 1\n"  // the operation group: five pages
+                    "click cmd_Next\nclick cmd_Next\nclick cmd_Next\nclick cmd_Next\n"
+                    "expect MSChart9\n"
+                    "click cmd_Perious\n"
+                    "expect MSChart8\n"
+                    "answer OK\n"
+                    "click doPrint\n"
+                    "menu Print 7\n"
+                    "expect print_IntegrationCapability\n"
+                    "select cbSerial 3\n"
+                    "select cbToMonth 11\n"
+                    "set txtToYear 2004\n"
+                    "answer OK\nanswer OK\nanswer OK\nanswer OK\n"
+                    "click cmdDo\n"
+                    "click cmd_Next\n"
+                    "expect MSChart4\n"
+                    "grab " +
+                    program.path("capability.png") +
+                    "\n"
+                    "answer OK\n"
+                    "click doPrint\n"
+                    "menu BaseData 5\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const auto boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 6u) << run.log.toStdString();
+    EXPECT_EQ(boxes[1],
+              "PraveltaKVT\tOK\t计算    综合获利能力    所需的权重或基数不全，请检查其基准设置！");
+    for (int i : {0, 5}) EXPECT_TRUE(boxes[i].find("print/") != std::string::npos) << boxes[i];
+    std::vector<std::string> pdfs;
+    for (const auto& f : fs::directory_iterator(program.path("print"))) {
+        EXPECT_GT(fs::file_size(f.path()), 1000u);
+        pdfs.push_back(f.path().filename().string());
+    }
+    std::sort(pdfs.begin(), pdfs.end());
+    ASSERT_EQ(pdfs.size(), 2u) << run.log.toStdString();
+    EXPECT_TRUE(pdfs[0].starts_with("打印-指标趋势图")) << pdfs[0];
+    EXPECT_TRUE(pdfs[1].starts_with("打印-能力趋势图")) << pdfs[1];  // a file name has "-"
+    if (const char* keep = std::getenv("KVT_GRAB_DIR")) {
+        for (const char* name : {"trend.png", "capability.png"})
+            fs::copy_file(program.path(name), fs::path(keep) / name,
+                          fs::copy_options::overwrite_existing);
+        for (const auto& f : fs::directory_iterator(program.path("print")))
+            fs::copy_file(f.path(), fs::path(keep) / f.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
+}
+
+TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        const std::vector<std::vector<double>> rows{
+            // item, year, amount: 2002 is the year before the range.
+            {108, 2002, 800}, {104, 2002, 100}, {103, 2002, 50},   {108, 2003, 1000},
+            {110, 2003, 400}, {105, 2003, 500}, {109, 2003, 250},  {104, 2003, 100},
+            {103, 2003, 150}, {301, 2003, 50},  {201, 2003, 1000}, {202, 2003, 600},
+            {207, 2003, 200}, {407, 2003, 50},  {404, 2003, 1000}, {405, 2003, 950},
+            {402, 2003, 900}, {403, 2003, 810}, {108, 2004, 1200}, {110, 2004, 600}};
+        for (const auto& r : rows)
+            conn.Execute(
+                "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
+                {std::int64_t(r[0]), std::int64_t(r[1]), r[2]});
+    }
+    const std::string grid = program.path("grid.tsv"), kept = program.path("kept.tsv");
+    const ProgramRun run = program.run(std::string(kLogIn) +
+                                       "menu Indicator 1\n"
+                                       "expect target_all2_from\n"
+                                       "select cbSerial 0\n"
+                                       "set txtFromYear 2003\n"
+                                       "set txtToYear 2004\n"
+                                       "tab tbsOptions 2\n"
+                                       "dump MSFlexGrid1 " +
+                                       grid +
+                                       "\n"
+                                       "set txtToYear 2027\n"
+                                       "answer OK\n"
+                                       "click cmdDo\n"
+                                       "dump MSFlexGrid1 " +
+                                       kept +
+                                       "\n"
+                                       "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const std::vector<std::string> want{
+        " 序号\t 项目\t 单位\t \t2003年\t2004年",
+        " 1\t 资产负债率\t %\t2001\t40.00\t50.00",  // 400/1000, 600/1200
+        " 2\t 流动比率\t 倍\t2002\t2.00\t-",
+        " 3\t 速动比率\t 倍\t2003\t1.60\t-",
+        " 4\t 现金流动负债比率\t 倍\t2004\t0.20\t-",
+        " 5\t 存货周转率\t 次\t2005\t6.00\t-",
+        " 6\t 应收帐款周转率\t 次\t2006\t10.00\t-",
+        " 7\t 已获利息倍数\t 倍\t2007\t5.00\t-",
+        " 8\t 产品销售率（实物）\t %\t2008\t95.00\t-",
+        " 9\t 产品销售率（产值）\t %\t2009\t90.00\t-"};
+    EXPECT_EQ(program.lines("grid.tsv"), want);
+    // 25 years are refused and the grid keeps the stored range's values.
+    EXPECT_EQ(program.lines("messages.log"),
+              std::vector<std::string>{"PraveltaKVT\tOK\t选择周期不能大于24，否则数据量太大"});
+    EXPECT_EQ(program.lines("kept.tsv"), want);
+}
+
+// The two grid reports through the program: each filled for seven years, a refused eighth
+// year, and each printed; with no printer installed the page lands in print/ as a PDF file,
+// whose path a box tells.
+TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
+    ProgramFolder program;
+    {
+        platform::Connection conn;
+        conn.Open(program.path("db/db.mdb"));
+        conn.Execute(
+            "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
+        const char* put =
+            "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)";
+        conn.Execute(put, {std::int64_t(101), std::int64_t(2004), 12.5});    // 货币资金
+        conn.Execute(put, {std::int64_t(108), std::int64_t(2004), 1000.0});  // 资产总额
+        conn.Execute(put, {std::int64_t(110), std::int64_t(2004), 250.0});   // 负债总额
+    }
+    const std::string dir = fs::path(program.path("db")).parent_path().string() + "/";
+    auto fill = [](const char* menuItem, const char* form) {
+        return std::string("menu Print ") + menuItem + "\nexpect " + form +
+               "\nselect cbSerial 0\nset txtFromYear 2000\nset txtToYear 2006\nclick cmdDo\n";
+    };
+    const ProgramRun run =
+        program.run(std::string(kLogIn) + fill("1", "print_baseData") + "dump MSFGData1 " + dir +
+                    "base1.tsv\nanswer OK\nclick doPrint\n" + fill("3", "print_Indicator") +
+                    "set txtToYear 2007\nanswer OK\nclick cmdDo\n"
+                    "dump MSFlexGrid2 " +
+                    dir + "indicator2.tsv\nanswer OK\nclick doPrint\nmenu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+
+    const std::vector<std::string> base = program.lines("base1.tsv");
+    ASSERT_EQ(base.size(), 13u);
+    EXPECT_EQ(cellsOf(base[0])[8], "2004年");
+    EXPECT_EQ(cellsOf(base[1])[2], "货币资金");
+    EXPECT_EQ(cellsOf(base[1])[8], "12.5");
+    // The refused request left the seven-year fill: 资产负债率 250 / 1000 = 25.00 % in 2004.
+    const std::vector<std::string> indicators = program.lines("indicator2.tsv");
+    ASSERT_EQ(indicators.size(), 10u);
+    EXPECT_EQ(cellsOf(indicators[0])[10], "2006年");
+    EXPECT_EQ(cellsOf(indicators[1])[1], "资产负债率");
+    EXPECT_EQ(cellsOf(indicators[1])[8], "25.00");
+
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1], "PraveltaKVT\tOK\t选择周期不能大于7，否则数据量太大");
+    const std::string told =
+        "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n" + dir + "print/";
+    for (int i : {0, 2}) {
+        ASSERT_EQ(boxes[i].rfind(told, 0), 0u) << boxes[i];
+        const std::string pdf = dir + "print/" + boxes[i].substr(told.size());
+        EXPECT_TRUE(fs::exists(pdf)) << pdf;
+        EXPECT_TRUE(pdf.find(i == 0 ? "print/打印-基础数据_" : "print/打印-绩效指标_") !=
+                    std::string::npos)
+            << pdf;
+        QProcess text;
+        text.start("pdftotext", {QString::fromStdString(pdf), "-"});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput())
+                                 .normalized(QString::NormalizationForm_KC);
+        EXPECT_TRUE(page.contains("东方机械厂")) << page.toStdString();
+        EXPECT_TRUE(page.contains(i == 0 ? "12.5" : "25.00")) << page.toStdString();
+    }
+}

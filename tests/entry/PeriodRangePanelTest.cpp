@@ -5,6 +5,7 @@
 
 #include "entry/PeriodRangePanel.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/entry/PeriodRangeRefusals.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -42,45 +43,11 @@ class PanelHost {
     QLineEdit* elsewhere = nullptr;  // a control the checks never send the focus to
 };
 
-struct Refusal {
-    const char* what;
-    int type;
-    const char* from;
-    const char* to;
-    int fromPeriod, toPeriod;
-    const char* message;
-    const char* focus;  // "" = the focus stays where it was
-};
-
-// The check chain in its order: each row passes every step before its own.
-const Refusal kRefusals[] = {
-    {"no type", -1, "2003", "2004", 0, 0, "请选择周期", "cbSerial"},
-    {"empty start year", 0, "  ", "2004", 0, 0, "请输入时间年", "txtFromYear"},
-    {"five-digit start year", 0, "20031", "2004", 0, 0, "时间年不能大于四位数", "txtFromYear"},
-    {"letters in start year", 0, "20a3", "2004", 0, 0, "时间年必须为数字", "txtFromYear"},
-    {"exponent start year", 0, "1e3", "2004", 0, 0, "时间年必须为数字", "txtFromYear"},
-    {"overflowing start year", 0, "9e99", "2004", 0, 0, "时间年必须为数字", "txtFromYear"},
-    {"decimal start year", 0, "20.5", "2004", 0, 0, "时间年必须为数字", "txtFromYear"},
-    {"sign alone", 0, "-", "2004", 0, 0, "时间年必须为数字", "txtFromYear"},
-    {"empty end year", 0, "2003", "", 0, 0, "请选择时间年", "txtToYear"},
-    {"five-digit end year", 0, "2003", "20041", 0, 0, "时间年不能大于四位数", "txtToYear"},
-    {"exponent end year", 0, "2003", "1e5", 0, 0, "时间年必须为数字", "txtToYear"},
-    {"end before start", 0, "2005", "2003", 0, 0, "起始年大于截至年", "txtFromYear"},
-    {"no start half-year", 1, "2003", "2004", -1, 0, "请选择起始半年", "cbFromHalfYear"},
-    {"no end half-year", 1, "2003", "2004", 0, -1, "请选择截至半年", "cbToHalfYear"},
-    {"no start quarter", 2, "2003", "2004", -1, 0, "请选择起始季度", "cbFromQuartor"},
-    {"no end quarter", 2, "2003", "2004", 0, -1, "请选择截至季度", "cbToQuartor"},
-    {"no start month", 3, "2003", "2004", -1, 0, "请选择起始月", "cbFromMonth"},
-    {"no end month", 3, "2003", "2003", 0, -1, "请选择截至月", "cbToMonth"},
-    {"13 months", 3, "2003", "2004", 0, 0, "选择周期不能大于12，否则数据量太大", ""},
-    {"huge range", 3, "-999", "9999", 0, 11, "选择周期不能大于12，否则数据量太大", ""},
-};
-
 TEST(PeriodRangePanelTest, CheckChainRefusesWithItsMessageTitleAndFocus) {
-    for (const Refusal& r : kRefusals) {
+    for (const RangeRefusal& r : RangeRefusals(12)) {
         SCOPED_TRACE(r.what);
         PanelHost host(PeriodRangePanel::Config::Range(12, "错误"));
-        host.enter(r.type, r.from, r.to, r.fromPeriod, r.toPeriod);
+        host.enter(r.type, r.from.c_str(), r.to.c_str(), r.fromPeriod, r.toPeriod);
         host.elsewhere->setFocus();
         ScriptedMsgBox box;
         box.answer(MsgResult::OK);
@@ -90,7 +57,7 @@ TEST(PeriodRangePanelTest, CheckChainRefusesWithItsMessageTitleAndFocus) {
         EXPECT_EQ(box.shown()[0].prompt, r.message);
         EXPECT_EQ(box.shown()[0].title, "错误");
         EXPECT_EQ(box.shown()[0].buttons, platform::MsgButtons::OK);
-        EXPECT_EQ(host.focusName(), *r.focus ? r.focus : "elsewhere");
+        EXPECT_EQ(host.focusName().toStdString(), r.focus.empty() ? "elsewhere" : r.focus);
     }
 }
 

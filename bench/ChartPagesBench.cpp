@@ -1,0 +1,44 @@
+// One request of the indicator trend chart pages: the operation group (9 charts) over 24
+// monthly periods, on a database of its own holding every item for every month of the range
+// and the year before it. The window is never shown: painting is not measured.
+#include <benchmark/benchmark.h>
+
+#include <QPushButton>
+
+#include "bench/BenchSupport.h"
+#include "reports/print_TrendDiagram.h"
+
+namespace {
+
+int boxesShown = 0;
+
+void BM_TrendDiagramRequest(benchmark::State& state) {
+    print_TrendDiagram form;
+    form.Load();
+    EnterMonths(*form.panel, "2003", "2004", 1, 12);
+    form.cbCapability->setListIndex(1);  // the first request, outside the measurement
+    if (form.chartCount() != 9 || form.getChart(9)->ChartData().size() != 24)
+        state.SkipWithError("the request was not drawn");
+    for (auto _ : state) form.cmdDo->click();
+    if (boxesShown != 0) state.SkipWithError("a message box was shown");
+}
+BENCHMARK(BM_TrendDiagramRequest)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return RunWindowBenchmarks(
+        argc, argv,
+        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
+            ++boxesShown;
+            std::fprintf(stderr, "message: %s\n", prompt.c_str());
+            return platform::MsgResult::OK;
+        },
+        [] {
+            platform::Connection conn;
+            platform::OpenProgramDatabase(conn);
+            SeedMonths(conn, 2002, 3, [](std::int64_t item, int, int m) {
+                return static_cast<double>(item * 10 + m);
+            });
+        });
+}

@@ -1,0 +1,112 @@
+// Timings of the printed grid reports on a database of its own holding 40 years of monthly data
+// for every catalogue item: one 确定 of the base-data report over seven months, and one 打印 of
+// the indicator report (seven months) to the recording printer and to a PDF file.
+//
+// The box that tells the PDF file's path is answered OK; any other box spoils the run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/BenchData.h"
+#include "platform/ComboList.h"
+#include "platform/Database.h"
+#include "platform/MsgBox.h"
+#include "platform/Printer.h"
+#include "platform/TextBox.h"
+#include "reports/print_Indicator.h"
+#include "reports/print_baseData.h"
+
+namespace {
+
+constexpr int kFirstYear = 1980;
+constexpr int kYears = 40;
+
+int pathBoxes = 0;
+int otherBoxes = 0;
+
+// January to July 2000 in the window's period inputs.
+void enterSevenMonths(PeriodRangePanel* panel) {
+    panel->cbSerial->setListIndex(3);
+    panel->txtFromYear->setText("2000");
+    panel->txtToYear->setText("2000");
+    panel->cbFromMonth->setListIndex(0);
+    panel->cbToMonth->setListIndex(6);
+}
+
+void BM_BaseDataCmdDo7Months(benchmark::State& state) {
+    print_baseData form;
+    form.Show();
+    enterSevenMonths(form.panel);
+    for (auto _ : state) form.cmdDo->click();
+    if (form.grid(4)->TextMatrix(9, 10).isEmpty() || otherBoxes != 0)
+        state.SkipWithError("the seven months were not shown");
+}
+BENCHMARK(BM_BaseDataCmdDo7Months)->Unit(benchmark::kMillisecond);
+
+// The indicator report filled for seven months, ready to print.
+struct FilledIndicatorReport {
+    FilledIndicatorReport() {
+        form.Show();
+        enterSevenMonths(form.panel);
+        form.cmdDo->click();
+    }
+    print_Indicator form;
+};
+
+void BM_IndicatorDoPrintRecording(benchmark::State& state) {
+    FilledIndicatorReport report;
+    platform::RecordingPrinter printer;
+    std::size_t ops = 0;
+    for (auto _ : state) {
+        report.form.doPrint->click();
+        ops = printer.ops().size();
+        printer.clear();  // the recording would otherwise grow with every page
+    }
+    if (ops != 2 + 4 + 35 * 31 + 4 + 2 + 1 || otherBoxes != 0)
+        state.SkipWithError("the page was not printed whole");
+}
+BENCHMARK(BM_IndicatorDoPrintRecording)->Unit(benchmark::kMillisecond);
+
+void BM_IndicatorDoPrintPdf(benchmark::State& state) {
+    if (!QPrinterInfo::defaultPrinter().isNull()) {
+        state.SkipWithError("a printer is installed: no PDF file would be written");
+        return;
+    }
+    FilledIndicatorReport report;
+    pathBoxes = 0;
+    for (auto _ : state) report.form.doPrint->click();
+    if (pathBoxes != state.iterations() || otherBoxes != 0)
+        state.SkipWithError("a PDF file was not written");
+}
+BENCHMARK(BM_IndicatorDoPrintPdf)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    std::setlocale(LC_ALL, "C");
+    benchmark::Initialize(&argc, argv);
+    platform::SetMsgAnswerer(
+        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
+            if (prompt.find("没有安装打印机") == 0) {
+                ++pathBoxes;
+            } else {
+                ++otherBoxes;
+                std::fprintf(stderr, "message: %s\n", prompt.c_str());
+            }
+            return platform::MsgResult::OK;
+        });
+    BenchFolder folder;
+    SeedMonths(kFirstYear, kYears,
+               [](std::int64_t item, int m) { return double(item) * 10 + m + 0.25; });
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

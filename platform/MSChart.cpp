@@ -1,0 +1,231 @@
+#include "platform/MSChart.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QFontMetrics>
+#include <QGraphicsLayout>
+#include <QGraphicsSimpleTextItem>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Form.h"
+
+namespace platform {
+namespace {
+
+const QColor kSeriesColor(31, 78, 156);
+constexpr int kLabelPointSize = 9;
+// Width in pixels the value axis, its labels and the chart margins take beside the plot.
+constexpr int kPlotSideAllowance = 80;
+
+QFont songFont(double points, bool bold) {
+    QFont f("宋体");
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+float MSChart::TwipsCoord::read(int currentPixels) const {
+    return currentPixels == pixels ? twips : static_cast<float>(PixelsToTwips(currentPixels));
+}
+
+int MSChart::TwipsCoord::set(float t) {
+    twips = t;
+    pixels = static_cast<int>(std::lround(t / kTwipsPerPixel));
+    return pixels;
+}
+
+MSChart::MSChart(QWidget* parent) : QWidget(parent) {
+    chart_ = new QChart;
+    chart_->legend()->hide();
+    chart_->setBackgroundRoundness(0);
+    chart_->setMargins(QMargins(4, 2, 8, 2));
+    chart_->setTitleFont(songFont(10.5, true));
+    axisX_ = new QValueAxis;
+    axisX_->setLabelsVisible(false);
+    axisX_->setGridLineVisible(false);
+    axisX_->setTickType(QValueAxis::TicksDynamic);
+    axisX_->setTickAnchor(0);
+    axisX_->setTickInterval(1);
+    chart_->addAxis(axisX_, Qt::AlignBottom);
+    axisY_ = new QValueAxis;
+    axisY_->setLabelsFont(songFont(kLabelPointSize, false));
+    chart_->addAxis(axisY_, Qt::AlignLeft);
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
+
+    view_ = new QChartView(chart_, this);
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setFrameShape(QFrame::Box);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    setChartData({});
+}
+
+void MSChart::setChartData(std::vector<ChartRow> rows) {
+    rows_ = std::move(rows);
+    rebuildSeries();
+}
+
+void MSChart::setTitleText(const QString& title) {
+    title_ = title;
+    // Drawn with no-break spaces: runs of blanks in a title are kept, not folded into one.
+    chart_->setTitle(QString(title).replace(' ', QChar(0x00A0)));
+    relayout();
+}
+
+float MSChart::Left() const {
+    return left_.read(x());
+}
+int MSChart::Top() const {
+    return static_cast<int>(top_.read(y()));
+}
+float MSChart::Width() const {
+    return width_.read(width());
+}
+int MSChart::Height() const {
+    return static_cast<int>(height_.read(height()));
+}
+
+void MSChart::setLeft(float twips) {
+    move(left_.set(twips), y());
+}
+void MSChart::setTop(int twips) {
+    move(x(), top_.set(static_cast<float>(twips)));
+}
+// The labels are laid out at once: a hidden control learns of its new size only when shown.
+void MSChart::setWidth(float twips) {
+    resize(std::max(0, width_.set(twips)), height());
+    layoutLabels();
+}
+void MSChart::setHeight(int twips) {
+    resize(width(), std::max(0, height_.set(static_cast<float>(twips))));
+}
+
+void MSChart::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    layoutLabels();
+}
+
+// One line per run of periods with values, so that an empty value breaks the line, and a
+// marker on every value, so that a value between two gaps still shows.
+void MSChart::rebuildSeries() {
+    chart_->removeAllSeries();
+    const int n = static_cast<int>(rows_.size());
+    axisX_->setRange(-0.5, std::max(n, 1) - 0.5);
+    auto attach = [this](QXYSeries* s) {
+        chart_->addSeries(s);
+        s->attachAxis(axisX_);
+        s->attachAxis(axisY_);
+    };
+    auto* markers = new QScatterSeries;
+    markers->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    markers->setMarkerSize(7);
+    markers->setColor(kSeriesColor);
+    markers->setBorderColor(kSeriesColor);
+    QLineSeries* run = nullptr;
+    for (int i = 0; i < n; ++i) {
+        const auto& v = rows_[i].value;
+        if (!v) {
+            run = nullptr;
+            continue;
+        }
+        if (!run) {
+            run = new QLineSeries;
+            run->setPen(QPen(kSeriesColor, 2));
+            attach(run);
+        }
+        run->append(i, *v);
+        markers->append(i, *v);
+    }
+    attach(markers);
+    fitValueAxis();
+
+    for (auto* item : labels_) delete item;
+    labels_.clear();
+    for (const auto& r : rows_) {
+        auto* item = new QGraphicsSimpleTextItem(r.label, chart_);
+        item->setFont(songFont(kLabelPointSize, false));
+        labels_.push_back(item);
+    }
+    layoutLabels();
+}
+
+// The value axis always includes 0, so that negative values lie below the zero line and
+// positive ones above it; a little room above and below keeps the outermost points off the
+// frame.
+void MSChart::fitValueAxis() {
+    double lo = 0, hi = 0;
+    for (const auto& r : rows_) {
+        if (!r.value) continue;
+        lo = std::min(lo, *r.value);
+        hi = std::max(hi, *r.value);
+    }
+    if (lo == hi) hi = lo + 1;
+    const double pad = (hi - lo) * 0.05;
+    axisY_->setRange(lo < 0 ? lo - pad : lo, hi > 0 ? hi + pad : hi);
+    axisY_->applyNiceNumbers();
+    axisY_->setLabelFormat(axisY_->max() - axisY_->min() >= 10 ? "%.0f" : "%.2f");
+}
+
+// Labels stand level while they fit side by side; otherwise they are slanted, then turned
+// upright, and only when even upright labels would touch is every k-th one shown. The bottom
+// margin makes room for them.
+void MSChart::layoutLabels() {
+    const int n = static_cast<int>(rows_.size());
+    const QFontMetrics fm(songFont(kLabelPointSize, false));
+    int textWidth = 0;
+    for (const auto& r : rows_) textWidth = std::max(textWidth, fm.horizontalAdvance(r.label));
+    const double perCategory =
+        n > 0 ? std::max(1, width() - kPlotSideAllowance) / static_cast<double>(n) : 0;
+    const int lineHeight = fm.height();
+    labelStep_ = 1;
+    int extent = lineHeight;
+    if (n == 0 || textWidth + 6 <= perCategory) {
+        labelAngle_ = 0;
+    } else if (lineHeight * 1.5 <= perCategory) {
+        labelAngle_ = -45;
+        extent = static_cast<int>(std::ceil((textWidth + lineHeight) * M_SQRT1_2));
+    } else {
+        labelAngle_ = -90;
+        extent = textWidth;
+        labelStep_ = static_cast<int>(std::ceil(lineHeight * 1.1 / std::max(perCategory, 1.0)));
+    }
+    for (int i = 0; i < n; ++i) {
+        labels_[i]->setVisible(i % labelStep_ == 0);
+        labels_[i]->setRotation(labelAngle_);
+    }
+    QMargins m = chart_->margins();
+    m.setBottom(extent + 6);
+    chart_->setMargins(m);
+    relayout();
+}
+
+// The chart lays itself out again at once rather than on a later pass of the event loop, so that
+// a picture taken right away (a window printed as it is) shows the new title and margins.
+void MSChart::relayout() {
+    if (QGraphicsLayout* layout = chart_->layout()) layout->activate();
+    placeLabels();
+}
+
+// Each label hangs below its period's place on the axis: level labels centred on it, turned
+// ones ending at it.
+void MSChart::placeLabels() {
+    for (int i = 0; i < static_cast<int>(labels_.size()); ++i) {
+        QGraphicsSimpleTextItem* item = labels_[i];
+        const QRectF box = item->boundingRect();
+        const QPointF at = chart_->mapToPosition(QPointF(i, axisY_->min())) + QPointF(0, 5);
+        const QPointF origin =
+            labelAngle_ == 0 ? QPointF(box.width() / 2, 0) : QPointF(box.width(), box.height() / 2);
+        item->setTransformOriginPoint(origin);
+        item->setPos(at - origin);
+    }
+}
+
+}  // namespace platform

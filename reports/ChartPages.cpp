@@ -1,0 +1,164 @@
+#include "reports/ChartPages.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QPushButton>
+
+#include "platform/Database.h"
+#include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
+#include "platform/MsgBox.h"
+#include "platform/PrintWindow.h"
+
+namespace {
+
+constexpr int kFormWidth = 11900;
+constexpr int kFormHeight = 9200;
+constexpr int kPeriodLimit = 24;
+
+}  // namespace
+
+std::vector<platform::ChartRow> BlankChartRows(int dashes, int empties) {
+    std::vector<platform::ChartRow> rows(dashes, platform::ChartRow{" - ", std::nullopt});
+    rows.insert(rows.end(), empties, platform::ChartRow{"", std::nullopt});
+    return rows;
+}
+
+ChartPages::ChartPages(const Design& d, QWidget* parent)
+    : Form(d.name, parent), printWindow(platform::PrintForm) {
+    setCaption(d.caption);
+    Frame1 = platform::MakeControl<QFrame>(this, "Frame1", d.frame.x(), d.frame.y(),
+                                           d.frame.width(), d.frame.height());
+    // The designed input row: the Song face at 9 points keeps every caption inside its control.
+    QFont song("宋体");
+    song.setPointSize(9);
+    Frame1->setFont(song);
+    platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
+    platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
+    platform::MakeLabel(Frame1, "Label3", d.toLabel, d.toLabelRect.x(), d.toLabelRect.y(),
+                        d.toLabelRect.width(), d.toLabelRect.height());
+    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit), d.panel);
+    auto button = [this](const char* name, const char* caption, const QRect& r,
+                         void (ChartPages::*click)()) {
+        return platform::MakeButton(Frame1, name, caption, r.x(), r.y(), r.width(), r.height(),
+                                    [this, click] { (this->*click)(); });
+    };
+    cmd_Perious = button("cmd_Perious", "<<", d.previous, &ChartPages::cmd_Perious_Click);
+    cmd_Next = button("cmd_Next", ">>", d.next, &ChartPages::cmd_Next_Click);
+    cmdDo = button("cmdDo", "确定", d.ok, &ChartPages::cmdDo_Click);
+    cmdDo->setStyleSheet("background-color: #E0E0E0;");
+    doPrint = button("doPrint", "打印", d.print, &ChartPages::doPrint_Click);
+    doPrint->setEnabled(false);
+    Command1 = button("Command1", "关闭", d.close, &ChartPages::Command1_Click);
+    for (int n = 1; n <= d.chartCount; ++n) {
+        const QRect& slot = n % 2 == 1 ? d.upperSlot : d.lowerSlot;
+        charts_.push_back(platform::MakeControl<platform::MSChart>(
+            this, QString("MSChart%1").arg(n), slot.x(), slot.y(), slot.width(), slot.height()));
+    }
+}
+
+platform::MSChart* ChartPages::getChart(int n) const {
+    return n >= 1 && n <= static_cast<int>(charts_.size()) ? charts_[n - 1] : nullptr;
+}
+
+void ChartPages::showChart(int n) {
+    if (platform::MSChart* chart = getChart(n)) chart->setVisible(true);
+}
+
+void ChartPages::ClearChart() {
+    for (platform::MSChart* chart : charts_) chart->setVisible(false);
+}
+
+void ChartPages::showPage() {
+    ClearChart();
+    for (int i = 1; i <= chartsPerPage; ++i) {
+        const int k = (currentPage_ - 1) * chartsPerPage + i;
+        if (k <= chartCount_) showChart(k);
+    }
+}
+
+int ChartPages::pageCount() const {
+    return chartCount_ / chartsPerPage + (chartCount_ % chartsPerPage != 0 ? 1 : 0);
+}
+
+void ChartPages::loadPagesAndDefaults() {
+    isLoaded = false;
+    setHeight(kFormHeight);
+    setWidth(kFormWidth);
+    currentPage_ = 1;
+    cmd_Perious->setEnabled(false);
+    cmd_Next->setEnabled(false);
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    panel->FillDefaults(conn);
+}
+
+std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
+    CCalendar calendar;
+    const std::optional<PeriodRange> range = panel->Check(calendar);
+    if (!range) return std::nullopt;
+    return std::pair{*range, calendar.GetAmount()};
+}
+
+void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
+    range_ = range;
+    periodCount_ = periodCount;
+}
+
+void ChartPages::fitListsToItems() {
+    for (QComboBox* list : Frame1->findChildren<QComboBox*>()) {
+        QAbstractItemView* view = list->view();
+        view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
+    }
+}
+
+void ChartPages::showFirstPage() {
+    cmd_Perious->setEnabled(false);
+    cmd_Next->setEnabled(true);
+    currentPage_ = 1;
+    showPage();
+    doPrint->setEnabled(true);
+}
+
+void ChartPages::Command1_Click() {
+    Unload();
+}
+
+void ChartPages::cmd_Next_Click() {
+    ++currentPage_;
+    if (currentPage_ >= pageCount()) cmd_Next->setEnabled(false);
+    cmd_Perious->setEnabled(true);
+    showPage();
+}
+
+void ChartPages::cmd_Perious_Click() {
+    --currentPage_;
+    if (currentPage_ == 1) cmd_Perious->setEnabled(false);
+    cmd_Next->setEnabled(true);
+    showPage();
+}
+
+// For the paper the page's charts take the input row's place: the upper one moves to the top
+// and both grow by the row's height; afterwards every chart and the row are back as they were,
+// also when printing failed.
+void ChartPages::doPrint_Click() {
+    const int first = (currentPage_ - 1) * chartsPerPage + 1;
+    platform::MSChart* upper = getChart(first);
+    platform::MSChart* lower = first + 1 <= chartCount_ ? getChart(first + 1) : nullptr;
+    const int grow = platform::TwipsHeight(Frame1);
+    const int savedTop = upper ? upper->Top() : 0;
+    if (upper) {
+        upper->setTop(platform::TwipsTop(Frame1));
+        upper->setHeight(upper->Height() + grow);
+    }
+    if (lower) lower->setHeight(lower->Height() + grow);
+    Frame1->setVisible(false);
+    platform::RunGuarded([this] { printWindow(this); });
+    if (upper) {
+        upper->setTop(savedTop);
+        upper->setHeight(upper->Height() - grow);
+    }
+    if (lower) lower->setHeight(lower->Height() - grow);
+    Frame1->setVisible(true);
+}

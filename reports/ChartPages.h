@@ -1,0 +1,99 @@
+// The chart-page windows: a row of inputs in Frame1 over a fixed set of trend charts that stand
+// two to a page, an upper and a lower slot (odd charts above, even below). The windows page
+// through the charts of their last request with "<<" and ">>" and print the window's image of
+// the current page, with the two charts moved up and enlarged over the input row for the paper.
+// This class holds everything the indicator and the capability chart pages share; each window
+// adds its own inputs and draws its own charts.
+#pragma once
+
+#include <QRect>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "entry/PeriodRangePanel.h"
+#include "platform/Form.h"
+#include "platform/MSChart.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+class ChartPages : public platform::Form {
+    Q_OBJECT
+  public:
+    // Where a window puts its controls, in twips; the inputs are relative to Frame1.
+    struct Design {
+        QString name;
+        QString caption;
+        QRect frame;
+        QString toLabel;  // caption of Label3
+        QRect toLabelRect;
+        PeriodRangePanel::Layout panel;
+        QRect previous, next, ok, print, close;
+        int chartCount;  // MSChart1 .. MSChartN
+        QRect upperSlot, lowerSlot;
+    };
+
+    QFrame* Frame1 = nullptr;
+    PeriodRangePanel* panel = nullptr;
+    QPushButton* cmd_Perious = nullptr;
+    QPushButton* cmd_Next = nullptr;
+    QPushButton* cmdDo = nullptr;
+    QPushButton* doPrint = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    // Chart n (1-based), or null for any other n.
+    platform::MSChart* getChart(int n) const;
+    void showChart(int n);
+    // Hides every chart.
+    void ClearChart();
+    // Shows the charts of the current page.
+    void showPage();
+
+    int currentPage() const { return currentPage_; }
+    int chartCount() const { return chartCount_; }
+    int pageCount() const;
+    // The range of the last accepted request and its period count.
+    const PeriodRange& range() const { return range_; }
+    int periodCount() const { return periodCount_; }
+
+    // Sends the window's picture to the printer; tests may look at the window at that moment.
+    std::function<void(QWidget*)> printWindow;
+
+  protected:
+    ChartPages(const Design& design, QWidget* parent);
+
+    // Size, pages and period defaults: the first part of every Load.
+    void loadPagesAndDefaults();
+    // The period check; on acceptance the range and its count, which the caller adopts with
+    // adoptRange once the rest of its request is known to be good.
+    std::optional<std::pair<PeriodRange, int>> checkRange();
+    void adoptRange(const PeriodRange& range, int periodCount);
+    void setChartCount(int count) { chartCount_ = count; }
+    // Opens every list of the input row at least as wide as its longest item, so that items
+    // wider than their box (历史最好水平) read whole when the list drops down.
+    void fitListsToItems();
+    // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
+    void showFirstPage();
+    bool isLoaded = false;
+
+    virtual void cmdDo_Click() = 0;
+
+  private:
+    void cmd_Next_Click();
+    void cmd_Perious_Click();
+    void doPrint_Click();
+    void Command1_Click();
+
+    std::vector<platform::MSChart*> charts_;
+    PeriodRange range_;
+    int periodCount_ = 0;
+    static constexpr int chartsPerPage = 2;
+    int currentPage_ = 1;
+    int chartCount_ = 0;
+};
+
+// The blank data of a chart before any request: `dashes` rows labelled " - ", then `empties`
+// rows with an empty label, none with a value.
+std::vector<platform::ChartRow> BlankChartRows(int dashes, int empties);

@@ -1,0 +1,110 @@
+#include "reports/print_IntegrationCapability.h"
+
+#include "analysis/ChartAutoSize.h"
+#include "core/CBaseDataDAO.h"
+#include "core/CCalendar.h"
+#include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
+#include "platform/MsgBox.h"
+
+namespace {
+
+constexpr int kGroups = 4;
+
+ChartPages::Design design() {
+    return {.name = "print_IntegrationCapability",
+            .caption = "打印－能力趋势图",
+            .frame = {0, 0, 11775, 615},
+            .toLabel = "到  ：",
+            .toLabelRect = {4080, 240, 615, 255},
+            .panel = {.serial = {840, 240, 855, 315},
+                      .fromYear = {2400, 240, 615, 300},
+                      .fromPeriod = {3120, 240, 855, 315},
+                      .toYear = {4560, 240, 615, 270},
+                      .toPeriod = {5280, 240, 975, 315}},
+            .previous = {8280, 240, 375, 255},
+            .next = {8760, 240, 375, 255},
+            .ok = {9240, 240, 615, 300},
+            .print = {9960, 240, 615, 300},
+            .close = {10680, 240, 615, 315},
+            .chartCount = kGroups,
+            .upperSlot = {240, 720, 11175, 3795},
+            .lowerSlot = {240, 4680, 11175, 3795}};
+}
+
+// The chart titles; the operation group is called 营运 here.
+QString titleOf(int group) {
+    static const char* const kNames[] = {"综合获利能力", "综合营运能力", "综合发展能力",
+                                         "综合贡献能力"};
+    return "    " + QString::fromUtf8(kNames[group - 1]) + "    ";
+}
+
+}  // namespace
+
+print_IntegrationCapability::print_IntegrationCapability(QWidget* parent)
+    : ChartPages(design(), parent) {
+    platform::MakeLabel(Frame1, "Label4", "基数：", 6360, 240, 615, 375);
+    cbLevel = platform::MakeControl<platform::ComboList>(Frame1, "cbLevel", 6960, 240, 1215, 315);
+    for (const char* level :
+         {"历史最好水平", "基准水平", "行业平均水平", "行业先进水平", "国家标准", "国际水平"})
+        cbLevel->AddItem(QString::fromUtf8(level));
+    fitListsToItems();
+    connect(cbLevel, &platform::ComboList::Click, this, [this] {
+        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
+    });
+}
+
+void print_IntegrationCapability::Form_Load() {
+    platform::RunGuarded([this] {
+        loadPagesAndDefaults();
+        cbLevel->setListIndex(0);
+        for (int n = 1; n <= kGroups; ++n) {
+            resetChart(*getChart(n));
+            getChart(n)->setVisible(true);
+        }
+        setChartCount(kGroups);
+        isLoaded = true;
+    });
+}
+
+void print_IntegrationCapability::resetChart(platform::MSChart& chart) {
+    chart.setChartData(BlankChartRows(6, 1));
+}
+
+// A request is taken only as a whole: a refused range leaves the range, the level and the
+// charts as they were.
+void print_IntegrationCapability::cmdDo_Click() {
+    const auto checked = checkRange();
+    if (!checked) return;
+    adoptRange(checked->first, checked->second);
+    level_ = cbLevel->ListIndex() + 1;
+    cmd_Perious->setEnabled(false);
+    cmd_Next->setEnabled(true);
+    ClearChart();
+    for (int group = 1; group <= kGroups; ++group) drawCapabilityChart(group, *getChart(group));
+    showFirstPage();
+}
+
+// A group whose weights or bases are incomplete for the level still gets its chart, with the
+// title and the period labels but no values.
+void print_IntegrationCapability::drawCapabilityChart(int group, platform::MSChart& chart) {
+    const PeriodRange& r = range();
+    const QString title = titleOf(group);
+    CCalendar calendar;
+    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    const std::vector<std::string> labels = calendar.GetLabelString();
+    const int count = calendar.GetAmount();
+    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    std::vector<std::string> values;
+    CBaseDataDAO dao;
+    const auto g = static_cast<std::int16_t>(group);
+    const auto level = static_cast<std::int16_t>(level_);
+    if (dao.HasLevelWeight(g, level)) {
+        values = algorithm_.CalIntegrationCapability(g, level);
+    } else {
+        platform::MsgBox("计算" + title.toStdString() + "所需的权重或基数不全，请检查其基准设置！");
+        values.assign(periodCount() + 1, "");
+    }
+    ChartAutoSize(chart, *this, title, periodCount(), count, labels, values,
+                  {.titleAfterData = true, .placeholder = " -", .widenedWidth = true});
+}

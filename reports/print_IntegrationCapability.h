@@ -1,0 +1,31 @@
+// 打印－能力趋势图: the composite capability score of each of the four groups per period at a
+// chosen benchmark level, one chart per group, two charts to a page, paged and printed page by
+// page.
+#pragma once
+
+#include "core/CBaseAlgroithm.h"
+#include "platform/ComboList.h"
+#include "reports/ChartPages.h"
+
+class print_IntegrationCapability : public ChartPages {
+    Q_OBJECT
+  public:
+    explicit print_IntegrationCapability(QWidget* parent = nullptr);
+
+    platform::ComboList* cbLevel = nullptr;  // the six benchmark levels
+
+    // Gives a chart the blank data: six rows " - " and one with an empty label, no values.
+    void resetChart(platform::MSChart& chart);
+    // Draws the chart of capability group 1-4.
+    void drawCapabilityChart(int group, platform::MSChart& chart);
+    // The benchmark level of the last accepted request (0 before the first).
+    int level() const { return level_; }
+
+  protected:
+    void Form_Load() override;
+    void cmdDo_Click() override;
+
+  private:
+    int level_ = 0;
+    CBaseAlgroithm algorithm_;
+};

@@ -1,0 +1,116 @@
+#include "reports/print_TrendDiagram.h"
+
+#include <QLineEdit>
+
+#include "analysis/ChartAutoSize.h"
+#include "core/CBaseDataDAO.h"
+#include "core/CCalendar.h"
+#include "platform/EventGuard.h"
+
+namespace {
+
+constexpr int kCharts = 10;
+
+ChartPages::Design design() {
+    return {.name = "print_TrendDiagram",
+            .caption = "打印-指标趋势图",
+            .frame = {120, 0, 11775, 615},
+            .toLabel = "到：",
+            .toLabelRect = {4080, 240, 360, 180},
+            .panel = {.serial = {840, 240, 855, 315},
+                      .fromYear = {2400, 240, 615, 270},
+                      .fromPeriod = {3120, 240, 855, 315},
+                      .toYear = {4440, 240, 615, 270},
+                      .toPeriod = {5160, 240, 855, 315}},
+            .previous = {7440, 240, 375, 255},
+            .next = {7920, 240, 375, 255},
+            .ok = {8640, 240, 855, 300},
+            .print = {9840, 240, 855, 300},
+            .close = {10920, 240, 735, 315},
+            .chartCount = kCharts,
+            .upperSlot = {360, 720, 11055, 3795},
+            .lowerSlot = {360, 4680, 11055, 3795}};
+}
+
+// Charts per group: fixed, as the catalogue has 6, 9, 8 and 8 indicators.
+int chartsOfGroup(int group) {
+    static const int kCounts[] = {0, 6, 9, 8, 8};
+    return group >= 1 && group <= 4 ? kCounts[group] : 0;
+}
+
+}  // namespace
+
+print_TrendDiagram::print_TrendDiagram(QWidget* parent) : ChartPages(design(), parent) {
+    cbCapability =
+        platform::MakeControl<platform::ComboList>(Frame1, "cbCapability", 6240, 240, 1095, 315);
+    cbCapability->setEditable(true);
+    cbCapability->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* group : {"获利能力", "营运能力", "发展能力", "贡献能力"})
+        cbCapability->AddItem(QString::fromUtf8(group));
+    fitListsToItems();
+    connect(cbCapability, &platform::ComboList::Click, this, [this] {
+        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
+    });
+}
+
+void print_TrendDiagram::Form_Load() {
+    platform::RunGuarded([this] {
+        loadPagesAndDefaults();
+        cbCapability->setListIndex(0);
+        for (int n = 1; n <= kCharts; ++n) resetChart(*getChart(n));
+        for (int n = 3; n <= kCharts; ++n) getChart(n)->setVisible(false);
+        isLoaded = true;
+    });
+}
+
+void print_TrendDiagram::resetChart(platform::MSChart& chart) {
+    chart.setChartData(BlankChartRows(7, 0));
+}
+
+int print_TrendDiagram::chosenGroup() const {
+    const int index = cbCapability->ListIndex();
+    if (index < 0 || cbCapability->currentText() != cbCapability->List(index)) return 0;
+    return index + 1;
+}
+
+// A request is taken only as a whole: a refused range or a typed-over group leaves the range,
+// the group, the charts and the pages as they were.
+void print_TrendDiagram::cmdDo_Click() {
+    const auto checked = checkRange();
+    if (!checked) return;
+    const int group = chosenGroup();
+    if (group == 0) return;
+    adoptRange(checked->first, checked->second);
+    category_ = group;
+    setChartCount(chartsOfGroup(group));
+    drawCharts();
+    ClearChart();
+    showFirstPage();
+}
+
+void print_TrendDiagram::drawCharts() {
+    const PeriodRange& r = range();
+    CCalendar calendar;
+    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    periodLabels_ = calendar.GetLabelString();
+    keptCount_ = calendar.GetAmount();
+    CBaseDataDAO dao;
+    const auto items = dao.getIndicatorItem(static_cast<std::int16_t>(category_));
+    const int itemCount = dao.getIndicatorItemCount(static_cast<std::int16_t>(category_));
+    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    for (int i = 0; i < itemCount && i < static_cast<int>(items.size()); ++i) {
+        if (!items[i]) continue;
+        const QString title = QString::fromStdString(items[i]->getItemName()) +
+                              QString::fromUtf8("   (单位：   ") +
+                              QString::fromStdString(items[i]->getUnit()) + ")";
+        fillChart(i + 1, items[i]->getItemID(), title);
+    }
+}
+
+// A group with more indicators than charts draws the first ten.
+void print_TrendDiagram::fillChart(int n, std::int16_t ItemID, const QString& title) {
+    platform::MSChart* chart = getChart(n);
+    if (!chart) return;
+    const std::vector<std::string> values = algorithm_.getIndicators(ItemID);
+    ChartAutoSize(*chart, *this, title, periodCount(), keptCount_, periodLabels_, values);
+}

@@ -1,0 +1,109 @@
+// Each report printed once for real: with no printer installed the page becomes a PDF file in
+// <program folder>/print/, whose text pdftotext reads back. The PDFs and a rendering of each
+// page stay in the tests folder to be looked at.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <memory>
+
+#include "reports/print_Indicator.h"
+#include "reports/print_baseData.h"
+#include "tests/entry/EntryTestSupport.h"
+
+using platform::MsgResult;
+
+namespace {
+
+// The page's text, laid out as on paper, with the radical forms the PDF's font may map its
+// glyphs to folded back ("⾄" for "至", "⻓" for "长").
+QString PdfText(const QString& pdf) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return QString::fromUtf8(p.readAllStandardOutput())
+        .normalized(QString::NormalizationForm_KC)
+        .replace(QChar(0x2ED3), QChar(0x957F));
+}
+
+// The printed line that holds `label`, blanks squeezed.
+QString LineWith(const QString& text, const QString& label) {
+    for (const QString& line : text.split('\n'))
+        if (line.contains(label)) return line.simplified();
+    return QString();
+}
+
+// Keeps the PDF and a 100 dpi rendering of its page beside the tests.
+void KeepForLooking(const QString& pdf, const QString& name) {
+    const QString dir = QApplication::applicationDirPath() + "/";
+    QFile::remove(dir + name + ".pdf");
+    QFile::copy(pdf, dir + name + ".pdf");
+    QProcess::execute("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir + name});
+}
+
+// Fills a new report window for 2000 to 2006, prints it and returns the text of the PDF file
+// that the box following the print names (empty when there is none).
+template <typename Form>
+QString PrintedText(const QString& keepAs) {
+    Form form;
+    form.Show();
+    EnterRange(form.panel, 0, "2000", "2006");
+    form.cmdDo->click();
+    ScriptedMsgBox box;
+    box.answer(MsgResult::OK);
+    form.doPrint->click();
+    EXPECT_EQ(box.shown().size(), 1u);
+    if (box.shown().empty()) return QString();
+    const QString prompt = QString::fromStdString(box.shown()[0].prompt);
+    EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
+        << prompt.toStdString();
+    const QString pdf = prompt.section('\n', 1);
+    EXPECT_TRUE(
+        pdf.contains("/print/" + form.Caption().normalized(QString::NormalizationForm_KC) + "_"))
+        << pdf.toStdString();
+    if (!QFile::exists(pdf)) return QString();
+    KeepForLooking(pdf, keepAs);
+    return PdfText(pdf);
+}
+
+class PdfPrint : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
+        db.exec("update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
+        db.putData(101, 1, 2003, 1, 1250000.5);  // 货币资金
+        db.putData(112, 1, 2002, 1, 600);        // 所有者权益
+        db.putData(112, 1, 2003, 1, 900);
+        db.putData(209, 1, 2003, 1, 90);   // 净利润: 净资产收益率 12.00 in 2003
+        db.putData(409, 1, 2005, 1, 320);  // 职工人数
+    }
+    TestDb db;
+};
+
+TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
+    const QString text = PrintedText<print_Indicator>("report-indicator");
+    EXPECT_EQ(LineWith(text, "经营数据表"), "东方机械厂 2000年 至 2006年 经营数据表");
+    for (const char* heading : {"获利能力", "营运能力", "发展能力", "贡献能力"})
+        EXPECT_EQ(LineWith(text, heading), heading);
+    EXPECT_EQ(LineWith(text, "项目"), "项目 单位 2000年 2001年 2002年 2003年 2004年 2005年 2006年");
+    EXPECT_EQ(LineWith(text, "净资产收益率"), "1 净资产收益率 % - - - 12.00 - - -");
+    EXPECT_EQ(LineWith(text, "资本保值增长率"), "4 资本保值增长率 % - - - 150.00 - - -");
+    EXPECT_EQ(LineWith(text, "人均收入"), "8 人均收入 元/人 - - - - - - -");
+    EXPECT_EQ(LineWith(text, "Pravelta"), "Pravelta");
+}
+
+TEST_F(PdfPrint, TheBaseDataReportReadsBackFromItsPdf) {
+    const QString text = PrintedText<print_baseData>("report-basedata");
+    EXPECT_EQ(LineWith(text, "经营数据表"), "东方机械厂 2000年 至 2006年 经营数据表");
+    for (const char* heading : {"资产负债表", "损益表", "现金流量表", "统计报表"})
+        EXPECT_EQ(LineWith(text, heading), heading);
+    EXPECT_EQ(LineWith(text, "货币资金"), "1 货币资金 元 1250000.5");
+    EXPECT_EQ(LineWith(text, "所有者权益"), "12 所有者权益 元 600 900");
+    EXPECT_EQ(LineWith(text, "职工人数"), "9 职工人数 人 320");
+    EXPECT_EQ(LineWith(text, "Pravelta"), "Pravelta");
+}
+
+}  // namespace
