@@ -27,7 +27,6 @@ namespace {
 constexpr int kFormWidth = 11900;
 constexpr int kFormHeight = 7900;
 constexpr int kPeriodColWidth = 1140;
-const QColor kNavy(0, 0, 128);
 const QColor kHelpYellow(255, 255, 192);
 
 // What a tab changes: its caption and the widths of the name and unit columns its indicator
@@ -174,7 +173,6 @@ void target_all2_from::Form_Load() {
             tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
         }
         growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
-        category_ = 1;
     });
 }
 
@@ -214,8 +212,8 @@ void target_all2_from::FillIndicatorGrid(const PeriodRange& r) {
         itemCount = dao.getIndicatorItemCount(static_cast<std::int16_t>(group));
     }
     itemCount = std::min(itemCount, static_cast<int>(items.size()) - 1);
-    auto loaded = std::make_unique<CBaseAlgroithm>();
-    loaded->setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    CBaseAlgroithm loaded;
+    loaded.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
 
     // Everything is read: the view takes the new request.
     range_ = r;
@@ -224,7 +222,7 @@ void target_all2_from::FillIndicatorGrid(const PeriodRange& r) {
     category_ = group;
     itemCount_ = itemCount;
     if (!algorithm_) algorithm_ = std::make_unique<CBaseAlgroithm>();
-    *algorithm_ = std::move(*loaded);
+    *algorithm_ = std::move(loaded);
 
     platform::FlexGrid* g = MSFlexGrid1;
     // A group without indicators still shows one blank row under the header.

@@ -35,7 +35,7 @@ class target_all2_from : public platform::Form {
     explicit target_all2_from(QWidget* parent = nullptr);
     ~target_all2_from() override;
 
-    // The range, period count and group of the grid's last fill (none before the first).
+    // The range, period count and group of the grid's last fill (no range before the first).
     const PeriodRange& range() const { return range_; }
     int periodCount() const { return periodCount_; }
     int category() const { return category_; }
