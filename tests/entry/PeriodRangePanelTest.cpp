@@ -247,10 +247,9 @@ TEST(PeriodRangePanelTest, DefaultsFromTheSettingsTable) {
         const char* wantTo;
     };
     const Case cases[] = {
-        {"3", "2003", "2005", 2, "2003", "2005"},  {" 4 ", "2001", "2002", 3, "2001", "2002"},
-        {"5", "2003", "2005", -1, "2003", "2005"}, {"0", "2003", "2005", -1, "2003", "2005"},
-        {"x", "2003", "2005", -1, "2003", "2005"},
-        {"1e999", "2003", "2005", -1, "2003", "2005"},
+        {"3", "2003", "2005", 2, "2003", "2005"},   {" 4 ", "2001", "2002", 3, "2001", "2002"},
+        {"5", "2003", "2005", -1, "2003", "2005"},  {"0", "2003", "2005", -1, "2003", "2005"},
+        {"x", "2003", "2005", -1, "2003", "2005"},  {"1e999", "2003", "2005", -1, "2003", "2005"},
         {"2.9", "2003", "2005", 1, "2003", "2005"}, {nullptr, nullptr, nullptr, -1, "", ""},
     };
     for (const Case& c : cases) {
@@ -277,6 +276,17 @@ TEST(PeriodRangePanelTest, DefaultsFromTheSettingsTable) {
             EXPECT_EQ(host.panel->cbFromMonth->ListIndex(), 0);
         }
     }
+}
+
+TEST(PeriodRangePanelTest, WithoutATypeRowTheTypeIsYear) {
+    TestDb db;
+    db.exec("delete from defaultParameter where paramCd = 'serial'");
+    PanelHost host(PeriodRangePanel::Config::Single());
+    platform::Connection conn;
+    conn.Open(db.path());
+    host.panel->FillDefaults(conn);
+    EXPECT_EQ(host.panel->cbSerial->ListIndex(), 0);
+    EXPECT_TRUE(host.panel->cbTemp01->isVisible());
 }
 
 TEST(PeriodRangePanelTest, WithoutAYearRowTheFirstCheckAsksForTheYear) {
