@@ -1,0 +1,31 @@
+// Where a finished page goes: the system's default printer when one is installed, otherwise a
+// PDF file in <program folder>/print/.
+#pragma once
+
+#include <QDateTime>
+#include <QPageLayout>
+#include <QString>
+#include <vector>
+
+#include "platform/Printer.h"
+
+namespace platform {
+
+// The PDF file's page: A4 portrait with 5 mm margins, 11340 twips of drawing width.
+QPageLayout PdfPageLayout();
+
+// The drawing width of the page in twips.
+float DrawingWidthTwips(const QPageLayout& layout);
+
+// The drawing width of the page the next document goes to.
+float CurrentDrawingWidth();
+
+// Sends the page to the default printer, or writes the PDF file and tells the user its path.
+// Throws PrinterError; nothing is left behind then (no job, no file).
+void SendDocument(const std::vector<PrintOp>& ops, const QString& documentName);
+
+// A file name for the document, from its name with the characters files may not hold replaced,
+// and the time: 打印-基础数据_20261207-071530.pdf.
+QString PdfFileName(const QString& documentName, const QDateTime& time);
+
+}  // namespace platform

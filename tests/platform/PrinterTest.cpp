@@ -1,0 +1,285 @@
+// The printer: the operations it records, the PDF file it writes when no printer is installed,
+// failing and abandoned documents, and window printing.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <cmath>
+
+#include "platform/AppPath.h"
+#include "platform/PrintDevices.h"
+#include "platform/PrintWindow.h"
+#include "platform/Printer.h"
+#include "platform/QtText.h"
+#include "tests/support/ScriptedMsgBox.h"
+
+using platform::Printer;
+using platform::PrinterError;
+using platform::PrintOp;
+using platform::RecordingPrinter;
+
+namespace {
+
+std::vector<PrintOp::Kind> kinds(const RecordingPrinter& rec) {
+    std::vector<PrintOp::Kind> out;
+    for (const PrintOp& op : rec.ops()) out.push_back(op.kind);
+    return out;
+}
+
+// Every file below the folder, relative to it.
+QStringList filesBelow(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << QDir(folder).relativeFilePath(it.next());
+    return out;
+}
+
+using platform::S;
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(30000)) << S(program);
+    EXPECT_EQ(p.exitCode(), 0) << S(program) << " " << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A program folder of its own; the system printer, if this machine has one, is not used.
+class PdfPrinterTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a system printer exists";
+        ASSERT_TRUE(dir_.isValid());
+        platform::SetAppPath(S(dir_.path()));
+    }
+    void TearDown() override { platform::SetAppPath(std::string()); }
+    QString printDir() const { return dir_.filePath("print"); }
+
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+TEST(RecordingPrinterTest, KeepsEveryOperationWithItsTwipsFontSizeAndBoldness) {
+    RecordingPrinter rec;
+    Printer& p = Printer::Default();
+    p.setFontSize(12);
+    p.setFontBold(true);
+    p.setCurrentX(20);
+    p.setCurrentY(800);
+    p.Print("基础数据");
+    EXPECT_EQ(p.CurrentX(), 0);  // the next line starts at the left edge
+    p.setFontBold(false);
+    p.Print("第二行");
+    p.setFontSize(8);
+    p.Line(20, 1100, 11260, 1100);
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    p.PaintPicture(image, 100, 2000, 4000, 2000);
+    p.EndDoc();
+
+    ASSERT_EQ(kinds(rec), (std::vector<PrintOp::Kind>{PrintOp::Text, PrintOp::Text, PrintOp::Line,
+                                                      PrintOp::Picture, PrintOp::EndDoc}));
+    const auto& ops = rec.ops();
+    const PrintOp& first = ops[0];
+    EXPECT_EQ(first.text, "基础数据");
+    EXPECT_EQ(std::tuple(first.x1, first.y1, first.fontSize, first.bold),
+              std::tuple(20, 800, 12.0f, true));
+    const int lineHeight = first.y2 - first.y1;  // one em of 12 points
+    EXPECT_EQ(lineHeight, 240);
+    EXPECT_GT(first.x2 - first.x1, 4 * 200);  // four Chinese characters of about 12 points
+    EXPECT_EQ(std::tuple(ops[1].x1, ops[1].y1, ops[1].fontSize, ops[1].bold),
+              std::tuple(0, 800 + lineHeight, 12.0f, false));
+    EXPECT_EQ(std::tuple(ops[2].x1, ops[2].y1, ops[2].x2, ops[2].y2, ops[2].fontSize),
+              std::tuple(20, 1100, 11260, 1100, 8.0f));
+    EXPECT_EQ(std::tuple(ops[3].x1, ops[3].y1, ops[3].x2, ops[3].y2),
+              std::tuple(100, 2000, 4100, 4000));
+    EXPECT_EQ(ops[3].picture, image);
+    // The document is over: the position is back at the top, the font stays as set.
+    EXPECT_EQ(std::pair(p.CurrentX(), p.CurrentY()), std::pair(0, 0));
+    EXPECT_EQ(std::pair(p.FontSize(), p.FontBold()), std::pair(8.0f, false));
+    // An A4 sheet's drawing area, as wide as the layouts expect.
+    EXPECT_EQ(p.Width(), 11340.0f);
+}
+
+TEST(RecordingPrinterTest, AFailingPrinterAbandonsTheDocumentAndStaysFailed) {
+    RecordingPrinter rec;
+    rec.failAfter(2);
+    Printer& p = Printer::Default();
+    p.Print("标题");
+    p.Line(0, 300, 1000, 300);
+    try {
+        p.Print("表格");
+        FAIL() << "the third operation must fail";
+    } catch (const PrinterError& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+    }
+    EXPECT_EQ(std::pair(p.CurrentX(), p.CurrentY()), std::pair(0, 0));
+    EXPECT_THROW(p.EndDoc(), PrinterError);
+    EXPECT_EQ(kinds(rec), (std::vector<PrintOp::Kind>{PrintOp::Text, PrintOp::Line,
+                                                      PrintOp::KillDoc, PrintOp::KillDoc}));
+}
+
+TEST(RecordingPrinterTest, RejectsAFontSizeThatIsNoSize) {
+    RecordingPrinter rec;
+    Printer& p = Printer::Default();
+    for (float bad : {0.0f, -9.0f, NAN}) EXPECT_THROW(p.setFontSize(bad), PrinterError);
+    EXPECT_EQ(p.FontSize(), 9.0f);
+}
+
+TEST(PdfFileNameTest, KeepsTheCaptionAndReplacesWhatFilesMayNotHold) {
+    const QDateTime time(QDate(2026, 12, 7), QTime(7, 15, 30));
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"打印－基础数据", "打印-基础数据_20261207-071530.pdf"},
+        {"a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j_20261207-071530.pdf"},
+        {" ..杜邦分析. ", "杜邦分析_20261207-071530.pdf"},
+        {"", "打印_20261207-071530.pdf"},
+        {QString(70, QChar(u'表')), QString(60, QChar(u'表')) + "_20261207-071530.pdf"},
+    };
+    for (const auto& [caption, expected] : cases)
+        EXPECT_EQ(platform::PdfFileName(caption, time), expected) << S(caption);
+}
+
+TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－基础数据");
+    p.setFontSize(12);
+    p.setFontBold(false);
+    p.setCurrentX(1440);  // one inch in, two inches down
+    p.setCurrentY(2880);
+    p.Print("AAA 截至二〇〇三年");
+    p.Print("BBB 第二行");
+    p.Line(0, 5000, static_cast<int>(p.Width()), 5000);
+    p.EndDoc();
+
+    const QStringList files = filesBelow(dir_.path());
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(
+        QRegularExpression(R"(^print/打印-基础数据_\d{8}-\d{6}\.pdf$)").match(files[0]).hasMatch())
+        << S(files[0]);
+    const QString pdf = dir_.filePath(files[0]);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_NE(box.shown()[0].prompt.find(S(QDir::toNativeSeparators(pdf))), std::string::npos)
+        << box.shown()[0].prompt;
+    EXPECT_EQ(box.shown()[0].title, platform::kAppTitle);  // no title of its own
+
+    const QString text = run("pdftotext", {pdf, "-"}).normalized(QString::NormalizationForm_KC);
+    EXPECT_TRUE(text.contains("截至二〇〇三年")) << S(text);
+    EXPECT_TRUE(text.contains("第二行")) << S(text);
+
+    // Word boxes in points from the page's corner; the drawing area starts 5 mm (14.17 pt) in.
+    const QString html = run("pdftotext", {"-bbox", pdf, "-"});
+    auto wordBox = [&](const QString& word) {
+        const auto m =
+            QRegularExpression(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>)re" + word)
+                .match(html);
+        EXPECT_TRUE(m.hasMatch()) << S(word);
+        return std::pair(m.captured(1).toDouble(), m.captured(2).toDouble());
+    };
+    const double margin = 5 / 25.4 * 72;
+    const auto [x1, y1] = wordBox("AAA");
+    const auto [x2, y2] = wordBox("BBB");
+    EXPECT_NEAR(x1, margin + 72, 2);
+    EXPECT_NEAR(y1, margin + 144, 4);
+    EXPECT_NEAR(x2, margin, 2);  // the second line starts at the left edge, one line lower
+    EXPECT_NEAR(y2 - y1, 12, 0.5);
+}
+
+TEST_F(PdfPrinterTest, AnUnwritableFolderFailsAndLeavesNothing) {
+    QFile blocker(printDir());  // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－绩效指标");
+    p.Print("标题");
+    p.Line(0, 300, 1000, 300);
+    try {
+        p.EndDoc();
+        FAIL() << "printing into a file must fail";
+    } catch (const PrinterError& e) {
+        EXPECT_NE(std::string(e.what()).find("打印文件夹"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(filesBelow(dir_.path()), QStringList{"print"});
+
+    // Nothing of the failed document is sent later.
+    ASSERT_TRUE(QFile::remove(printDir()));
+    p.EndDoc();
+    EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
+}
+
+TEST_F(PdfPrinterTest, KillDocLeavesNothing) {
+    Printer& p = Printer::Default();
+    p.Print("作废");
+    p.KillDoc();
+    p.EndDoc();
+    EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
+}
+
+// A window of 300 x 200 pixels with a visible blue label and a hidden red button.
+class PrintFormTest : public testing::Test {
+  protected:
+    void SetUp() override { BuildWindow(window_); }
+
+  public:
+    static void BuildWindow(QWidget& window) {
+        window.resize(300, 200);
+        window.setWindowTitle("杜邦分析");
+        window.setStyleSheet("background: white");
+        auto* label = new QLabel(&window);
+        label->setGeometry(10, 10, 100, 50);
+        label->setStyleSheet("background: blue");
+        auto* button = new QPushButton(&window);
+        button->setGeometry(150, 100, 100, 50);
+        button->setStyleSheet("background: red");
+        button->hide();
+    }
+
+  protected:
+    QWidget window_;
+};
+
+TEST_F(PrintFormTest, PrintsTheVisibleClientAreaAtPageWidth) {
+    RecordingPrinter rec;
+    platform::PrintForm(&window_);
+    ASSERT_EQ(kinds(rec), (std::vector<PrintOp::Kind>{PrintOp::Picture, PrintOp::EndDoc}));
+    const PrintOp& pic = rec.ops()[0];
+    const int width = static_cast<int>(std::floor(RecordingPrinter::PageWidth()));
+    EXPECT_EQ(std::tuple(pic.x1, pic.y1, pic.x2, pic.y2),
+              std::tuple(0, 0, width, qRound(width * 200.0 / 300.0)));
+    const QImage image = pic.picture.convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(image.size(), QSize(600, 400));  // painted at twice the screen's resolution
+    EXPECT_EQ(QColor(image.pixel(100, 60)), QColor(Qt::blue));
+    EXPECT_EQ(QColor(image.pixel(400, 250)), QColor(Qt::white));  // the hidden button is absent
+}
+
+TEST_F(PrintFormTest, AFailingPrintAbandonsTheDocument) {
+    RecordingPrinter rec;
+    rec.failAfter(1);
+    EXPECT_THROW(platform::PrintForm(&window_), PrinterError);
+    EXPECT_EQ(kinds(rec), (std::vector<PrintOp::Kind>{PrintOp::Picture, PrintOp::KillDoc}));
+}
+
+TEST_F(PdfPrinterTest, PrintFormWritesTheWindowImageNamedAfterItsCaption) {
+    QWidget window;
+    PrintFormTest::BuildWindow(window);
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    platform::PrintForm(&window);
+    const QStringList files = filesBelow(dir_.path());
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].startsWith("print/杜邦分析_")) << S(files[0]);
+    // One image, the window's 300 x 200 pixels at twice the resolution.
+    const QString list = run("pdfimages", {"-list", dir_.filePath(files[0])});
+    EXPECT_TRUE(QRegularExpression(R"(\n\s*1\s+0\s+image\s+600\s+400\s)").match(list).hasMatch())
+        << S(list);
+}
