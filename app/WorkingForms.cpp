@@ -1,5 +1,7 @@
 #include "app/WorkingForms.h"
 
+#include "analysis/dubang_form.h"
+#include "analysis/power_all_form.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "shell/system_jc_form.h"
@@ -18,6 +20,8 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
         {"BaseData", 1, make<form_base>()},
         {"BaseData", 3, make<form_base_interface>()},
+        {"Capablility", 1, make<power_all_form>()},
+        {"DuBang", 1, make<dubang_form>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };
