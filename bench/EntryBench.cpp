@@ -10,21 +10,18 @@
 #include <QPushButton>
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFolder.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "platform/AppPath.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,27 +29,6 @@ constexpr int kFirstYear = 1980;
 constexpr int kYears = 40;
 
 int boxesShown = 0;
-
-// A program folder in the temporary directory with a fresh copy of the empty database.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
-    }
-    ~BenchFolder() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-  private:
-    std::string folder_;
-};
 
 // Months of every item over kYears years; the balance sheet keeps every identity.
 void seedMonths() {
@@ -70,8 +46,8 @@ void seedMonths() {
     for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
         for (int m = 1; m <= 12; ++m)
             for (std::int64_t item : items) {
-                const double amount = item <= 112 ? balance[item - 101] * m
-                                                  : static_cast<double>(item) + m + 0.25;
+                const double amount =
+                    item <= 112 ? balance[item - 101] * m : static_cast<double>(item) + m + 0.25;
                 conn.Execute(
                     "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
                     {item, std::int64_t(y), std::int64_t(m), amount});
