@@ -4,6 +4,7 @@
 
 #include "analysis/DupontNodes.h"
 #include "analysis/HelpContent.h"
+#include "analysis/InfoLabel.h"
 #include "core/CCalendar.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
@@ -66,17 +67,7 @@ void dubang_form::createControls() {
     Frame2->hide();
 
     Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 1800, 1560, 7455, 4335);
-    Info_Label = MakeControl<platform::Label>(Info_Frame, "Info_Label", 480, 600, 6405, 360);
-    QFont font = Info_Label->font();
-    font.setPointSizeF(13.5);
-    font.setBold(true);
-    Info_Label->setFont(font);
-    QPalette navy = Info_Label->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    Info_Label->setPalette(navy);
-    Info_Label->setWordWrap(true);
-    Info_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Info_Label->setAutoSize(true);
+    Info_Label = MakeInfoLabel(Info_Frame, 480, 600, 6405, 360);
 }
 
 void dubang_form::Form_Load() {

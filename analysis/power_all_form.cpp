@@ -3,6 +3,7 @@
 #include <QFont>
 
 #include "analysis/ChartAutoSize.h"
+#include "analysis/InfoLabel.h"
 #include "analysis/LevelMeans.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
@@ -85,17 +86,7 @@ void power_all_form::createControls() {
     myChart->hide();
 
     Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 120, 2760, 11535, 3975);
-    Info_Label = MakeControl<platform::Label>(Info_Frame, "Info_Label", 720, 480, 10170, 600);
-    QFont font = Info_Label->font();
-    font.setPointSizeF(13.5);
-    font.setBold(true);
-    Info_Label->setFont(font);
-    QPalette navy = Info_Label->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    Info_Label->setPalette(navy);
-    Info_Label->setWordWrap(true);
-    Info_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Info_Label->setAutoSize(true);
+    Info_Label = MakeInfoLabel(Info_Frame, 720, 480, 10170, 600);
 }
 
 void power_all_form::Form_Load() {

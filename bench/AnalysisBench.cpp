@@ -10,43 +10,19 @@
 #include <QPushButton>
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "analysis/DupontNodes.h"
 #include "analysis/dubang_form.h"
 #include "analysis/power_all_form.h"
-#include "platform/AppPath.h"
+#include "bench/BenchFolder.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 int questions = 0;
 int otherBoxes = 0;
-
-// A program folder in the temporary directory with a fresh copy of the empty database.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
-    }
-    ~BenchFolder() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-  private:
-    std::string folder_;
-};
 
 // Every item of December 2002 to December 2004 by month, benchmarks and weights for every
 // indicator at the first level.
