@@ -1,16 +1,26 @@
 #include "app/AutomationScript.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
+#include <QTabBar>
 #include <QTimer>
 #include <cstdio>
 #include <deque>
 
+#include "platform/FlexGrid.h"
+#include "platform/Form.h"
 #include "platform/MsgBox.h"
+#include "platform/TabStrip.h"
 #include "shell/IMenuOwner.h"
 
 namespace {
@@ -24,7 +34,21 @@ struct Runner {
     QElapsedTimer waiting;
 };
 
+void fail(const QString& why, int code) {
+    std::fprintf(stderr, "automation: %s\n", qPrintable(why));
+    std::fflush(stderr);
+    std::exit(code);
+}
+
+QWidget* focused() {
+    if (QWidget* w = QApplication::focusWidget()) return w;
+    QWidget* active = QApplication::activeWindow();
+    return active ? active->focusWidget() : nullptr;
+}
+
+// "focus" names the widget that has the focus.
 QWidget* findShown(const QString& name) {
+    if (name == "focus") return focused();
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (!top->isVisible()) continue;
         if (top->objectName() == name) return top;
@@ -33,10 +57,169 @@ QWidget* findShown(const QString& name) {
     return nullptr;
 }
 
-void fail(const QString& why, int code) {
-    std::fprintf(stderr, "automation: %s\n", qPrintable(why));
-    std::fflush(stderr);
-    std::exit(code);
+template <typename T>
+T* as(QWidget* w, const char* kind, const QString& step) {
+    auto* t = qobject_cast<T*>(w);
+    if (!t) fail(QString("not a %1: %2").arg(kind, step), 2);
+    return t;
+}
+
+int number(const QString& text, const QString& step) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok) fail("not a number in: " + step, 2);
+    return n;
+}
+
+// A whole click: press and release at one point of a widget.
+void mouseClick(QWidget* w, QPoint pos) {
+    QPointer<QWidget> alive(w);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    if (!alive) return;
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// A key pressed and released, as the keyboard delivers it.
+void keyStroke(QWidget* w, int key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    QPointer<QWidget> alive(w);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(w, &press);
+    if (!alive) return;
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(w, &release);
+}
+
+bool selectItem(QWidget* target, int index, const QString& step) {
+    if (auto* combo = qobject_cast<QComboBox*>(target)) {
+        if (index < 0 || index >= combo->count()) fail("no such item: " + step, 2);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        emit combo->textActivated(combo->itemText(index));
+        return true;
+    }
+    auto* list = as<QAbstractItemView>(target, "combo box or list box", step);
+    const QModelIndex item = list->model()->index(index, 0, list->rootIndex());
+    if (!item.isValid()) fail("no such item: " + step, 2);
+    list->scrollTo(item);
+    mouseClick(list->viewport(), list->visualRect(item).center());
+    return true;
+}
+
+bool clickCell(QWidget* target, int row, int col, const QString& step) {
+    auto* grid = as<platform::FlexGrid>(target, "grid", step);
+    if (row < 0 || row >= grid->Rows() || col < 0 || col >= grid->Cols())
+        fail("no such cell: " + step, 2);
+    grid->ShowCell(row, col);
+    const QPoint centre(platform::TwipsToPixels(grid->ColPos(col)) +
+                            platform::TwipsToPixels(grid->ColWidth(col)) / 2,
+                        platform::TwipsToPixels(grid->RowPos(row)) +
+                            platform::TwipsToPixels(grid->RowHeight(row)) / 2);
+    int r = -1, c = -1;
+    if (!grid->CellAt(centre, r, c) || r != row || c != col) fail("cell not in view: " + step, 2);
+    mouseClick(grid->viewport(), centre - grid->viewport()->pos());
+    return true;
+}
+
+bool pickTab(QWidget* target, int index, const QString& step) {
+    if (auto* strip = qobject_cast<platform::TabStrip*>(target)) {
+        if (index < 1 || index > strip->Count()) fail("no such tab: " + step, 2);
+        strip->setSelectedIndex(index);
+        return true;
+    }
+    auto* bar = as<QTabBar>(target, "tab strip", step);
+    if (index < 1 || index > bar->count()) fail("no such tab: " + step, 2);
+    bar->setCurrentIndex(index - 1);
+    return true;
+}
+
+// One key press and release per ASCII character; a run of other characters is committed as an
+// input method would commit it. Each character goes to whatever has the focus by then.
+bool typeText(const QString& text) {
+    if (!focused()) return false;
+    for (int i = 0; i < text.size();) {
+        QWidget* to = focused();
+        if (!to) fail("nothing has the focus while typing: " + text, 2);
+        const QChar ch = text[i];
+        if (ch.unicode() < 128) {
+            const bool shifted = ch.isUpper() || QString("~!@#$%^&*()_+{}|:\"<>?").contains(ch);
+            keyStroke(to, ch.toUpper().unicode(), ch, shifted ? Qt::ShiftModifier : Qt::NoModifier);
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < text.size() && text[end].unicode() >= 128) ++end;
+        QInputMethodEvent commit;
+        commit.setCommitString(text.mid(i, end - i));
+        QApplication::sendEvent(to, &commit);
+        i = end;
+    }
+    return true;
+}
+
+bool pressKey(QWidget* target, const QString& name, const QString& step) {
+    struct Key {
+        const char* name;
+        int key;
+        const char* text;
+    };
+    static const Key keys[] = {{"Enter", Qt::Key_Return, "\r"},
+                               {"Esc", Qt::Key_Escape, "\x1b"},
+                               {"Tab", Qt::Key_Tab, "\t"}};
+    for (const Key& k : keys) {
+        if (name != k.name) continue;
+        if (!target->hasFocus()) target->setFocus(Qt::OtherFocusReason);
+        keyStroke(target, k.key, k.text, Qt::NoModifier);
+        return true;
+    }
+    fail("unknown key: " + step, 2);
+    return false;
+}
+
+bool dumpGrid(QWidget* target, const QString& path, const QString& step) {
+    auto* grid = as<platform::FlexGrid>(target, "grid", step);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail("cannot write " + step, 2);
+    for (int r = 0; r < grid->Rows(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid->Cols(); ++c) {
+            QString cell = grid->TextMatrix(r, c);
+            cells << cell.replace('\t', ' ').replace('\n', ' ');
+        }
+        file.write((cells.join('\t') + '\n').toUtf8());
+    }
+    return true;
+}
+
+// The steps that act on a named control; false while it is not shown.
+bool performOnControl(const QStringList& w, const QString& step) {
+    const QString verb = w.value(0);
+    QWidget* target = findShown(w.value(1));
+    if (!target) return false;
+    if (verb == "set") {
+        as<QLineEdit>(target, "text box", step)->setText(step.section(' ', 2));
+    } else if (verb == "click") {
+        as<QAbstractButton>(target, "button", step)->click();
+    } else if (verb == "select") {
+        return selectItem(target, number(w.value(2), step), step);
+    } else if (verb == "cell") {
+        return clickCell(target, number(w.value(2), step), number(w.value(3), step), step);
+    } else if (verb == "check") {
+        auto* box = as<QAbstractButton>(target, "check box", step);
+        if (box->isChecked() != (number(w.value(2), step) != 0)) box->click();
+    } else if (verb == "tab") {
+        return pickTab(target, number(w.value(2), step), step);
+    } else if (verb == "key") {
+        return pressKey(target, w.value(2), step);
+    } else if (verb == "dump") {
+        return dumpGrid(target, step.section(' ', 2), step);
+    } else if (verb != "expect") {
+        fail("unknown step: " + step, 2);
+    }
+    return true;
 }
 
 // Carries out one step; false while its target is not there yet.
@@ -57,30 +240,15 @@ bool perform(Runner& r, const QString& step) {
         if (!screen || !screen->grabWindow(0).save(w.value(1))) fail("cannot grab " + step, 2);
         return true;
     }
-    if (verb == "wait") {
-        if (r.waiting.elapsed() < w.value(1).toInt()) return false;
-        return true;
-    }
+    if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
+    if (verb == "type") return typeText(step.section(' ', 1));
     if (verb == "menu") {
         auto* strip = dynamic_cast<IMenuOwner*>(findShown("frmMainCode"));
         if (!strip) return false;
         strip->HandleMenuClick(w.value(1), w.value(2).toInt(), QString());
         return true;
     }
-    QWidget* target = findShown(w.value(1));
-    if (!target) return false;
-    if (verb == "set") {
-        auto* edit = qobject_cast<QLineEdit*>(target);
-        if (!edit) fail("not a text box: " + step, 2);
-        edit->setText(step.section(' ', 2));
-    } else if (verb == "click") {
-        auto* button = qobject_cast<QAbstractButton*>(target);
-        if (!button) fail("not a button: " + step, 2);
-        button->click();
-    } else if (verb != "expect") {
-        fail("unknown step: " + step, 2);
-    }
-    return true;
+    return performOnControl(w, step);
 }
 
 void tick(Runner* r) {
@@ -98,9 +266,37 @@ void tick(Runner* r) {
     QTimer::singleShot(20, [r] { tick(r); });
 }
 
+const char* buttonsName(platform::MsgButtons buttons) {
+    switch (buttons) {
+        case platform::MsgButtons::YesNo:
+            return "YesNo";
+        case platform::MsgButtons::OKCancel:
+            return "OKCancel";
+        case platform::MsgButtons::OK:
+            break;
+    }
+    return "OK";
+}
+
+// Every box shown goes to the log file as it appears, so a run that ends early still has it.
+void StartMessageLogIfRequested() {
+    const QString path = QString::fromLocal8Bit(qgetenv("PRAVELTA_MSGLOG"));
+    if (path.isEmpty()) return;
+    platform::SetMsgObserver([path](const std::string& prompt, platform::MsgButtons buttons,
+                                    const std::string& title) {
+        QFile log(path);
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+        QString text = QString::fromStdString(prompt);
+        text.replace("\r\n", "\\n").replace('\n', "\\n").replace('\t', ' ');
+        log.write((QString::fromStdString(title) + '\t' + buttonsName(buttons) + '\t' + text + '\n')
+                      .toUtf8());
+    });
+}
+
 }  // namespace
 
 void StartAutomationIfRequested() {
+    StartMessageLogIfRequested();
     const QByteArray path = qgetenv("PRAVELTA_AUTOMATION");
     if (path.isEmpty()) return;
     QFile file(QString::fromLocal8Bit(path));

@@ -56,6 +56,8 @@ class FlexGrid : public QAbstractScrollArea {
 
     // The cell under a point of the grid (pixels, grid coordinates); false when none.
     bool CellAt(const QPoint& point, int& row, int& col) const;
+    // Scrolls the least needed to bring a cell into view, as the arrow keys do.
+    void ShowCell(int row, int col) { ensureVisible(row, col); }
 
   signals:
     void Click();

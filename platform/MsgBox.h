@@ -26,4 +26,11 @@ MsgResult MsgBox(const std::string& prompt, MsgButtons buttons = MsgButtons::OK,
 // to standard error and answered with the cautious button (OK, No, Cancel).
 MsgAnswerer SetMsgAnswerer(MsgAnswerer answerer);
 
+// Told of every box shown, whoever answers it: the standard box through MsgBox, other boxes
+// (the skinned one) through NotifyMsgShown. None by default.
+using MsgObserver =
+    std::function<void(const std::string& prompt, MsgButtons buttons, const std::string& title)>;
+void SetMsgObserver(MsgObserver observer);
+void NotifyMsgShown(const std::string& prompt, MsgButtons buttons, const std::string& title);
+
 }  // namespace platform

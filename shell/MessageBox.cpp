@@ -39,6 +39,7 @@ void ShowMsgBox(const QString& Prompt, long Style, const QString& Title) {
         return;
     }
     boxInUse() = true;
+    platform::NotifyMsgShown(Prompt.toStdString(), platform::MsgButtons::OK, title.toStdString());
     try {
         if (!sharedBox()) {
             sharedBox() = new frmMsgBox;

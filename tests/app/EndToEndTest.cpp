@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
@@ -37,6 +40,7 @@ class ProgramFolder {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path("script.txt")));
+        env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QString::fromStdString(path("PraveltaKVT")), {});
@@ -52,6 +56,14 @@ class ProgramFolder {
         rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
                 {std::string(key)});
         return rs.Eof() ? "" : rs.Fields(0).AsText();
+    }
+
+    // A text file of the folder, line by line.
+    std::vector<std::string> lines(const char* name) const {
+        std::ifstream in(path(name));
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
     }
 
   private:
@@ -112,4 +124,92 @@ TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
         run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
         << run.log.toStdString();
     EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+}
+
+namespace {
+
+const char* const kLogIn =
+    "expect login_form\n"
+    "set txtUserPwd 123456\n"
+    "click Command1\n"
+    "expect frmMainCode\n";
+
+// Shows a range of form_base: type 3 (quarter) or 4 (month) of 2005, from the first period
+// to the last.
+std::string showRange(int typeIndex, const char* fromList, const char* toList, int last) {
+    return std::string("menu BaseData 1\nexpect form_base\n") + "select cbSerial " +
+           std::to_string(typeIndex) + "\nset txtFromYear 2005\nset txtToYear 2005\n" + "select " +
+           fromList + " 0\nselect " + toList + " " + std::to_string(last) + "\nclick cmdDo\n";
+}
+
+// The month's figures as a user types them, row by row: a balance sheet that satisfies every
+// identity, and an income statement.
+std::vector<int> balanceSheet(int m) {
+    return {100 + m, 50, 80, 120, 400 + m, 600, 500, 1000 + m, 300, 400, 500, 600 + m};
+}
+std::vector<int> incomeStatement(int m) {
+    return {1000 + 10 * m, 600, 50, 30, 40, 10, 270 + 10 * m, 90, 180 + 10 * m};
+}
+
+// Types a statement of twelve months into grid n: a click on each month's first cell, then
+// each figure followed by Enter, which moves down the column. Months 9 to 12 are on the second
+// page.
+std::string typeStatement(int n, std::vector<int> (*figures)(int)) {
+    std::string s = "tab tbsOptions " + std::to_string(n) + "\n";
+    for (int m = 1; m <= 12; ++m) {
+        if (m == 9) s += "click cmd_Next\n";
+        s += "cell MSFGData" + std::to_string(n) + " 1 " + std::to_string(m + 3) + "\n";
+        for (int v : figures(m)) s += "type " + std::to_string(v) + "\nkey focus Enter\n";
+    }
+    return s + "click cmdSave\n";
+}
+
+std::vector<std::string> cellsOf(const std::string& line) {
+    std::vector<std::string> cells;
+    std::stringstream in(line);
+    for (std::string cell; std::getline(in, cell, '\t');) cells.push_back(cell);
+    return cells;
+}
+
+}  // namespace
+
+TEST(EndToEnd, AYearOfMonthsTypedSavedAndConvertedIsFoundAfterARestart) {
+    ProgramFolder program;
+    const ProgramRun entry =
+        program.run(std::string(kLogIn) + showRange(3, "cbFromMonth", "cbToMonth", 11) +
+                    typeStatement(1, balanceSheet) + typeStatement(2, incomeStatement) +
+                    "menu BaseData 3\n"
+                    "expect form_base_interface\n"
+                    "answer Yes\n"
+                    "click cmdMonthToQuartor\n"
+                    "menu BaseData 5\n");
+    ASSERT_EQ(entry.exitCode, 0) << entry.log.toStdString();
+    // 保存 writes without a word; the conversion asks first.
+    EXPECT_EQ(program.lines("messages.log"),
+              std::vector<std::string>{"警告信息\tYesNo\t确定覆盖所有以季度为周期的基础数据吗？"});
+
+    const std::string dumps = program.path("quarters");
+    const ProgramRun check = program.run(
+        std::string(kLogIn) + showRange(2, "cbFromQuartor", "cbToQuartor", 3) + "dump MSFGData1 " +
+        dumps + "1.tsv\ntab tbsOptions 2\ndump MSFGData2 " + dumps + "2.tsv\nmenu BaseData 5\n");
+    ASSERT_EQ(check.exitCode, 0) << check.log.toStdString();
+    // A quarter's balance sheet is its last month's; its income statement the sum of its months.
+    const std::vector<std::string> sheet = program.lines("quarters1.tsv");
+    const std::vector<std::string> income = program.lines("quarters2.tsv");
+    ASSERT_GT(sheet.size(), 12u);
+    ASSERT_GT(income.size(), 9u);
+    EXPECT_EQ(cellsOf(sheet[0])[4], "2005一季度");
+    for (int q = 1; q <= 4; ++q) {
+        const int m = 3 * q;
+        const std::vector<int> last = balanceSheet(m);
+        for (int row = 1; row <= 12; ++row)
+            EXPECT_EQ(cellsOf(sheet[row])[q + 3], std::to_string(last[row - 1]))
+                << "quarter " << q << " row " << row;
+        for (int row = 1; row <= 9; ++row) {
+            int sum = 0;
+            for (int month = m - 2; month <= m; ++month) sum += incomeStatement(month)[row - 1];
+            EXPECT_EQ(cellsOf(income[row])[q + 3], std::to_string(sum))
+                << "quarter " << q << " row " << row;
+        }
+    }
 }
