@@ -71,6 +71,7 @@ TEST_F(DubangFormTest, OpeningShowsTheExplanationAndNothingToPrint) {
     EXPECT_GT(form->Info_Label->height(), platform::TwipsToPixels(360)) << "grown to its text";
     EXPECT_EQ(form->Info_Frame->height(),
               platform::TwipsToPixels(platform::TwipsHeight(form->Info_Label) + 1100));
+    EXPECT_LE(form->Info_Frame->geometry().bottom(), form->height()) << "nothing clipped";
     EXPECT_FALSE(form->doPrint->isEnabled());
     EXPECT_EQ(form->panel->cbSerial->Text(), "年");
     EXPECT_EQ(form->panel->txtFromYear->text(), "2003");
