@@ -2,6 +2,8 @@
 
 #include "analysis/target_all2_from.h"
 #include "benchmark/form_mark.h"
+#include "analysis/dubang_form.h"
+#include "analysis/power_all_form.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "reports/print_Indicator.h"
@@ -30,6 +32,8 @@ const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
         {"Print", 3, make<print_Indicator>()},
         {"Print", 5, make<print_TrendDiagram>()},
         {"Print", 7, make<print_IntegrationCapability>()},
+        {"Capablility", 1, make<power_all_form>()},
+        {"DuBang", 1, make<dubang_form>()},
         {"SysSetup", 3, make<system_jc_form>()},
         {"SysSetup", 5, make<system_pwd_form>()},
     };

@@ -10,8 +10,8 @@
 
 #include <QPushButton>
 #include <cstdlib>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +34,9 @@ constexpr int kYears = 40;
 int boxesShown = 0;
 
 // The seeded database, kept beside the program's to start each first run from.
-std::string seedCopy() { return platform::DatabasePath() + ".seed"; }
+std::string seedCopy() {
+    return platform::DatabasePath() + ".seed";
+}
 
 // Months of every item over kYears years; the balance sheet keeps every identity.
 void seedMonths() {
@@ -98,8 +100,7 @@ void BM_ConversionFirstRun(benchmark::State& state) {
     boxesShown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        fs::copy_file(seedCopy(), platform::DatabasePath(),
-                      fs::copy_options::overwrite_existing);
+        fs::copy_file(seedCopy(), platform::DatabasePath(), fs::copy_options::overwrite_existing);
         form_base_interface form;
         state.ResumeTiming();
         (form.*b.button)->click();

@@ -64,7 +64,8 @@ PeriodRangePanel::PeriodRangePanel(QWidget* window, const Config& config, const 
 }
 
 void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
-    std::string serial;
+    // Without a serial row the type stays at its first position, 年.
+    std::string serial = "1";
     {
         platform::Recordset rs;
         rs.Open("select a.valueFrom from defaultParameter a where a.paramCd = 'serial'", conn);

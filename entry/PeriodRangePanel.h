@@ -56,7 +56,8 @@ class PeriodRangePanel : public QObject {
 
     // Reads the defaults (serial and yearFromTo of defaultParameter) on the window's
     // connection, fills the year boxes, then selects the type, which runs the type switch.
-    // A stored type that is not a number from 1 to 4 leaves the type unselected.
+    // A stored type that is not a number from 1 to 4 leaves the type unselected; without a
+    // serial row the type is 年.
     void FillDefaults(platform::Connection& conn);
 
     // Shows the inputs of the selected type (cbSerial's Click).

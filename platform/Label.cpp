@@ -10,12 +10,21 @@ Label::Label(QWidget* parent) : QLabel(parent) {
 
 void Label::setAutoSize(bool on) {
     autoSize_ = on;
-    if (on) adjustSize();
+    fitCaption();
 }
 
 void Label::setCaption(const QString& caption) {
     setText(caption);
-    if (autoSize_) adjustSize();
+    fitCaption();
+}
+
+void Label::fitCaption() {
+    if (!autoSize_) return;
+    // A word-wrapping label keeps its width and takes the height of its wrapped lines.
+    if (wordWrap())
+        resize(width(), heightForWidth(width()));
+    else
+        adjustSize();
 }
 
 void Label::mousePressEvent(QMouseEvent* e) {

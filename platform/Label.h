@@ -13,7 +13,8 @@ class Label : public QLabel {
   public:
     explicit Label(QWidget* parent = nullptr);
 
-    // Grows the control to fit its caption whenever the caption changes.
+    // Grows the control to fit its caption whenever the caption changes; with word wrap on,
+    // the width stays and the height follows the wrapped lines.
     void setAutoSize(bool on);
     bool AutoSize() const { return autoSize_; }
     void setCaption(const QString& caption);
@@ -31,6 +32,8 @@ class Label : public QLabel {
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
+    void fitCaption();
+
     bool autoSize_ = false;
     bool pressed_ = false;
 };

@@ -2,6 +2,7 @@
 // window and opens every window the menus offer, driven by the program's automation script.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -530,4 +531,98 @@ TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
         EXPECT_TRUE(page.contains("东方机械厂")) << page.toStdString();
         EXPECT_TRUE(page.contains(i == 0 ? "12.5" : "25.00")) << page.toStdString();
     }
+}
+
+namespace {
+
+// The company of the analysis run, stored before the program starts: three years scored by
+// two indicators and a development group without weights (2003-2005), and a year with its
+// previous year for the DuPont tree (2010-2011).
+void storeAnalysisCompany(const ProgramFolder& program) {
+    platform::Connection conn;
+    conn.Open(program.path("db/db.mdb"));
+    auto put = [&conn](int item, int year, double amount) {
+        conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
+                     {std::int64_t(item), std::int64_t(year), amount});
+    };
+    conn.Execute("update indicatorItem set HistoryBestLevel = NULL, Weight = 0");
+    conn.Execute(
+        "update indicatorItem set HistoryBestLevel = 10, Weight = 100 where ItemID = 1003");
+    conn.Execute("update indicatorItem set HistoryBestLevel = 10, Weight = 20 where ItemID = 4004");
+    conn.Execute("update indicatorItem set Weight = NULL where ItemID = 3005");
+    const double margins[] = {8.55, 10, 20}, staff[] = {10, 30, 30};
+    for (int i = 0; i < 3; ++i) {
+        put(201, 2003 + i, 100);
+        put(207, 2003 + i, margins[i]);
+        put(409, 2003 + i, staff[i]);
+    }
+    for (auto [item, amount] : {std::pair{108, 1000.0}, {112, 600.0}}) put(item, 2010, amount);
+    for (auto [item, amount] : {std::pair{108, 1200.0}, {112, 700.0}, {201, 2000.0}, {209, 134.0}})
+        put(item, 2011, amount);
+}
+
+// Pixels of an image that are plainly blue.
+int bluePixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.blue() > 150 && c.red() < 100 && c.green() < 100 ? 1 : 0;
+        }
+    return n;
+}
+
+}  // namespace
+
+TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
+    ProgramFolder program;
+    storeAnalysisCompany(program);
+    const std::string capability =
+        "menu Capablility 1\n"
+        "expect power_all_form\n"
+        "select cbSerial 0\n"
+        "set txtFromYear 2003\n"
+        "set txtToYear 2005\n"
+        "answer OK\n"
+        "click cmdDo\n"
+        "dump MSFlexGrid1 " +
+        program.path("capability.tsv") + "\ncell MSFlexGrid1 1 0\nexpect myChart\n";
+    const std::string dupont =
+        "menu DuBang 1\n"
+        "expect dubang_form\n"
+        "select cbSerial 0\n"
+        "set txtFromYear 2011\n"
+        "key txtFromYear Enter\n"
+        "expect Frame2\n"
+        "answer OK\n"
+        "click doPrint\n";
+    const ProgramRun run = program.run(kLogIn + capability + dupont + "menu BaseData 5\n");
+    ASSERT_EQ(run.exitCode, 0) << run.log.toStdString();
+    // 主营业务利润率 8.55, 10, 20 % against 10 with weight 100; 劳动生产率（销售收入） 10, 5,
+    // 3.33 against 10 with weight 20.
+    EXPECT_EQ(
+        program.lines("capability.tsv"),
+        (std::vector<std::string>{" \t2003年\t2004年\t2005年", " 综合获利能力\t85.5\t100\t150",
+                                  " 综合运营能力\t0\t0\t0", " 综合发展能力\t -\t -\t -",
+                                  " 综合贡献能力\t20\t10\t6.66"}));
+
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "PraveltaKVT\tOK\t计算“发展能力”所需的权重或基数不全，请检查基准设置！");
+    const std::string told = "没有安装打印机，打印内容已保存为文件：\\n";
+    ASSERT_EQ(boxes[1].rfind("PraveltaKVT\tOK\t" + told, 0), 0u) << boxes[1];
+    const fs::path pdf = boxes[1].substr(std::string("PraveltaKVT\tOK\t").size() + told.size());
+    EXPECT_EQ(pdf.parent_path(), fs::path(program.path("print")));
+    EXPECT_EQ(pdf.filename().string().rfind("杜邦分析", 0), 0u) << pdf;
+    ASSERT_TRUE(fs::exists(pdf));
+
+    // One page, the tree's picture: its values are blue.
+    QProcess render;
+    render.start("pdftoppm", {"-png", "-r", "60", "-singlefile", QString::fromStdString(pdf),
+                              QString::fromStdString(program.path("printed"))});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    const QImage page(QString::fromStdString(program.path("printed.png")));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_LT(page.width(), page.height()) << "a portrait page";
+    EXPECT_GT(bluePixels(page), 50);
 }

@@ -245,6 +245,17 @@ TEST(PeriodRangePanelTest, DefaultsFromTheSettingsTable) {
     }
 }
 
+TEST(PeriodRangePanelTest, WithoutATypeRowTheTypeIsYear) {
+    TestDb db;
+    db.exec("delete from defaultParameter where paramCd = 'serial'");
+    PanelHost host(PeriodRangePanel::Config::Single());
+    platform::Connection conn;
+    conn.Open(db.path());
+    host.panel->FillDefaults(conn);
+    EXPECT_EQ(host.panel->cbSerial->ListIndex(), 0);
+    EXPECT_TRUE(host.panel->cbTemp01->isVisible());
+}
+
 TEST(PeriodRangePanelTest, WithoutAYearRowTheFirstCheckAsksForTheYear) {
     TestDb db;
     db.exec("delete from defaultParameter where paramCd = 'yearFromTo'");

@@ -1,0 +1,127 @@
+#include "analysis/dubang_form.h"
+
+#include <exception>
+
+#include "analysis/DupontNodes.h"
+#include "analysis/HelpContent.h"
+#include "analysis/InfoLabel.h"
+#include "core/CCalendar.h"
+#include "platform/Database.h"
+#include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
+#include "platform/MsgBox.h"
+#include "platform/PrintWindow.h"
+#include "platform/QtText.h"
+
+using platform::MakeControl;
+
+namespace {
+
+constexpr int kWidth = 11100;
+constexpr int kHeight = 7900;
+
+// The value labels that show a unit after their value, also when the value is missing.
+QString withSuffix(int label, const std::string& text) {
+    const QString value = platform::Q(text);
+    switch (label) {
+        case 1:
+        case 2:
+        case 4:
+            return value + " %";
+        case 5:
+            return value + " 次";
+        default:
+            return value;
+    }
+}
+
+}  // namespace
+
+dubang_form::dubang_form(QWidget* parent) : Form("dubang_form", parent) {
+    setCaption("杜邦分析");
+    createControls();
+}
+
+void dubang_form::createControls() {
+    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 10935, 615);
+    platform::MakeLabel(Frame1, "Label2", "周期：", 120, 240, 615, 255);
+    platform::MakeLabel(Frame1, "Label53", "时间：", 2280, 240, 615, 255);
+    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Single(),
+                                 {.serial = QRect(840, 240, 1335, 315),
+                                  .fromYear = QRect(2880, 240, 615, 270),
+                                  .fromPeriod = QRect(3600, 240, 1455, 315),
+                                  .toYear = {},
+                                  .toPeriod = {}});
+    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 5640, 240, 855, 300,
+                                 [this] { cmdDo_Click(); });
+    doPrint = platform::MakeButton(Frame1, "doPrint", "打印", 7080, 240, 855, 315,
+                                   [this] { doPrint_Click(); });
+    doPrint->setEnabled(false);
+    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 8520, 240, 735, 315,
+                                    [this] { Command1_Click(); });
+    connect(panel->txtFromYear, &platform::TextBox::KeyPress, this, [this](int& KeyAscii) {
+        platform::RunGuarded([&] { txtFromYear_KeyPress(KeyAscii); });
+    });
+
+    Frame2 = MakeControl<DupontTreeFrame>(this, "Frame2", 0, 600, 10935, 6615);
+    Frame2->hide();
+
+    Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 1800, 1560, 7455, 4335);
+    Info_Label = MakeInfoLabel(Info_Frame, 480, 600, 6405, 360);
+}
+
+void dubang_form::Form_Load() {
+    platform::RunGuarded([this] {
+        setHeight(kHeight);
+        setWidth(kWidth);
+        {
+            platform::Connection conn;
+            platform::OpenProgramDatabase(conn);
+            panel->FillDefaults(conn);
+        }
+        Frame2->hide();
+        Info_Label->setCaption(GetDupontText());
+        platform::SetTwipsGeometry(Info_Frame, platform::TwipsLeft(Info_Frame),
+                                   platform::TwipsTop(Info_Frame), platform::TwipsWidth(Info_Frame),
+                                   platform::TwipsHeight(Info_Label) + 1100);
+        Info_Frame->show();
+    });
+}
+
+void dubang_form::cmdDo_Click() {
+    CCalendar unused;  // the one-period check validates no range
+    const std::optional<PeriodRange> checked = panel->Check(unused);
+    if (!checked) return;
+    periodType_ = checked->PeriodType;
+    year_ = checked->fromYear;
+    period_ = checked->fromPeriod;
+    ShowDupontTree();
+}
+
+void dubang_form::txtFromYear_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13) cmdDo_Click();
+}
+
+void dubang_form::ShowDupontTree() {
+    const DupontNodes::Texts texts = DupontNodes::Compute(periodType_, year_, period_);
+    for (int n = 1; n <= DupontNodes::kCount; ++n)
+        Frame2->Value(n)->setCaption(withSuffix(n, texts[n]));
+    Frame2->show();
+    Info_Frame->hide();
+    doPrint->setEnabled(true);
+}
+
+void dubang_form::doPrint_Click() {
+    // The printed tree goes without the input row; the row comes back whatever happens.
+    try {
+        Frame1->hide();
+        platform::PrintForm(this);
+    } catch (const std::exception& e) {
+        platform::MsgBox(e.what());
+    }
+    Frame1->show();
+}
+
+void dubang_form::Command1_Click() {
+    Unload();
+}

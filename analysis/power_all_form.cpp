@@ -1,0 +1,198 @@
+#include "analysis/power_all_form.h"
+
+#include <QFont>
+
+#include "analysis/ChartAutoSize.h"
+#include "analysis/InfoLabel.h"
+#include "analysis/LevelMeans.h"
+#include "core/CBaseDataDAO.h"
+#include "core/CCalendar.h"
+#include "core/Utils.h"
+#include "platform/Database.h"
+#include "platform/EventGuard.h"
+#include "platform/FormHelpers.h"
+#include "platform/MsgBox.h"
+#include "platform/QtText.h"
+#include "platform/Runtime.h"
+
+using platform::MakeControl;
+
+namespace {
+
+constexpr int kWidth = 11900;
+constexpr int kHeight = 7900;
+
+const char* const kLevels[] = {"历史最好水平", "基准水平", "行业平均水平",
+                               "行业先进水平", "国家标准", "国际水平"};
+
+// Row captions of the grid, one per capability group.
+const char* const kRowNames[] = {" 综合获利能力", " 综合运营能力", " 综合发展能力",
+                                 " 综合贡献能力"};
+
+// Shown when a group's weights or benchmarks for the chosen level are incomplete.
+const char* const kIncompleteWeights[] = {
+    "计算“获利能力”所需的权重或基数不全，请检查基准设置！",
+    "计算“运营能力”所需的权重或基数不全，请检查基准设置！",
+    "计算“发展能力”所需的权重或基数不全，请检查基准设置！",
+    "计算“贡献能力”所需的权重或基数不全，请检查基准设置！",
+};
+
+// A score as the grid shows it: the shortest text of its number (85.50 shows 85.5), or " -".
+QString scoreCell(const std::vector<std::string>& scores, int i) {
+    const std::string s =
+        i < static_cast<int>(scores.size()) ? platform::Trim(scores[i]) : std::string();
+    return platform::IsNumeric(s) ? platform::Q(platform::NumToText(platform::CDbl(s)))
+                                  : QString(" -");
+}
+
+}  // namespace
+
+power_all_form::power_all_form(QWidget* parent) : Form("power_all_form", parent) {
+    setCaption("能力趋势");
+    createControls();
+}
+
+void power_all_form::createControls() {
+    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
+    platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
+    platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
+    platform::MakeLabel(Frame1, "Label3", "到  ：", 4080, 240, 615, 255);
+    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit),
+                                 {.serial = QRect(840, 240, 855, 315),
+                                  .fromYear = QRect(2400, 240, 615, 300),
+                                  .fromPeriod = QRect(3120, 240, 855, 315),
+                                  .toYear = QRect(4560, 240, 615, 270),
+                                  .toPeriod = QRect(5280, 240, 975, 315)});
+    platform::MakeLabel(Frame1, "Label4", "基数：", 6480, 240, 615, 375);
+    cbLevel = MakeControl<platform::ComboList>(Frame1, "cbLevel", 7320, 240, 1455, 315);
+    for (const char* level : kLevels) cbLevel->AddItem(level);
+    connect(cbLevel, &platform::ComboList::Click, this,
+            [this] { platform::RunGuarded([this] { cbLevel_Click(); }); });
+    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 8880, 240, 855, 300,
+                                 [this] { cmdDo_Click(); });
+    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 10320, 240, 735, 315,
+                                    [this] { Command1_Click(); });
+
+    MSFlexGrid1 = MakeControl<platform::FlexGrid>(this, "MSFlexGrid1", 0, 960, 11715, 1515);
+    QFont song("宋体");
+    song.setPointSizeF(9);
+    MSFlexGrid1->setFont(song);
+    MSFlexGrid1->setRows(5);
+    MSFlexGrid1->setCols(12);
+    connect(MSFlexGrid1, &platform::FlexGrid::Click, this,
+            [this] { platform::RunGuarded([this] { MSFlexGrid1_Click(); }); });
+
+    myChart = MakeControl<platform::MSChart>(this, "myChart", 120, 2640, 6705, 4575);
+    myChart->hide();
+
+    Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 120, 2760, 11535, 3975);
+    Info_Label = MakeInfoLabel(Info_Frame, 720, 480, 10170, 600);
+}
+
+void power_all_form::Form_Load() {
+    platform::RunGuarded([this] {
+        isLoaded_ = false;
+        setHeight(kHeight);
+        setWidth(kWidth);
+        {
+            platform::Connection conn;
+            platform::OpenProgramDatabase(conn);
+            panel->FillDefaults(conn);
+        }
+        levelTexts_ = GetLevelMeans();
+        cbLevel->setListIndex(0);
+        ShowLevelMeaning();
+        isLoaded_ = true;
+    });
+}
+
+void power_all_form::cmdDo_Click() {
+    CCalendar calendar;
+    const std::optional<PeriodRange> checked = panel->Check(calendar);
+    if (!checked) return;
+    FillCapabilityGrid(*checked, static_cast<std::int16_t>(cbLevel->ListIndex() + 1),
+                       calendar.GetAmount());
+    ShowLevelMeaning();
+}
+
+void power_all_form::cbLevel_Click() {
+    if (isLoaded_) cmdDo_Click();
+}
+
+void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level, int count) {
+    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    std::array<std::vector<std::string>, kGroups> scores;
+    {
+        CBaseDataDAO dao;
+        for (int g = 1; g <= kGroups; ++g) {
+            if (dao.HasLevelWeight(static_cast<std::int16_t>(g), level)) {
+                scores[g - 1] =
+                    algorithm_.CalIntegrationCapability(static_cast<std::int16_t>(g), level);
+            } else {
+                platform::MsgBox(kIncompleteWeights[g - 1]);
+                scores[g - 1].assign(static_cast<std::size_t>(count) + 1, std::string());
+            }
+        }
+    }
+    CCalendar calendar;
+    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    std::vector<std::string> labels = calendar.GetLabelString();
+    labels.resize(static_cast<std::size_t>(count));
+
+    // Everything is computed: the window takes the request and its result together.
+    range_ = r;
+    level_ = level;
+    periodCount_ = count;
+    periodLabels_ = std::move(labels);
+    groupScores_ = std::move(scores);
+
+    platform::FlexGrid* g = MSFlexGrid1;
+    g->setFixedRows(1);
+    g->setFixedCols(1);
+    g->setCols(count + 1);
+    g->setColWidth(0, 1500);
+    for (int row = 0; row <= kGroups; ++row)
+        for (int col = 0; col <= count; ++col) g->setTextMatrix(row, col, " ");
+    for (int row = 1; row <= kGroups; ++row) g->setTextMatrix(row, 0, kRowNames[row - 1]);
+    for (int i = 0; i < count; ++i) {
+        g->setTextMatrix(0, i + 1, platform::Q(periodLabels_[i]));
+        g->setColWidth(i + 1, 1140);
+        for (int row = 1; row <= kGroups; ++row)
+            g->setTextMatrix(row, i + 1, scoreCell(groupScores_[row - 1], i));
+    }
+}
+
+void power_all_form::MSFlexGrid1_Click() {
+    // Before the first fill there is nothing to chart.
+    if (periodCount_ == 0) return;
+    const int row = MSFlexGrid1->Row();
+    if (row < 1 || row > kGroups || MSFlexGrid1->Col() != 1) return;
+    DrawCapabilityChart(row, platform::TrimQ(MSFlexGrid1->TextMatrix(row, 0)));
+}
+
+void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
+    const QString title =
+        platform::Q(Utils::GetPeriodRangeString(range_.PeriodType, range_.fromYear, range_.toYear,
+                                                range_.fromPeriod, range_.toPeriod)) +
+        rowName + "    ";
+    ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_,
+                  groupScores_[row - 1], ChartAutoSizeStyle{.placeholder = " - "});
+    myChart->show();
+    Info_Frame->hide();
+}
+
+void power_all_form::ShowLevelMeaning() {
+    myChart->hide();
+    const int index = cbLevel->ListIndex();
+    Info_Label->setCaption(index >= 0 && index < static_cast<int>(levelTexts_.size())
+                               ? levelTexts_[index]
+                               : QString());
+    platform::SetTwipsGeometry(
+        Info_Frame, platform::TwipsLeft(Info_Frame), platform::TwipsTop(Info_Frame),
+        platform::TwipsWidth(Info_Label) + 700, platform::TwipsHeight(Info_Label) + 700);
+    Info_Frame->show();
+}
+
+void power_all_form::Command1_Click() {
+    Unload();
+}
