@@ -4,8 +4,7 @@
 // months (the range and the month before it) out of a realistic table.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <string>
+#include <QApplication>
 
 #include "analysis/target_all2_from.h"
 #include "bench/BenchSupport.h"
@@ -42,12 +41,6 @@ BENCHMARK(BM_PerformanceViewFill24MonthsGroup2)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunWindowBenchmarks(
-        argc, argv,
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            ++boxesShown;
-            std::fprintf(stderr, "message: %s\n", prompt.c_str());
-            return platform::MsgResult::OK;
-        },
-        seedMonths);
+    return RunBenchmarks<QApplication>(
+        argc, argv, CountingAnswerer(platform::MsgResult::OK, boxesShown), seedMonths);
 }

@@ -1,23 +1,53 @@
-// What the window benchmark programs share beyond their program folder: monthly base data,
-// month ranges in the period inputs and the program's main.
+// What every benchmark program shares: a program folder of its own, months of base data, the
+// period inputs of a window, a message box answerer that counts, and the program's main.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <clocale>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "bench/BenchFolder.h"
-#include "entry/PeriodRangePanel.h"
+#include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
 
-// Stores amount(item, year, month) for every catalogue item and every month of `years` years
-// from firstYear, in one transaction.
+// A program folder in the temporary directory with a fresh copy of the empty database
+// (TEMPLATE_DB); while it lives, the program folder (platform::AppPath) points at it.
+class BenchFolder {
+  public:
+    BenchFolder() {
+        namespace fs = std::filesystem;
+        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        folder_ = pattern;
+        fs::create_directories(fs::path(folder_) / "db");
+        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
+        platform::SetAppPath(folder_);
+    }
+    ~BenchFolder() {
+        platform::SetAppPath("");
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+
+  private:
+    std::string folder_;
+};
+
+// Stores amount(item, year, month) for every catalogue item (in ItemId order) and every month of
+// `years` years from firstYear (year by year, month by month), in one transaction. An amount
+// without a value leaves that row out.
 template <typename Amount>
 void SeedMonths(platform::Connection& conn, int firstYear, int years, Amount amount) {
     std::vector<std::int64_t> items;
@@ -29,16 +59,20 @@ void SeedMonths(platform::Connection& conn, int firstYear, int years, Amount amo
     platform::Transaction transaction(conn);
     for (int y = firstYear; y < firstYear + years; ++y)
         for (int m = 1; m <= 12; ++m)
-            for (std::int64_t item : items)
+            for (std::int64_t item : items) {
+                const std::optional<double> value = amount(item, y, m);
+                if (!value) continue;
                 conn.Execute(
                     "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
-                    {item, std::int64_t(y), std::int64_t(m), amount(item, y, m)});
+                    {item, std::int64_t(y), std::int64_t(m), *value});
+            }
     transaction.Commit();
 }
 
-// Puts months from/to (1-12) of the two years into a window's period inputs.
-inline void EnterMonths(PeriodRangePanel& panel, const char* fromYear, const char* toYear,
-                        int fromMonth, int toMonth) {
+// Puts months from/to (1-12) of the two years into a window's period inputs (a PeriodRangePanel).
+template <typename Panel>
+void EnterMonths(Panel& panel, const char* fromYear, const char* toYear, int fromMonth,
+                 int toMonth) {
     panel.cbSerial->setListIndex(3);
     panel.txtFromYear->setText(fromYear);
     panel.txtToYear->setText(toYear);
@@ -46,18 +80,49 @@ inline void EnterMonths(PeriodRangePanel& panel, const char* fromYear, const cha
     panel.cbToMonth->setListIndex(toMonth - 1);
 }
 
-// The main of a window benchmark program: headless Qt in the C locale, every message box
-// answered by `answer`, a fresh program folder filled by `seed`, then the benchmarks.
-template <typename Seed>
-int RunWindowBenchmarks(int argc, char** argv, platform::MsgAnswerer answer, Seed seed) {
+// Answers every message box with `answer`. A box whose text starts with `expected` is counted in
+// *expectedShown; any other is counted in `shown` and printed, as it spoils the run.
+inline platform::MsgAnswerer CountingAnswerer(platform::MsgResult answer, int& shown,
+                                              const char* expected = nullptr,
+                                              int* expectedShown = nullptr) {
+    return [answer, &shown, expected, expectedShown](const std::string& prompt,
+                                                     platform::MsgButtons, const std::string&) {
+        if (expected && prompt.rfind(expected, 0) == 0) {
+            ++*expectedShown;
+        } else {
+            ++shown;
+            std::fprintf(stderr, "message: %s\n", prompt.c_str());
+        }
+        return answer;
+    };
+}
+
+// Stands for the application object of a program that opens no window.
+struct NoApplication {
+    NoApplication(int&, char**) {}
+};
+
+// The main of a benchmark program: App (QApplication for the window programs) headless in the
+// C locale, every message box answered by `answer`, a fresh program folder filled by `seed`,
+// then the benchmarks, printed by `reporter` when given.
+template <typename App = NoApplication>
+int RunBenchmarks(int argc, char** argv, platform::MsgAnswerer answer,
+                  const std::function<void()>& seed,
+                  benchmark::BenchmarkReporter* reporter = nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
+    App app(argc, argv);
     std::setlocale(LC_ALL, "C");
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     platform::SetMsgAnswerer(std::move(answer));
-    BenchFolder folder;
-    seed();
-    benchmark::RunSpecifiedBenchmarks();
+    try {
+        BenchFolder folder;
+        seed();
+        benchmark::RunSpecifiedBenchmarks(reporter);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
+        return 1;
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -6,11 +6,10 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <clocale>
-#include <cstdlib>
-#include <string>
+#include <cstdint>
+#include <vector>
 
-#include "bench/BenchFolder.h"
+#include "bench/BenchSupport.h"
 #include "benchmark/form_mark.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
@@ -72,26 +71,15 @@ void BM_SaveOperationGroupBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveOperationGroupBaseline)->Unit(benchmark::kMicrosecond);
 
+void seedGroups() {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    for (int category = 1; category <= 4; ++category) writeGroup(conn, category);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    std::setlocale(LC_ALL, "C");
-    benchmark::Initialize(&argc, argv);
-    platform::SetMsgAnswerer(
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            ++boxesShown;
-            std::fprintf(stderr, "message: %s\n", prompt.c_str());
-            return platform::MsgResult::OK;
-        });
-    BenchFolder folder;
-    {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        for (int category = 1; category <= 4; ++category) writeGroup(conn, category);
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(
+        argc, argv, CountingAnswerer(platform::MsgResult::OK, boxesShown), seedGroups);
 }

@@ -6,9 +6,9 @@
 // - one DuPont computation of a month (two reads and 31 nodes), and the same through 确定.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QPushButton>
-#include <cstdlib>
-#include <string>
+#include <optional>
 
 #include "analysis/DupontNodes.h"
 #include "analysis/dubang_form.h"
@@ -22,26 +22,16 @@ namespace {
 int questions = 0;
 int otherBoxes = 0;
 
-// Every item of December 2002 to December 2004 by month, benchmarks and weights for every
-// indicator at the first level.
+// Every item of December 2002 to December 2004 by month, but 产品产量 (404) of 2003; benchmarks
+// and weights for every indicator at the first level.
 void seed() {
     platform::Connection conn;
     platform::OpenProgramDatabase(conn);
-    platform::Transaction transaction(conn);
-    for (int year = 2002; year <= 2004; ++year)
-        for (int month = year == 2002 ? 12 : 1; month <= 12; ++month)
-            for (int item : {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112,
-                             201, 202, 203, 204, 205, 206, 207, 208, 209, 301, 302, 303,
-                             304, 401, 402, 403, 404, 405, 406, 407, 408, 409}) {
-                if (item == 404 && year == 2003) continue;
-                const double amount = item < 200 ? 1000.0 + 10 * (item - 100) + month
-                                                 : 100.0 + item % 100 + 0.5 * month;
-                conn.Execute(
-                    "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,4,?,?,?)",
-                    {std::int64_t(item), std::int64_t(year), std::int64_t(month), amount});
-            }
+    SeedMonths(conn, 2002, 3, [](std::int64_t item, int year, int month) -> std::optional<double> {
+        if ((year == 2002 && month < 12) || (item == 404 && year == 2003)) return std::nullopt;
+        return item < 200 ? 1000.0 + 10 * (item - 100) + month : 100.0 + item % 100 + 0.5 * month;
+    });
     conn.Execute("update indicatorItem set HistoryBestLevel = 40, Weight = 10");
-    transaction.Commit();
 }
 
 void BM_CapabilityTrend24Months(benchmark::State& state) {
@@ -77,16 +67,7 @@ BENCHMARK(BM_DupontCmdDo)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunWindowBenchmarks(
-        argc, argv,
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            if (prompt.rfind("缺少计算", 0) == 0) {
-                ++questions;
-            } else {
-                ++otherBoxes;
-                std::fprintf(stderr, "message: %s\n", prompt.c_str());
-            }
-            return platform::MsgResult::OK;
-        },
+    return RunBenchmarks<QApplication>(
+        argc, argv, CountingAnswerer(platform::MsgResult::OK, otherBoxes, "缺少计算", &questions),
         seed);
 }

@@ -3,6 +3,7 @@
 // and the year before it. The window is never shown: painting is not measured.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QPushButton>
 
 #include "bench/BenchSupport.h"
@@ -11,6 +12,14 @@
 namespace {
 
 int boxesShown = 0;
+
+// Every item of every month of 2002-2004.
+void seedMonths() {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    SeedMonths(conn, 2002, 3,
+               [](std::int64_t item, int, int m) { return static_cast<double>(item * 10 + m); });
+}
 
 void BM_TrendDiagramRequest(benchmark::State& state) {
     print_TrendDiagram form;
@@ -27,18 +36,6 @@ BENCHMARK(BM_TrendDiagramRequest)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunWindowBenchmarks(
-        argc, argv,
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            ++boxesShown;
-            std::fprintf(stderr, "message: %s\n", prompt.c_str());
-            return platform::MsgResult::OK;
-        },
-        [] {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            SeedMonths(conn, 2002, 3, [](std::int64_t item, int, int m) {
-                return static_cast<double>(item * 10 + m);
-            });
-        });
+    return RunBenchmarks<QApplication>(
+        argc, argv, CountingAnswerer(platform::MsgResult::OK, boxesShown), seedMonths);
 }

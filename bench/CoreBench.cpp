@@ -7,25 +7,19 @@
 // Prints the (a)/(b) ratio and each figure against its bar.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <clocale>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <thread>
 
+#include "bench/BenchSupport.h"
 #include "core/CBaseAlgroithm.h"
 #include "core/CConstants.h"
 #include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -37,84 +31,46 @@ constexpr std::int16_t kLevel = 2;  // StandardLevel
 
 int boxesShown = 0;
 
-// A temporary program folder whose db/db.mdb holds the generated data; removed on exit, also
-// when filling it fails.
-class BenchDatabase {
-  public:
-    BenchDatabase() {
-        fs::create_directories(fs::path(folder_.path) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_.path) / "db" / "db.mdb");
-        platform::SetAppPath(folder_.path);
-        fill();
-        // Connections are kept between actions only on a file that has not just changed; the
-        // timings are of a user's database between actions.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    }
-    ~BenchDatabase() { platform::SetAppPath(""); }
+// Typical monthly amounts; balance sheet lines and 409 are stocks, the rest flows.
+const std::map<std::int64_t, double> kBase{
+    {101, 500},   {102, 200},  {103, 800},   {104, 1200}, {105, 4000},  {106, 9000}, {107, 6000},
+    {108, 20000}, {109, 3000}, {110, 10000}, {111, 5000}, {112, 10000}, {201, 3000}, {202, 2000},
+    {203, 100},   {204, 150},  {205, 200},   {206, 50},   {207, 400},   {208, 100},  {209, 300},
+    {301, 350},   {302, 250},  {303, 180},   {304, 60},   {401, 900},   {402, 3500}, {403, 3300},
+    {404, 10000}, {405, 9500}, {406, 240},   {407, 40},   {408, 90},    {409, 500}};
 
-  private:
-    static void fill() {
-        // Typical monthly amounts; balance sheet lines and 409 are stocks, the rest flows.
-        const std::map<int, double> base{
-            {101, 500},  {102, 200},   {103, 800},  {104, 1200},  {105, 4000},  {106, 9000},
-            {107, 6000}, {108, 20000}, {109, 3000}, {110, 10000}, {111, 5000},  {112, 10000},
-            {201, 3000}, {202, 2000},  {203, 100},  {204, 150},   {205, 200},   {206, 50},
-            {207, 400},  {208, 100},   {209, 300},  {301, 350},   {302, 250},   {303, 180},
-            {304, 60},   {401, 900},   {402, 3500}, {403, 3300},  {404, 10000}, {405, 9500},
-            {406, 240},  {407, 40},    {408, 90},   {409, 500}};
+// The months with a rising trend and noise from one fixed pseudo-random sequence (drawn in
+// the order the rows are stored), the quarters and half-years as the conversions leave them,
+// and benchmarks and weights for every indicator.
+void seed() {
+    {
         platform::Connection conn;
         platform::OpenProgramDatabase(conn);
+        unsigned state = 12345;
+        SeedMonths(conn, kFirstYear, kYears, [&state](std::int64_t item, int y, int m) {
+            state = state * 1103515245u + 12345u;
+            const double noise = 0.9 + 0.2 * ((state >> 8) % 1000) / 1000.0;
+            const double trend = 1 + 0.002 * ((y - kFirstYear) * 12 + m);
+            return kBase.at(item) * trend * noise;
+        });
         platform::Transaction tx(conn);
-        sqlite3_stmt* insert = nullptr;
-        if (sqlite3_prepare_v2(conn.Handle(),
-                               "insert into baseData(ItemID,PeriodType,Year,Period,Data)"
-                               " values(?,4,?,?,?)",
-                               -1, &insert, nullptr) != SQLITE_OK)
-            conn.Fail("prepare failed");
-        unsigned seed = 12345;
-        for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
-            for (int m = 1; m <= 12; ++m)
-                for (const auto& [item, amount] : base) {
-                    seed = seed * 1103515245u + 12345u;
-                    const double noise = 0.9 + 0.2 * ((seed >> 8) % 1000) / 1000.0;
-                    const double trend = 1 + 0.002 * ((y - kFirstYear) * 12 + m);
-                    sqlite3_bind_int(insert, 1, item);
-                    sqlite3_bind_int(insert, 2, y);
-                    sqlite3_bind_int(insert, 3, m);
-                    sqlite3_bind_double(insert, 4, amount * trend * noise);
-                    if (sqlite3_step(insert) != SQLITE_DONE) conn.Fail("insert failed");
-                    sqlite3_reset(insert);
-                }
-        sqlite3_finalize(insert);
-        // Quarters and half-years, as the conversions leave them.
         for (const char* sql :
              {"insert into baseData select ItemID, 3, Year, (Period + 2) / 3, sum(Data)"
               " from baseData where PeriodType = 4 group by ItemID, Year, (Period + 2) / 3",
               "insert into baseData select ItemID, 2, Year, (Period + 5) / 6, sum(Data)"
               " from baseData where PeriodType = 4 group by ItemID, Year, (Period + 5) / 6"})
             conn.Execute(sql);
-        // Benchmarks and weights for every indicator: weights share 100 within a group and no
-        // benchmark is 0 (nor 100 for the debt ratio).
+        // Weights share 100 within a group and no benchmark is 0 (nor 100 for the debt ratio).
         conn.Execute(
             "update indicatorItem set StandardLevel = case ItemID when 2001 then 50 else 10 end,"
             " Weight = 100.0 / (select count(*) from indicatorItem i"
             " where i.Category = indicatorItem.Category)");
         tx.Commit();
     }
-
-    struct TempFolder {
-        std::string path;
-        TempFolder() {
-            path = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-            if (!mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed");
-        }
-        ~TempFolder() {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    };
-    TempFolder folder_;
-};
+    // Connections are kept between actions only on a file that has not just changed; the
+    // timings are of a user's database between actions.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+}
 
 // An evaluator loaded with the 24 months, as a view holds it.
 CBaseAlgroithm loadedEvaluator() {
@@ -201,6 +157,12 @@ class RecordingReporter : public benchmark::ConsoleReporter {
         ConsoleReporter::ReportRuns(runs);
     }
 
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        printBars();
+    }
+
+  private:
     void printBars() const {
         auto time = [this](const char* name) {
             auto it = times.find(name);
@@ -224,31 +186,13 @@ class RecordingReporter : public benchmark::ConsoleReporter {
                 d0, d - d0);
     }
 
-  private:
     std::map<std::string, double> times;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::setlocale(LC_ALL, "C");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    platform::SetMsgAnswerer(
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            ++boxesShown;
-            std::fprintf(stderr, "message box: %s\n", prompt.c_str());
-            return platform::MsgResult::OK;
-        });
-    try {
-        BenchDatabase db;
-        RecordingReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        reporter.printBars();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "core_bench: %s\n", e.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    RecordingReporter reporter;
+    return RunBenchmarks(argc, argv, CountingAnswerer(platform::MsgResult::OK, boxesShown), seed,
+                         &reporter);
 }

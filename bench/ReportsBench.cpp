@@ -8,12 +8,8 @@
 #include <QApplication>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <clocale>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "bench/BenchData.h"
+#include "bench/BenchSupport.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
@@ -30,19 +26,10 @@ constexpr int kYears = 40;
 int pathBoxes = 0;
 int otherBoxes = 0;
 
-// January to July 2000 in the window's period inputs.
-void enterSevenMonths(PeriodRangePanel* panel) {
-    panel->cbSerial->setListIndex(3);
-    panel->txtFromYear->setText("2000");
-    panel->txtToYear->setText("2000");
-    panel->cbFromMonth->setListIndex(0);
-    panel->cbToMonth->setListIndex(6);
-}
-
 void BM_BaseDataCmdDo7Months(benchmark::State& state) {
     print_baseData form;
     form.Show();
-    enterSevenMonths(form.panel);
+    EnterMonths(*form.panel, "2000", "2000", 1, 7);  // January to July
     for (auto _ : state) form.cmdDo->click();
     if (form.grid(4)->TextMatrix(9, 10).isEmpty() || otherBoxes != 0)
         state.SkipWithError("the seven months were not shown");
@@ -53,7 +40,7 @@ BENCHMARK(BM_BaseDataCmdDo7Months)->Unit(benchmark::kMillisecond);
 struct FilledIndicatorReport {
     FilledIndicatorReport() {
         form.Show();
-        enterSevenMonths(form.panel);
+        EnterMonths(*form.panel, "2000", "2000", 1, 7);  // January to July
         form.cmdDo->click();
     }
     print_Indicator form;
@@ -89,24 +76,12 @@ BENCHMARK(BM_IndicatorDoPrintPdf)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    std::setlocale(LC_ALL, "C");
-    benchmark::Initialize(&argc, argv);
-    platform::SetMsgAnswerer(
-        [](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            if (prompt.find("没有安装打印机") == 0) {
-                ++pathBoxes;
-            } else {
-                ++otherBoxes;
-                std::fprintf(stderr, "message: %s\n", prompt.c_str());
-            }
-            return platform::MsgResult::OK;
+    return RunBenchmarks<QApplication>(
+        argc, argv,
+        CountingAnswerer(platform::MsgResult::OK, otherBoxes, "没有安装打印机", &pathBoxes), [] {
+            platform::Connection conn;
+            platform::OpenProgramDatabase(conn);
+            SeedMonths(conn, kFirstYear, kYears,
+                       [](std::int64_t item, int, int m) { return double(item) * 10 + m + 0.25; });
         });
-    BenchFolder folder;
-    SeedMonths(kFirstYear, kYears,
-               [](std::int64_t item, int m) { return double(item) * 10 + m + 0.25; });
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }
