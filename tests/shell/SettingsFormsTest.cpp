@@ -26,6 +26,16 @@ std::string param(const TestDb& db, const char* key, const char* column = "value
                      {std::string(key)});
 }
 
+// Shows the password form, types the three passwords and presses 修改.
+void changePassword(system_pwd_form& form, const char* oldPwd, const char* newPwd,
+                    const char* confirm) {
+    form.Show();
+    form.txtOldPwd->setText(oldPwd);
+    form.txtNewPwd->setText(newPwd);
+    form.txtNewPwd01->setText(confirm);
+    QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+}
+
 struct SettingsCase {
     const char* company;
     const char* maker;
@@ -162,11 +172,7 @@ TEST(system_pwd_form, CheckChainThenChangeAndLoginWithTheNewPassword) {
         ScriptedMsgBox box;
         box.answer(MsgResult::OK);
         system_pwd_form form;
-        form.Show();
-        form.txtOldPwd->setText(c.oldPwd);
-        form.txtNewPwd->setText(c.newPwd);
-        form.txtNewPwd01->setText(c.confirm);
-        QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+        changePassword(form, c.oldPwd, c.newPwd, c.confirm);
         ASSERT_EQ(box.shown().size(), 1u);
         EXPECT_EQ(box.shown()[0].prompt, c.message);
         EXPECT_EQ(box.shown()[0].title, "错误");
@@ -176,11 +182,7 @@ TEST(system_pwd_form, CheckChainThenChangeAndLoginWithTheNewPassword) {
     {
         ScriptedMsgBox box;
         system_pwd_form form;
-        form.Show();
-        form.txtOldPwd->setText(" 123456 ");
-        form.txtNewPwd->setText(" 新'口令8 ");
-        form.txtNewPwd01->setText("新'口令8   ");
-        QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+        changePassword(form, " 123456 ", " 新'口令8 ", "新'口令8   ");
         EXPECT_TRUE(box.shown().empty());
         EXPECT_EQ(param(db, "loginPwd"), "新'口令8");
         EXPECT_EQ(form.txtNewPwd->text(), " 新'口令8 ");
@@ -202,11 +204,7 @@ TEST(system_pwd_form, AStoredPasswordWithBlanksAroundItIsTheOldPassword) {
     db.exec("update defaultParameter set valueFrom = ' pass1234 ' where paramCd = 'loginPwd'");
     ScriptedMsgBox box;
     system_pwd_form form;
-    form.Show();
-    form.txtOldPwd->setText("pass1234");
-    form.txtNewPwd->setText("abc");
-    form.txtNewPwd01->setText("abc");
-    QTest::mouseClick(form.cmdChangePwd, Qt::LeftButton);
+    changePassword(form, "pass1234", "abc", "abc");
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(param(db, "loginPwd"), "abc");
 }
