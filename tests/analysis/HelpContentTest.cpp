@@ -160,7 +160,9 @@ TEST(HelpContentTest, SummariesOpenWithTheirWordsAndSplitIntoTheirParagraphs) {
         EXPECT_TRUE(cases[i].text.startsWith(QString(10, ' ') + u(cases[i].opening)));
         EXPECT_EQ(blankRuns(cases[i].text), cases[i].runs);
         EXPECT_FALSE(cases[i].text.endsWith(' '));
-        if (i < 4) EXPECT_EQ(GetSummary(static_cast<int>(i) + 1), cases[i].text);
+        if (i < 4) {
+            EXPECT_EQ(GetSummary(static_cast<int>(i) + 1), cases[i].text);
+        }
     }
     EXPECT_TRUE(GetDupontText().contains(u("净资产收益率")));
 }
