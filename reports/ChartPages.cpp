@@ -89,9 +89,12 @@ void ChartPages::loadPagesAndDefaults() {
     currentPage_ = 1;
     cmd_Perious->setEnabled(false);
     cmd_Next->setEnabled(false);
-    platform::Connection conn;
-    platform::OpenProgramDatabase(conn);
-    panel->FillDefaults(conn);
+    // A database that cannot be read now is reported; the window still opens ready for use.
+    platform::RunGuarded([this] {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
+    });
 }
 
 std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
@@ -119,6 +122,39 @@ void ChartPages::showFirstPage() {
     currentPage_ = 1;
     showPage();
     doPrint->setEnabled(true);
+}
+
+ChartPages::Drawn ChartPages::keepDrawn() const {
+    Drawn kept{range_,
+               periodCount_,
+               chartCount_,
+               currentPage_,
+               cmd_Perious->isEnabled(),
+               cmd_Next->isEnabled(),
+               doPrint->isEnabled(),
+               {}};
+    for (const platform::MSChart* chart : charts_)
+        kept.charts.push_back({chart->ChartData(), chart->TitleText(), chart->Left(),
+                               chart->Width(), chart->Visible()});
+    return kept;
+}
+
+void ChartPages::restoreDrawn(const Drawn& kept) {
+    range_ = kept.range;
+    periodCount_ = kept.periodCount;
+    chartCount_ = kept.chartCount;
+    currentPage_ = kept.currentPage;
+    cmd_Perious->setEnabled(kept.previous);
+    cmd_Next->setEnabled(kept.next);
+    doPrint->setEnabled(kept.print);
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        const Drawn::Chart& chart = kept.charts[i];
+        charts_[i]->setTitleText(chart.title);
+        charts_[i]->setChartData(chart.rows);
+        charts_[i]->setWidth(chart.width);
+        charts_[i]->setLeft(chart.left);
+        charts_[i]->setVisible(chart.visible);
+    }
 }
 
 void ChartPages::Command1_Click() {

@@ -76,11 +76,42 @@ class ChartPages : public platform::Form {
     void fitListsToItems();
     // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
     void showFirstPage();
+    // Runs `draw`, which adopts a request and draws its charts, as one step: when it fails
+    // part-way (the database cannot be read), `undo` puts back the window's own part of the
+    // request, the range, the pages, the buttons and every chart are put back as they were,
+    // and the error goes on to the handler's message. The charts never mix two requests.
+    template <typename Draw, typename Undo>
+    void drawAsOne(Draw&& draw, Undo&& undo) {
+        const Drawn kept = keepDrawn();
+        try {
+            draw();
+        } catch (...) {
+            undo();
+            restoreDrawn(kept);
+            throw;
+        }
+    }
     bool isLoaded = false;
 
     virtual void cmdDo_Click() = 0;
 
   private:
+    // What the last drawn request left on the window.
+    struct Drawn {
+        struct Chart {
+            std::vector<platform::ChartRow> rows;
+            QString title;
+            float left, width;
+            bool visible;
+        };
+        PeriodRange range;
+        int periodCount, chartCount, currentPage;
+        bool previous, next, print;
+        std::vector<Chart> charts;
+    };
+    Drawn keepDrawn() const;
+    void restoreDrawn(const Drawn& kept);
+
     void cmd_Next_Click();
     void cmd_Perious_Click();
     void doPrint_Click();

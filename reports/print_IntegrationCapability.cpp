@@ -71,17 +71,23 @@ void print_IntegrationCapability::resetChart(platform::MSChart& chart) {
     chart.setChartData(BlankChartRows(6, 1));
 }
 
-// A request is taken only as a whole: a refused range leaves the range, the level and the
-// charts as they were.
+// A request is taken only as a whole: a refused range or a drawing that fails part-way leaves
+// the range, the level and the charts as they were.
 void print_IntegrationCapability::cmdDo_Click() {
     const auto checked = checkRange();
     if (!checked) return;
-    adoptRange(checked->first, checked->second);
-    level_ = cbLevel->ListIndex() + 1;
-    cmd_Perious->setEnabled(false);
-    cmd_Next->setEnabled(true);
-    ClearChart();
-    for (int group = 1; group <= kGroups; ++group) drawCapabilityChart(group, *getChart(group));
+    const int previousLevel = level_;
+    drawAsOne(
+        [&] {
+            adoptRange(checked->first, checked->second);
+            level_ = cbLevel->ListIndex() + 1;
+            cmd_Perious->setEnabled(false);
+            cmd_Next->setEnabled(true);
+            ClearChart();
+            for (int group = 1; group <= kGroups; ++group)
+                drawCapabilityChart(group, *getChart(group));
+        },
+        [&] { level_ = previousLevel; });
     showFirstPage();
 }
 

@@ -73,17 +73,22 @@ int print_TrendDiagram::chosenGroup() const {
     return index + 1;
 }
 
-// A request is taken only as a whole: a refused range or a typed-over group leaves the range,
-// the group, the charts and the pages as they were.
+// A request is taken only as a whole: a refused range, a typed-over group or a drawing that
+// fails leaves the range, the group, the charts and the pages as they were.
 void print_TrendDiagram::cmdDo_Click() {
     const auto checked = checkRange();
     if (!checked) return;
     const int group = chosenGroup();
     if (group == 0) return;
-    adoptRange(checked->first, checked->second);
-    category_ = group;
-    setChartCount(chartsOfGroup(group));
-    drawCharts();
+    const int previousGroup = category_;
+    drawAsOne(
+        [&] {
+            adoptRange(checked->first, checked->second);
+            category_ = group;
+            setChartCount(chartsOfGroup(group));
+            drawCharts();
+        },
+        [&] { category_ = previousGroup; });
     ClearChart();
     showFirstPage();
 }

@@ -108,6 +108,51 @@ TEST_F(IntegrationCapabilityTest, ALevelChangeRerunsTheRequestAndARefusedOneKeep
     EXPECT_EQ(form->getChart(1)->ChartData().size(), 3u);
 }
 
+TEST_F(IntegrationCapabilityTest, ADrawingThatFailsPartWayPutsEveryChartBack) {
+    db.exec("update indicatorItem set Weight = 0");
+    load();
+    form->cmdDo->click();  // 2003 to 2005, every group scored
+    std::vector<std::vector<ChartRow>> drawn;
+    for (int k = 1; k <= 4; ++k) drawn.push_back(form->getChart(k)->ChartData());
+    ASSERT_EQ(drawn[0].size(), 3u);
+    // The operation group's weights are incomplete; while its message is up the base data
+    // becomes unreadable, so the development group fails after two charts were redrawn.
+    db.exec("update indicatorItem set Weight = NULL where ItemID = 2001");
+    std::vector<std::string> prompts;
+    const platform::MsgAnswerer previous = platform::SetMsgAnswerer(
+        [&](const std::string& prompt, platform::MsgButtons, const std::string&) {
+            if (prompts.empty()) db.exec("alter table baseData rename to gone");
+            prompts.push_back(prompt);
+            return MsgResult::OK;
+        });
+    EnterRange(form->panel, 0, "2000", "2001");
+    form->cbLevel->setListIndex(2);
+    platform::SetMsgAnswerer(previous);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[0], incomplete("综合营运能力"));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(form->getChart(k)->ChartData(), drawn[k - 1]) << k;
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(buttons(), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(form->level(), 1);
+    EXPECT_EQ(form->range().fromYear, 2003);
+}
+
+TEST_F(IntegrationCapabilityTest, ADatabaseUnreadableAtLoadIsReportedAndTheWindowStillWorks) {
+    db.exec("update indicatorItem set Weight = 0");
+    db.exec("alter table defaultParameter rename to gone");
+    {
+        ScriptedMsgBox boxes;
+        boxes.answer(MsgResult::OK);
+        load();
+        EXPECT_EQ(boxes.prompts().size(), 1u);
+    }
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2, 3, 4}));
+    EnterRange(form->panel, 0, "2003", "2004");
+    form->cbLevel->setListIndex(1);  // draws at once: the load has ended
+    EXPECT_EQ(form->level(), 2);
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2}));
+}
+
 TEST_F(IntegrationCapabilityTest, PrintingEitherPageEnlargesBothChartsAndRestoresThem) {
     db.exec("update indicatorItem set Weight = 0");
     load();

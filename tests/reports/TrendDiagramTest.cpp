@@ -118,6 +118,45 @@ TEST_F(TrendDiagramTest, ARefusedRequestChangesNeitherGroupNorRangeNorCharts) {
     EXPECT_FALSE(form->cmd_Next->isEnabled());
 }
 
+TEST_F(TrendDiagramTest, ADrawingThatCannotReadTheDatabaseChangesNothing) {
+    load();
+    form->cmdDo->click();
+    form->cmd_Next->click();
+    const auto charts = [this] {
+        std::vector<std::vector<ChartRow>> rows;
+        for (int k = 1; k <= 10; ++k) rows.push_back(form->getChart(k)->ChartData());
+        return rows;
+    };
+    const auto drawn = charts();
+    db.exec("alter table baseData rename to gone");
+    ScriptedMsgBox boxes;
+    boxes.answer(MsgResult::OK);
+    form->cbCapability->setListIndex(1);  // the operation group: nine charts
+    EXPECT_EQ(boxes.prompts().size(), 1u);
+    // Paging still counts the six charts of the profitability group on show.
+    EXPECT_EQ(form->category(), 1);
+    EXPECT_EQ(form->chartCount(), 6);
+    EXPECT_EQ(form->currentPage(), 2);
+    EXPECT_EQ(shown(), (std::vector<int>{3, 4}));
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(charts(), drawn);
+}
+
+TEST_F(TrendDiagramTest, ADatabaseUnreadableAtLoadIsReportedAndTheWindowStillWorks) {
+    db.exec("alter table defaultParameter rename to gone");
+    {
+        ScriptedMsgBox boxes;
+        boxes.answer(MsgResult::OK);
+        load();
+        EXPECT_EQ(boxes.prompts().size(), 1u);
+    }
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2}));
+    EnterRange(form->panel, 0, "2003", "2004");
+    form->cbCapability->setListIndex(1);  // draws at once: the load has ended
+    EXPECT_EQ(form->category(), 2);
+    EXPECT_EQ(form->pageCount(), 5);
+}
+
 TEST_F(TrendDiagramTest, AGroupTypedOverDrawsNothingAndChangesNothing) {
     load();
     form->cmdDo->click();
