@@ -258,17 +258,18 @@ void MSChart::relayout() {
 void MSChart::fitTitle() {
     const int room = std::max(1, width() - kTitleSideAllowance);
     QFont font = songFont(kTitlePoints, true);
-    QString shown = keepBlanks(title_);
-    if (QFontMetrics(font).horizontalAdvance(shown) > room) {
+    const QString plain = keepBlanks(title_);
+    QStringList lines{title_};
+    if (QFontMetrics(font).horizontalAdvance(plain) > room) {
         font = songFont(kSmallTitlePoints, true);
         const QFontMetrics fm(font);
-        if (fm.horizontalAdvance(shown) > room) {
-            QStringList lines = wrapTitle(title_, fm, room);
-            for (QString& line : lines) line = keepBlanks(line.toHtmlEscaped());
-            shown = lines.size() == 1 ? lines.front()
-                                      : "<div align=\"center\">" + lines.join("<br>") + "</div>";
-        }
+        if (fm.horizontalAdvance(plain) > room) lines = wrapTitle(title_, fm, room);
     }
+    // The chart takes its title as rich text: "<" and "&" in a name are escaped.
+    for (QString& line : lines) line = keepBlanks(line.toHtmlEscaped());
+    const QString shown = lines.size() == 1
+                              ? lines.front()
+                              : "<div align=\"center\">" + lines.join("<br>") + "</div>";
     if (chart_->titleFont() != font) chart_->setTitleFont(font);
     if (chart_->title() != shown) chart_->setTitle(shown);
 }

@@ -173,6 +173,8 @@ TEST_F(MSChartTest, ANarrowChartShowsItsWholeTitle) {
         {3565, "    2003年  至  2004年  净资产收益率    "},
         {2555, "    2003年十一月  至  2003年十二月  劳动生产率（销售收入）    "},
         {3000, "经营活动产生的现金净流量增长率   (单位：   %)"},
+        {11055, "    2003年  至  2004年  研发(R&D)<费用>率    "},
+        {2555, "    2003年  至  2004年  研发(R&D)<费用>率    "},
     };
     auto* c = platform::MakeControl<MSChart>(&window, "myChart", 0, 3120, 6375, 4095);
     c->setChartData(months(2, {1, 2}));
