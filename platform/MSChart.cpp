@@ -6,6 +6,7 @@
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -19,6 +20,11 @@ namespace {
 
 const QColor kSeriesColor(31, 78, 156);
 constexpr int kLabelPointSize = 9;
+constexpr double kTitlePoints = 10.5;
+constexpr double kSmallTitlePoints = 9;
+// Width in pixels the frame, the chart margins and the title's own text margins take from a
+// title line.
+constexpr int kTitleSideAllowance = 36;
 // Width in pixels the value axis, its labels and the chart margins take beside the plot.
 constexpr int kPlotSideAllowance = 80;
 
@@ -27,6 +33,39 @@ QFont songFont(double points, bool bold) {
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
+}
+
+// Runs of blanks drawn as no-break spaces, so that they are kept, not folded into one.
+QString keepBlanks(QString text) {
+    return text.replace(' ', QChar(0x00A0));
+}
+
+// The title cut into lines of at most `width` pixels: its parts (separated by runs of blanks)
+// stay together with their own blanks between them while they fit; a part wider than a line is
+// cut between its characters. Blanks at the ends of the title are dropped.
+QStringList wrapTitle(const QString& title, const QFontMetrics& fm, int width) {
+    const auto fits = [&](const QString& s) { return fm.horizontalAdvance(s) <= width; };
+    QStringList lines;
+    QString line;
+    static const QRegularExpression parts("( *)([^ ]+)");
+    for (auto it = parts.globalMatch(title); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString part = m.captured(2);
+        if (!line.isEmpty() && fits(line + m.captured(1) + part)) {
+            line += m.captured(1) + part;
+            continue;
+        }
+        if (!line.isEmpty()) lines << line;
+        while (part.size() > 1 && !fits(part)) {
+            int n = part.size() - 1;
+            while (n > 1 && !fits(part.left(n))) --n;
+            lines << part.left(n);
+            part = part.mid(n);
+        }
+        line = part;
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines;
 }
 
 }  // namespace
@@ -46,7 +85,7 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     chart_->legend()->hide();
     chart_->setBackgroundRoundness(0);
     chart_->setMargins(QMargins(4, 2, 8, 2));
-    chart_->setTitleFont(songFont(10.5, true));
+    chart_->setTitleFont(songFont(kTitlePoints, true));
     axisX_ = new QValueAxis;
     axisX_->setLabelsVisible(false);
     axisX_->setGridLineVisible(false);
@@ -75,8 +114,6 @@ void MSChart::setChartData(std::vector<ChartRow> rows) {
 
 void MSChart::setTitleText(const QString& title) {
     title_ = title;
-    // Drawn with no-break spaces: runs of blanks in a title are kept, not folded into one.
-    chart_->setTitle(QString(title).replace(' ', QChar(0x00A0)));
     relayout();
 }
 
@@ -210,8 +247,31 @@ void MSChart::layoutLabels() {
 // The chart lays itself out again at once rather than on a later pass of the event loop, so that
 // a picture taken right away (a window printed as it is) shows the new title and margins.
 void MSChart::relayout() {
+    fitTitle();
     if (QGraphicsLayout* layout = chart_->layout()) layout->activate();
     placeLabels();
+}
+
+// The whole title always shows, so that a narrow chart still names its indicator: on one line
+// at its own size when it fits, else one size smaller, else wrapped into centred lines at that
+// size.
+void MSChart::fitTitle() {
+    const int room = std::max(1, width() - kTitleSideAllowance);
+    QFont font = songFont(kTitlePoints, true);
+    const QString plain = keepBlanks(title_);
+    QStringList lines{title_};
+    if (QFontMetrics(font).horizontalAdvance(plain) > room) {
+        font = songFont(kSmallTitlePoints, true);
+        const QFontMetrics fm(font);
+        if (fm.horizontalAdvance(plain) > room) lines = wrapTitle(title_, fm, room);
+    }
+    // The chart takes its title as rich text: "<" and "&" in a name are escaped.
+    for (QString& line : lines) line = keepBlanks(line.toHtmlEscaped());
+    const QString shown = lines.size() == 1
+                              ? lines.front()
+                              : "<div align=\"center\">" + lines.join("<br>") + "</div>";
+    if (chart_->titleFont() != font) chart_->setTitleFont(font);
+    if (chart_->title() != shown) chart_->setTitle(shown);
 }
 
 // Each label hangs below its period's place on the axis: level labels centred on it, turned

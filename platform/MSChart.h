@@ -65,6 +65,7 @@ class MSChart : public QWidget {
     void fitValueAxis();
     void layoutLabels();
     void placeLabels();
+    void fitTitle();
     void relayout();
 
     std::vector<ChartRow> rows_;

@@ -172,6 +172,21 @@ TEST_F(TargetAll2FromTest, AStoredPeriodTypeOutsideOneToFourSelectsNone) {
     }
 }
 
+TEST_F(TargetAll2FromTest, DefaultsThatCannotBeReadAreReportedAndTheSummaryStillShows) {
+    const int frameHeight = platform::TwipsHeight(form->Info_Frame);
+    db.exec("alter table defaultParameter rename to defaultParameterAway");
+    ScriptedMsgBox box;
+    box.answer(MsgResult::OK);
+    target_all2_from view;
+    view.Show();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_NE(box.prompts()[0].find("defaultParameter"), std::string::npos) << box.prompts()[0];
+    EXPECT_EQ(view.Info_Label->text(), GetSummary(1));
+    EXPECT_TRUE(view.Info_Label->isVisible());
+    EXPECT_EQ(platform::TwipsHeight(view.Info_Frame), frameHeight);
+    db.exec("alter table defaultParameterAway rename to defaultParameter");
+}
+
 TEST_F(TargetAll2FromTest, EveryGroupFillsWithTheValuesOfItsFormulas) {
     for (const GroupCase& c : kGroupCases) {
         SCOPED_TRACE(c.tab);

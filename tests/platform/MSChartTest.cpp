@@ -2,7 +2,9 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QValueAxis>
 
@@ -29,6 +31,19 @@ std::vector<ChartRow> months(int n, std::vector<std::optional<double>> values) {
                         i < static_cast<int>(values.size()) ? values[i] : std::nullopt});
     }
     return rows;
+}
+
+// The text the chart draws as its title (the topmost text), blanks and line breaks removed.
+QString drawnTitle(MSChart& c) {
+    const QGraphicsTextItem* title = nullptr;
+    for (QGraphicsItem* item : chartOf(c)->scene()->items()) {
+        const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (text && text->isVisible() && !text->toPlainText().isEmpty() &&
+            (!title || text->sceneBoundingRect().top() < title->sceneBoundingRect().top()))
+            title = text;
+    }
+    if (!title) return {};
+    return title->toPlainText().remove(QRegularExpression("[\\s\\x{00A0}\\x{2028}\\x{2029}]"));
 }
 
 // Saves the picture when KVT_GRAB_DIR names a folder, for looking at it.
@@ -141,6 +156,38 @@ TEST_F(MSChartTest, ManyPeriodLabelsTurnAndThinToStayReadable) {
     c->setWidth(4000);
     EXPECT_GT(c->LabelStep(), 1);
     keep(*c, "chart24_narrow");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MSChartTest, ANarrowChartShowsItsWholeTitle) {
+    // The narrowest charts the sizing rule gives: one or two periods under a long indicator
+    // name, and a chart page under the longest name with its unit.
+    const struct {
+        float width;
+        QString title;
+    } cases[] = {
+        {5100, "    2003年  至  2003年  经营活动产生的现金净流量增长率    "},
+        {3565, "    2003年  至  2004年  净资产收益率    "},
+        {2555, "    2003年十一月  至  2003年十二月  劳动生产率（销售收入）    "},
+        {3000, "经营活动产生的现金净流量增长率   (单位：   %)"},
+        {11055, "    2003年  至  2004年  研发(R&D)<费用>率    "},
+        {2555, "    2003年  至  2004年  研发(R&D)<费用>率    "},
+    };
+    auto* c = platform::MakeControl<MSChart>(&window, "myChart", 0, 3120, 6375, 4095);
+    c->setChartData(months(2, {1, 2}));
+    window.resize(800, 600);
+    window.show();
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.title.toStdString());
+        c->setTitleText(k.title);
+        c->setWidth(k.width);
+        EXPECT_EQ(c->TitleText(), k.title);
+        EXPECT_EQ(drawnTitle(*c), QString(k.title).remove(' '));
+        keep(*c, ("chart_title_" + std::to_string(static_cast<int>(k.width))).c_str());
+    }
 }
 
 }  // namespace
