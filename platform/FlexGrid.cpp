@@ -47,6 +47,29 @@ void drawPackedLines(QPainter& p, const QRect& inner, const QString& text) {
         p.drawText(QPointF(inner.left(), blockTop + i * pitch - above), lines[i]);
 }
 
+// A one-line text a little wider than its cell, as the faces standing in for the Windows ones
+// run a few pixels wider than those: it is drawn in a size small enough to show whole instead
+// of losing its last characters. A text far too wide is cut as before.
+void drawFitted(QPainter& p, const QRect& inner, int flags, const QString& text) {
+    QFont font = p.font();
+    const bool points = font.pointSizeF() > 0;
+    const qreal size = points ? font.pointSizeF() : font.pixelSize();
+    for (qreal scale = 0.95; scale >= 0.8; scale -= 0.05) {
+        if (points)
+            font.setPointSizeF(size * scale);
+        else
+            font.setPixelSize(qRound(size * scale));
+        if (QFontMetrics(font, p.device()).horizontalAdvance(text) <= inner.width()) {
+            p.save();
+            p.setFont(font);
+            p.drawText(inner, flags & ~Qt::TextWordWrap, text);
+            p.restore();
+            return;
+        }
+    }
+    p.drawText(inner, flags, text);
+}
+
 }  // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -309,6 +332,8 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         if (!number && needed.height() > inner.height() &&
             inner.height() >= 2 * p.fontMetrics().height() * 3 / 4) {
             drawPackedLines(p, inner, shown);
+        } else if (!number && p.fontMetrics().horizontalAdvance(shown) > inner.width()) {
+            drawFitted(p, inner, flags, shown);
         } else {
             p.drawText(inner, flags, shown);
         }
