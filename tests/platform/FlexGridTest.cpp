@@ -151,4 +151,21 @@ TEST_F(FlexGridTest, AHeaderALittleTooWideForItsColumnShowsWhole) {
     }
 }
 
+// An amount a little too wide for its column in the stand-in Arial face (ten characters in 990
+// twips, as the base-data report's balance sheet shows them) shows all its digits, not "…"
+// and its last ones: two amounts that differ only in their leading digits look different.
+TEST_F(FlexGridTest, AnAmountALittleTooWideForItsColumnShowsAllItsDigits) {
+    platform::InstallFontSubstitutions();
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(9);
+    grid->setFont(arial);
+    grid->setColWidth(4, 990);
+    const QRect cell(grid->ColPos(4) / 15, grid->RowPos(1) / 15, 990 / 15, 300 / 15);
+    const auto image = [&](const QString& amount) {
+        grid->setTextMatrix(1, 4, amount);
+        return grid->viewport()->grab(cell).toImage();
+    };
+    EXPECT_NE(image("3256789.45"), image("1111789.45"));
+}
+
 }  // namespace
