@@ -47,6 +47,29 @@ void drawPackedLines(QPainter& p, const QRect& inner, const QString& text) {
         p.drawText(QPointF(inner.left(), blockTop + i * pitch - above), lines[i]);
 }
 
+// A one-line text or number a little wider than its cell, as the faces standing in for the
+// Windows ones run a few pixels wider than those, is drawn in a size small enough to show whole
+// rather than cut. False when even the smallest size tried is too wide.
+bool drawFitted(QPainter& p, const QRect& inner, int flags, const QString& text) {
+    QFont font = p.font();
+    const bool points = font.pointSizeF() > 0;
+    const qreal size = points ? font.pointSizeF() : font.pixelSize();
+    for (qreal scale = 0.95; scale >= 0.8; scale -= 0.05) {
+        if (points)
+            font.setPointSizeF(size * scale);
+        else
+            font.setPixelSize(qRound(size * scale));
+        if (QFontMetrics(font, p.device()).horizontalAdvance(text) <= inner.width()) {
+            p.save();
+            p.setFont(font);
+            p.drawText(inner, flags & ~Qt::TextWordWrap, text);
+            p.restore();
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -299,18 +322,21 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         // Numbers stand right-aligned in the body, texts left-aligned.
         const bool number = !fixed && IsNumeric(t.toStdString());
         const QRect inner = rect.adjusted(2, 0, -3, -1);
-        // A number wider than its cell shows "…" for the digits cut off: its right end alone
-        // would read as another number. Texts wrap inside a cell tall enough for more lines.
-        const QString shown =
-            number ? p.fontMetrics().elidedText(t, Qt::ElideLeft, inner.width()) : t;
         const int flags =
             Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap);
-        const QRect needed = p.boundingRect(inner, flags, shown);
-        if (!number && needed.height() > inner.height() &&
-            inner.height() >= 2 * p.fontMetrics().height() * 3 / 4) {
-            drawPackedLines(p, inner, shown);
-        } else {
-            p.drawText(inner, flags, shown);
+        // Texts wrap inside a cell tall enough for more lines.
+        const bool multiLine = !number && inner.height() >= 2 * p.fontMetrics().height() * 3 / 4;
+        const bool fitted = !multiLine && p.fontMetrics().horizontalAdvance(t) > inner.width() &&
+                            drawFitted(p, inner, flags, t);
+        if (!fitted) {
+            // A number still too wide shows "…" for the digits cut off: its right end alone
+            // would read as another number.
+            const QString shown =
+                number ? p.fontMetrics().elidedText(t, Qt::ElideLeft, inner.width()) : t;
+            if (multiLine && p.boundingRect(inner, flags, shown).height() > inner.height())
+                drawPackedLines(p, inner, shown);
+            else
+                p.drawText(inner, flags, shown);
         }
     }
     if (!fixed && row == row_ && col == col_ && hasFocus()) {

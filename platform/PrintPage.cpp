@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <optional>
 
 #include "platform/Fonts.h"
 
@@ -41,8 +42,16 @@ QFont PrinterFont(float points, bool bold) {
 }
 
 QSizeF TextBoxTwips(const QString& text, float points, bool bold) {
-    const QFontMetricsF fm(PrinterFont(points, bold), &twipsDevice());
-    return {fm.horizontalAdvance(text), kLineEm * points * kTwipsPerPoint};
+    // The metrics of the font last asked for: a table measures cell after cell in one font.
+    static float lastPoints = -1;
+    static bool lastBold = false;
+    static std::optional<QFontMetricsF> fm;
+    if (!fm || points != lastPoints || bold != lastBold) {
+        fm.emplace(PrinterFont(points, bold), &twipsDevice());
+        lastPoints = points;
+        lastBold = bold;
+    }
+    return {fm->horizontalAdvance(text), kLineEm * points * kTwipsPerPoint};
 }
 
 void RenderPage(QPainter& painter, double dpi, const std::vector<PrintOp>& ops) {

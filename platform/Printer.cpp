@@ -31,6 +31,14 @@ void Printer::Print(const QString& text) {
     currentY_ += qRound(box.height());
 }
 
+float Printer::TextWidth(const QString& text) const {
+    return static_cast<float>(TextBoxTwips(text, fontSize_, bold_).width());
+}
+
+float Printer::TextHeight(const QString& text) const {
+    return static_cast<float>(TextBoxTwips(text, fontSize_, bold_).height());
+}
+
 void Printer::Line(int x1, int y1, int x2, int y2) {
     add(op(PrintOp::Line, x1, y1, x2, y2));
 }

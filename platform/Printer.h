@@ -61,6 +61,9 @@ class Printer {
     // of the next line: CurrentX 0, CurrentY one line lower. A line is one em of the font size,
     // as with the Song face (9 points: 180 twips).
     void Print(const QString& text);
+    // The advance width and the line height of the text in the current font, in twips.
+    float TextWidth(const QString& text) const;
+    float TextHeight(const QString& text) const;
     // One thin black straight line.
     void Line(int x1, int y1, int x2, int y2);
     // The width of the page's drawing area (inside the printer's margins) in twips, so that a

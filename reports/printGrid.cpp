@@ -20,6 +20,10 @@ constexpr int kFooterTextY = 15510;
 constexpr int kRowPitch = 300;
 constexpr int kBoxAbove = 80;
 constexpr int kBoxBelow = 220;
+// A cell text that would reach closer than this to the next rule is shrunk to end that far
+// before it, but not below the smallest size, where it runs on as it is.
+constexpr int kFitGap = 30;
+constexpr float kSmallestPoints = 5;
 
 // A position coordinate: 16 bits, an overflow beyond them is an error.
 std::int16_t at(int a, int b) {
@@ -33,6 +37,25 @@ platform::Printer& printer() {
 void moveTo(int x, int y) {
     printer().setCurrentX(x);
     printer().setCurrentY(y);
+}
+
+// The cell's text at (x, y) in the table's size. A text wider than its column would run over
+// the next cell's figure and make both unreadable, so it is printed just small enough to end
+// inside its own box, clear of the next rule, with its line's foot where the table's is; the
+// table's size returns afterwards.
+void printCell(const QString& text, std::int16_t x, std::int16_t y, int width) {
+    moveTo(x, y);
+    const float needed = printer().TextWidth(text);
+    const float fitting = std::floor(kTextPoints * (width - kFitGap) / needed * 4) / 4;
+    if (needed <= width - kFitGap || fitting < kSmallestPoints) {
+        printer().Print(text);
+        return;
+    }
+    const float lineHeight = printer().TextHeight(text);
+    printer().setFontSize(fitting);
+    moveTo(x, at(y, static_cast<int>(std::lround(lineHeight - printer().TextHeight(text)))));
+    printer().Print(text);
+    printer().setFontSize(kTextPoints);
 }
 
 }  // namespace
@@ -66,8 +89,7 @@ CPoint PrintGrid(const platform::FlexGrid& grid, const CPoint& pt) {
         for (int c = 0; c < grid.Cols(); ++c) {
             const int width = grid.ColWidth(c);
             if (width <= 0) continue;  // hidden columns leave no gap
-            moveTo(cx, ry);
-            printer().Print(grid.TextMatrix(r, c));
+            printCell(grid.TextMatrix(r, c), cx, ry, width);
             printer().Line(cx, top, cx, bottom);
             printer().Line(cx, top, at(cx, width), top);
             cx = at(cx, width);

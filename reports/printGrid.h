@@ -24,7 +24,8 @@ CPoint PrintReportTitle(const QString& text, const CPoint& pt);
 // The text in bold 12 points at pt, bold off afterwards; the next element 400 below.
 CPoint PrintSectionHeading(const QString& text, const CPoint& pt);
 // The grid's rows in 9 points, 300 twips apart, the header row bold, every column of non-zero
-// width boxed in its on-screen width; the next element 600 below the last row.
+// width boxed in its on-screen width; the next element 600 below the last row. A cell text
+// wider than its column is printed smaller, so that it stays inside its box.
 CPoint PrintGrid(const platform::FlexGrid& grid, const CPoint& pt);
 // A rule across the page width at y 15500 and the text in 8 points under it, wherever pt is;
 // the position returned is 500 below pt.

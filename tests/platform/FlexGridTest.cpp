@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFont>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "platform/FlexGrid.h"
+#include "platform/Fonts.h"
 #include "platform/Form.h"
 
 using platform::FlexGrid;
@@ -121,6 +123,49 @@ TEST_F(FlexGridTest, ScrollingMovesBodyCellsButNotTheFixedColumns) {
     EXPECT_EQ(grid->ColPos(10), bodyPos - 160 * 15);
     clickCell(2, 10);
     EXPECT_EQ(grid->Col(), 10);
+}
+
+// A header a few pixels wider than its column in the stand-in Song face ("2003上半年" in 990
+// twips, as the base-data report heads its half-years) shows whole, not cut to "2003上半": its
+// ink reaches a character further right than that of the cut text.
+TEST_F(FlexGridTest, AHeaderALittleTooWideForItsColumnShowsWhole) {
+    platform::InstallFontSubstitutions();
+    QFont song(QStringLiteral("宋体"));
+    song.setPointSizeF(9);
+    grid->setFont(song);
+    grid->setColWidth(4, 990);
+    const QRect cell(grid->ColPos(4) / 15, grid->RowPos(0) / 15, 990 / 15 - 3, 300 / 15 - 1);
+    const auto inkRight = [&](const QString& text) {
+        grid->setTextMatrix(0, 4, text);
+        const QImage image = grid->viewport()->grab(cell).toImage();
+        int right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) right = std::max(right, x);
+        return right;
+    };
+    for (const auto& [whole, cut] :
+         {std::pair{"2003上半年", "2003上半"}, std::pair{"2003一季度", "2003一季"}}) {
+        SCOPED_TRACE(whole);
+        EXPECT_GT(inkRight(whole), inkRight(cut) + 3);
+    }
+}
+
+// An amount a little too wide for its column in the stand-in Arial face (ten characters in 990
+// twips, as the base-data report's balance sheet shows them) shows all its digits, not "…"
+// and its last ones: two amounts that differ only in their leading digits look different.
+TEST_F(FlexGridTest, AnAmountALittleTooWideForItsColumnShowsAllItsDigits) {
+    platform::InstallFontSubstitutions();
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(9);
+    grid->setFont(arial);
+    grid->setColWidth(4, 990);
+    const QRect cell(grid->ColPos(4) / 15, grid->RowPos(1) / 15, 990 / 15, 300 / 15);
+    const auto image = [&](const QString& amount) {
+        grid->setTextMatrix(1, 4, amount);
+        return grid->viewport()->grab(cell).toImage();
+    };
+    EXPECT_NE(image("3256789.45"), image("1111789.45"));
 }
 
 }  // namespace

@@ -79,6 +79,9 @@ class PdfPrint : public testing::Test {
         db.putData(112, 1, 2003, 1, 900);
         db.putData(209, 1, 2003, 1, 90);   // 净利润: 净资产收益率 12.00 in 2003
         db.putData(409, 1, 2005, 1, 320);  // 职工人数
+        // Totals too wide for their columns at the table's size, side by side.
+        db.putData(108, 1, 2003, 1, 101772839.51);  // 资产总额
+        db.putData(108, 1, 2004, 1, 112345678.9);
     }
     TestDb db;
 };
@@ -103,6 +106,7 @@ TEST_F(PdfPrint, TheBaseDataReportReadsBackFromItsPdf) {
     EXPECT_EQ(LineWith(text, "货币资金"), "1 货币资金 元 1250000.5");
     EXPECT_EQ(LineWith(text, "所有者权益"), "12 所有者权益 元 600 900");
     EXPECT_EQ(LineWith(text, "职工人数"), "9 职工人数 人 320");
+    EXPECT_EQ(LineWith(text, "资产总额"), "8 资产总额 元 101772839.51 112345678.9");
     EXPECT_EQ(LineWith(text, "Pravelta"), "Pravelta");
 }
 

@@ -3,6 +3,7 @@
 // positions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/FlexGrid.h"
@@ -33,22 +34,43 @@ class PrintGridTest : public testing::Test {
 };
 
 TEST_F(PrintGridTest, ATableIsBoxedCellByCellAndAZeroWidthColumnLeavesNoGap) {
-    const auto grid = MakeGrid(3, {100, 0, 200});
+    const auto grid = MakeGrid(3, {1000, 0, 2000});
     const CPoint next = printGrid::PrintGrid(*grid, CPoint{20, 1000});
     EXPECT_EQ(next.x, 20);
     EXPECT_EQ(next.y, 2200);
     const std::vector<std::string> expected = {
-        "T 20 1000 9 B 0,0",   "L 20 920 20 1220",    "L 20 920 120 920",
-        "T 120 1000 9 B 0,2",  "L 120 920 120 1220",  "L 120 920 320 920",
-        "L 320 920 320 1220",  // row 0, bold
-        "T 20 1300 9 N 1,0",   "L 20 1220 20 1520",   "L 20 1220 120 1220",
-        "T 120 1300 9 N 1,2",  "L 120 1220 120 1520", "L 120 1220 320 1220",
-        "L 320 1220 320 1520",  // row 1
-        "T 20 1600 9 N 2,0",   "L 20 1520 20 1820",   "L 20 1520 120 1520",
-        "T 120 1600 9 N 2,2",  "L 120 1520 120 1820", "L 120 1520 320 1520",
-        "L 320 1520 320 1820", "L 20 1820 320 1820",  // row 2, bottom
+        "T 20 1000 9 B 0,0",     "L 20 920 20 1220",      "L 20 920 1020 920",
+        "T 1020 1000 9 B 0,2",   "L 1020 920 1020 1220",  "L 1020 920 3020 920",
+        "L 3020 920 3020 1220",  // row 0, bold
+        "T 20 1300 9 N 1,0",     "L 20 1220 20 1520",     "L 20 1220 1020 1220",
+        "T 1020 1300 9 N 1,2",   "L 1020 1220 1020 1520", "L 1020 1220 3020 1220",
+        "L 3020 1220 3020 1520",  // row 1
+        "T 20 1600 9 N 2,0",     "L 20 1520 20 1820",     "L 20 1520 1020 1520",
+        "T 1020 1600 9 N 2,2",   "L 1020 1520 1020 1820", "L 1020 1520 3020 1520",
+        "L 3020 1520 3020 1820", "L 20 1820 3020 1820",  // row 2, bottom
     };
     EXPECT_EQ(Page(printer), expected);
+}
+
+// An amount wider than its column would run over the next cell's figure: it is printed smaller,
+// inside its own box, its line's foot kept, and the next cell is back in the table's size.
+TEST_F(PrintGridTest, AFigureWiderThanItsColumnIsPrintedSmallerInsideItsBox) {
+    auto grid = MakeGrid(2, {990, 990});
+    grid->setTextMatrix(1, 0, "101772839.51");
+    grid->setTextMatrix(1, 1, "9318431");
+    printGrid::PrintGrid(*grid, CPoint{20, 1000});
+    const auto& ops = printer.ops();
+    const auto wide = std::find_if(ops.begin(), ops.end(),
+                                   [](const auto& op) { return op.text == "101772839.51"; });
+    ASSERT_NE(wide, ops.end());
+    EXPECT_LT(wide->fontSize, 9);
+    EXPECT_GE(wide->fontSize, 5);
+    EXPECT_EQ(wide->x1, 20);
+    EXPECT_LE(wide->x2, 20 + 990 - 30);
+    EXPECT_GT(wide->y1, 1300);
+    EXPECT_NEAR(wide->y2, 1300 + 180, 1);  // the foot of a 9-point line
+    EXPECT_TRUE(Has(Page(printer), "T 1010 1300 9 N 9318431"));
+    EXPECT_EQ(platform::Printer::Default().FontSize(), 9);
 }
 
 TEST_F(PrintGridTest, AHeaderOnlyTableLeavesBoldOnSoTheFooterComesOutBold) {
