@@ -75,25 +75,24 @@ void dubang_form::createControls() {
 }
 
 void dubang_form::Form_Load() {
+    setHeight(kHeight);
+    setWidth(kWidth);
+    // A failing read of the defaults is reported and leaves the inputs empty; the explanation
+    // still shows and the window still computes once the database answers again.
     platform::RunGuarded([this] {
-        setHeight(kHeight);
-        setWidth(kWidth);
-        {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            panel->FillDefaults(conn);
-        }
-        Frame2->hide();
-        Info_Label->setCaption(GetDupontText());
-        // A face taller than the Song face can make the grown frame reach past the window's
-        // bottom; the frame then moves up as far as it needs, never over the input row.
-        const int height = platform::TwipsHeight(Info_Label) + 1100;
-        const int top =
-            std::max(kInputRowBottom, std::min(kInfoTop, kHeight - kBottomMargin - height));
-        platform::SetTwipsGeometry(Info_Frame, platform::TwipsLeft(Info_Frame), top,
-                                   platform::TwipsWidth(Info_Frame), height);
-        Info_Frame->show();
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
     });
+    Frame2->hide();
+    Info_Label->setCaption(GetDupontText());
+    // A face taller than the Song face can make the grown frame reach past the window's
+    // bottom; the frame then moves up as far as it needs, never over the input row.
+    const int height = platform::TwipsHeight(Info_Label) + 1100;
+    const int top = std::max(kInputRowBottom, std::min(kInfoTop, kHeight - kBottomMargin - height));
+    platform::SetTwipsGeometry(Info_Frame, platform::TwipsLeft(Info_Frame), top,
+                               platform::TwipsWidth(Info_Frame), height);
+    Info_Frame->show();
 }
 
 void dubang_form::cmdDo_Click() {

@@ -94,20 +94,20 @@ void power_all_form::createControls() {
 }
 
 void power_all_form::Form_Load() {
+    isLoaded_ = false;
+    setHeight(kHeight);
+    setWidth(kWidth);
+    // A failing read of the defaults is reported and leaves the inputs empty; the level and its
+    // meaning are still set, so the window works once the database answers again.
     platform::RunGuarded([this] {
-        isLoaded_ = false;
-        setHeight(kHeight);
-        setWidth(kWidth);
-        {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            panel->FillDefaults(conn);
-        }
-        levelTexts_ = GetLevelMeans();
-        cbLevel->setListIndex(0);
-        ShowLevelMeaning();
-        isLoaded_ = true;
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
     });
+    levelTexts_ = GetLevelMeans();
+    cbLevel->setListIndex(0);
+    ShowLevelMeaning();
+    isLoaded_ = true;
 }
 
 void power_all_form::cmdDo_Click() {

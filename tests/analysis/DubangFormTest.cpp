@@ -228,6 +228,27 @@ TEST_F(DubangFormTest, RefusedChecksLeaveTheTreeAndPutTheFocusOnTheInput) {
     }
 }
 
+TEST_F(DubangFormTest, ALockedDatabaseAtOpeningStillExplainsAndComputesLater) {
+    platform::Connection other;
+    other.Open(db.path());
+    other.Execute("begin exclusive");
+    {
+        ScriptedMsgBox box;
+        box.answer(MsgResult::OK);
+        form = std::make_unique<dubang_form>();
+        form->Show();
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
+                  "数据库正被其他程序使用，请稍后再试");
+    }
+    other.Execute("rollback");
+    EXPECT_TRUE(form->Info_Frame->isVisible());
+    EXPECT_EQ(form->Info_Label->text(), GetDupontText());
+    put(1, 2003, 1, kYear2003);
+    compute(0, "2003");
+    EXPECT_EQ(value(6), "134.00");
+}
+
 TEST_F(DubangFormTest, EnterInTheYearBoxComputes) {
     put(1, 2004, 1, {{209, 5}});
     form->panel->txtFromYear->setFocus();

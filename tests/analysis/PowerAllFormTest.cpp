@@ -145,6 +145,27 @@ TEST_F(PowerAllFormTest, TheInputRowShowsEveryItemWholeAndNothingOverlaps) {
                     << a->objectName().toStdString() << " " << b->objectName().toStdString();
 }
 
+TEST_F(PowerAllFormTest, ALockedDatabaseAtOpeningLeavesTheLevelListWorking) {
+    platform::Connection other;
+    other.Open(db.path());
+    other.Execute("begin exclusive");
+    {
+        ScriptedMsgBox box;
+        box.answer(MsgResult::OK);
+        open();
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
+                  "数据库正被其他程序使用，请稍后再试");
+    }
+    other.Execute("rollback");
+    EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[0]);
+    request(0, "2003", "2005");
+    EXPECT_EQ(row(1)[1], "0");
+    form->cbLevel->setListIndex(2);
+    EXPECT_EQ(form->level(), 3) << "a level change computes again";
+    EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[2]);
+}
+
 TEST_F(PowerAllFormTest, WithoutStoredDefaultsTheTypeIsYearAndTheYearsAreEmpty) {
     db.exec("delete from defaultParameter where paramCd in ('serial', 'yearFromTo')");
     open();
