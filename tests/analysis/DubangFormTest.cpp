@@ -229,10 +229,8 @@ TEST_F(DubangFormTest, RefusedChecksLeaveTheTreeAndPutTheFocusOnTheInput) {
 }
 
 TEST_F(DubangFormTest, ALockedDatabaseAtOpeningStillExplainsAndComputesLater) {
-    platform::Connection other;
-    other.Open(db.path());
-    other.Execute("begin exclusive");
     {
+        DbLockedByOther lock(db);
         ScriptedMsgBox box;
         box.answer(MsgResult::OK);
         form = std::make_unique<dubang_form>();
@@ -241,7 +239,6 @@ TEST_F(DubangFormTest, ALockedDatabaseAtOpeningStillExplainsAndComputesLater) {
         EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
                   "数据库正被其他程序使用，请稍后再试");
     }
-    other.Execute("rollback");
     EXPECT_TRUE(form->Info_Frame->isVisible());
     EXPECT_EQ(form->Info_Label->text(), GetDupontText());
     put(1, 2003, 1, kYear2003);

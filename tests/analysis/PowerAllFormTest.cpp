@@ -146,10 +146,8 @@ TEST_F(PowerAllFormTest, TheInputRowShowsEveryItemWholeAndNothingOverlaps) {
 }
 
 TEST_F(PowerAllFormTest, ALockedDatabaseAtOpeningLeavesTheLevelListWorking) {
-    platform::Connection other;
-    other.Open(db.path());
-    other.Execute("begin exclusive");
     {
+        DbLockedByOther lock(db);
         ScriptedMsgBox box;
         box.answer(MsgResult::OK);
         open();
@@ -157,7 +155,6 @@ TEST_F(PowerAllFormTest, ALockedDatabaseAtOpeningLeavesTheLevelListWorking) {
         EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
                   "数据库正被其他程序使用，请稍后再试");
     }
-    other.Execute("rollback");
     EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[0]);
     request(0, "2003", "2005");
     EXPECT_EQ(row(1)[1], "0");
