@@ -1,7 +1,10 @@
 #include "analysis/DupontTreeFrame.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
+#include <algorithm>
 
 #include "platform/Form.h"
 
@@ -80,6 +83,14 @@ const QPoint kValues[31] = {
 
 constexpr int kLabelHeight = 255;
 
+// How far a label rises above its place so that its text's baseline lies where the Song face
+// puts it (0.86 em below the top): taller faces leave more room above their characters, which
+// would push the captions onto the bottom edge of their boxes.
+int liftPixels(const QFont& font) {
+    const int baseline = qRound(0.86 * QFontInfo(font).pixelSize());
+    return std::max(0, QFontMetrics(font).ascent() - baseline);
+}
+
 }  // namespace
 
 const std::vector<QRect>& DupontTreeFrame::Boxes() {
@@ -113,8 +124,14 @@ const std::vector<DupontTreeFrame::Line>& DupontTreeFrame::Lines() {
 }
 
 DupontTreeFrame::DupontTreeFrame(QWidget* parent) : QGroupBox(parent) {
-    auto label = [this](const QString& name, const QString& text, int left, int top) {
+    // One face for captions and values, so that both share a baseline whatever their text.
+    QFont song("宋体");
+    song.setPointSizeF(9);
+    setFont(song);
+    const int lift = liftPixels(song);
+    auto label = [this, lift](const QString& name, const QString& text, int left, int top) {
         auto* l = platform::MakeControl<platform::Label>(this, name, left, top, 0, kLabelHeight);
+        l->move(l->x(), l->y() - lift);
         l->setCaption(text);
         l->setAutoSize(true);
         return l;

@@ -1,5 +1,6 @@
 #include "analysis/dubang_form.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "analysis/DupontNodes.h"
@@ -19,6 +20,9 @@ namespace {
 
 constexpr int kWidth = 11100;
 constexpr int kHeight = 7900;
+constexpr int kInputRowBottom = 615;
+constexpr int kInfoTop = 1560;
+constexpr int kBottomMargin = 120;
 
 // The value labels that show a unit after their value, also when the value is missing.
 QString withSuffix(int label, const std::string& text) {
@@ -66,26 +70,29 @@ void dubang_form::createControls() {
     Frame2 = MakeControl<DupontTreeFrame>(this, "Frame2", 0, 600, 10935, 6615);
     Frame2->hide();
 
-    Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 1800, 1560, 7455, 4335);
+    Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 1800, kInfoTop, 7455, 4335);
     Info_Label = MakeInfoLabel(Info_Frame, 480, 600, 6405, 360);
 }
 
 void dubang_form::Form_Load() {
+    setHeight(kHeight);
+    setWidth(kWidth);
+    // A failing read of the defaults is reported and leaves the inputs empty; the explanation
+    // still shows and the window still computes once the database answers again.
     platform::RunGuarded([this] {
-        setHeight(kHeight);
-        setWidth(kWidth);
-        {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            panel->FillDefaults(conn);
-        }
-        Frame2->hide();
-        Info_Label->setCaption(GetDupontText());
-        platform::SetTwipsGeometry(Info_Frame, platform::TwipsLeft(Info_Frame),
-                                   platform::TwipsTop(Info_Frame), platform::TwipsWidth(Info_Frame),
-                                   platform::TwipsHeight(Info_Label) + 1100);
-        Info_Frame->show();
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
     });
+    Frame2->hide();
+    Info_Label->setCaption(GetDupontText());
+    // A face taller than the Song face can make the grown frame reach past the window's
+    // bottom; the frame then moves up as far as it needs, never over the input row.
+    const int height = platform::TwipsHeight(Info_Label) + 1100;
+    const int top = std::max(kInputRowBottom, std::min(kInfoTop, kHeight - kBottomMargin - height));
+    platform::SetTwipsGeometry(Info_Frame, platform::TwipsLeft(Info_Frame), top,
+                               platform::TwipsWidth(Info_Frame), height);
+    Info_Frame->show();
 }
 
 void dubang_form::cmdDo_Click() {

@@ -1,6 +1,7 @@
 #include "analysis/power_all_form.h"
 
 #include <QFont>
+#include <QLabel>
 
 #include "analysis/ChartAutoSize.h"
 #include "analysis/InfoLabel.h"
@@ -56,21 +57,24 @@ void power_all_form::createControls() {
     Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
     platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label3", "到  ：", 4080, 240, 615, 255);
+    // The period lists are 1200 wide so that "第一季度" shows whole; what follows each list
+    // moves right by as much.
+    platform::MakeLabel(Frame1, "Label3", "到  ：", 4425, 240, 615, 255);
     panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit),
                                  {.serial = QRect(840, 240, 855, 315),
                                   .fromYear = QRect(2400, 240, 615, 300),
-                                  .fromPeriod = QRect(3120, 240, 855, 315),
-                                  .toYear = QRect(4560, 240, 615, 270),
-                                  .toPeriod = QRect(5280, 240, 975, 315)});
-    platform::MakeLabel(Frame1, "Label4", "基数：", 6480, 240, 615, 375);
-    cbLevel = MakeControl<platform::ComboList>(Frame1, "cbLevel", 7320, 240, 1455, 315);
+                                  .fromPeriod = QRect(3120, 240, 1200, 315),
+                                  .toYear = QRect(4905, 240, 615, 270),
+                                  .toPeriod = QRect(5625, 240, 1200, 315)});
+    QLabel* levelCaption = platform::MakeLabel(Frame1, "Label4", "基数：", 7050, 240, 615, 375);
+    levelCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // in line with the other captions
+    cbLevel = MakeControl<platform::ComboList>(Frame1, "cbLevel", 7890, 240, 1455, 315);
     for (const char* level : kLevels) cbLevel->AddItem(level);
     connect(cbLevel, &platform::ComboList::Click, this,
             [this] { platform::RunGuarded([this] { cbLevel_Click(); }); });
-    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 8880, 240, 855, 300,
+    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 9450, 240, 855, 300,
                                  [this] { cmdDo_Click(); });
-    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 10320, 240, 735, 315,
+    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 10890, 240, 735, 315,
                                     [this] { Command1_Click(); });
 
     MSFlexGrid1 = MakeControl<platform::FlexGrid>(this, "MSFlexGrid1", 0, 960, 11715, 1515);
@@ -90,20 +94,20 @@ void power_all_form::createControls() {
 }
 
 void power_all_form::Form_Load() {
+    isLoaded_ = false;
+    setHeight(kHeight);
+    setWidth(kWidth);
+    // A failing read of the defaults is reported and leaves the inputs empty; the level and its
+    // meaning are still set, so the window works once the database answers again.
     platform::RunGuarded([this] {
-        isLoaded_ = false;
-        setHeight(kHeight);
-        setWidth(kWidth);
-        {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            panel->FillDefaults(conn);
-        }
-        levelTexts_ = GetLevelMeans();
-        cbLevel->setListIndex(0);
-        ShowLevelMeaning();
-        isLoaded_ = true;
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
     });
+    levelTexts_ = GetLevelMeans();
+    cbLevel->setListIndex(0);
+    ShowLevelMeaning();
+    isLoaded_ = true;
 }
 
 void power_all_form::cmdDo_Click() {

@@ -9,6 +9,7 @@
 
 #include "analysis/HelpContent.h"
 #include "analysis/dubang_form.h"
+#include "platform/Fonts.h"
 #include "platform/Printer.h"
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/support/ScriptedMsgBox.h"
@@ -71,7 +72,8 @@ TEST_F(DubangFormTest, OpeningShowsTheExplanationAndNothingToPrint) {
     EXPECT_GT(form->Info_Label->height(), platform::TwipsToPixels(360)) << "grown to its text";
     EXPECT_EQ(form->Info_Frame->height(),
               platform::TwipsToPixels(platform::TwipsHeight(form->Info_Label) + 1100));
-    EXPECT_LE(form->Info_Frame->geometry().bottom(), form->height()) << "nothing clipped";
+    EXPECT_LT(form->Info_Frame->geometry().bottom(), form->height()) << "bottom edge shown";
+    EXPECT_GE(form->Info_Frame->geometry().top(), form->Frame1->geometry().bottom());
     EXPECT_FALSE(form->doPrint->isEnabled());
     EXPECT_EQ(form->panel->cbSerial->Text(), "年");
     EXPECT_EQ(form->panel->txtFromYear->text(), "2003");
@@ -226,6 +228,24 @@ TEST_F(DubangFormTest, RefusedChecksLeaveTheTreeAndPutTheFocusOnTheInput) {
     }
 }
 
+TEST_F(DubangFormTest, ALockedDatabaseAtOpeningStillExplainsAndComputesLater) {
+    {
+        DbLockedByOther lock(db);
+        ScriptedMsgBox box;
+        box.answer(MsgResult::OK);
+        form = std::make_unique<dubang_form>();
+        form->Show();
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
+                  "数据库正被其他程序使用，请稍后再试");
+    }
+    EXPECT_TRUE(form->Info_Frame->isVisible());
+    EXPECT_EQ(form->Info_Label->text(), GetDupontText());
+    put(1, 2003, 1, kYear2003);
+    compute(0, "2003");
+    EXPECT_EQ(value(6), "134.00");
+}
+
 TEST_F(DubangFormTest, EnterInTheYearBoxComputes) {
     put(1, 2004, 1, {{209, 5}});
     form->panel->txtFromYear->setFocus();
@@ -269,6 +289,36 @@ TEST_F(DubangFormTest, TheTreeIsDrawnWithBlueValues) {
 }  // namespace
 
 namespace {
+
+// Every caption and value sits inside its box clear of the bottom edge: no ink in the two pixel
+// rows above the edge under a label, with the faces the program installs.
+TEST_F(DubangFormTest, EveryTextStandsClearOfItsBoxsBottomEdge) {
+    platform::InstallFontSubstitutions();
+    form = std::make_unique<dubang_form>();
+    form->Show();
+    put(1, 2002, 1, kYear2002);
+    put(1, 2003, 1, kYear2003);
+    compute(0, "2003");
+    const QImage image = form->Frame2->grab().toImage();
+    const QColor paper = image.pixelColor(2, image.height() / 2);
+    int checked = 0;
+    for (const platform::Label* label : form->Frame2->findChildren<platform::Label*>()) {
+        for (const QRect& twips : DupontTreeFrame::Boxes()) {
+            const QRect box(platform::TwipsToPixels(twips.x()), platform::TwipsToPixels(twips.y()),
+                            platform::TwipsToPixels(twips.width()),
+                            platform::TwipsToPixels(twips.height()));
+            if (!box.contains(label->geometry().topLeft() + QPoint(1, 4))) continue;
+            ++checked;
+            const int edge = box.bottom();
+            for (int y = edge - 2; y < edge; ++y)
+                for (int x = label->x(); x < label->x() + label->width() && x < box.right() - 6;
+                     ++x)
+                    ASSERT_LT(qAbs(image.pixelColor(x, y).lightness() - paper.lightness()), 60)
+                        << label->text().toStdString() << " at " << x << "," << y;
+        }
+    }
+    EXPECT_GT(checked, 60);
+}
 
 // Where the 确定 button stands, in window pixels.
 QPoint cmdDoCentre(const dubang_form& form) {

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <memory>
 
@@ -112,6 +116,51 @@ TEST_F(PowerAllFormTest, LoadShowsTheDefaultsAndTheFirstLevelWithoutComputing) {
     clickCell(1, 0);
     EXPECT_FALSE(chartShown());
     EXPECT_TRUE(form->Info_Frame->isVisible());
+}
+
+// The text field of a list (its box less the arrow) holds each of its items whole.
+void ExpectItemsFit(QComboBox* list) {
+    QStyleOptionComboBox opt;
+    opt.initFrom(list);
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                      QStyle::SC_ComboBoxEditField, list);
+    for (int i = 0; i < list->count(); ++i)
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width())
+            << list->objectName().toStdString() << " " << list->itemText(i).toStdString();
+}
+
+TEST_F(PowerAllFormTest, TheInputRowShowsEveryItemWholeAndNothingOverlaps) {
+    open();
+    QList<QWidget*> inputs;
+    for (QWidget* w : form->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(form->Frame1->rect().contains(w->geometry())) << w->objectName().toStdString();
+        if (auto* list = qobject_cast<QComboBox*>(w)) ExpectItemsFit(list);
+        if (!qobject_cast<QLabel*>(w)) inputs.push_back(w);
+    }
+    // The lists of one place share it; any other two inputs stand apart.
+    for (QWidget* a : inputs)
+        for (QWidget* b : inputs)
+            if (a != b && a->geometry() != b->geometry())
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << a->objectName().toStdString() << " " << b->objectName().toStdString();
+}
+
+TEST_F(PowerAllFormTest, ALockedDatabaseAtOpeningLeavesTheLevelListWorking) {
+    {
+        DbLockedByOther lock(db);
+        ScriptedMsgBox box;
+        box.answer(MsgResult::OK);
+        open();
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
+                  "数据库正被其他程序使用，请稍后再试");
+    }
+    EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[0]);
+    request(0, "2003", "2005");
+    EXPECT_EQ(row(1)[1], "0");
+    form->cbLevel->setListIndex(2);
+    EXPECT_EQ(form->level(), 3) << "a level change computes again";
+    EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[2]);
 }
 
 TEST_F(PowerAllFormTest, WithoutStoredDefaultsTheTypeIsYearAndTheYearsAreEmpty) {

@@ -7,7 +7,7 @@
 #include "platform/Database.h"
 
 class TestDb {
-public:
+  public:
     TestDb();
     ~TestDb();
     TestDb(const TestDb&) = delete;
@@ -22,6 +22,27 @@ public:
     // Stores one amount in baseData.
     void putData(int itemId, int periodType, int year, int period, double data) const;
 
-private:
+  private:
     std::string folder_;
+};
+
+// Another program holding the database in an exclusive transaction while it lives: every read
+// and write of the program fails as locked (after the busy wait).
+class DbLockedByOther {
+  public:
+    explicit DbLockedByOther(const TestDb& db) {
+        conn_.Open(db.path());
+        conn_.Execute("begin exclusive");
+    }
+    ~DbLockedByOther() {
+        try {
+            conn_.Execute("rollback");
+        } catch (...) {
+        }
+    }
+    DbLockedByOther(const DbLockedByOther&) = delete;
+    DbLockedByOther& operator=(const DbLockedByOther&) = delete;
+
+  private:
+    platform::Connection conn_;
 };
