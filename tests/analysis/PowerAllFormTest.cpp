@@ -140,9 +140,10 @@ TEST_F(PowerAllFormTest, TheInputRowShowsEveryItemWholeAndNothingOverlaps) {
     // The lists of one place share it; any other two inputs stand apart.
     for (QWidget* a : inputs)
         for (QWidget* b : inputs)
-            if (a != b && a->geometry() != b->geometry())
+            if (a != b && a->geometry() != b->geometry()) {
                 EXPECT_FALSE(a->geometry().intersects(b->geometry()))
                     << a->objectName().toStdString() << " " << b->objectName().toStdString();
+            }
 }
 
 TEST_F(PowerAllFormTest, ALockedDatabaseAtOpeningLeavesTheLevelListWorking) {
