@@ -222,28 +222,28 @@ void form_base::createControls() {
 }
 
 void form_base::Form_Load() {
-    platform::RunGuarded([this] {
-        setHeight(kFormHeight);
-        setWidth(kFormWidth);
-        gridPage_.fill(1);
-        currentTab_ = 1;
-        gridState_.fill(0);
-        usedRows_.fill(0);
-        usedCols_.fill(0);
-        periodCount_ = 0;
-        {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            panel->FillDefaults(conn);
-        }
-        cmdSave->setEnabled(false);
-        cmdCancel->setEnabled(false);
-        editor->Hide();
-        cmd_prev->setEnabled(false);
-        cmd_Next->setEnabled(false);
-        resetGrids();
-        showGrid(currentTab_);
-    });
+    // Not guarded here: a database that cannot be read fails the load, and the main window
+    // reports it and shows its welcome form instead of a half-prepared entry window.
+    setHeight(kFormHeight);
+    setWidth(kFormWidth);
+    gridPage_.fill(1);
+    currentTab_ = 1;
+    gridState_.fill(0);
+    usedRows_.fill(0);
+    usedCols_.fill(0);
+    periodCount_ = 0;
+    {
+        platform::Connection conn;
+        platform::OpenProgramDatabase(conn);
+        panel->FillDefaults(conn);
+    }
+    cmdSave->setEnabled(false);
+    cmdCancel->setEnabled(false);
+    editor->Hide();
+    cmd_prev->setEnabled(false);
+    cmd_Next->setEnabled(false);
+    resetGrids();
+    showGrid(currentTab_);
 }
 
 void form_base::Form_Resize() {

@@ -1,8 +1,34 @@
 #include "platform/TextBox.h"
 
 #include <QKeyEvent>
+#include <QValidator>
+#include <algorithm>
 
 namespace platform {
+
+namespace {
+
+// A single-line box keeps one line, as a Windows text box does: text that arrives with a line
+// break (a spreadsheet cell pasted or dropped as "100\r\n") keeps only what comes before the
+// break, with the box's own text after the insertion point. Every route of input passes here.
+class OneLineValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        qsizetype cut = input.indexOf('\r');
+        const qsizetype lf = input.indexOf('\n');
+        if (cut < 0 || (lf >= 0 && lf < cut)) cut = lf;
+        if (cut < 0) return Acceptable;
+        // The inserted text ends at the cursor.
+        QString rest = input.mid(std::max<qsizetype>(pos, cut));
+        rest.remove('\r').remove('\n');
+        input = input.left(cut) + rest;
+        pos = static_cast<int>(cut);
+        return Acceptable;
+    }
+};
+
+}  // namespace
 
 int KeyCodeOf(int qtKey) {
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 65 + (qtKey - Qt::Key_A);
@@ -84,7 +110,9 @@ int KeyAsciiOf(const QKeyEvent* e) {
     return ch >= 32 ? ch : 0;
 }
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {}
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+    setValidator(new OneLineValidator(this));
+}
 
 int TextBox::SelStart() const {
     return hasSelectedText() ? selectionStart() : cursorPosition();

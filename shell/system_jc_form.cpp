@@ -13,6 +13,7 @@
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
+#include "platform/TextBox.h"
 
 using namespace platform;
 
@@ -36,11 +37,11 @@ void system_jc_form::createControls() {
             ->setStyleSheet("color: red;");
     };
     caption("Label1", "公司名称：", 0);
-    txtCompName = MakeControl<QLineEdit>(this, "txtCompName", boxLeft, top, 6000, 360);
+    txtCompName = MakeControl<TextBox>(this, "txtCompName", boxLeft, top, 6000, 360);
     star(boxLeft + 6100, 0);
     caption("Label4", "制表人员：  ", 1);
     txtTableUserName =
-        MakeControl<QLineEdit>(this, "txtTableUserName", boxLeft, top + row, 3000, 360);
+        MakeControl<TextBox>(this, "txtTableUserName", boxLeft, top + row, 3000, 360);
     star(boxLeft + 3100, 1);
     caption("Label5", "默认周期：", 2);
     cbSerial = MakeControl<QComboBox>(this, "cbSerial", boxLeft, top + 2 * row, 1500, 360);
@@ -48,9 +49,9 @@ void system_jc_form::createControls() {
     cbSerial->setCurrentIndex(-1);
     star(boxLeft + 1600, 2);
     caption("Label6", "默认年 ：", 3);
-    txtYearFrom = MakeControl<QLineEdit>(this, "txtYearFrom", boxLeft, top + 3 * row, 1200, 360);
+    txtYearFrom = MakeControl<TextBox>(this, "txtYearFrom", boxLeft, top + 3 * row, 1200, 360);
     MakeLabel(this, "Label3", "到", boxLeft + 1350, top + 3 * row + 60, 300, 300);
-    txtYearTo = MakeControl<QLineEdit>(this, "txtYearTo", boxLeft + 1800, top + 3 * row, 1200, 360);
+    txtYearTo = MakeControl<TextBox>(this, "txtYearTo", boxLeft + 1800, top + 3 * row, 1200, 360);
     star(boxLeft + 3100, 3);
 
     auto* hints = MakeControl<QGroupBox>(this, "Frame2", 1200, 3700, 8600, 1300);

@@ -85,6 +85,18 @@ TEST_F(MarkEditingTest, APastedWeightIsInTheCellAndSavedWithoutEnter) {
     EXPECT_EQ(stored(4001).back(), "0");
 }
 
+// A spreadsheet cell comes to the clipboard as "12.5\r\n": the cell and the save get the
+// number the box shows, not a text refused as no number.
+TEST_F(MarkEditingTest, ALevelPastedFromASpreadsheetCellIsSavedAsShown) {
+    clickCell(1, 2, 4);
+    QApplication::clipboard()->setText("12.5\r\n");
+    form->Text1->paste();
+    EXPECT_EQ(cell(1, 2, 4), "12.5");
+    form->cmdSave->click();
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(stored(1002).front(), "12.5");
+}
+
 // What the form saves is what the composite scoring reads.
 TEST_F(MarkEditingTest, LevelsAndWeightsTypedAndSavedAreTheOnesTheScoringUses) {
     for (const auto& [item, a, b] :

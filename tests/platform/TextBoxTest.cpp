@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QMenu>
 #include <QTest>
 #include <algorithm>
@@ -78,6 +79,46 @@ TEST_F(TextBoxTest, GotFocusLetsTheHandlerSelectAllText) {
     box->setSelStart(2);
     box->setSelLength(2);
     EXPECT_EQ(box->selectedText(), "34");
+}
+
+// A spreadsheet cell comes to the clipboard with a line end: the box keeps the first line.
+TEST_F(TextBoxTest, PastedTextKeepsOnlyItsFirstLine) {
+    const struct {
+        const char* before;
+        int cursor;
+        const char* clip;
+        const char* after;
+    } cases[] = {{"", 0, "100\r\n", "100"},
+                 {"12", 1, "3\r\n9", "132"},
+                 {"12", 2, "\n5", "12"},
+                 {"7", 1, "8\n9\r\n", "78"},
+                 {"5", 1, "0", "50"}};
+    QString edited;
+    QObject::connect(box, &QLineEdit::textEdited, [&](const QString& t) { edited = t; });
+    box->setFocus();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clip);
+        QApplication::clipboard()->setText(c.clip);
+        for (bool byMenu : {true, false}) {
+            box->setText(c.before);
+            box->setCursorPosition(c.cursor);
+            if (byMenu) {
+                const std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+                // The menu's paste item is the one that shows the paste shortcut.
+                const QString keys =
+                    "\t" + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+                QAction* paste = nullptr;
+                for (QAction* a : menu->actions())
+                    if (a->text().endsWith(keys)) paste = a;
+                ASSERT_NE(paste, nullptr);
+                paste->trigger();
+            } else {
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            }
+            EXPECT_EQ(box->text(), c.after);
+            EXPECT_EQ(edited, c.after) << "what the form is told is what the box shows";
+        }
+    }
 }
 
 }  // namespace

@@ -200,21 +200,30 @@ TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
 }
 
 TEST(frmMainCode, AFormWhoseLoadFailsIsReportedAndTheWelcomeFormTakesItsPlace) {
-    Strip s;
-    frmMainCode& m = *s.strip;
-    s.command("SysSetup", 5);
-    std::filesystem::remove(s.db.path());  // 系统信息 reads the database when it loads
-    ScriptedMsgBox box;
-    box.answer(platform::MsgResult::OK);
-    s.command("SysSetup", 3);
-    flushDeletes();
-    ASSERT_EQ(box.shown().size(), 1u);
-    EXPECT_EQ(box.shown()[0].title, "错误");
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        EXPECT_EQ(qobject_cast<system_jc_form*>(w), nullptr) << "a failed form stays behind";
-        EXPECT_EQ(qobject_cast<system_pwd_form*>(w), nullptr);
+    // Both windows read the database when they load.
+    const struct {
+        const char* key;
+        int item;
+    } commands[] = {{"SysSetup", 3}, {"BaseData", 1}};
+    for (const auto& [key, item] : commands) {
+        SCOPED_TRACE(key);
+        Strip s;
+        frmMainCode& m = *s.strip;
+        s.command("SysSetup", 5);
+        std::filesystem::remove(s.db.path());
+        ScriptedMsgBox box;
+        box.answer(platform::MsgResult::OK);
+        s.command(key, item);
+        flushDeletes();
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].title, "错误");
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            EXPECT_EQ(qobject_cast<system_jc_form*>(w), nullptr) << "a failed form stays behind";
+            EXPECT_EQ(qobject_cast<form_base*>(w), nullptr) << "a failed form stays behind";
+            EXPECT_EQ(qobject_cast<system_pwd_form*>(w), nullptr);
+        }
+        ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
+        EXPECT_TRUE(m.loForm->isVisible());
+        EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
     }
-    ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
-    EXPECT_TRUE(m.loForm->isVisible());
-    EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,6 +136,30 @@ TEST(system_jc_form, CheckChainAndSave) {
             EXPECT_TRUE(form.isVisible());
         }
     }
+}
+
+// Texts copied from spreadsheet cells end with a line break; a settings box keeps one line, so
+// no line break is stored with the company name and a pasted year is taken as a year.
+TEST(system_jc_form, TextsPastedFromASpreadsheetAreStoredWithoutTheirLineBreak) {
+    TestDb db;
+    ScriptedMsgBox box;
+    system_jc_form form;
+    form.Show();
+    const std::pair<QLineEdit*, const char*> pasted[] = {{form.txtCompName, "某某公司\r\n"},
+                                                         {form.txtTableUserName, "张三\n"},
+                                                         {form.txtYearFrom, "2004\r\n"},
+                                                         {form.txtYearTo, "2006\r\n"}};
+    for (const auto& [edit, text] : pasted) {
+        edit->clear();
+        QApplication::clipboard()->setText(QString::fromUtf8(text));
+        edit->paste();
+    }
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(param(db, "cpyName"), "某某公司");
+    EXPECT_EQ(param(db, "tableUserName"), "张三");
+    EXPECT_EQ(param(db, "yearFromTo"), "2004");
+    EXPECT_EQ(param(db, "yearFromTo", "valueTo"), "2006");
 }
 
 TEST(system_jc_form, FailedSaveChangesNothingAndIsReported) {
