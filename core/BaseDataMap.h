@@ -1,6 +1,6 @@
-// Base-data amounts keyed by (item, year, period). The key behaves like the text key of the
-// original design (item, year and period digits joined) but is a packed number: faster to
-// build and look up, and free of the collisions joined digits can have.
+// Base-data amounts keyed by (item, year, period). The key is a packed number rather than the
+// joined digits of item, year and period (baseDataKey still gives that text): faster to build
+// and look up, and free of the collisions joined digits can have.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <vector>
 
 class BaseDataMap {
-public:
+  public:
     // The text form of a key: "101" "2003" "1" joined gives "10120031".
     static std::string baseDataKey(int itemId, int year, int period);
 
@@ -40,7 +40,7 @@ public:
     std::vector<std::string> Keys() const;
     void Reserve(std::size_t n);
 
-private:
+  private:
     struct Entry {
         std::uint64_t key;
         double value;

@@ -57,8 +57,8 @@ const CConstants& ids() {
     return c;
 }
 
-// Arithmetic faults of the scoring are run-time errors, as on the original platform, so that
-// no infinity or NaN ever reaches a sum or a text.
+// Arithmetic faults of the scoring are run-time errors, caught where a period is scored, so
+// that no infinity or NaN ever reaches a sum or a text.
 double checked(double x) {
     if (!std::isfinite(x)) throw platform::RuntimeError("溢出");
     return x;

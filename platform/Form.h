@@ -1,11 +1,11 @@
-// The form base in place of the original windowing toolkit's forms: Load / Activate /
-// Resize / Unload hooks and geometry in twips (15 twips per pixel). Controls are Qt widgets
-// whose objectName is the control's name.
+// The base of every window of the program: Load / Activate / Resize / Unload hooks and
+// geometry in twips (15 twips per pixel). Controls are Qt widgets whose objectName is the
+// control's name.
 #pragma once
 
 #include <QString>
-#include <algorithm>
 #include <QWidget>
+#include <algorithm>
 
 namespace platform {
 
@@ -15,7 +15,9 @@ inline int TwipsToPixels(int twips) {
     return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
-inline int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int PixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // Sets a control's position and size in twips.
 void SetTwipsGeometry(QWidget* w, int left, int top, int width, int height);
@@ -35,7 +37,7 @@ T* MakeControl(QWidget* parent, const QString& name, int left, int top, int widt
 
 class Form : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Form(const QString& name, QWidget* parent = nullptr);
 
     // Runs Form_Load once; Show() loads first when needed.
@@ -63,10 +65,10 @@ public:
     QString Caption() const { return windowTitle(); }
     void setCaption(const QString& caption) { setWindowTitle(caption); }
 
-signals:
+  signals:
     void unloaded(platform::Form* form);
 
-protected:
+  protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Resize() {}
@@ -77,7 +79,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
-private:
+  private:
     // One coordinate in twips, remembered with the pixel value it was set to.
     struct TwipsValue {
         int twips = 0;

@@ -9,7 +9,8 @@
 
 namespace platform {
 
-// Raised where the original runtime raised "overflow" or "type mismatch".
+// A run-time error of the program's own arithmetic and conversions: "溢出" (overflow) or
+// "类型不匹配" (a text that is not the number or type expected).
 class RuntimeError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -23,7 +24,7 @@ std::string Format00(double value);
 
 // The number as text with at most 15 significant digits and no trailing zeros
 // (0.1 + 0.2 gives "0.3", 20 gives "20", 2.5 gives "2.5"); exponent form "1E+20" from 1e15 on
-// and below 1e-4 as the original runtime does. Non-finite values give "".
+// and below 1e-4. Non-finite values give "".
 std::string NumToText(double value);
 
 // Rounds a double to 15 significant digits (what NumToText shows), so sums such as
