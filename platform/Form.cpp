@@ -11,10 +11,18 @@ void SetTwipsGeometry(QWidget* w, int left, int top, int width, int height) {
                    std::max(0, TwipsToPixels(height)));
 }
 
-int TwipsLeft(const QWidget* w) { return PixelsToTwips(w->x()); }
-int TwipsTop(const QWidget* w) { return PixelsToTwips(w->y()); }
-int TwipsWidth(const QWidget* w) { return PixelsToTwips(w->width()); }
-int TwipsHeight(const QWidget* w) { return PixelsToTwips(w->height()); }
+int TwipsLeft(const QWidget* w) {
+    return PixelsToTwips(w->x());
+}
+int TwipsTop(const QWidget* w) {
+    return PixelsToTwips(w->y());
+}
+int TwipsWidth(const QWidget* w) {
+    return PixelsToTwips(w->width());
+}
+int TwipsHeight(const QWidget* w) {
+    return PixelsToTwips(w->height());
+}
 
 Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(name);
@@ -48,18 +56,30 @@ bool Form::Unload() {
 
 void Form::applyTwips(int left, int top, int width, int height) {
     // The remembered values must be in place before the resize event reaches Form_Resize.
-    const int px = left_.set(left), py = top_.set(top);
-    const int pw = width_.set(width), ph = height_.set(height);
+    const int px = left_.set(left, 0), py = top_.set(top, 0);
+    const int pw = width_.set(width, 0), ph = height_.set(height, 0);
     move(px, py);
     resize(pw, ph);
 }
 
-void Form::setLeft(int twips) { applyTwips(twips, Top(), Width(), Height()); }
-void Form::setTop(int twips) { applyTwips(Left(), twips, Width(), Height()); }
-void Form::setWidth(int twips) { applyTwips(Left(), Top(), twips, Height()); }
-void Form::setHeight(int twips) { applyTwips(Left(), Top(), Width(), twips); }
-void Form::Move(int left, int top) { applyTwips(left, top, Width(), Height()); }
-void Form::Move(int left, int top, int width, int height) { applyTwips(left, top, width, height); }
+void Form::setLeft(int twips) {
+    applyTwips(twips, Top(), Width(), Height());
+}
+void Form::setTop(int twips) {
+    applyTwips(Left(), twips, Width(), Height());
+}
+void Form::setWidth(int twips) {
+    applyTwips(Left(), Top(), twips, Height());
+}
+void Form::setHeight(int twips) {
+    applyTwips(Left(), Top(), Width(), twips);
+}
+void Form::Move(int left, int top) {
+    applyTwips(left, top, Width(), Height());
+}
+void Form::Move(int left, int top, int width, int height) {
+    applyTwips(left, top, width, height);
+}
 
 void Form::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <type_traits>
 
 namespace platform {
 
@@ -18,6 +21,28 @@ inline int TwipsToPixels(int twips) {
 inline int PixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
+
+// One coordinate in twips remembered with the pixel value it gave: it reads back as set (11000,
+// not 10995; 4572.5 as 4572.5) while the widget keeps that pixel value, and is derived from the
+// pixels once they change.
+template <typename T>
+struct RememberedTwips {
+    T twips{};
+    int pixels = -1;
+    T read(int currentPixels) const {
+        return currentPixels == pixels ? twips : static_cast<T>(PixelsToTwips(currentPixels));
+    }
+    // Remembers `t` and the pixel value it gives, at least `least`; returns that pixel value.
+    int set(T t, int least = INT_MIN) {
+        twips = t;
+        if constexpr (std::is_integral_v<T>)
+            pixels = TwipsToPixels(t);
+        else
+            pixels = static_cast<int>(std::lround(t / kTwipsPerPixel));
+        pixels = std::max(least, pixels);
+        return pixels;
+    }
+};
 
 // Sets a control's position and size in twips.
 void SetTwipsGeometry(QWidget* w, int left, int top, int width, int height);
@@ -80,22 +105,9 @@ class Form : public QWidget {
     void changeEvent(QEvent* e) override;
 
   private:
-    // One coordinate in twips, remembered with the pixel value it was set to.
-    struct TwipsValue {
-        int twips = 0;
-        int pixels = -1;
-        int read(int currentPixels) const {
-            return currentPixels == pixels ? twips : PixelsToTwips(currentPixels);
-        }
-        int set(int t) {
-            twips = t;
-            pixels = std::max(0, TwipsToPixels(t));
-            return pixels;
-        }
-    };
     void applyTwips(int left, int top, int width, int height);
 
-    TwipsValue left_, top_, width_, height_;
+    RememberedTwips<int> left_, top_, width_, height_;
     bool loaded_ = false;
     bool unloading_ = false;
     bool inResize_ = false;

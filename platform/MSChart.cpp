@@ -70,16 +70,6 @@ QStringList wrapTitle(const QString& title, const QFontMetrics& fm, int width) {
 
 }  // namespace
 
-float MSChart::TwipsCoord::read(int currentPixels) const {
-    return currentPixels == pixels ? twips : static_cast<float>(PixelsToTwips(currentPixels));
-}
-
-int MSChart::TwipsCoord::set(float t) {
-    twips = t;
-    pixels = static_cast<int>(std::lround(t / kTwipsPerPixel));
-    return pixels;
-}
-
 MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     chart_ = new QChart;
     chart_->legend()->hide();

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Form.h"
+
 class QChart;
 class QChartView;
 class QGraphicsSimpleTextItem;
@@ -54,13 +56,6 @@ class MSChart : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
-    // A coordinate in twips remembered with the pixel value it gave.
-    struct TwipsCoord {
-        float twips = 0;
-        int pixels = -1;
-        float read(int currentPixels) const;
-        int set(float t);
-    };
     void rebuildSeries();
     void fitValueAxis();
     void layoutLabels();
@@ -75,7 +70,7 @@ class MSChart : public QWidget {
     QValueAxis* axisX_ = nullptr;  // positions 0..n-1; the labels are drawn by the control
     QValueAxis* axisY_ = nullptr;
     std::vector<QGraphicsSimpleTextItem*> labels_;
-    TwipsCoord left_, top_, width_, height_;
+    RememberedTwips<float> left_, top_, width_, height_;
     int labelAngle_ = 0;
     int labelStep_ = 1;
 };
