@@ -70,6 +70,11 @@ bool drawFitted(QPainter& p, const QRect& inner, int flags, const QString& text)
     return false;
 }
 
+// Raises std::out_of_range named after the property unless 0 <= index < count.
+void checkIndex(int index, int count, const char* property) {
+    if (index < 0 || index >= count) throw std::out_of_range(property);
+}
+
 }  // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -147,24 +152,24 @@ void FlexGrid::Clear() {
 }
 
 int FlexGrid::ColWidth(int col) const {
-    checkCell(0, col);
+    checkIndex(col, cols_, "ColWidth");
     return colWidth_[col] < 0 ? kDefaultColWidth : colWidth_[col];
 }
 
 void FlexGrid::setColWidth(int col, int twips) {
-    if (col < 0 || col >= cols_) throw std::out_of_range("ColWidth");
+    checkIndex(col, cols_, "ColWidth");
     colWidth_[col] = std::max(0, twips);
     updateScrollBars();
     viewport()->update();
 }
 
 int FlexGrid::RowHeight(int row) const {
-    if (row < 0 || row >= rows_) throw std::out_of_range("RowHeight");
+    checkIndex(row, rows_, "RowHeight");
     return rowHeight_[row] < 0 ? kDefaultRowHeight : rowHeight_[row];
 }
 
 void FlexGrid::setRowHeight(int row, int twips) {
-    if (row < 0 || row >= rows_) throw std::out_of_range("RowHeight");
+    checkIndex(row, rows_, "RowHeight");
     rowHeight_[row] = std::max(0, twips);
     updateScrollBars();
     viewport()->update();
@@ -202,24 +207,24 @@ int FlexGrid::rowY(int row) const {
 }
 
 int FlexGrid::ColPos(int col) const {
-    if (col < 0 || col >= cols_) throw std::out_of_range("ColPos");
+    checkIndex(col, cols_, "ColPos");
     return PixelsToTwips(viewport()->x() + colX(col));
 }
 
 int FlexGrid::RowPos(int row) const {
-    if (row < 0 || row >= rows_) throw std::out_of_range("RowPos");
+    checkIndex(row, rows_, "RowPos");
     return PixelsToTwips(viewport()->y() + rowY(row));
 }
 
 void FlexGrid::setRow(int row) {
-    if (row < 0 || row >= rows_) throw std::out_of_range("Row");
+    checkIndex(row, rows_, "Row");
     row_ = row;
     rowSelected_ = false;
     viewport()->update();
 }
 
 void FlexGrid::setCol(int col) {
-    if (col < 0 || col >= cols_) throw std::out_of_range("Col");
+    checkIndex(col, cols_, "Col");
     col_ = col;
     rowSelected_ = false;
     viewport()->update();

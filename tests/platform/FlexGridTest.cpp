@@ -52,6 +52,15 @@ TEST_F(FlexGridTest, CellsKeepTheirTextsWhenTheGridGrowsAndRefuseOutsideCells) {
     EXPECT_THROW(grid->TextMatrix(3, 0), std::out_of_range);
 }
 
+// Emptied of its rows (before a reload), the grid still lays out and measures its columns.
+TEST_F(FlexGridTest, AGridWithoutRowsKeepsItsColumns) {
+    grid->setFixedRows(0);
+    grid->setRows(0);
+    EXPECT_NO_THROW(grid->setCols(11));
+    EXPECT_EQ(grid->ColWidth(5), 1200);
+    EXPECT_THROW(grid->ColWidth(11), std::out_of_range);
+}
+
 TEST_F(FlexGridTest, WidthsAndHeightsInTwipsPlaceTheCells) {
     EXPECT_EQ(grid->ColWidth(0), 0);
     EXPECT_EQ(grid->ColWidth(5), 1200);
