@@ -91,16 +91,14 @@ int ShiftStateOf(Qt::KeyboardModifiers modifiers) {
 }
 
 int KeyAsciiOf(const QKeyEvent* e) {
+    // The control keys that type a character type their key code.
     switch (e->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
         case Qt::Key_Escape:
-            return 27;
         case Qt::Key_Backspace:
-            return 8;
         case Qt::Key_Tab:
-            return 9;
+            return KeyCodeOf(e->key());
         default:
             break;
     }
