@@ -96,10 +96,10 @@ class StatementCache {
         hit->second->inUse = true;
         return hit->second->stmt;
     }
-    bool holds(const std::string& sql) const { return bySql_.count(sql) != 0; }
     // Keeps a new statement (in use), dropping the least recently used idle one when full;
-    // false when every kept statement is in use.
+    // false when one is kept for the text already or every kept statement is in use.
     bool keep(const std::string& sql, sqlite3_stmt* stmt) {
+        if (bySql_.count(sql) != 0) return false;
         if (order_.size() >= kCachedStatements && !dropOldestIdle()) return false;
         order_.push_front({sql, stmt, true});
         bySql_[sql] = order_.begin();
@@ -194,14 +194,15 @@ class Registry {
     sqlite3* take(const std::string& path, const FileStamp& file) {
         sqlite3* found = nullptr;
         for (auto it = idle_.begin(); it != idle_.end();) {
-            if (it->path != path || (found && it->file == file)) {
-                ++it;
-            } else if (it->file == file) {
+            const bool samePath = it->path == path;
+            if (samePath && !(it->file == file)) {
+                close(it->db);
+                it = idle_.erase(it);
+            } else if (samePath && !found) {
                 found = it->db;
                 it = idle_.erase(it);
             } else {
-                close(it->db);
-                it = idle_.erase(it);
+                ++it;
             }
         }
         return found;
@@ -418,7 +419,7 @@ sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params
             sqlite3_finalize(stmt);
             throw DbError("只能执行一条语句\n" + statementLine(sql));
         }
-        if (!cache.holds(sql)) cache.keep(sql, stmt);
+        cache.keep(sql, stmt);  // one not kept is finalized at Release
     }
     try {
         bind(stmt, sql, params);
