@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <list>
 #include <memory>
 #include <unordered_map>
@@ -51,9 +50,10 @@ struct FileStamp {
     }
 };
 
+// False when the path is no regular file (missing, a folder).
 bool stampOf(const std::string& path, FileStamp& stamp) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     return true;
 }
@@ -351,10 +351,8 @@ Connection::~Connection() {
 void Connection::Open(const std::string& path) {
     Close();
     path_ = path;
-    std::error_code ec;
     FileStamp file;
-    if (!std::filesystem::is_regular_file(path, ec) || !stampOf(path, file))
-        throw DbError("找不到数据库文件：" + path);
+    if (!stampOf(path, file)) throw DbError("找不到数据库文件：" + path);
     if (sqlite3* kept = registry().take(path, file)) {
         db_ = kept;
         return;
