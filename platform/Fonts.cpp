@@ -19,6 +19,13 @@ QStringList installed(const QStringList& candidates, const QString& cjk) {
 
 }  // namespace
 
+QFont SongFont(double points, bool bold) {
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 void InstallFontSubstitutions() {
     const QString cjkSerif = "Noto Serif CJK SC";
     const QString cjkSans = "Noto Sans CJK SC";

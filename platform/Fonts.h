@@ -1,7 +1,13 @@
 // Font names the windows were designed with (Windows fonts) mapped to fonts that exist here.
 #pragma once
 
+#include <QFont>
+
 namespace platform {
+
+// The Song face ("宋体") the windows, charts and printouts were designed with, at a size in
+// points, bold or not.
+QFont SongFont(double points, bool bold = false);
 
 // Installs the substitutions: the Song face ("宋体", "SimSun") to "Noto Serif CJK SC"; the common
 // Latin sans, serif and monospace faces ("Arial", "MS Sans Serif", "Tahoma", "Times New Roman",

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Fonts.h"
 #include "platform/Form.h"
 
 namespace platform {
@@ -27,13 +28,6 @@ constexpr double kSmallTitlePoints = 9;
 constexpr int kTitleSideAllowance = 36;
 // Width in pixels the value axis, its labels and the chart margins take beside the plot.
 constexpr int kPlotSideAllowance = 80;
-
-QFont songFont(double points, bool bold) {
-    QFont f("宋体");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 // Runs of blanks drawn as no-break spaces, so that they are kept, not folded into one.
 QString keepBlanks(QString text) {
@@ -75,7 +69,7 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     chart_->legend()->hide();
     chart_->setBackgroundRoundness(0);
     chart_->setMargins(QMargins(4, 2, 8, 2));
-    chart_->setTitleFont(songFont(kTitlePoints, true));
+    chart_->setTitleFont(SongFont(kTitlePoints, true));
     axisX_ = new QValueAxis;
     axisX_->setLabelsVisible(false);
     axisX_->setGridLineVisible(false);
@@ -84,7 +78,7 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     axisX_->setTickInterval(1);
     chart_->addAxis(axisX_, Qt::AlignBottom);
     axisY_ = new QValueAxis;
-    axisY_->setLabelsFont(songFont(kLabelPointSize, false));
+    axisY_->setLabelsFont(SongFont(kLabelPointSize, false));
     chart_->addAxis(axisY_, Qt::AlignLeft);
     connect(chart_, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
 
@@ -178,7 +172,7 @@ void MSChart::rebuildSeries() {
     labels_.clear();
     for (const auto& r : rows_) {
         auto* item = new QGraphicsSimpleTextItem(r.label, chart_);
-        item->setFont(songFont(kLabelPointSize, false));
+        item->setFont(SongFont(kLabelPointSize, false));
         labels_.push_back(item);
     }
     layoutLabels();
@@ -206,7 +200,7 @@ void MSChart::fitValueAxis() {
 // margin makes room for them.
 void MSChart::layoutLabels() {
     const int n = static_cast<int>(rows_.size());
-    const QFontMetrics fm(songFont(kLabelPointSize, false));
+    const QFontMetrics fm(SongFont(kLabelPointSize, false));
     int textWidth = 0;
     for (const auto& r : rows_) textWidth = std::max(textWidth, fm.horizontalAdvance(r.label));
     const double perCategory =
@@ -247,11 +241,11 @@ void MSChart::relayout() {
 // size.
 void MSChart::fitTitle() {
     const int room = std::max(1, width() - kTitleSideAllowance);
-    QFont font = songFont(kTitlePoints, true);
+    QFont font = SongFont(kTitlePoints, true);
     const QString plain = keepBlanks(title_);
     QStringList lines{title_};
     if (QFontMetrics(font).horizontalAdvance(plain) > room) {
-        font = songFont(kSmallTitlePoints, true);
+        font = SongFont(kSmallTitlePoints, true);
         const QFontMetrics fm(font);
         if (fm.horizontalAdvance(plain) > room) lines = wrapTitle(title_, fm, room);
     }

@@ -35,10 +35,7 @@ QFont PrinterFont(float points, bool bold) {
     // The Song face is substituted here, so printing works before any window set fonts up.
     static const bool substituted = (InstallFontSubstitutions(), true);
     (void)substituted;
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return SongFont(points, bold);
 }
 
 QSizeF TextBoxTwips(const QString& text, float points, bool bold) {
