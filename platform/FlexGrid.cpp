@@ -236,7 +236,6 @@ int FlexGrid::hitCol(int x) const {
         const int w = colPx(c);
         if (w == 0) continue;
         const int left = colX(c);
-        if (c >= fixedCols_ && left + w <= fixedW) continue;  // scrolled under the fixed part
         if (x >= left && x < left + w && (c < fixedCols_ || x >= fixedW)) return c;
     }
     return -1;
