@@ -8,7 +8,6 @@
 #include "analysis/LevelMeans.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
-#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -175,10 +174,7 @@ void power_all_form::MSFlexGrid1_Click() {
 }
 
 void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
-    const QString title =
-        platform::Q(Utils::GetPeriodRangeString(range_.PeriodType, range_.fromYear, range_.toYear,
-                                                range_.fromPeriod, range_.toPeriod)) +
-        rowName + "    ";
+    const QString title = TrendChartTitle(range_, rowName);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_,
                   groupScores_[row - 1], ChartAutoSizeStyle{.placeholder = " - "});
     myChart->show();

@@ -12,7 +12,6 @@
 #include "analysis/HelpContent.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
-#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -276,10 +275,7 @@ void target_all2_from::MSFlexGrid1_Click() {
 
 void target_all2_from::DrawIndicatorChart(int itemID, const QString& name) {
     const std::vector<std::string> values = algorithm_->getIndicators(itemID);
-    const QString title =
-        platform::Q(Utils::GetPeriodRangeString(range_.PeriodType, range_.fromYear, range_.toYear,
-                                                range_.fromPeriod, range_.toPeriod)) +
-        name + "    ";
+    const QString title = TrendChartTitle(range_, name);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_, values);
     myChart->setVisible(true);
     Info_Frame->setVisible(false);
