@@ -188,7 +188,7 @@ void target_all2_from::showSummary(int group) {
 void target_all2_from::cmdDo_Click() {
     CCalendar calendar;
     const std::optional<PeriodRange> checked = panel->Check(calendar);
-    if (checked) FillIndicatorGrid(*checked);
+    if (checked) FillIndicatorGrid(*checked, calendar);
 }
 
 void target_all2_from::tbsOptions_Click() {
@@ -196,10 +196,8 @@ void target_all2_from::tbsOptions_Click() {
     cmdDo_Click();
 }
 
-void target_all2_from::FillIndicatorGrid(const PeriodRange& r) {
+void target_all2_from::FillIndicatorGrid(const PeriodRange& r, const CCalendar& calendar) {
     const int group = std::clamp(tbsOptions->SelectedIndex(), 1, 4);
-    CCalendar calendar;
-    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::vector<std::string> labels = calendar.GetLabelString();
     const int count = calendar.GetAmount();
     std::vector<std::optional<IndicatorItem>> items;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/CBaseAlgroithm.h"
+#include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
 #include "platform/FlexGrid.h"
 #include "platform/Form.h"
@@ -71,9 +72,10 @@ class target_all2_from : public platform::Form {
     void Command1_Click();
     // Shows the summary of a group (1-4) in the summary frame.
     void showSummary(int group);
-    // Fills the grid for an accepted range and the selected tab's group; everything is read
-    // before the view takes the new range, so a failing read leaves the last fill in place.
-    void FillIndicatorGrid(const PeriodRange& range);
+    // Fills the grid for an accepted range (held by `calendar` as the panel's check left it)
+    // and the selected tab's group; everything is read before the view takes the new range,
+    // so a failing read leaves the last fill in place.
+    void FillIndicatorGrid(const PeriodRange& range, const CCalendar& calendar);
     void DrawIndicatorChart(int itemID, const QString& name);
     void ShowIndicatorHelp(int row, int itemID);
 
