@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <memory>
 #include <string>
@@ -54,7 +53,7 @@ class target_all2_from : public platform::Form {
     platform::Label* Label5;
     platform::MSChart* myChart;
     QGroupBox* Info_Frame;
-    QLabel* Info_Label;
+    platform::Label* Info_Label;
     QFrame* HelpFrame;
     platform::Label* HelpLabel;
 
