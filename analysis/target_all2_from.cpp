@@ -74,8 +74,6 @@ target_all2_from::target_all2_from(QWidget* parent) : Form("target_all2_from", p
     createControls();
 }
 
-target_all2_from::~target_all2_from() = default;
-
 void target_all2_from::createControls() {
     Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
@@ -203,8 +201,7 @@ void target_all2_from::FillIndicatorGrid(const PeriodRange& r, const CCalendar& 
     periodLabels_ = std::move(labels);
     category_ = group;
     itemCount_ = itemCount;
-    if (!algorithm_) algorithm_ = std::make_unique<CBaseAlgroithm>();
-    *algorithm_ = std::move(loaded);
+    algorithm_ = std::move(loaded);
 
     platform::FlexGrid* g = MSFlexGrid1;
     // A group without indicators still shows one blank row under the header.

@@ -11,7 +11,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QPushButton>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,7 +33,6 @@ class target_all2_from : public platform::Form {
     static constexpr int kPeriodLimit = 24;
 
     explicit target_all2_from(QWidget* parent = nullptr);
-    ~target_all2_from() override;
 
     // The range, period count and group of the grid's last fill (no range before the first).
     const PeriodRange& range() const { return range_; }
@@ -84,5 +83,5 @@ class target_all2_from : public platform::Form {
     int itemCount_ = 0;
     std::vector<std::string> periodLabels_;
     // Created at the first fill; holds that fill's range and base data for the row charts.
-    std::unique_ptr<CBaseAlgroithm> algorithm_;
+    std::optional<CBaseAlgroithm> algorithm_;
 };
