@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "core/Utils.h"
+#include "entry/PeriodRangePanel.h"
+#include "platform/QtText.h"
 #include "platform/Runtime.h"
 
 namespace {
@@ -63,4 +66,10 @@ void ChartAutoSize(platform::MSChart& chart, const platform::Form& window, const
         chart.setWidth(static_cast<float>(windowWidth - kWindowAllowance));
         chart.setLeft(5);
     }
+}
+
+QString TrendChartTitle(const PeriodRange& r, const QString& name) {
+    return platform::Q(Utils::GetPeriodRangeString(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod,
+                                                   r.toPeriod)) +
+           name + "    ";
 }

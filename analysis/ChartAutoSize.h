@@ -10,6 +10,8 @@
 #include "platform/Form.h"
 #include "platform/MSChart.h"
 
+struct PeriodRange;
+
 // What differs between the windows that draw trend charts.
 struct ChartAutoSizeStyle {
     bool titleAfterData = false;  // the capability chart pages set the title after the data
@@ -24,3 +26,6 @@ struct ChartAutoSizeStyle {
 void ChartAutoSize(platform::MSChart& chart, const platform::Form& window, const QString& title,
                    int n, int m, const std::vector<std::string>& labels,
                    const std::vector<std::string>& values, const ChartAutoSizeStyle& style = {});
+
+// The title of a window's trend chart: the range's caption, then the name of what is charted.
+QString TrendChartTitle(const PeriodRange& range, const QString& name);

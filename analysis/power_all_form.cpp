@@ -8,7 +8,6 @@
 #include "analysis/LevelMeans.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
-#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -114,8 +113,7 @@ void power_all_form::cmdDo_Click() {
     CCalendar calendar;
     const std::optional<PeriodRange> checked = panel->Check(calendar);
     if (!checked) return;
-    FillCapabilityGrid(*checked, static_cast<std::int16_t>(cbLevel->ListIndex() + 1),
-                       calendar.GetAmount());
+    FillCapabilityGrid(*checked, static_cast<std::int16_t>(cbLevel->ListIndex() + 1), calendar);
     ShowLevelMeaning();
 }
 
@@ -123,7 +121,9 @@ void power_all_form::cbLevel_Click() {
     if (isLoaded_) cmdDo_Click();
 }
 
-void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level, int count) {
+void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level,
+                                        const CCalendar& calendar) {
+    const int count = calendar.GetAmount();
     algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::array<std::vector<std::string>, kGroups> scores;
     {
@@ -138,8 +138,6 @@ void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level
             }
         }
     }
-    CCalendar calendar;
-    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::vector<std::string> labels = calendar.GetLabelString();
     labels.resize(static_cast<std::size_t>(count));
 
@@ -175,10 +173,7 @@ void power_all_form::MSFlexGrid1_Click() {
 }
 
 void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
-    const QString title =
-        platform::Q(Utils::GetPeriodRangeString(range_.PeriodType, range_.fromYear, range_.toYear,
-                                                range_.fromPeriod, range_.toPeriod)) +
-        rowName + "    ";
+    const QString title = TrendChartTitle(range_, rowName);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_,
                   groupScores_[row - 1], ChartAutoSizeStyle{.placeholder = " - "});
     myChart->show();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/CBaseAlgroithm.h"
+#include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
 #include "platform/ComboList.h"
 #include "platform/FlexGrid.h"
@@ -52,7 +53,9 @@ class power_all_form : public platform::Form {
     void cbLevel_Click();
     void MSFlexGrid1_Click();
     void Command1_Click();
-    void FillCapabilityGrid(const PeriodRange& range, std::int16_t level, int count);
+    // Scores an accepted range; `calendar` holds that range as the panel's check left it.
+    void FillCapabilityGrid(const PeriodRange& range, std::int16_t level,
+                            const CCalendar& calendar);
     void DrawCapabilityChart(int row, const QString& rowName);
     void ShowLevelMeaning();
 

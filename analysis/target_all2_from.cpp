@@ -10,9 +10,9 @@
 
 #include "analysis/ChartAutoSize.h"
 #include "analysis/HelpContent.h"
+#include "analysis/InfoLabel.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
-#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -44,20 +44,9 @@ const std::array<GroupView, 4> kGroups{{
 }};
 constexpr int kNumberWidth = 600;
 
-// A label of fixed width whose height follows its word-wrapped text.
-void fitHeightToText(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->setWordWrap(true);
-    label->resize(label->width(), label->heightForWidth(label->width()));
-}
-
 // New width and height in twips, same place.
 void growTo(QWidget* w, int width, int height) {
     platform::SetTwipsGeometry(w, platform::TwipsLeft(w), platform::TwipsTop(w), width, height);
-}
-
-QGroupBox* makeFrame(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    return MakeControl<QGroupBox>(parent, name, left, top, width, height);
 }
 
 // The hint points at the tabs from their right: where this platform draws the tabs wider than
@@ -85,10 +74,8 @@ target_all2_from::target_all2_from(QWidget* parent) : Form("target_all2_from", p
     createControls();
 }
 
-target_all2_from::~target_all2_from() = default;
-
 void target_all2_from::createControls() {
-    Frame1 = makeFrame(this, "Frame1", 0, 0, 11775, 735);
+    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
     platform::MakeLabel(Frame1, "Label2", "时间：", 2280, 240, 615, 255);
     platform::MakeLabel(Frame1, "Label3", "到  ：", 5160, 240, 615, 255);
@@ -114,7 +101,7 @@ void target_all2_from::createControls() {
     MSFlexGrid1 = MakeControl<platform::FlexGrid>(this, "MSFlexGrid1", 0, 1320, 11775, 1755);
     MSFlexGrid1->setFont(QFont("宋体", 9));
 
-    Frame2 = makeFrame(this, "Frame2", 3720, 840, 3255, 375);
+    Frame2 = MakeControl<QGroupBox>(this, "Frame2", 3720, 840, 3255, 375);
     Label5 = MakeControl<platform::Label>(Frame2, "Label5", 120, 120, 2745, 195);
     Label5->setStyleSheet("color: navy");
     Label5->setAutoSize(true);
@@ -124,14 +111,8 @@ void target_all2_from::createControls() {
     myChart = MakeControl<platform::MSChart>(this, "myChart", 0, 3120, 6375, 4095);
     myChart->setVisible(false);
 
-    Info_Frame = makeFrame(this, "Info_Frame", 480, 3120, 10935, 3855);
-    Info_Label = MakeControl<QLabel>(Info_Frame, "Info_Label", 480, 480, 10005, 360);
-    QFont summaryFont = Info_Label->font();
-    summaryFont.setBold(true);
-    summaryFont.setPointSizeF(13.5);
-    Info_Label->setFont(summaryFont);
-    Info_Label->setStyleSheet("color: navy");
-    Info_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Info_Frame = MakeControl<QGroupBox>(this, "Info_Frame", 480, 3120, 10935, 3855);
+    Info_Label = MakeInfoLabel(Info_Frame, 480, 480, 10005, 360);
 
     HelpFrame = MakeControl<QFrame>(this, "HelpFrame", 2160, 2040, 4335, 855);
     HelpFrame->setFrameShape(QFrame::Box);
@@ -141,6 +122,8 @@ void target_all2_from::createControls() {
     HelpFrame->setPalette(yellow);
     HelpLabel = MakeControl<platform::Label>(HelpFrame, "HelpLabel", 360, 240, 3585, 195);
     HelpLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    HelpLabel->setWordWrap(true);
+    HelpLabel->setAutoSize(true);  // the frame around it follows the text's height
     HelpFrame->setVisible(false);
 
     auto guarded = [this](void (target_all2_from::*handler)()) {
@@ -183,13 +166,13 @@ bool target_all2_from::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void target_all2_from::showSummary(int group) {
-    fitHeightToText(Info_Label, GetSummary(group));
+    Info_Label->setCaption(GetSummary(group));
 }
 
 void target_all2_from::cmdDo_Click() {
     CCalendar calendar;
     const std::optional<PeriodRange> checked = panel->Check(calendar);
-    if (checked) FillIndicatorGrid(*checked);
+    if (checked) FillIndicatorGrid(*checked, calendar);
 }
 
 void target_all2_from::tbsOptions_Click() {
@@ -197,10 +180,8 @@ void target_all2_from::tbsOptions_Click() {
     cmdDo_Click();
 }
 
-void target_all2_from::FillIndicatorGrid(const PeriodRange& r) {
+void target_all2_from::FillIndicatorGrid(const PeriodRange& r, const CCalendar& calendar) {
     const int group = std::clamp(tbsOptions->SelectedIndex(), 1, 4);
-    CCalendar calendar;
-    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::vector<std::string> labels = calendar.GetLabelString();
     const int count = calendar.GetAmount();
     std::vector<std::optional<IndicatorItem>> items;
@@ -220,8 +201,7 @@ void target_all2_from::FillIndicatorGrid(const PeriodRange& r) {
     periodLabels_ = std::move(labels);
     category_ = group;
     itemCount_ = itemCount;
-    if (!algorithm_) algorithm_ = std::make_unique<CBaseAlgroithm>();
-    *algorithm_ = std::move(loaded);
+    algorithm_ = std::move(loaded);
 
     platform::FlexGrid* g = MSFlexGrid1;
     // A group without indicators still shows one blank row under the header.
@@ -276,10 +256,7 @@ void target_all2_from::MSFlexGrid1_Click() {
 
 void target_all2_from::DrawIndicatorChart(int itemID, const QString& name) {
     const std::vector<std::string> values = algorithm_->getIndicators(itemID);
-    const QString title =
-        platform::Q(Utils::GetPeriodRangeString(range_.PeriodType, range_.fromYear, range_.toYear,
-                                                range_.fromPeriod, range_.toPeriod)) +
-        name + "    ";
+    const QString title = TrendChartTitle(range_, name);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_, values);
     myChart->setVisible(true);
     Info_Frame->setVisible(false);
@@ -290,7 +267,7 @@ void target_all2_from::ShowIndicatorHelp(int row, int itemID) {
     // The text of the row's own indicator, whatever tab is selected.
     const QString text = GetIndicatorHelpText(itemID);
     if (text.isEmpty()) return;
-    fitHeightToText(HelpLabel, text);
+    HelpLabel->setCaption(text);
     // 700 twips wider and taller than the text, its corner at the unit column's left edge and
     // the clicked row's top.
     platform::SetTwipsGeometry(HelpFrame, platform::TwipsLeft(MSFlexGrid1) + MSFlexGrid1->ColPos(2),

@@ -10,13 +10,13 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/CBaseAlgroithm.h"
+#include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
 #include "platform/FlexGrid.h"
 #include "platform/Form.h"
@@ -33,7 +33,6 @@ class target_all2_from : public platform::Form {
     static constexpr int kPeriodLimit = 24;
 
     explicit target_all2_from(QWidget* parent = nullptr);
-    ~target_all2_from() override;
 
     // The range, period count and group of the grid's last fill (no range before the first).
     const PeriodRange& range() const { return range_; }
@@ -53,7 +52,7 @@ class target_all2_from : public platform::Form {
     platform::Label* Label5;
     platform::MSChart* myChart;
     QGroupBox* Info_Frame;
-    QLabel* Info_Label;
+    platform::Label* Info_Label;
     QFrame* HelpFrame;
     platform::Label* HelpLabel;
 
@@ -71,9 +70,10 @@ class target_all2_from : public platform::Form {
     void Command1_Click();
     // Shows the summary of a group (1-4) in the summary frame.
     void showSummary(int group);
-    // Fills the grid for an accepted range and the selected tab's group; everything is read
-    // before the view takes the new range, so a failing read leaves the last fill in place.
-    void FillIndicatorGrid(const PeriodRange& range);
+    // Fills the grid for an accepted range (held by `calendar` as the panel's check left it)
+    // and the selected tab's group; everything is read before the view takes the new range,
+    // so a failing read leaves the last fill in place.
+    void FillIndicatorGrid(const PeriodRange& range, const CCalendar& calendar);
     void DrawIndicatorChart(int itemID, const QString& name);
     void ShowIndicatorHelp(int row, int itemID);
 
@@ -83,5 +83,5 @@ class target_all2_from : public platform::Form {
     int itemCount_ = 0;
     std::vector<std::string> periodLabels_;
     // Created at the first fill; holds that fill's range and base data for the row charts.
-    std::unique_ptr<CBaseAlgroithm> algorithm_;
+    std::optional<CBaseAlgroithm> algorithm_;
 };

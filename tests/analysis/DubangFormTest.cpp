@@ -11,6 +11,7 @@
 #include "analysis/dubang_form.h"
 #include "platform/Fonts.h"
 #include "platform/Printer.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -31,12 +32,7 @@ const Amounts kYear2003{{101, 70},   {102, 20},  {103, 55},   {104, 75},   {105,
 
 class DubangFormTest : public testing::Test {
   protected:
-    void SetUp() override {
-        form = std::make_unique<dubang_form>();
-        form->Show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenActive(form)); }
 
     void put(int type, int year, int period, const Amounts& amounts) {
         for (const auto& [item, amount] : amounts) db.putData(item, type, year, period, amount);
@@ -51,10 +47,6 @@ class DubangFormTest : public testing::Test {
         std::vector<std::string> v;
         for (int n : labels) v.push_back(value(n));
         return v;
-    }
-    QString focusName() const {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f->objectName() : QString();
     }
 
     TestDb db;
@@ -222,7 +214,7 @@ TEST_F(DubangFormTest, RefusedChecksLeaveTheTreeAndPutTheFocusOnTheInput) {
         ASSERT_EQ(box.shown().size(), 1u);
         EXPECT_EQ(box.shown()[0].prompt, c.message);
         EXPECT_EQ(box.shown()[0].title, platform::kAppTitle);
-        EXPECT_EQ(focusName(), c.focus);
+        EXPECT_EQ(FocusName(), c.focus);
         EXPECT_EQ(value(6), "134.00");
         EXPECT_EQ(form->year(), 2003);
     }

@@ -12,7 +12,9 @@
 
 #include "analysis/LevelMeans.h"
 #include "analysis/power_all_form.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -32,12 +34,7 @@ class PowerAllFormTest : public testing::Test {
             "update indicatorItem set HistoryBestLevel = NULL, StandardLevel = NULL, Weight = 0");
     }
 
-    void open() {
-        form = std::make_unique<power_all_form>();
-        form->Show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
+    void open() { ASSERT_NO_FATAL_FAILURE(OpenActive(form)); }
 
     void mark(int id, double level, double weight, const char* column = "HistoryBestLevel") {
         db.exec(
@@ -74,15 +71,7 @@ class PowerAllFormTest : public testing::Test {
             t.push_back(form->MSFlexGrid1->TextMatrix(r, c).toStdString());
         return t;
     }
-    void clickCell(int r, int c) {
-        platform::FlexGrid* g = form->MSFlexGrid1;
-        const QPoint inGrid(g->ColPos(c) / 15 + 3, g->RowPos(r) / 15 + 3);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, inGrid - g->viewport()->pos());
-    }
-    QString focusName() const {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f->objectName() : QString();
-    }
+    void clickCell(int r, int c) { gui::ClickCell(form->MSFlexGrid1, r, c); }
     bool chartShown() const { return form->myChart->isVisible(); }
 
     TestDb db;
@@ -285,7 +274,7 @@ TEST_F(PowerAllFormTest, ALevelChangeRecomputesOnlyWhenTheRequestPasses) {
     box.answer(MsgResult::OK);
     form->cbLevel->setListIndex(4);
     EXPECT_EQ(box.prompts(), std::vector<std::string>{"请输入时间年"});
-    EXPECT_EQ(focusName(), "txtFromYear");
+    EXPECT_EQ(FocusName(), "txtFromYear");
     EXPECT_EQ(form->level(), 2);
     EXPECT_EQ(row(1)[1], "42.75");
     EXPECT_EQ(form->Info_Label->text(), GetLevelMeans()[1]);
@@ -324,7 +313,7 @@ TEST_F(PowerAllFormTest, RefusedRequestsKeepTheGridTheRangeAndTheChart) {
         ASSERT_EQ(box.shown().size(), 1u);
         EXPECT_EQ(box.shown()[0].prompt, c.message);
         EXPECT_EQ(box.shown()[0].title, platform::kAppTitle);
-        EXPECT_EQ(focusName(), c.focus);
+        EXPECT_EQ(FocusName(), c.focus);
         EXPECT_EQ(form->range(), (PeriodRange{1, 2003, 2005, 1, 1}));
         EXPECT_EQ(row(1), (Texts{" 综合获利能力", "85.5", "100", "150"}));
     }

@@ -11,8 +11,10 @@
 #include "analysis/HelpContent.h"
 #include "analysis/target_all2_from.h"
 #include "platform/MSChart.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/entry/PeriodRangeRefusals.h"
+#include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -99,10 +101,7 @@ class TargetAll2FromTest : public testing::Test {
   protected:
     void SetUp() override {
         StoreYears(db);
-        form = std::make_unique<target_all2_from>();
-        form->Show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_NO_FATAL_FAILURE(OpenActive(form));
     }
 
     // Fills the grid for a tab over a range the check accepts (no message expected).
@@ -119,15 +118,7 @@ class TargetAll2FromTest : public testing::Test {
             texts.push_back(grid()->TextMatrix(row, col));
         return texts;
     }
-    void clickCell(int row, int col) {
-        platform::FlexGrid* g = grid();
-        const QPoint inGrid(g->ColPos(col) / 15 + 3, g->RowPos(row) / 15 + 3);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, inGrid - g->viewport()->pos());
-    }
-    QString focusName() const {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f->objectName() : QString();
-    }
+    void clickCell(int row, int col) { gui::ClickCell(grid(), row, col); }
 
     TestDb db;
     std::unique_ptr<target_all2_from> form;
@@ -223,7 +214,7 @@ TEST_F(TargetAll2FromTest, ARefusedRequestShowsItsMessageAndLeavesTheLastFill) {
         EXPECT_EQ(box.shown()[0].prompt, r.message);
         EXPECT_EQ(box.shown()[0].title, platform::kAppTitle);
         EXPECT_EQ(box.shown()[0].buttons, platform::MsgButtons::OK);
-        EXPECT_EQ(focusName().toStdString(), r.focus.empty() ? "cmdDo" : r.focus);
+        EXPECT_EQ(FocusName().toStdString(), r.focus.empty() ? "cmdDo" : r.focus);
         EXPECT_EQ(form->range(), kept);
         EXPECT_EQ(form->periodCount(), 4);
         EXPECT_EQ(rowTexts(0), header);
