@@ -133,6 +133,19 @@ std::string bytesOf(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Stores one yearly amount of an item in baseData.
+void putYear(platform::Connection& conn, int item, int year, double amount) {
+    conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
+                 {std::int64_t(item), std::int64_t(year), amount});
+}
+
+// The path of the PDF file that a logged box says a print without a printer was saved as, or ""
+// for any other box.
+std::string printedPdf(const std::string& box) {
+    const std::string told = "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n";
+    return box.rfind(told, 0) == 0 ? box.substr(told.size()) : "";
+}
+
 }  // namespace
 
 TEST(EndToEnd, AFileThatIsNotThisProgramsDatabaseIsReportedAndLeftAsItIs) {
@@ -347,16 +360,8 @@ TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
         const double equity[] = {800, 1000, 1300, 1250};
         const double profit[] = {0, 90, -40, 120};
         for (int y = 0; y < 4; ++y) {
-            conn.Execute(
-                "insert into baseData (ItemID, PeriodType, Year, Period, Data) values "
-                "(112, 1, ?, 1, ?)",
-                {2002 + y, equity[y]});
-            if (y > 0) {
-                conn.Execute(
-                    "insert into baseData (ItemID, PeriodType, Year, Period, Data) "
-                    "values (209, 1, ?, 1, ?)",
-                    {2002 + y, profit[y]});
-            }
+            putYear(conn, 112, 2002 + y, equity[y]);
+            if (y > 0) putYear(conn, 209, 2002 + y, profit[y]);
         }
     }
     const ProgramRun run =
@@ -428,10 +433,7 @@ TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
             {103, 2003, 150}, {301, 2003, 50},  {201, 2003, 1000}, {202, 2003, 600},
             {207, 2003, 200}, {407, 2003, 50},  {404, 2003, 1000}, {405, 2003, 950},
             {402, 2003, 900}, {403, 2003, 810}, {108, 2004, 1200}, {110, 2004, 600}};
-        for (const auto& r : rows)
-            conn.Execute(
-                "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
-                {std::int64_t(r[0]), std::int64_t(r[1]), r[2]});
+        for (const auto& r : rows) putYear(conn, int(r[0]), int(r[1]), r[2]);
     }
     const std::string grid = program.path("grid.tsv"), kept = program.path("kept.tsv");
     const ProgramRun run = program.run(std::string(kLogIn) +
@@ -480,11 +482,9 @@ TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
         conn.Open(program.path("db/db.mdb"));
         conn.Execute(
             "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
-        const char* put =
-            "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)";
-        conn.Execute(put, {std::int64_t(101), std::int64_t(2004), 12.5});    // 货币资金
-        conn.Execute(put, {std::int64_t(108), std::int64_t(2004), 1000.0});  // 资产总额
-        conn.Execute(put, {std::int64_t(110), std::int64_t(2004), 250.0});   // 负债总额
+        putYear(conn, 101, 2004, 12.5);    // 货币资金
+        putYear(conn, 108, 2004, 1000.0);  // 资产总额
+        putYear(conn, 110, 2004, 250.0);   // 负债总额
     }
     const std::string dir = fs::path(program.path("db")).parent_path().string() + "/";
     auto fill = [](const char* menuItem, const char* form) {
@@ -514,11 +514,9 @@ TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
     const std::vector<std::string> boxes = program.lines("messages.log");
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[1], "PraveltaKVT\tOK\t选择周期不能大于7，否则数据量太大");
-    const std::string told =
-        "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n" + dir + "print/";
     for (int i : {0, 2}) {
-        ASSERT_EQ(boxes[i].rfind(told, 0), 0u) << boxes[i];
-        const std::string pdf = dir + "print/" + boxes[i].substr(told.size());
+        const std::string pdf = printedPdf(boxes[i]);
+        ASSERT_EQ(pdf.rfind(dir + "print/", 0), 0u) << boxes[i];
         EXPECT_TRUE(fs::exists(pdf)) << pdf;
         EXPECT_TRUE(pdf.find(i == 0 ? "print/打印-基础数据_" : "print/打印-绩效指标_") !=
                     std::string::npos)
@@ -541,10 +539,6 @@ namespace {
 void storeAnalysisCompany(const ProgramFolder& program) {
     platform::Connection conn;
     conn.Open(program.path("db/db.mdb"));
-    auto put = [&conn](int item, int year, double amount) {
-        conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
-                     {std::int64_t(item), std::int64_t(year), amount});
-    };
     conn.Execute("update indicatorItem set HistoryBestLevel = NULL, Weight = 0");
     conn.Execute(
         "update indicatorItem set HistoryBestLevel = 10, Weight = 100 where ItemID = 1003");
@@ -552,13 +546,14 @@ void storeAnalysisCompany(const ProgramFolder& program) {
     conn.Execute("update indicatorItem set Weight = NULL where ItemID = 3005");
     const double margins[] = {8.55, 10, 20}, staff[] = {10, 30, 30};
     for (int i = 0; i < 3; ++i) {
-        put(201, 2003 + i, 100);
-        put(207, 2003 + i, margins[i]);
-        put(409, 2003 + i, staff[i]);
+        putYear(conn, 201, 2003 + i, 100);
+        putYear(conn, 207, 2003 + i, margins[i]);
+        putYear(conn, 409, 2003 + i, staff[i]);
     }
-    for (auto [item, amount] : {std::pair{108, 1000.0}, {112, 600.0}}) put(item, 2010, amount);
+    for (auto [item, amount] : {std::pair{108, 1000.0}, {112, 600.0}})
+        putYear(conn, item, 2010, amount);
     for (auto [item, amount] : {std::pair{108, 1200.0}, {112, 700.0}, {201, 2000.0}, {209, 134.0}})
-        put(item, 2011, amount);
+        putYear(conn, item, 2011, amount);
 }
 
 // Pixels of an image that are plainly blue.
@@ -609,9 +604,8 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     const std::vector<std::string> boxes = program.lines("messages.log");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "PraveltaKVT\tOK\t计算“发展能力”所需的权重或基数不全，请检查基准设置！");
-    const std::string told = "没有安装打印机，打印内容已保存为文件：\\n";
-    ASSERT_EQ(boxes[1].rfind("PraveltaKVT\tOK\t" + told, 0), 0u) << boxes[1];
-    const fs::path pdf = boxes[1].substr(std::string("PraveltaKVT\tOK\t").size() + told.size());
+    const fs::path pdf = printedPdf(boxes[1]);
+    ASSERT_FALSE(pdf.empty()) << boxes[1];
     EXPECT_EQ(pdf.parent_path(), fs::path(program.path("print")));
     EXPECT_EQ(pdf.filename().string().rfind("杜邦分析", 0), 0u) << pdf;
     ASSERT_TRUE(fs::exists(pdf));
