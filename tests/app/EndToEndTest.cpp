@@ -19,6 +19,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The first column of the first row of a query on a database file.
+std::string queryFile(const std::string& file, const std::string& sql,
+                      const platform::DbParams& params = {}) {
+    platform::Connection conn;
+    conn.Open(file);
+    platform::Recordset rs;
+    rs.Open(sql, conn, params);
+    return rs.Eof() ? "" : rs.Fields(0).AsText();
+}
+
 struct ProgramRun {
     int exitCode;
     QString log;
@@ -52,12 +62,9 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
-        platform::Connection conn;
-        conn.Open(path("db/db.mdb"));
-        platform::Recordset rs;
-        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
-                {std::string(key)});
-        return rs.Eof() ? "" : rs.Fields(0).AsText();
+        return queryFile(path("db/db.mdb"),
+                         "select valueFrom from defaultParameter where paramCd = ?",
+                         {std::string(key)});
     }
 
     // A text file of the folder, line by line.
@@ -118,15 +125,6 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
 }
 
 namespace {
-
-// The first column of the first row of a query on a database file.
-std::string queryFile(const std::string& file, const std::string& sql) {
-    platform::Connection conn;
-    conn.Open(file);
-    platform::Recordset rs;
-    rs.Open(sql, conn);
-    return rs.Eof() ? "" : rs.Fields(0).AsText();
-}
 
 std::string bytesOf(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -319,8 +317,8 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
                                         "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
     const auto level = [&](const char* column, int id) {
         return queryFile(program.path("db/db.mdb"),
-                         std::string("select ") + column +
-                             " from indicatorItem where ItemID = " + std::to_string(id));
+                         std::string("select ") + column + " from indicatorItem where ItemID = ?",
+                         {std::int64_t(id)});
     };
     EXPECT_EQ(level("StandardLevel", 3007), "12.5");
     EXPECT_EQ(level("IndustryMeanLevel", 3007), "0.5");
