@@ -17,9 +17,7 @@ int boxesShown = 0;
 
 // Every item, every month of 1996-2005, with amounts that make every indicator computable.
 void seedMonths() {
-    platform::Connection conn;
-    platform::OpenProgramDatabase(conn);
-    SeedMonths(conn, 1996, 10, [](std::int64_t item, int y, int m) {
+    SeedProgramMonths(1996, 10, [](std::int64_t item, int y, int m) {
         return 1000.0 + static_cast<double>(item % 100) * 10 + m + (y - 1996) * 12;
     });
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/AppPath.h"
@@ -67,6 +68,14 @@ void SeedMonths(platform::Connection& conn, int firstYear, int years, Amount amo
                     {item, std::int64_t(y), std::int64_t(m), *value});
             }
     transaction.Commit();
+}
+
+// SeedMonths on a connection of its own to the program's database.
+template <typename Amount>
+void SeedProgramMonths(int firstYear, int years, Amount amount) {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    SeedMonths(conn, firstYear, years, std::move(amount));
 }
 
 // Puts months from/to (1-12) of the two years into a window's period inputs (a PeriodRangePanel).

@@ -15,10 +15,8 @@ int boxesShown = 0;
 
 // Every item of every month of 2002-2004.
 void seedMonths() {
-    platform::Connection conn;
-    platform::OpenProgramDatabase(conn);
-    SeedMonths(conn, 2002, 3,
-               [](std::int64_t item, int, int m) { return static_cast<double>(item * 10 + m); });
+    SeedProgramMonths(
+        2002, 3, [](std::int64_t item, int, int m) { return static_cast<double>(item * 10 + m); });
 }
 
 void BM_TrendDiagramRequest(benchmark::State& state) {

@@ -79,9 +79,8 @@ int main(int argc, char** argv) {
     return RunBenchmarks<QApplication>(
         argc, argv,
         CountingAnswerer(platform::MsgResult::OK, otherBoxes, "没有安装打印机", &pathBoxes), [] {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            SeedMonths(conn, kFirstYear, kYears,
-                       [](std::int64_t item, int, int m) { return double(item) * 10 + m + 0.25; });
+            SeedProgramMonths(kFirstYear, kYears, [](std::int64_t item, int, int m) {
+                return double(item) * 10 + m + 0.25;
+            });
         });
 }

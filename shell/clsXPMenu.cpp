@@ -30,12 +30,6 @@ int roundEven(double v) {
     return static_cast<int>(std::nearbyint(v));
 }
 
-QFont tahoma() {
-    QFont font("Tahoma");
-    font.setPointSizeF(8.25);
-    return font;
-}
-
 // The font that measures the submenu arrow.
 QFont marlett(double points) {
     QFont font("Marlett");
@@ -45,7 +39,13 @@ QFont marlett(double points) {
 
 }  // namespace
 
-clsXPMenu::clsXPMenu() : canvasFont_(tahoma()) {}
+QFont clsXPMenu::MenuFont() {
+    QFont font("Tahoma");
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+clsXPMenu::clsXPMenu() : canvasFont_(MenuFont()) {}
 
 clsXPMenu::~clsXPMenu() {
     if (popup_) {
@@ -70,7 +70,7 @@ void clsXPMenu::Init(const QString& strMenuName, const platform::ImageList* imag
     window->XPMenuClass = this;
     window->loParent = loParent;
     if (imageListBind != nullptr) imageList_ = imageListBind;
-    canvasFont_ = tahoma();
+    canvasFont_ = MenuFont();
     window->setFont(canvasFont_);
     lineHeight_ = roundEven(QFontMetricsF(canvasFont_).height());
     items_.clear();

@@ -79,6 +79,8 @@ class clsXPMenu {
     static const QColor kStripColor;
     static const QColor kHilightColor;
     static const QColor kHilightFrameColor;
+    // The font of the captions (Tahoma 8.25 points), for the popup window as well.
+    static QFont MenuFont();
 
   private:
     struct Item {

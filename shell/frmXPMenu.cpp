@@ -21,9 +21,7 @@ frmXPMenu::frmXPMenu(clsXPMenu* owner)
       tmrHover_(new platform::Timer(this, "tmrHover", 50, false)) {
     platform::MakeFloatingPopup(this);
     setMouseTracking(true);
-    QFont font("Tahoma");
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(clsXPMenu::MenuFont());
     connect(tmrActive_, &platform::Timer::Tick, this,
             [this] { platform::RunGuarded([this] { tmrActive_Timer(); }); });
     connect(tmrHover_, &platform::Timer::Tick, this,

@@ -19,6 +19,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The first column of the first row of a query on a database file.
+std::string queryFile(const std::string& file, const std::string& sql,
+                      const platform::DbParams& params = {}) {
+    platform::Connection conn;
+    conn.Open(file);
+    platform::Recordset rs;
+    rs.Open(sql, conn, params);
+    return rs.Eof() ? "" : rs.Fields(0).AsText();
+}
+
 struct ProgramRun {
     int exitCode;
     QString log;
@@ -52,12 +62,9 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
-        platform::Connection conn;
-        conn.Open(path("db/db.mdb"));
-        platform::Recordset rs;
-        rs.Open("select valueFrom from defaultParameter where paramCd = ?", conn,
-                {std::string(key)});
-        return rs.Eof() ? "" : rs.Fields(0).AsText();
+        return queryFile(path("db/db.mdb"),
+                         "select valueFrom from defaultParameter where paramCd = ?",
+                         {std::string(key)});
     }
 
     // A text file of the folder, line by line.
@@ -119,18 +126,22 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
 
 namespace {
 
-// The first column of the first row of a query on a database file.
-std::string queryFile(const std::string& file, const std::string& sql) {
-    platform::Connection conn;
-    conn.Open(file);
-    platform::Recordset rs;
-    rs.Open(sql, conn);
-    return rs.Eof() ? "" : rs.Fields(0).AsText();
-}
-
 std::string bytesOf(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Stores one yearly amount of an item in baseData.
+void putYear(platform::Connection& conn, int item, int year, double amount) {
+    conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
+                 {std::int64_t(item), std::int64_t(year), amount});
+}
+
+// The path of the PDF file that a logged box says a print without a printer was saved as, or ""
+// for any other box.
+std::string printedPdf(const std::string& box) {
+    const std::string told = "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n";
+    return box.rfind(told, 0) == 0 ? box.substr(told.size()) : "";
 }
 
 }  // namespace
@@ -306,8 +317,8 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
                                         "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
     const auto level = [&](const char* column, int id) {
         return queryFile(program.path("db/db.mdb"),
-                         std::string("select ") + column +
-                             " from indicatorItem where ItemID = " + std::to_string(id));
+                         std::string("select ") + column + " from indicatorItem where ItemID = ?",
+                         {std::int64_t(id)});
     };
     EXPECT_EQ(level("StandardLevel", 3007), "12.5");
     EXPECT_EQ(level("IndustryMeanLevel", 3007), "0.5");
@@ -347,16 +358,8 @@ TEST(EndToEnd, ChartPagesArePagedAndAPageOfEachIsPrinted) {
         const double equity[] = {800, 1000, 1300, 1250};
         const double profit[] = {0, 90, -40, 120};
         for (int y = 0; y < 4; ++y) {
-            conn.Execute(
-                "insert into baseData (ItemID, PeriodType, Year, Period, Data) values "
-                "(112, 1, ?, 1, ?)",
-                {2002 + y, equity[y]});
-            if (y > 0) {
-                conn.Execute(
-                    "insert into baseData (ItemID, PeriodType, Year, Period, Data) "
-                    "values (209, 1, ?, 1, ?)",
-                    {2002 + y, profit[y]});
-            }
+            putYear(conn, 112, 2002 + y, equity[y]);
+            if (y > 0) putYear(conn, 209, 2002 + y, profit[y]);
         }
     }
     const ProgramRun run =
@@ -428,10 +431,7 @@ TEST(EndToEnd, ThePerformanceAnalysisShowsTheStoredYearsOfTheOperationGroup) {
             {103, 2003, 150}, {301, 2003, 50},  {201, 2003, 1000}, {202, 2003, 600},
             {207, 2003, 200}, {407, 2003, 50},  {404, 2003, 1000}, {405, 2003, 950},
             {402, 2003, 900}, {403, 2003, 810}, {108, 2004, 1200}, {110, 2004, 600}};
-        for (const auto& r : rows)
-            conn.Execute(
-                "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
-                {std::int64_t(r[0]), std::int64_t(r[1]), r[2]});
+        for (const auto& r : rows) putYear(conn, int(r[0]), int(r[1]), r[2]);
     }
     const std::string grid = program.path("grid.tsv"), kept = program.path("kept.tsv");
     const ProgramRun run = program.run(std::string(kLogIn) +
@@ -480,11 +480,9 @@ TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
         conn.Open(program.path("db/db.mdb"));
         conn.Execute(
             "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
-        const char* put =
-            "insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)";
-        conn.Execute(put, {std::int64_t(101), std::int64_t(2004), 12.5});    // 货币资金
-        conn.Execute(put, {std::int64_t(108), std::int64_t(2004), 1000.0});  // 资产总额
-        conn.Execute(put, {std::int64_t(110), std::int64_t(2004), 250.0});   // 负债总额
+        putYear(conn, 101, 2004, 12.5);    // 货币资金
+        putYear(conn, 108, 2004, 1000.0);  // 资产总额
+        putYear(conn, 110, 2004, 250.0);   // 负债总额
     }
     const std::string dir = fs::path(program.path("db")).parent_path().string() + "/";
     auto fill = [](const char* menuItem, const char* form) {
@@ -514,11 +512,9 @@ TEST(EndToEnd, BothGridReportsAreFilledAndPrintedToPdfFiles) {
     const std::vector<std::string> boxes = program.lines("messages.log");
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[1], "PraveltaKVT\tOK\t选择周期不能大于7，否则数据量太大");
-    const std::string told =
-        "PraveltaKVT\tOK\t没有安装打印机，打印内容已保存为文件：\\n" + dir + "print/";
     for (int i : {0, 2}) {
-        ASSERT_EQ(boxes[i].rfind(told, 0), 0u) << boxes[i];
-        const std::string pdf = dir + "print/" + boxes[i].substr(told.size());
+        const std::string pdf = printedPdf(boxes[i]);
+        ASSERT_EQ(pdf.rfind(dir + "print/", 0), 0u) << boxes[i];
         EXPECT_TRUE(fs::exists(pdf)) << pdf;
         EXPECT_TRUE(pdf.find(i == 0 ? "print/打印-基础数据_" : "print/打印-绩效指标_") !=
                     std::string::npos)
@@ -541,10 +537,6 @@ namespace {
 void storeAnalysisCompany(const ProgramFolder& program) {
     platform::Connection conn;
     conn.Open(program.path("db/db.mdb"));
-    auto put = [&conn](int item, int year, double amount) {
-        conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
-                     {std::int64_t(item), std::int64_t(year), amount});
-    };
     conn.Execute("update indicatorItem set HistoryBestLevel = NULL, Weight = 0");
     conn.Execute(
         "update indicatorItem set HistoryBestLevel = 10, Weight = 100 where ItemID = 1003");
@@ -552,13 +544,14 @@ void storeAnalysisCompany(const ProgramFolder& program) {
     conn.Execute("update indicatorItem set Weight = NULL where ItemID = 3005");
     const double margins[] = {8.55, 10, 20}, staff[] = {10, 30, 30};
     for (int i = 0; i < 3; ++i) {
-        put(201, 2003 + i, 100);
-        put(207, 2003 + i, margins[i]);
-        put(409, 2003 + i, staff[i]);
+        putYear(conn, 201, 2003 + i, 100);
+        putYear(conn, 207, 2003 + i, margins[i]);
+        putYear(conn, 409, 2003 + i, staff[i]);
     }
-    for (auto [item, amount] : {std::pair{108, 1000.0}, {112, 600.0}}) put(item, 2010, amount);
+    for (auto [item, amount] : {std::pair{108, 1000.0}, {112, 600.0}})
+        putYear(conn, item, 2010, amount);
     for (auto [item, amount] : {std::pair{108, 1200.0}, {112, 700.0}, {201, 2000.0}, {209, 134.0}})
-        put(item, 2011, amount);
+        putYear(conn, item, 2011, amount);
 }
 
 // Pixels of an image that are plainly blue.
@@ -609,9 +602,8 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     const std::vector<std::string> boxes = program.lines("messages.log");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "PraveltaKVT\tOK\t计算“发展能力”所需的权重或基数不全，请检查基准设置！");
-    const std::string told = "没有安装打印机，打印内容已保存为文件：\\n";
-    ASSERT_EQ(boxes[1].rfind("PraveltaKVT\tOK\t" + told, 0), 0u) << boxes[1];
-    const fs::path pdf = boxes[1].substr(std::string("PraveltaKVT\tOK\t").size() + told.size());
+    const fs::path pdf = printedPdf(boxes[1]);
+    ASSERT_FALSE(pdf.empty()) << boxes[1];
     EXPECT_EQ(pdf.parent_path(), fs::path(program.path("print")));
     EXPECT_EQ(pdf.filename().string().rfind("杜邦分析", 0), 0u) << pdf;
     ASSERT_TRUE(fs::exists(pdf));

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/CBaseAlgroithm.h"
@@ -76,83 +77,79 @@ Amount prev(int item, double value) {
     return {item, 2002, 1, value};
 }
 
+// A case of the year range 2003 asking for year 2003, the shape of most cases.
+FormulaCase y2003(const char* what, int id, std::vector<Amount> data, const char* expected) {
+    return {what, id, kYear2003, std::move(data), 2003, 1, expected};
+}
+
 const double kHuge = 1.5e308;
 
-// clang-format off
 const FormulaCase kCases[] = {
     // Profitability
-    {"1001 averages equity with the year before", 1001, kYear2003,
-     {cur(209, 30), cur(112, 200), prev(112, 100)}, 2003, 1, "20.00"},
-    {"1001 without the previous equity uses the current one", 1001, kYear2003,
-     {cur(209, 30), cur(112, 200)}, 2003, 1, "15.00"},
-    {"1001 without net profit", 1001, kYear2003, {cur(112, 200)}, 2003, 1, "-"},
-    {"1002 adds interest to profit", 1002, kYear2003,
-     {cur(407, 10), cur(207, 20), cur(108, 300), prev(108, 100)}, 2003, 1, "15.00"},
-    {"1002 without interest", 1002, kYear2003, {cur(207, 20), cur(108, 300)}, 2003, 1, "-"},
-    {"1003", 1003, kYear2003, {cur(207, 25), cur(201, 100)}, 2003, 1, "25.00"},
-    {"1003 stored zero revenue divides by zero", 1003, kYear2003,
-     {cur(207, 25), cur(201, 0)}, 2003, 1, "-"},
-    {"1003 stored zero profit is present", 1003, kYear2003,
-     {cur(207, 0), cur(201, 50)}, 2003, 1, "0.00"},
-    {"1004 averages paid-in capital", 1004, kYear2003,
-     {cur(209, 10), cur(111, 40), prev(111, 60)}, 2003, 1, "20.00"},
-    {"1005", 1005, kYear2003, {cur(201, 200), cur(202, 150)}, 2003, 1, "25.00"},
-    {"1005 zero revenue", 1005, kYear2003, {cur(201, 0), cur(202, 150)}, 2003, 1, "-"},
-    {"1006 over the four cost items", 1006, kYear2003,
-     {cur(207, 50), cur(202, 100), cur(204, 50), cur(205, 30), cur(206, 20)}, 2003, 1, "25.00"},
-    {"1006 without 202", 1006, kYear2003,
-     {cur(207, 50), cur(204, 50), cur(205, 30), cur(206, 20)}, 2003, 1, "-"},
-    {"1006 without 204", 1006, kYear2003,
-     {cur(207, 50), cur(202, 100), cur(205, 30), cur(206, 20)}, 2003, 1, "-"},
-    {"1006 without 205", 1006, kYear2003,
-     {cur(207, 50), cur(202, 100), cur(204, 50), cur(206, 20)}, 2003, 1, "-"},
-    {"1006 without 206", 1006, kYear2003,
-     {cur(207, 50), cur(202, 100), cur(204, 50), cur(205, 30)}, 2003, 1, "-"},
+    y2003("1001 averages equity with the year before", 1001,
+          {cur(209, 30), cur(112, 200), prev(112, 100)}, "20.00"),
+    y2003("1001 without the previous equity uses the current one", 1001,
+          {cur(209, 30), cur(112, 200)}, "15.00"),
+    y2003("1001 without net profit", 1001, {cur(112, 200)}, "-"),
+    y2003("1002 adds interest to profit", 1002,
+          {cur(407, 10), cur(207, 20), cur(108, 300), prev(108, 100)}, "15.00"),
+    y2003("1002 without interest", 1002, {cur(207, 20), cur(108, 300)}, "-"),
+    y2003("1003", 1003, {cur(207, 25), cur(201, 100)}, "25.00"),
+    y2003("1003 stored zero revenue divides by zero", 1003, {cur(207, 25), cur(201, 0)}, "-"),
+    y2003("1003 stored zero profit is present", 1003, {cur(207, 0), cur(201, 50)}, "0.00"),
+    y2003("1004 averages paid-in capital", 1004, {cur(209, 10), cur(111, 40), prev(111, 60)},
+          "20.00"),
+    y2003("1005", 1005, {cur(201, 200), cur(202, 150)}, "25.00"),
+    y2003("1005 zero revenue", 1005, {cur(201, 0), cur(202, 150)}, "-"),
+    y2003("1006 over the four cost items", 1006,
+          {cur(207, 50), cur(202, 100), cur(204, 50), cur(205, 30), cur(206, 20)}, "25.00"),
+    y2003("1006 without 202", 1006, {cur(207, 50), cur(204, 50), cur(205, 30), cur(206, 20)}, "-"),
+    y2003("1006 without 204", 1006, {cur(207, 50), cur(202, 100), cur(205, 30), cur(206, 20)}, "-"),
+    y2003("1006 without 205", 1006, {cur(207, 50), cur(202, 100), cur(204, 50), cur(206, 20)}, "-"),
+    y2003("1006 without 206", 1006, {cur(207, 50), cur(202, 100), cur(204, 50), cur(205, 30)}, "-"),
 
     // Operation
-    {"2001", 2001, kYear2003, {cur(110, 50), cur(108, 200)}, 2003, 1, "25.00"},
-    {"2002", 2002, kYear2003, {cur(105, 200), cur(109, 100)}, 2003, 1, "2.00"},
-    {"2003", 2003, kYear2003, {cur(105, 200), cur(104, 50), cur(109, 100)}, 2003, 1, "1.50"},
-    {"2004 is a plain quotient", 2004, kYear2003, {cur(301, 25), cur(109, 100)}, 2003, 1, "0.25"},
-    {"2005 averages inventory", 2005, kYear2003,
-     {cur(202, 300), cur(104, 100), prev(104, 200)}, 2003, 1, "2.00"},
-    {"2006 without previous receivables", 2006, kYear2003,
-     {cur(201, 500), cur(103, 100)}, 2003, 1, "5.00"},
-    {"2007", 2007, kYear2003, {cur(207, 300), cur(407, 100)}, 2003, 1, "4.00"},
-    {"2007 zero interest", 2007, kYear2003, {cur(207, 300), cur(407, 0)}, 2003, 1, "-"},
-    {"2008", 2008, kYear2003, {cur(405, 90), cur(404, 120)}, 2003, 1, "75.00"},
-    {"2009", 2009, kYear2003, {cur(403, 45), cur(402, 50)}, 2003, 1, "90.00"},
+    y2003("2001", 2001, {cur(110, 50), cur(108, 200)}, "25.00"),
+    y2003("2002", 2002, {cur(105, 200), cur(109, 100)}, "2.00"),
+    y2003("2003", 2003, {cur(105, 200), cur(104, 50), cur(109, 100)}, "1.50"),
+    y2003("2004 is a plain quotient", 2004, {cur(301, 25), cur(109, 100)}, "0.25"),
+    y2003("2005 averages inventory", 2005, {cur(202, 300), cur(104, 100), prev(104, 200)}, "2.00"),
+    y2003("2006 without previous receivables", 2006, {cur(201, 500), cur(103, 100)}, "5.00"),
+    y2003("2007", 2007, {cur(207, 300), cur(407, 100)}, "4.00"),
+    y2003("2007 zero interest", 2007, {cur(207, 300), cur(407, 0)}, "-"),
+    y2003("2008", 2008, {cur(405, 90), cur(404, 120)}, "75.00"),
+    y2003("2009", 2009, {cur(403, 45), cur(402, 50)}, "90.00"),
 
     // Development
-    {"3001 rise", 3001, kYear2003, {cur(201, 110), prev(201, 100)}, 2003, 1, "10.00"},
-    {"3001 fall", 3001, kYear2003, {cur(201, 90), prev(201, 100)}, 2003, 1, "-10.00"},
-    {"3001 without the previous amount", 3001, kYear2003, {cur(201, 110)}, 2003, 1, "-"},
-    {"3001 after a zero amount", 3001, kYear2003, {cur(201, 110), prev(201, 0)}, 2003, 1, "-"},
-    {"3002", 3002, kYear2003, {cur(207, 150), prev(207, 120)}, 2003, 1, "25.00"},
-    {"3003", 3003, kYear2003, {cur(108, 1200), prev(108, 1000)}, 2003, 1, "20.00"},
-    {"3004 unchanged equity", 3004, kYear2003, {cur(112, 100), prev(112, 100)}, 2003, 1, "100.00"},
-    {"3004 grown equity", 3004, kYear2003, {cur(112, 120), prev(112, 100)}, 2003, 1, "120.00"},
-    {"3005", 3005, kYear2003, {cur(106, 80), prev(106, 100)}, 2003, 1, "-20.00"},
-    {"3006 reads the current period only", 3006, kYear2003,
-     {cur(107, 60), cur(106, 80), prev(106, 1)}, 2003, 1, "75.00"},
-    {"3007", 3007, kYear2003, {cur(301, 50), prev(301, 40)}, 2003, 1, "25.00"},
-    {"3008", 3008, kYear2003, {cur(408, 3), cur(201, 200)}, 2003, 1, "1.50"},
+    y2003("3001 rise", 3001, {cur(201, 110), prev(201, 100)}, "10.00"),
+    y2003("3001 fall", 3001, {cur(201, 90), prev(201, 100)}, "-10.00"),
+    y2003("3001 without the previous amount", 3001, {cur(201, 110)}, "-"),
+    y2003("3001 after a zero amount", 3001, {cur(201, 110), prev(201, 0)}, "-"),
+    y2003("3002", 3002, {cur(207, 150), prev(207, 120)}, "25.00"),
+    y2003("3003", 3003, {cur(108, 1200), prev(108, 1000)}, "20.00"),
+    y2003("3004 unchanged equity", 3004, {cur(112, 100), prev(112, 100)}, "100.00"),
+    y2003("3004 grown equity", 3004, {cur(112, 120), prev(112, 100)}, "120.00"),
+    y2003("3005", 3005, {cur(106, 80), prev(106, 100)}, "-20.00"),
+    y2003("3006 reads the current period only", 3006, {cur(107, 60), cur(106, 80), prev(106, 1)},
+          "75.00"),
+    y2003("3007", 3007, {cur(301, 50), prev(301, 40)}, "25.00"),
+    y2003("3008", 3008, {cur(408, 3), cur(201, 200)}, "1.50"),
 
     // Contribution
-    {"4001 without previous assets", 4001, kYear2003,
-     {cur(303, 100), cur(302, 80), cur(407, 20), cur(209, 50), cur(108, 1000)}, 2003, 1, "25.00"},
-    {"4001 without taxes paid", 4001, kYear2003,
-     {cur(302, 80), cur(407, 20), cur(209, 50), cur(108, 1000)}, 2003, 1, "-"},
-    {"4002", 4002, kYear2003,
-     {cur(303, 100), cur(302, 80), cur(407, 20), cur(209, 50)}, 2003, 1, "40.00"},
-    {"4003", 4003, kYear2003, {cur(404, 600), cur(409, 20), prev(409, 40)}, 2003, 1, "20.00"},
-    {"4004", 4004, kYear2003, {cur(201, 900), cur(409, 30)}, 2003, 1, "30.00"},
-    {"4005", 4005, kYear2003, {cur(401, 450), cur(409, 30), prev(409, 60)}, 2003, 1, "10.00"},
-    {"4006 negative profit", 4006, kYear2003, {cur(207, -60), cur(409, 30)}, 2003, 1, "-2.00"},
-    {"4007", 4007, kYear2003, {cur(303, 40), cur(209, 20), cur(409, 30)}, 2003, 1, "2.00"},
-    {"4008", 4008, kYear2003, {cur(406, 3000), cur(409, 25), prev(409, 15)}, 2003, 1, "150.00"},
-    {"4008 without employees", 4008, kYear2003, {cur(406, 3000), prev(409, 15)}, 2003, 1, "-"},
+    y2003("4001 without previous assets", 4001,
+          {cur(303, 100), cur(302, 80), cur(407, 20), cur(209, 50), cur(108, 1000)}, "25.00"),
+    y2003("4001 without taxes paid", 4001,
+          {cur(302, 80), cur(407, 20), cur(209, 50), cur(108, 1000)}, "-"),
+    y2003("4002", 4002, {cur(303, 100), cur(302, 80), cur(407, 20), cur(209, 50)}, "40.00"),
+    y2003("4003", 4003, {cur(404, 600), cur(409, 20), prev(409, 40)}, "20.00"),
+    y2003("4004", 4004, {cur(201, 900), cur(409, 30)}, "30.00"),
+    y2003("4005", 4005, {cur(401, 450), cur(409, 30), prev(409, 60)}, "10.00"),
+    y2003("4006 negative profit", 4006, {cur(207, -60), cur(409, 30)}, "-2.00"),
+    y2003("4007", 4007, {cur(303, 40), cur(209, 20), cur(409, 30)}, "2.00"),
+    y2003("4008", 4008, {cur(406, 3000), cur(409, 25), prev(409, 15)}, "150.00"),
+    y2003("4008 without employees", 4008, {cur(406, 3000), prev(409, 15)}, "-"),
 
+    // clang-format off
     // The first period of each period type reads the period before the range.
     {"quarter 1 follows quarter 4 of the year before", 3001, {3, 2003, 2003, 1, 4},
      {{201, 2003, 1, 110}, {201, 2002, 4, 100}, {201, 2002, 3, 1}}, 2003, 1, "10.00"},
@@ -174,20 +171,19 @@ const FormulaCase kCases[] = {
      {{209, 2002, 1, 30}, {112, 2002, 1, 150}, {112, 2001, 1, 50}}, 2002, 1, "20.00"},
     {"a period after the range", 2002, kYear2003,
      {{105, 2004, 1, 200}, {109, 2004, 1, 100}}, 2004, 1, "-"},
+    // clang-format on
 
     // Arithmetic that overflows never gives a number.
-    {"quotient overflows", 2002, kYear2003, {cur(105, 1e308), cur(109, 1e-10)}, 2003, 1, "-"},
-    {"sum overflows", 1002, kYear2003,
-     {cur(407, kHuge), cur(207, kHuge), cur(108, 1)}, 2003, 1, "-"},
-    {"divisor sum overflows", 4002, kYear2003,
-     {cur(303, kHuge), cur(302, kHuge), cur(407, 1), cur(209, 1)}, 2003, 1, "-"},
-    {"difference overflows", 1005, kYear2003, {cur(201, -kHuge), cur(202, kHuge)}, 2003, 1, "-"},
-    {"average overflows", 4001, kYear2003,
-     {cur(303, 1), cur(302, 1), cur(407, 1), cur(209, 1), cur(108, kHuge), prev(108, kHuge)},
-     2003, 1, "-"},
-    {"percentage overflows", 3004, kYear2003, {cur(112, 1e307), prev(112, 1)}, 2003, 1, "-"},
+    y2003("quotient overflows", 2002, {cur(105, 1e308), cur(109, 1e-10)}, "-"),
+    y2003("sum overflows", 1002, {cur(407, kHuge), cur(207, kHuge), cur(108, 1)}, "-"),
+    y2003("divisor sum overflows", 4002,
+          {cur(303, kHuge), cur(302, kHuge), cur(407, 1), cur(209, 1)}, "-"),
+    y2003("difference overflows", 1005, {cur(201, -kHuge), cur(202, kHuge)}, "-"),
+    y2003("average overflows", 4001,
+          {cur(303, 1), cur(302, 1), cur(407, 1), cur(209, 1), cur(108, kHuge), prev(108, kHuge)},
+          "-"),
+    y2003("percentage overflows", 3004, {cur(112, 1e307), prev(112, 1)}, "-"),
 };
-// clang-format on
 
 // The slot of (year, period) in a getIndicators result of the range, or -1.
 int slotOf(const Range& r, int year, int period) {

@@ -47,6 +47,12 @@ std::string companyName(const std::string& path) {
     return rs.Fields(0).AsText();
 }
 
+void setCompanyName(const std::string& path, const std::string& name) {
+    Connection conn;
+    conn.Open(path);
+    conn.Execute("update defaultParameter set valueFrom = ? where paramCd = 'cpyName'", {name});
+}
+
 // Overwrites the root page of a table with junk, as a failing disk would.
 void damageTable(const std::string& path, const char* table) {
     Connection conn;
@@ -223,24 +229,12 @@ TEST(Transaction, LockedDatabaseIsAnErrorAndChangesNothing) {
 // replaced file's old contents or mix up two cursors on the same statement.
 TEST(ConnectionReuse, AReplacedFileIsReadAfresh) {
     TestDb db;
-    {
-        Connection conn;
-        conn.Open(db.path());
-        conn.Execute("update defaultParameter set valueFrom = 'old' where paramCd = 'cpyName'");
-    }
+    setCompanyName(db.path(), "old");
     const std::string copy = db.folder() + "/db/copy.mdb";
     std::filesystem::copy_file(db.path(), copy);
-    {
-        Connection conn;
-        conn.Open(copy);
-        conn.Execute("update defaultParameter set valueFrom = 'new' where paramCd = 'cpyName'");
-    }
+    setCompanyName(copy, "new");
     std::filesystem::rename(copy, db.path());
-    Connection conn;
-    conn.Open(db.path());
-    Recordset rs;
-    rs.Open("select valueFrom from defaultParameter where paramCd = 'cpyName'", conn);
-    EXPECT_EQ(rs.Fields(0).AsText(), "new");
+    EXPECT_EQ(companyName(db.path()), "new");
 }
 
 TEST(ConnectionReuse, TwoCursorsOnTheSameTextWalkIndependently) {
@@ -328,11 +322,7 @@ TEST(ConnectionReuse, AFileCopiedOverInPlaceIsReadAfresh) {
     const std::string copy = db.folder() + "/db/copy.mdb";
     std::filesystem::copy_file(db.path(), copy);
     db.exec("update defaultParameter set valueFrom = 'old' where paramCd = 'cpyName'");
-    {
-        Connection conn;
-        conn.Open(copy);
-        conn.Execute("update defaultParameter set valueFrom = 'new' where paramCd = 'cpyName'");
-    }
+    setCompanyName(copy, "new");
     letTheFileSettle();
     EXPECT_EQ(companyName(db.path()), "old");  // leaves a kept handle on the settled file
 
