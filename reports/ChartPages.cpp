@@ -104,6 +104,13 @@ std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
     return std::pair{*range, calendar.GetAmount()};
 }
 
+std::vector<std::string> ChartPages::periodLabels() const {
+    CCalendar calendar;
+    calendar.SetCalendar(range_.PeriodType, range_.fromYear, range_.toYear, range_.fromPeriod,
+                         range_.toPeriod);
+    return calendar.GetLabelString();
+}
+
 void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
     range_ = range;
     periodCount_ = periodCount;

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "entry/PeriodRangePanel.h"
@@ -57,6 +58,8 @@ class ChartPages : public platform::Form {
     // The range of the last accepted request and its period count.
     const PeriodRange& range() const { return range_; }
     int periodCount() const { return periodCount_; }
+    // The captions of the range's periods, as the charts label them.
+    std::vector<std::string> periodLabels() const;
 
     // Sends the window's picture to the printer; tests may look at the window at that moment.
     std::function<void(QWidget*)> printWindow;
