@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kGridCols = 11;
-constexpr int kPeriodColWidth = 990;
 // Hidden ItemId, row number, name, unit.
 constexpr std::array<int, 4> kItemColWidths{0, 270, 2940, 500};
 
