@@ -10,6 +10,7 @@
 #include <map>
 
 #include "core/CBaseData.h"
+#include "entry/SaveChangesPrompt.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -466,17 +467,11 @@ void form_base::cmdCancel_Click() {
 }
 
 bool form_base::promptSaveChanges() {
-    for (int n = 1; n <= kGrids; ++n) {
-        if (gridState(n) != 2) continue;
-        const std::string question =
-            std::string(kStatements[n - 1].caption) + "中数据已经改动，是否保存？";
-        if (platform::MsgBox(question, platform::MsgButtons::YesNo, "提示") !=
-            platform::MsgResult::Yes)
-            continue;
-        // A failed write stops too: going on would drop the edits it kept.
-        if (!checkBeforeSave(n) || !saveData(n)) return false;
-    }
-    return true;
+    // A failed write stops too: going on would drop the edits it kept.
+    return PromptSaveChanges(
+        kGrids, [](int n) { return kStatements[n - 1].caption; },
+        [this](int n) { return gridState(n) == 2; },
+        [this](int n) { return checkBeforeSave(n) && saveData(n); });
 }
 
 bool form_base::saveData(int n) {
