@@ -612,15 +612,14 @@ void form_base::cmd_Next_Click() {
 }
 
 bool form_base::checkData(int n) {
-    static const std::array<const char*, kGrids> kPrefix{"资产负债表中'", "利润表中'",
-                                                         "现金流量表中'", "统计报表中'"};
     if (n >= 1 && n <= kGrids) {
         FlexGrid* g = grid(n);
+        const std::string prefix = std::string(kStatements[n - 1].caption) + "中'";
         for (int r = 1; r < usedRows(n); ++r) {
             for (int c = 4; c < usedCols(n); ++c) {
                 const std::string s = platform::Trim(g->TextMatrix(r, c).toStdString());
                 auto fail = [&](const char* what) {
-                    platform::MsgBox(kPrefix[n - 1] + g->TextMatrix(0, c).toStdString() + "'的'" +
+                    platform::MsgBox(prefix + g->TextMatrix(0, c).toStdString() + "'的'" +
                                          g->TextMatrix(r, 2).toStdString() + what,
                                      platform::MsgButtons::OK, "错误");
                     editor->Hide();
