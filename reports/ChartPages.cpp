@@ -123,6 +123,12 @@ void ChartPages::fitListsToItems() {
     }
 }
 
+void ChartPages::requestOnPick(platform::ComboList* list) {
+    connect(list, &platform::ComboList::Click, this, [this] {
+        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
+    });
+}
+
 void ChartPages::showFirstPage() {
     cmd_Perious->setEnabled(false);
     cmd_Next->setEnabled(true);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "entry/PeriodRangePanel.h"
+#include "platform/ComboList.h"
 #include "platform/Form.h"
 #include "platform/MSChart.h"
 
@@ -77,6 +78,8 @@ class ChartPages : public platform::Form {
     // Opens every list of the input row at least as wide as its longest item, so that items
     // wider than their box (历史最好水平) read whole when the list drops down.
     void fitListsToItems();
+    // A pick in `list` once the window has loaded runs the request as 确定 does.
+    void requestOnPick(platform::ComboList* list);
     // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
     void showFirstPage();
     // Runs `draw`, which adopts a request and draws its charts, as one step: when it fails

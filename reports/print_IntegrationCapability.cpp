@@ -48,9 +48,7 @@ print_IntegrationCapability::print_IntegrationCapability(QWidget* parent)
          {"历史最好水平", "基准水平", "行业平均水平", "行业先进水平", "国家标准", "国际水平"})
         cbLevel->AddItem(QString::fromUtf8(level));
     fitListsToItems();
-    connect(cbLevel, &platform::ComboList::Click, this, [this] {
-        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
-    });
+    requestOnPick(cbLevel);
 }
 
 void print_IntegrationCapability::Form_Load() {

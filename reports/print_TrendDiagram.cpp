@@ -47,9 +47,7 @@ print_TrendDiagram::print_TrendDiagram(QWidget* parent) : ChartPages(design(), p
     for (const char* group : {"获利能力", "营运能力", "发展能力", "贡献能力"})
         cbCapability->AddItem(QString::fromUtf8(group));
     fitListsToItems();
-    connect(cbCapability, &platform::ComboList::Click, this, [this] {
-        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
-    });
+    requestOnPick(cbCapability);
 }
 
 void print_TrendDiagram::Form_Load() {
