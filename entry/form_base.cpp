@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
-#include <map>
 
 #include "core/CBaseData.h"
 #include "entry/SaveChangesPrompt.h"
@@ -362,22 +361,11 @@ void form_base::loadGridData(int n) {
 
 void form_base::loadGridData(int n, platform::Connection& conn) {
     FlexGrid* g = grid(n);
-    if (usedRows(n) > 1 && periodCount_ > 0) {
-        std::map<std::int64_t, int> rowOf;
-        for (int r = 1; r < usedRows(n); ++r) {
-            const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
-            if (platform::IsNumeric(id)) rowOf[static_cast<std::int64_t>(platform::CDbl(id))] = r;
-        }
-        // One query for the whole statement and range; each amount goes to its item's row
-        // and its period's column.
-        for (const StatementAmount& a :
-             ReadStatementAmounts(conn, n, range_, periodTable_, periodCount_)) {
-            const auto row = rowOf.find(a.ItemID);
-            if (row != rowOf.end() && a.position + 3 < g->Cols())
-                g->setTextMatrix(row->second, a.position + 3,
-                                 platform::Q(platform::NumToText(a.Data)));
-        }
-    }
+    // One query for the whole statement and range; each amount goes to its item's row and its
+    // period's column.
+    if (usedRows(n) > 1 && periodCount_ > 0)
+        PlaceStatementAmounts(*g, usedRows(n),
+                              ReadStatementAmounts(conn, n, range_, periodTable_, periodCount_));
     for (int r = std::max(0, usedRows(n)); r < g->Rows(); ++r)
         for (int c = 0; c < g->Cols(); ++c) g->setTextMatrix(r, c, QString());
     for (int r = 0; r < g->Rows(); ++r)
