@@ -94,6 +94,12 @@ void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
     cbSerial->setListIndex(position);
 }
 
+void PeriodRangePanel::FillDefaults() {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    FillDefaults(conn);
+}
+
 std::pair<ComboList*, ComboList*> PeriodRangePanel::listsOf(int periodType) const {
     switch (periodType) {
         case 2:

@@ -232,11 +232,7 @@ void form_base::Form_Load() {
     usedRows_.fill(0);
     usedCols_.fill(0);
     periodCount_ = 0;
-    {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    }
+    panel->FillDefaults();
     cmdSave->setEnabled(false);
     cmdCancel->setEnabled(false);
     editor->Hide();

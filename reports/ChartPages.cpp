@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QPushButton>
 
-#include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -90,11 +89,7 @@ void ChartPages::loadPagesAndDefaults() {
     cmd_Perious->setEnabled(false);
     cmd_Next->setEnabled(false);
     // A database that cannot be read now is reported; the window still opens ready for use.
-    platform::RunGuarded([this] {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    });
+    platform::RunGuarded([this] { panel->FillDefaults(); });
 }
 
 std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
