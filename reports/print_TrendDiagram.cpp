@@ -95,9 +95,8 @@ void print_TrendDiagram::drawCharts() {
     const std::vector<std::string> labels = periodLabels();
     CBaseDataDAO dao;
     const auto items = dao.getIndicatorItem(static_cast<std::int16_t>(category_));
-    const int itemCount = dao.getIndicatorItemCount(static_cast<std::int16_t>(category_));
     algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
-    for (int i = 0; i < itemCount && i < static_cast<int>(items.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         if (!items[i]) continue;
         const QString title = QString::fromStdString(items[i]->getItemName()) +
                               QString::fromUtf8("   (单位：   ") +
