@@ -6,6 +6,7 @@
 #include <cmath>
 #include <exception>
 
+#include "entry/SaveChangesPrompt.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -239,17 +240,12 @@ void form_mark::cmdCancel_Click() {
 }
 
 void form_mark::cmdClose_Click() {
-    for (int n = 1; n <= kGroups; ++n) {
-        if (gridState(n) != 2) continue;
-        const std::string question =
-            std::string(kGroupDesign[n - 1].caption) + "中数据已经改动，是否保存？";
-        if (platform::MsgBox(question, platform::MsgButtons::YesNo, "提示") !=
-            platform::MsgResult::Yes)
-            continue;
-        // A failed check or write keeps the form open with the edits still on the screen.
-        if (!checkData(n) || !saveData(n)) return;
-    }
-    Unload();
+    // A failed check or write keeps the form open with the edits still on the screen.
+    if (PromptSaveChanges(
+            kGroups, [](int n) { return kGroupDesign[n - 1].caption; },
+            [this](int n) { return gridState(n) == 2; },
+            [this](int n) { return checkData(n) && saveData(n); }))
+        Unload();
 }
 
 bool form_mark::saveData(int n) {

@@ -74,18 +74,12 @@ void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
     std::string from, to;
     {
         platform::Recordset rs;
-        if (config_.mode == Mode::Range) {
-            rs.Open(
-                "select a.valueFrom,a.valueTo from defaultParameter a where a.paramCd = "
-                "'yearFromTo'",
-                conn);
-        } else {
-            rs.Open("select a.valueFrom from defaultParameter a where a.paramCd = 'yearFromTo'",
-                    conn);
-        }
+        rs.Open(
+            "select a.valueFrom,a.valueTo from defaultParameter a where a.paramCd = 'yearFromTo'",
+            conn);
         for (; !rs.Eof(); rs.MoveNext()) {
             from = rs.Fields(0).AsText();
-            if (config_.mode == Mode::Range) to = rs.Fields(1).AsText();
+            to = rs.Fields(1).AsText();
         }
     }
     txtFromYear->setText(QString::fromStdString(from));
@@ -98,6 +92,12 @@ void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
         if (v >= 1 && v < 5) position = static_cast<int>(v) - 1;
     }
     cbSerial->setListIndex(position);
+}
+
+void PeriodRangePanel::FillDefaults() {
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    FillDefaults(conn);
 }
 
 std::pair<ComboList*, ComboList*> PeriodRangePanel::listsOf(int periodType) const {

@@ -59,6 +59,8 @@ class PeriodRangePanel : public QObject {
     // A stored type that is not a number from 1 to 4 leaves the type unselected; without a
     // serial row the type is 年.
     void FillDefaults(platform::Connection& conn);
+    // The same on a connection of its own to the program's database.
+    void FillDefaults();
 
     // Shows the inputs of the selected type (cbSerial's Click).
     void cbSerial_Click();

@@ -1,6 +1,10 @@
 #include "entry/StatementData.h"
 
+#include <map>
+
 #include "core/CBaseData.h"
+#include "platform/QtText.h"
+#include "platform/Runtime.h"
 
 std::vector<StatementLine> ReadStatementLines(platform::Connection& conn, int category) {
     std::vector<StatementLine> lines;
@@ -40,4 +44,19 @@ std::vector<StatementAmount> ReadStatementAmounts(platform::Connection& conn, in
             amounts.push_back({rs.Fields(0).AsInt(), position, rs.Fields(3).AsDouble()});
     }
     return amounts;
+}
+
+void PlaceStatementAmounts(platform::FlexGrid& grid, int rows,
+                           const std::vector<StatementAmount>& amounts) {
+    std::map<std::int64_t, int> rowOf;
+    for (int r = 1; r < rows; ++r) {
+        const std::string id = platform::Trim(grid.TextMatrix(r, 0).toStdString());
+        if (platform::IsNumeric(id)) rowOf[static_cast<std::int64_t>(platform::CDbl(id))] = r;
+    }
+    for (const StatementAmount& a : amounts) {
+        const auto row = rowOf.find(a.ItemID);
+        if (row != rowOf.end() && a.position + 3 < grid.Cols())
+            grid.setTextMatrix(row->second, a.position + 3,
+                               platform::Q(platform::NumToText(a.Data)));
+    }
 }

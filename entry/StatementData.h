@@ -10,6 +10,7 @@
 #include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
 #include "platform/Database.h"
+#include "platform/FlexGrid.h"
 
 // One statement line as the grids show it; ItemId and Category are decimal texts with one
 // leading blank (" 101").
@@ -35,3 +36,8 @@ std::vector<StatementAmount> ReadStatementAmounts(platform::Connection& conn, in
                                                   const PeriodRange& range,
                                                   const std::vector<PeriodRow>& periods,
                                                   int periodCount);
+
+// Writes each amount into the grid row, among rows 1 to rows - 1, whose column 0 holds its
+// item's id, in column 3 + its period's position; cells without an amount keep their text.
+void PlaceStatementAmounts(platform::FlexGrid& grid, int rows,
+                           const std::vector<StatementAmount>& amounts);

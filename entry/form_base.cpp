@@ -7,9 +7,9 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
-#include <map>
 
 #include "core/CBaseData.h"
+#include "entry/SaveChangesPrompt.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
@@ -232,11 +232,7 @@ void form_base::Form_Load() {
     usedRows_.fill(0);
     usedCols_.fill(0);
     periodCount_ = 0;
-    {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    }
+    panel->FillDefaults();
     cmdSave->setEnabled(false);
     cmdCancel->setEnabled(false);
     editor->Hide();
@@ -361,22 +357,11 @@ void form_base::loadGridData(int n) {
 
 void form_base::loadGridData(int n, platform::Connection& conn) {
     FlexGrid* g = grid(n);
-    if (usedRows(n) > 1 && periodCount_ > 0) {
-        std::map<std::int64_t, int> rowOf;
-        for (int r = 1; r < usedRows(n); ++r) {
-            const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
-            if (platform::IsNumeric(id)) rowOf[static_cast<std::int64_t>(platform::CDbl(id))] = r;
-        }
-        // One query for the whole statement and range; each amount goes to its item's row
-        // and its period's column.
-        for (const StatementAmount& a :
-             ReadStatementAmounts(conn, n, range_, periodTable_, periodCount_)) {
-            const auto row = rowOf.find(a.ItemID);
-            if (row != rowOf.end() && a.position + 3 < g->Cols())
-                g->setTextMatrix(row->second, a.position + 3,
-                                 platform::Q(platform::NumToText(a.Data)));
-        }
-    }
+    // One query for the whole statement and range; each amount goes to its item's row and its
+    // period's column.
+    if (usedRows(n) > 1 && periodCount_ > 0)
+        PlaceStatementAmounts(*g, usedRows(n),
+                              ReadStatementAmounts(conn, n, range_, periodTable_, periodCount_));
     for (int r = std::max(0, usedRows(n)); r < g->Rows(); ++r)
         for (int c = 0; c < g->Cols(); ++c) g->setTextMatrix(r, c, QString());
     for (int r = 0; r < g->Rows(); ++r)
@@ -466,17 +451,11 @@ void form_base::cmdCancel_Click() {
 }
 
 bool form_base::promptSaveChanges() {
-    for (int n = 1; n <= kGrids; ++n) {
-        if (gridState(n) != 2) continue;
-        const std::string question =
-            std::string(kStatements[n - 1].caption) + "中数据已经改动，是否保存？";
-        if (platform::MsgBox(question, platform::MsgButtons::YesNo, "提示") !=
-            platform::MsgResult::Yes)
-            continue;
-        // A failed write stops too: going on would drop the edits it kept.
-        if (!checkBeforeSave(n) || !saveData(n)) return false;
-    }
-    return true;
+    // A failed write stops too: going on would drop the edits it kept.
+    return PromptSaveChanges(
+        kGrids, [](int n) { return kStatements[n - 1].caption; },
+        [this](int n) { return gridState(n) == 2; },
+        [this](int n) { return checkBeforeSave(n) && saveData(n); });
 }
 
 bool form_base::saveData(int n) {
@@ -617,15 +596,14 @@ void form_base::cmd_Next_Click() {
 }
 
 bool form_base::checkData(int n) {
-    static const std::array<const char*, kGrids> kPrefix{"资产负债表中'", "利润表中'",
-                                                         "现金流量表中'", "统计报表中'"};
     if (n >= 1 && n <= kGrids) {
         FlexGrid* g = grid(n);
+        const std::string prefix = std::string(kStatements[n - 1].caption) + "中'";
         for (int r = 1; r < usedRows(n); ++r) {
             for (int c = 4; c < usedCols(n); ++c) {
                 const std::string s = platform::Trim(g->TextMatrix(r, c).toStdString());
                 auto fail = [&](const char* what) {
-                    platform::MsgBox(kPrefix[n - 1] + g->TextMatrix(0, c).toStdString() + "'的'" +
+                    platform::MsgBox(prefix + g->TextMatrix(0, c).toStdString() + "'的'" +
                                          g->TextMatrix(r, 2).toStdString() + what,
                                      platform::MsgButtons::OK, "错误");
                     editor->Hide();

@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QPushButton>
 
-#include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -90,11 +89,7 @@ void ChartPages::loadPagesAndDefaults() {
     cmd_Perious->setEnabled(false);
     cmd_Next->setEnabled(false);
     // A database that cannot be read now is reported; the window still opens ready for use.
-    platform::RunGuarded([this] {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    });
+    platform::RunGuarded([this] { panel->FillDefaults(); });
 }
 
 std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
@@ -102,6 +97,13 @@ std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {
     const std::optional<PeriodRange> range = panel->Check(calendar);
     if (!range) return std::nullopt;
     return std::pair{*range, calendar.GetAmount()};
+}
+
+std::vector<std::string> ChartPages::periodLabels() const {
+    CCalendar calendar;
+    calendar.SetCalendar(range_.PeriodType, range_.fromYear, range_.toYear, range_.fromPeriod,
+                         range_.toPeriod);
+    return calendar.GetLabelString();
 }
 
 void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
@@ -114,6 +116,12 @@ void ChartPages::fitListsToItems() {
         QAbstractItemView* view = list->view();
         view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
     }
+}
+
+void ChartPages::requestOnPick(platform::ComboList* list) {
+    connect(list, &platform::ComboList::Click, this, [this] {
+        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
+    });
 }
 
 void ChartPages::showFirstPage() {

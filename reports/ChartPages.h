@@ -9,9 +9,11 @@
 #include <QRect>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "entry/PeriodRangePanel.h"
+#include "platform/ComboList.h"
 #include "platform/Form.h"
 #include "platform/MSChart.h"
 
@@ -57,6 +59,8 @@ class ChartPages : public platform::Form {
     // The range of the last accepted request and its period count.
     const PeriodRange& range() const { return range_; }
     int periodCount() const { return periodCount_; }
+    // The captions of the range's periods, as the charts label them.
+    std::vector<std::string> periodLabels() const;
 
     // Sends the window's picture to the printer; tests may look at the window at that moment.
     std::function<void(QWidget*)> printWindow;
@@ -74,6 +78,8 @@ class ChartPages : public platform::Form {
     // Opens every list of the input row at least as wide as its longest item, so that items
     // wider than their box (历史最好水平) read whole when the list drops down.
     void fitListsToItems();
+    // A pick in `list` once the window has loaded runs the request as 确定 does.
+    void requestOnPick(platform::ComboList* list);
     // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
     void showFirstPage();
     // Runs `draw`, which adopts a request and draws its charts, as one step: when it fails

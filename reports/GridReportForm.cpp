@@ -6,7 +6,6 @@
 #include "core/CBaseDataDAO.h"
 #include "core/CConstants.h"
 #include "core/Utils.h"
-#include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -79,9 +78,7 @@ void GridReportForm::Form_Load() {
     platform::RunGuarded([this] {
         setHeight(kHeight);
         setWidth(kWidth);
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
+        panel->FillDefaults();
     });
 }
 

@@ -27,6 +27,9 @@ class GridReportForm : public platform::Form {
   public:
     static constexpr int kSections = 4;
     static constexpr int kPeriodLimit = 7;
+    // The filled grids: four item columns, then one of kPeriodColWidth per period.
+    static constexpr int kGridCols = 4 + kPeriodLimit;
+    static constexpr int kPeriodColWidth = 990;
     static constexpr int kWidth = 11900;
     static constexpr int kHeight = 9000;
 

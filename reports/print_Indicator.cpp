@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kGridCols = 11;
-constexpr int kPeriodColWidth = 990;
 // Row number, name, unit, and the hidden ItemID column.
 constexpr std::array<int, 4> kItemColWidths{180, 2940, 750, 0};
 
@@ -72,23 +70,21 @@ void print_Indicator::fill(const PeriodRange& range, const CCalendar& calendar) 
 
     const std::vector<std::string> captions = calendar.GetLabelString();
     for (int g = 1; g <= kSections; ++g)
-        fillIndicatorGrid(grid(g), groups[g - 1], captions, calendar.GetAmount(), kItemColWidths,
-                          kPeriodColWidth);
+        fillIndicatorGrid(grid(g), groups[g - 1], captions, calendar.GetAmount());
 }
 
 void print_Indicator::fillIndicatorGrid(platform::FlexGrid* grid, const GroupValues& group,
-                                        const std::vector<std::string>& captions, int periods,
-                                        const std::array<int, 4>& widths, int periodWidth) {
+                                        const std::vector<std::string>& captions, int periods) {
     using platform::Q;
     const int n = static_cast<int>(group.items.size());
     shapeGrid(grid, n + 1, kGridCols, 3);
-    for (int c = 0; c < 4; ++c) grid->setColWidth(c, widths[c]);
+    for (int c = 0; c < 4; ++c) grid->setColWidth(c, kItemColWidths[c]);
     grid->setTextMatrix(0, 0, " ");
     grid->setTextMatrix(0, 1, "项目");
     grid->setTextMatrix(0, 2, "单位");
     for (int k = 1; k <= periods; ++k) {
         grid->setTextMatrix(0, 3 + k, Q(platform::Trim(captions.at(k - 1))));
-        grid->setColWidth(3 + k, periodWidth);
+        grid->setColWidth(3 + k, kPeriodColWidth);
     }
     for (int i = 1; i <= n; ++i) {
         const IndicatorItem& item = group.items[i - 1];

@@ -28,8 +28,7 @@ class print_Indicator : public GridReportForm {
 
     // Lays out a grid for a group: header, one row per indicator, the period columns.
     static void fillIndicatorGrid(platform::FlexGrid* grid, const GroupValues& group,
-                                  const std::vector<std::string>& captions, int periods,
-                                  const std::array<int, 4>& widths, int periodWidth);
+                                  const std::vector<std::string>& captions, int periods);
 
     CBaseAlgroithm calculator_;  // keeps the base data of the range last shown
 };

@@ -2,7 +2,6 @@
 
 #include "analysis/ChartAutoSize.h"
 #include "core/CBaseDataDAO.h"
-#include "core/CCalendar.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -49,9 +48,7 @@ print_IntegrationCapability::print_IntegrationCapability(QWidget* parent)
          {"历史最好水平", "基准水平", "行业平均水平", "行业先进水平", "国家标准", "国际水平"})
         cbLevel->AddItem(QString::fromUtf8(level));
     fitListsToItems();
-    connect(cbLevel, &platform::ComboList::Click, this, [this] {
-        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
-    });
+    requestOnPick(cbLevel);
 }
 
 void print_IntegrationCapability::Form_Load() {
@@ -84,8 +81,12 @@ void print_IntegrationCapability::cmdDo_Click() {
             cmd_Perious->setEnabled(false);
             cmd_Next->setEnabled(true);
             ClearChart();
+            // One read of the range's base data serves the four groups.
+            const PeriodRange& r = range();
+            algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+            const std::vector<std::string> labels = periodLabels();
             for (int group = 1; group <= kGroups; ++group)
-                drawCapabilityChart(group, *getChart(group));
+                drawCapabilityChart(group, labels, *getChart(group));
         },
         [&] { level_ = previousLevel; });
     showFirstPage();
@@ -93,14 +94,10 @@ void print_IntegrationCapability::cmdDo_Click() {
 
 // A group whose weights or bases are incomplete for the level still gets its chart, with the
 // title and the period labels but no values.
-void print_IntegrationCapability::drawCapabilityChart(int group, platform::MSChart& chart) {
-    const PeriodRange& r = range();
+void print_IntegrationCapability::drawCapabilityChart(int group,
+                                                      const std::vector<std::string>& labels,
+                                                      platform::MSChart& chart) {
     const QString title = titleOf(group);
-    CCalendar calendar;
-    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
-    const std::vector<std::string> labels = calendar.GetLabelString();
-    const int count = calendar.GetAmount();
-    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::vector<std::string> values;
     CBaseDataDAO dao;
     const auto g = static_cast<std::int16_t>(group);
@@ -111,6 +108,6 @@ void print_IntegrationCapability::drawCapabilityChart(int group, platform::MSCha
         platform::MsgBox("计算" + title.toStdString() + "所需的权重或基数不全，请检查其基准设置！");
         values.assign(periodCount() + 1, "");
     }
-    ChartAutoSize(chart, *this, title, periodCount(), count, labels, values,
+    ChartAutoSize(chart, *this, title, periodCount(), periodCount(), labels, values,
                   {.titleAfterData = true, .placeholder = " -", .widenedWidth = true});
 }

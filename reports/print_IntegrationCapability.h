@@ -3,6 +3,9 @@
 // page.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/CBaseAlgroithm.h"
 #include "platform/ComboList.h"
 #include "reports/ChartPages.h"
@@ -16,8 +19,6 @@ class print_IntegrationCapability : public ChartPages {
 
     // Gives a chart the blank data: six rows " - " and one with an empty label, no values.
     void resetChart(platform::MSChart& chart);
-    // Draws the chart of capability group 1-4.
-    void drawCapabilityChart(int group, platform::MSChart& chart);
     // The benchmark level of the last accepted request (0 before the first).
     int level() const { return level_; }
 
@@ -26,6 +27,11 @@ class print_IntegrationCapability : public ChartPages {
     void cmdDo_Click() override;
 
   private:
+    // Draws the chart of capability group 1-4 from the base data algorithm_ holds for the
+    // range, over the periods' captions.
+    void drawCapabilityChart(int group, const std::vector<std::string>& labels,
+                             platform::MSChart& chart);
+
     int level_ = 0;
     CBaseAlgroithm algorithm_;
 };

@@ -4,7 +4,6 @@
 
 #include "analysis/ChartAutoSize.h"
 #include "core/CBaseDataDAO.h"
-#include "core/CCalendar.h"
 #include "platform/EventGuard.h"
 
 namespace {
@@ -48,9 +47,7 @@ print_TrendDiagram::print_TrendDiagram(QWidget* parent) : ChartPages(design(), p
     for (const char* group : {"获利能力", "营运能力", "发展能力", "贡献能力"})
         cbCapability->AddItem(QString::fromUtf8(group));
     fitListsToItems();
-    connect(cbCapability, &platform::ComboList::Click, this, [this] {
-        if (isLoaded) platform::RunGuarded([this] { cmdDo_Click(); });
-    });
+    requestOnPick(cbCapability);
 }
 
 void print_TrendDiagram::Form_Load() {
@@ -95,27 +92,24 @@ void print_TrendDiagram::cmdDo_Click() {
 
 void print_TrendDiagram::drawCharts() {
     const PeriodRange& r = range();
-    CCalendar calendar;
-    calendar.SetCalendar(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
-    periodLabels_ = calendar.GetLabelString();
-    keptCount_ = calendar.GetAmount();
+    const std::vector<std::string> labels = periodLabels();
     CBaseDataDAO dao;
     const auto items = dao.getIndicatorItem(static_cast<std::int16_t>(category_));
-    const int itemCount = dao.getIndicatorItemCount(static_cast<std::int16_t>(category_));
     algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
-    for (int i = 0; i < itemCount && i < static_cast<int>(items.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         if (!items[i]) continue;
         const QString title = QString::fromStdString(items[i]->getItemName()) +
                               QString::fromUtf8("   (单位：   ") +
                               QString::fromStdString(items[i]->getUnit()) + ")";
-        fillChart(i + 1, items[i]->getItemID(), title);
+        fillChart(i + 1, items[i]->getItemID(), title, labels);
     }
 }
 
 // A group with more indicators than charts draws the first ten.
-void print_TrendDiagram::fillChart(int n, std::int16_t ItemID, const QString& title) {
+void print_TrendDiagram::fillChart(int n, std::int16_t ItemID, const QString& title,
+                                   const std::vector<std::string>& labels) {
     platform::MSChart* chart = getChart(n);
     if (!chart) return;
     const std::vector<std::string> values = algorithm_.getIndicators(ItemID);
-    ChartAutoSize(*chart, *this, title, periodCount(), keptCount_, periodLabels_, values);
+    ChartAutoSize(*chart, *this, title, periodCount(), periodCount(), labels, values);
 }

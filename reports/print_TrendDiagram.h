@@ -29,10 +29,9 @@ class print_TrendDiagram : public ChartPages {
     // The group picked in cbCapability: 1-4, or 0 when its text was typed over.
     int chosenGroup() const;
     void drawCharts();
-    void fillChart(int n, std::int16_t ItemID, const QString& title);
+    void fillChart(int n, std::int16_t ItemID, const QString& title,
+                   const std::vector<std::string>& labels);
 
     int category_ = 0;
-    std::vector<std::string> periodLabels_;
-    int keptCount_ = 0;
     CBaseAlgroithm algorithm_;
 };

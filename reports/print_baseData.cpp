@@ -1,15 +1,11 @@
 #include "reports/print_baseData.h"
 
-#include <map>
-
 #include "platform/Database.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
 
 namespace {
 
-constexpr int kGridCols = 11;
-constexpr int kPeriodColWidth = 990;
 // Hidden ItemId, row number, name, unit.
 constexpr std::array<int, 4> kItemColWidths{0, 270, 2940, 500};
 
@@ -109,19 +105,14 @@ void print_baseData::initGrid(int k, int rows, const std::vector<std::string>& c
 
 void print_baseData::fillGrid(int k, const Statement& statement) {
     platform::FlexGrid* g = grid(k);
-    std::map<std::int64_t, int> rowOf;
-    for (int r = 1; r <= static_cast<int>(statement.lines.size()); ++r) {
+    const int rows = static_cast<int>(statement.lines.size()) + 1;
+    for (int r = 1; r < rows; ++r) {
         const StatementLine& line = statement.lines[r - 1];
         g->setTextMatrix(r, 0, platform::Q(line.ItemId));
         g->setTextMatrix(r, 1, QString::number(r));
         g->setTextMatrix(r, 2, platform::Q(line.ItemName));
         g->setTextMatrix(r, 3, platform::Q(line.Unit));
-        rowOf[std::stoll(line.ItemId)] = r;
     }
     // Periods without a stored amount stay empty.
-    for (const StatementAmount& a : statement.amounts) {
-        const auto row = rowOf.find(a.ItemID);
-        if (row != rowOf.end())
-            g->setTextMatrix(row->second, a.position + 3, platform::Q(platform::NumToText(a.Data)));
-    }
+    PlaceStatementAmounts(*g, rows, statement.amounts);
 }

@@ -115,13 +115,13 @@ TEST_F(IntegrationCapabilityTest, ADrawingThatFailsPartWayPutsEveryChartBack) {
     std::vector<std::vector<ChartRow>> drawn;
     for (int k = 1; k <= 4; ++k) drawn.push_back(form->getChart(k)->ChartData());
     ASSERT_EQ(drawn[0].size(), 3u);
-    // The operation group's weights are incomplete; while its message is up the base data
-    // becomes unreadable, so the development group fails after two charts were redrawn.
+    // The operation group's weights are incomplete; while its message is up the indicators
+    // become unreadable, so the development group fails after two charts were redrawn.
     db.exec("update indicatorItem set Weight = NULL where ItemID = 2001");
     std::vector<std::string> prompts;
     const platform::MsgAnswerer previous = platform::SetMsgAnswerer(
         [&](const std::string& prompt, platform::MsgButtons, const std::string&) {
-            if (prompts.empty()) db.exec("alter table baseData rename to gone");
+            if (prompts.empty()) db.exec("alter table indicatorItem rename to gone");
             prompts.push_back(prompt);
             return MsgResult::OK;
         });
