@@ -13,6 +13,7 @@
 #include "platform/Printer.h"
 #include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/PrintChecks.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -321,18 +322,11 @@ TEST_F(DubangFormTest, PrintingSendsTheTreeWithoutTheInputRowAndRestoresTheWindo
     put(1, 2003, 1, kYear2003);
     compute(0, "2003");
     const QImage before = form->grab().toImage();
-    platform::RecordingPrinter printer;
-    form->doPrint->click();
-    ASSERT_EQ(printer.ops().size(), 2u);
-    const auto& picture = printer.ops()[0];
-    EXPECT_EQ(picture.kind, platform::PrintOp::Picture);
+    const platform::PrintOp picture = PrintedPicture([&] { form->doPrint->click(); });
     // The whole window at the page width (A4 inside 5 mm margins: 11340 twips), its height in
     // proportion.
-    EXPECT_EQ(picture.x1, 0);
-    EXPECT_EQ(picture.y1, 0);
     EXPECT_EQ(picture.x2, 11340);
     EXPECT_EQ(picture.y2, qRound(11340.0 * form->height() / form->width()));
-    EXPECT_EQ(printer.ops()[1].kind, platform::PrintOp::EndDoc);
     // The input row is absent: where 确定 stood, the picture has the window's plain background.
     const QImage image = picture.picture.scaled(form->size());
     const QPoint button = cmdDoCentre(*form);
@@ -344,16 +338,7 @@ TEST_F(DubangFormTest, PrintingSendsTheTreeWithoutTheInputRowAndRestoresTheWindo
 
 TEST_F(DubangFormTest, AFailingPrintIsReportedAndTheInputRowComesBack) {
     compute(0, "2003");
-    platform::RecordingPrinter printer;
-    printer.failAfter(0);
-    ScriptedMsgBox box;
-    box.answer(MsgResult::OK);
-    form->doPrint->click();
-    ASSERT_EQ(box.shown().size(), 1u);
-    EXPECT_FALSE(box.shown()[0].prompt.empty());
-    EXPECT_EQ(box.shown()[0].title, platform::kAppTitle);
-    ASSERT_FALSE(printer.ops().empty());
-    EXPECT_EQ(printer.ops().back().kind, platform::PrintOp::KillDoc);
+    ExpectFailedPrintReported([&] { form->doPrint->click(); });
     EXPECT_TRUE(form->Frame1->isVisible());
 }
 

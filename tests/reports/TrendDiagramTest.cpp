@@ -1,6 +1,7 @@
 #include <QLineEdit>
 
 #include "platform/Printer.h"
+#include "tests/support/PrintChecks.h"
 #include "reports/print_TrendDiagram.h"
 #include "tests/reports/ChartPagesTestSupport.h"
 
@@ -194,31 +195,16 @@ TEST_F(TrendDiagramTest, APrintThatFailsIsReportedOnceAndTheWindowLooksAsBefore)
     load();
     form->cmdDo->click();
     const auto before = places();
-    platform::RecordingPrinter printer;
-    printer.failAfter(0);
-    ScriptedMsgBox boxes;
-    boxes.answer(MsgResult::OK);
-    form->doPrint->click();
-    EXPECT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].title, platform::kAppTitle);
+    ExpectFailedPrintReported([&] { form->doPrint->click(); });
     EXPECT_EQ(places(), before);
     EXPECT_TRUE(form->Frame1->isVisibleTo(form.get()));
-    ASSERT_FALSE(printer.ops().empty());
-    EXPECT_EQ(printer.ops().back().kind, platform::PrintOp::KillDoc);
 }
 
 TEST_F(TrendDiagramTest, APrintedPageIsTheWindowPictureAcrossThePage) {
     load();
     form->cmdDo->click();
-    platform::RecordingPrinter printer;
-    form->doPrint->click();
-    ASSERT_EQ(printer.ops().size(), 2u);
-    const auto& picture = printer.ops()[0];
-    EXPECT_EQ(picture.kind, platform::PrintOp::Picture);
-    EXPECT_EQ(picture.x1, 0);
-    EXPECT_EQ(picture.y1, 0);
+    const platform::PrintOp picture = PrintedPicture([&] { form->doPrint->click(); });
     EXPECT_NEAR(double(picture.y2) / picture.x2, 9200.0 / 11900, 0.01);
-    EXPECT_EQ(printer.ops()[1].kind, platform::PrintOp::EndDoc);
 }
 
 }  // namespace
