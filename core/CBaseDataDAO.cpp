@@ -7,8 +7,6 @@
 
 namespace {
 
-std::string num(int v) { return std::to_string(v); }
-
 // A stored amount as a number; NaN for anything that does not read as one, so that every
 // formula using it gives "-" instead of a wrong value.
 double amountOf(const platform::Field& f) {
@@ -21,32 +19,44 @@ double amountOf(const platform::Field& f) {
 
 }  // namespace
 
-CBaseDataDAO::CBaseDataDAO() { platform::OpenProgramDatabase(conn); }
+CBaseDataDAO::CBaseDataDAO() {
+    platform::OpenProgramDatabase(conn);
+}
 
 std::string CBaseDataDAO::levelColumn(std::int16_t level) {
     switch (level) {
-        case 1: return "HistoryBestLevel";
-        case 3: return "IndustryMeanLevel";
-        case 4: return "IndustryLeadLevel";
-        case 5: return "NationalStandardLevel";
-        case 6: return "InternationalLevel";
-        default: return "StandardLevel";
+        case 1:
+            return "HistoryBestLevel";
+        case 3:
+            return "IndustryMeanLevel";
+        case 4:
+            return "IndustryLeadLevel";
+        case 5:
+            return "NationalStandardLevel";
+        case 6:
+            return "InternationalLevel";
+        default:
+            return "StandardLevel";
     }
 }
 
 BaseDataMap CBaseDataDAO::getBaseData(std::int16_t PeriodType, std::int16_t fromYear,
                                       std::int16_t toYear, std::int16_t fromPeriod,
                                       std::int16_t toPeriod) {
-    const std::string sql = "select B.ItemID, B.Year , B.Period ,B.Data " +
-                            std::string(" From baseData B") + " where " +
-                            " B.periodType = " + num(PeriodType) + " and (B.Year > " +
-                            num(fromYear) + " or(B.Year = " + num(fromYear) + " and B.Period" +
-                            " >= " + num(fromPeriod) + ")) " + " and (B.Year < " + num(toYear) +
-                            " or(B.Year = " + num(toYear) + " and B.Period " + " <= " +
-                            num(toPeriod) + "))" + " order by B.Year ,B.Period ,B.ItemID ";
+    // Bound values; the year bounds let the (PeriodType, Year, Period) index narrow the scan.
+    static const std::string sql =
+        "select B.ItemID, B.Year, B.Period, B.Data From baseData B"
+        " where B.PeriodType = ? and B.Year between ? and ?"
+        " and (B.Year > ? or (B.Year = ? and B.Period >= ?))"
+        " and (B.Year < ? or (B.Year = ? and B.Period <= ?))"
+        " order by B.Year, B.Period, B.ItemID";
+    const auto i = [](std::int16_t v) { return std::int64_t(v); };
+    const platform::DbParams params = {i(PeriodType), i(fromYear), i(toYear),
+                                       i(fromYear),   i(fromYear), i(fromPeriod),
+                                       i(toYear),     i(toYear),   i(toPeriod)};
     BaseDataMap map;
     platform::Recordset rs;
-    rs.Open(sql, conn);
+    rs.Open(sql, conn, params);
     for (; !rs.Eof(); rs.MoveNext())
         map.Add(static_cast<int>(rs.Fields(0).AsInt()), static_cast<int>(rs.Fields(1).AsInt()),
                 static_cast<int>(rs.Fields(2).AsInt()), amountOf(rs.Fields(3)));
@@ -56,13 +66,9 @@ BaseDataMap CBaseDataDAO::getBaseData(std::int16_t PeriodType, std::int16_t from
 std::vector<std::optional<IndicatorItem>> CBaseDataDAO::getIndicatorItem(std::int16_t category) {
     const int n = getIndicatorItemCount(category);
     std::vector<std::optional<IndicatorItem>> items(static_cast<std::size_t>(n) + 1);
-    const std::string sql =
-        std::string(" select ItemID,ItemName,Unit,HistoryBestLevel,StandardLevel,") +
-        " IndustryMeanLevel,IndustryLeadLevel,NationalStandardLevel," +
-        " InternationalLevel,Weight" + " from indicatorItem " + " where category =" +
-        num(category) + " order by ItemID ";
     platform::Recordset rs;
-    rs.Open(sql, conn);
+    rs.Open("select ItemID, ItemName, Unit from indicatorItem where Category = ? order by ItemID",
+            conn, {std::int64_t(category)});
     for (int k = 0; !rs.Eof() && k < n; rs.MoveNext(), ++k) {
         IndicatorItem item;
         item.setItemID(platform::ToInt16(rs.Fields("ItemID").AsInt()));
@@ -74,16 +80,15 @@ std::vector<std::optional<IndicatorItem>> CBaseDataDAO::getIndicatorItem(std::in
     return items;
 }
 
-std::string CBaseDataDAO::levelWeightSql(std::int16_t category, std::int16_t level,
-                                         const std::string& weightPiece) const {
-    return " select ItemID," + levelColumn(level) + weightPiece + " from indicatorItem " +
-           " where category =" + num(category) + " order by ItemID ";
+std::string CBaseDataDAO::levelWeightSql(std::int16_t level) {
+    return "select ItemID," + levelColumn(level) +
+           ",Weight from indicatorItem where Category = ? order by ItemID";
 }
 
 WeightMap CBaseDataDAO::getItemWeightMap(std::int16_t category, std::int16_t level) {
     WeightMap map;
     platform::Recordset rs;
-    rs.Open(levelWeightSql(category, level, ",Weight "), conn);
+    rs.Open(levelWeightSql(level), conn, {std::int64_t(category)});
     for (; !rs.Eof(); rs.MoveNext()) {
         const platform::Field lv = rs.Fields(1);
         const platform::Field w = rs.Fields("Weight");
@@ -96,7 +101,7 @@ WeightMap CBaseDataDAO::getItemWeightMap(std::int16_t category, std::int16_t lev
 
 bool CBaseDataDAO::HasLevelWeight(std::int16_t category, std::int16_t level) {
     platform::Recordset rs;
-    rs.Open(levelWeightSql(category, level, ",Weight"), conn);
+    rs.Open(levelWeightSql(level), conn, {std::int64_t(category)});
     for (; !rs.Eof(); rs.MoveNext()) {
         const platform::Field lv = rs.Fields(1);
         const platform::Field w = rs.Fields("Weight");
@@ -108,7 +113,8 @@ bool CBaseDataDAO::HasLevelWeight(std::int16_t category, std::int16_t level) {
 
 std::int16_t CBaseDataDAO::getIndicatorItemCount(std::int16_t category) {
     platform::Recordset rs;
-    rs.Open("select count(*) from indicatorItem where category=" + num(category), conn);
+    rs.Open("select count(*) from indicatorItem where Category = ?", conn,
+            {std::int64_t(category)});
     std::int64_t count = 0;
     for (; !rs.Eof(); rs.MoveNext()) count = rs.Fields(0).AsInt();
     return platform::ToInt16(count);

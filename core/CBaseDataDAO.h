@@ -18,7 +18,7 @@
 using WeightMap = std::map<std::int16_t, std::string>;
 
 class CBaseDataDAO {
-public:
+  public:
     CBaseDataDAO();
 
     BaseDataMap getBaseData(std::int16_t PeriodType, std::int16_t fromYear, std::int16_t toYear,
@@ -33,9 +33,9 @@ public:
     // The benchmark column a level code reads; codes outside 1-6 read StandardLevel.
     static std::string levelColumn(std::int16_t level);
 
-private:
-    std::string levelWeightSql(std::int16_t category, std::int16_t level,
-                               const std::string& weightPiece) const;
+  private:
+    // A group's (ItemID, level, Weight) rows; the group is bound as the one parameter.
+    static std::string levelWeightSql(std::int16_t level);
 
     platform::Connection conn;
 };
