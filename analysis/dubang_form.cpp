@@ -79,11 +79,7 @@ void dubang_form::Form_Load() {
     setWidth(kWidth);
     // A failing read of the defaults is reported and leaves the inputs empty; the explanation
     // still shows and the window still computes once the database answers again.
-    platform::RunGuarded([this] {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    });
+    platform::RunGuarded([this] { panel->FillDefaults(); });
     Frame2->hide();
     Info_Label->setCaption(GetDupontText());
     // A face taller than the Song face can make the grown frame reach past the window's

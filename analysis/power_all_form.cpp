@@ -98,11 +98,7 @@ void power_all_form::Form_Load() {
     setWidth(kWidth);
     // A failing read of the defaults is reported and leaves the inputs empty; the level and its
     // meaning are still set, so the window works once the database answers again.
-    platform::RunGuarded([this] {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
-    });
+    platform::RunGuarded([this] { panel->FillDefaults(); });
     levelTexts_ = GetLevelMeans();
     cbLevel->setListIndex(0);
     ShowLevelMeaning();

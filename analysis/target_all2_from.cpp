@@ -152,9 +152,7 @@ void target_all2_from::Form_Load() {
             tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
         }
         growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        panel->FillDefaults(conn);
+        panel->FillDefaults();
     });
 }
 
