@@ -1,5 +1,6 @@
-// The database layer: an ADO-like Connection and forward-only Recordset over the SQLite file
-// <program folder>/db/db.mdb. Every failure raises DbError; nothing is swallowed here.
+// The program's database access: a Connection to the SQLite file <program folder>/db/db.mdb
+// with bound statements and transactions, and a forward-only Recordset over one query's rows.
+// Every failure raises DbError; nothing is swallowed here.
 #pragma once
 
 #include <cstdint>

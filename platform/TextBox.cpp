@@ -8,9 +8,9 @@ namespace platform {
 
 namespace {
 
-// A single-line box keeps one line, as a Windows text box does: text that arrives with a line
-// break (a spreadsheet cell pasted or dropped as "100\r\n") keeps only what comes before the
-// break, with the box's own text after the insertion point. Every route of input passes here.
+// A single-line box keeps one line: text that arrives with a line break (a spreadsheet cell
+// pasted or dropped as "100\r\n") keeps only what comes before the break, with the box's own
+// text after the insertion point. Every route of input passes here.
 class OneLineValidator : public QValidator {
   public:
     using QValidator::QValidator;

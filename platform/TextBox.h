@@ -1,7 +1,7 @@
-// A single-line text box with the events the forms handle: KeyPress (character codes, Enter 13,
-// Esc 27, Backspace 8; setting the code to 0 swallows the key), KeyUp (key code and shift
-// state) and GotFocus. Selection in the SelStart/SelLength manner. Like a Windows text box it
-// holds one line: pasted or dropped text is cut at its first line break.
+// The single-line text box of the program's forms. It reports KeyPress (character codes, Enter
+// 13, Esc 27, Backspace 8; setting the code to 0 swallows the key), KeyUp (key code and shift
+// state) and GotFocus, and gives its selection as SelStart/SelLength. It holds one line: pasted
+// or dropped text is cut at its first line break.
 #pragma once
 
 #include <QLineEdit>

@@ -24,15 +24,26 @@ install_missing() {
     fi
 }
 
-build_all() {
+configure() {
     cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+}
+
+# The program and its folder (database, skins, help pages) only; tests and performance
+# programs are built by `test`.
+build_program() {
+    configure
+    ninja -C "$build" PraveltaKVT
+}
+
+build_all() {
+    configure
     ninja -C "$build"
 }
 
 case "${1:-}" in
     run)
         install_missing
-        build_all
+        build_program
         exec "$build/PraveltaKVT"
         ;;
     test)

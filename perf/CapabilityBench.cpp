@@ -13,7 +13,7 @@
 #include "analysis/DupontNodes.h"
 #include "analysis/dubang_form.h"
 #include "analysis/power_all_form.h"
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
 

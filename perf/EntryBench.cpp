@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "benchmark/form_mark.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "reports/print_TrendDiagram.h"
 
 namespace {

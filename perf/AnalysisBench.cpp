@@ -7,7 +7,7 @@
 #include <QApplication>
 
 #include "analysis/target_all2_from.h"
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
 

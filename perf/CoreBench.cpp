@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "core/CBaseAlgroithm.h"
 #include "core/CConstants.h"
 #include "platform/AppPath.h"

@@ -9,7 +9,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 
-#include "bench/BenchSupport.h"
+#include "perf/BenchSupport.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
