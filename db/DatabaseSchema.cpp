@@ -25,6 +25,10 @@ const Table kTables[] = {
 const std::vector<std::vector<const char*>> kUpgrades = {
     // 1: loading a period range reads only its rows, however much history is stored.
     {"create index if not exists baseData_period on baseData(PeriodType, Year, Period)"},
+    // 2: money is kept in ten-thousands of yuan, as the DuPont tree labels it; only the units
+    // an earlier catalogue gave remain to be changed.
+    {"update baseItem set Unit = '万' || Unit where Unit in ('元', '元/人')",
+     "update indicatorItem set Unit = '万' || Unit where Unit in ('元', '元/人')"},
 };
 
 // A read-only handle that closes itself.

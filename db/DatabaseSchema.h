@@ -17,7 +17,8 @@ class DatabaseSchema {
     // that cannot be read now (locked by another program, no permission) raises DbError.
     static std::string Problem(const std::string& path);
 
-    // Creates what is missing up to kVersion and records it, in one transaction; stored rows
-    // are not touched. A database at kVersion or newer is left as it is.
+    // Creates what is missing up to kVersion and records it, in one transaction: entered data
+    // and settings are not touched, only catalogue units an earlier build wrote. A database at
+    // kVersion or newer is left as it is.
     static void Upgrade(platform::Connection& conn);
 };

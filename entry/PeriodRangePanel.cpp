@@ -1,8 +1,8 @@
 #include "entry/PeriodRangePanel.h"
 
 #include <array>
-#include <cstdlib>
 
+#include "core/DefaultParameters.h"
 #include "platform/Form.h"
 #include "platform/MsgBox.h"
 #include "platform/Runtime.h"
@@ -84,14 +84,8 @@ void PeriodRangePanel::FillDefaults(platform::Connection& conn) {
     }
     txtFromYear->setText(QString::fromStdString(from));
     if (txtToYear) txtToYear->setText(QString::fromStdString(to));
-    // The whole-number part of the stored type, when it is one of 1 to 4; otherwise nothing
-    // is selected and the check asks for a type.
-    int position = -1;
-    if (platform::IsNumeric(serial)) {
-        const double v = std::strtod(serial.c_str(), nullptr);  // "1e999" reads as infinity
-        if (v >= 1 && v < 5) position = static_cast<int>(v) - 1;
-    }
-    cbSerial->setListIndex(position);
+    // Unless the stored type is one of 1 to 4, nothing is selected and the check asks for one.
+    cbSerial->setListIndex(SerialListIndex(serial));
 }
 
 void PeriodRangePanel::FillDefaults() {

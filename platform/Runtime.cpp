@@ -1,11 +1,12 @@
 #include "platform/Runtime.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 namespace platform {
 namespace {
@@ -66,6 +67,39 @@ bool fastHundredths(double value, std::int64_t& hundredths) {
     if (std::fabs(fraction - 0.5) < 1e-3) return false;
     hundredths = static_cast<std::int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
     return true;
+}
+
+// Whether a decimal text too far from zero for a double lies above its range rather than
+// below: the power of ten of its first significant digit plus its exponent is positive.
+bool aboveRange(std::string_view s) {
+    const std::size_t e = std::min(s.find_first_of("eE"), s.size());
+    const std::string_view mantissa = s.substr(0, e);
+    const auto point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
+    const auto first = static_cast<long long>(mantissa.find_first_of("123456789"));
+    long long power = first < point ? point - first : point - first + 1;
+    if (e < s.size()) {
+        std::string_view exponent = s.substr(e + 1);
+        if (exponent.front() == '+') exponent.remove_prefix(1);
+        long long x = 0;
+        // An exponent beyond long long decides alone, by its sign.
+        if (std::from_chars(exponent.data(), exponent.data() + exponent.size(), x).ec !=
+            std::errc())
+            return exponent.front() != '-';
+        power += x;
+    }
+    return power > 0;
+}
+
+// The value of a decimal text (IsNumeric form, trimmed) read without the process locale, so
+// that the point is the decimal point whatever setlocale has made of LC_NUMERIC. A value
+// beyond a double gives an infinity; one too small for it gives zero.
+double readDecimal(std::string_view s) {
+    const bool negative = s.front() == '-';
+    if (negative || s.front() == '+') s.remove_prefix(1);
+    double v = 0;
+    if (std::from_chars(s.data(), s.data() + s.size(), v).ec == std::errc::result_out_of_range)
+        v = aboveRange(s) ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -v : v;
 }
 
 }  // namespace
@@ -129,8 +163,9 @@ std::string NumToText(double value) {
 double Round15(double value) {
     if (!std::isfinite(value) || value == 0) return value;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    return std::strtod(buf, nullptr);
+    const char* end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    return readDecimal(std::string_view(buf, static_cast<std::size_t>(end - buf)));
 }
 
 std::string LTrim(const std::string& s) {
@@ -179,10 +214,8 @@ bool IsNumeric(const std::string& text) {
 
 double CDbl(const std::string& text) {
     if (!IsNumeric(text)) throw RuntimeError(kTypeMismatch);
-    const std::string s = Trim(text);
-    errno = 0;
-    double v = std::strtod(s.c_str(), nullptr);  // the C locale is never changed here
-    if (!std::isfinite(v) || (errno == ERANGE && std::fabs(v) > 1)) throw RuntimeError(kOverflow);
+    const double v = readDecimal(Trim(text));
+    if (!std::isfinite(v)) throw RuntimeError(kOverflow);
     return v;
 }
 

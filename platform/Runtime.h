@@ -1,6 +1,7 @@
 // Number and text rules the forms and the core share: fixed "0.00" formatting, the
-// 15-significant-digit number text, the numeric test, conversions and Trim. Always the C
-// locale: a user's locale must never change how an amount is read or written.
+// 15-significant-digit number text, the numeric test, conversions and Trim. The point is the
+// decimal point whatever the process locale: no setlocale (by a plugin or an input method) may
+// change how an amount is read or written.
 #pragma once
 
 #include <cstdint>

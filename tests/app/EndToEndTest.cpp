@@ -177,10 +177,12 @@ TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
     queryFile(db, "drop index baseData_period");
+    queryFile(db, "update baseItem set Unit = '元' where ItemId = 101");
     queryFile(db, "pragma user_version = 0");
     const ProgramRun run = program.run("expect login_form\nclick Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-    EXPECT_EQ(queryFile(db, "pragma user_version"), "1");
+    EXPECT_EQ(queryFile(db, "pragma user_version"), "2");
+    EXPECT_EQ(queryFile(db, "select Unit from baseItem where ItemId = 101"), "万元");
     EXPECT_EQ(queryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
               "1");
 }

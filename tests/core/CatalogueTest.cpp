@@ -60,6 +60,11 @@ TEST(DeliveredDatabase, HoldsTheWholeCatalogue) {
         EXPECT_FALSE(rs.Fields("Unit").AsText().empty()) << id;
     }
     EXPECT_EQ(stored, expectedCategory);
+    // Money in ten-thousands of yuan, as the DuPont tree labels it.
+    EXPECT_EQ(db.scalar("select group_concat(Unit || ' ' || n, ', ') from (select Unit, count(*) "
+                        "as n from (select Unit from baseItem union all select Unit from "
+                        "indicatorItem) group by Unit order by Unit)"),
+              "% 19, 万元 31, 万元/人 5, 人 1, 件 2, 件/人 1, 倍 4, 次 2");
     EXPECT_EQ(db.scalar("select ItemName from baseItem where ItemId = 109"), "流动负债");
     EXPECT_EQ(db.scalar("select ItemName from baseItem where ItemId = 207"), "利润总额");
     EXPECT_EQ(db.scalar("select ItemName from baseItem where ItemId = 409"), "职工人数");

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
+#include <vector>
 
 #include "db/DatabaseSchema.h"
 #include "tests/support/TestDb.h"
@@ -36,7 +38,65 @@ const char* kRangeLoad =
     " B.periodType = 4 and (B.Year > 1999 or(B.Year = 1999 and B.Period >= 12))  and (B.Year"
     " < 2001 or(B.Year = 2001 and B.Period  <= 12)) order by B.Year ,B.Period ,B.ItemID ";
 
+// Every row of every table, each value quoted by SQLite (type and bytes, reals to the bit).
+std::map<std::string, std::vector<std::string>> everyRow(const TestDb& db) {
+    platform::Connection conn;
+    conn.Open(db.path());
+    std::map<std::string, std::vector<std::string>> rows;
+    for (const std::string& table : {"defaultParameter", "baseItem", "baseData", "indicatorItem"}) {
+        platform::Recordset rs;
+        rs.Open("select * from " + table + " order by rowid", conn);
+        for (; !rs.Eof(); rs.MoveNext()) {
+            std::string row;
+            for (int i = 0; i < rs.FieldCount(); ++i) {
+                platform::Recordset q;
+                q.Open("select quote(?)", conn, {rs.Fields(i).Value()});
+                row += q.Fields(0).AsText() + " ";
+            }
+            rows[table].push_back(row);
+        }
+    }
+    return rows;
+}
+
+// Replaces every whole occurrence of `from` in each row by `to`.
+void replaceAll(std::vector<std::string>& rows, const std::string& from, const std::string& to) {
+    for (std::string& row : rows)
+        for (std::size_t at = 0; (at = row.find(from, at)) != std::string::npos; at += to.size())
+            row.replace(at, from.size(), to);
+}
+
 }  // namespace
+
+// A version-1 database still labels money "元" and per-person amounts "元/人": the upgrade
+// changes exactly those units and leaves entered data, levels, settings and other units as
+// they were, to the byte.
+TEST(DatabaseSchema, AVersionOneDatabaseGetsItsMoneyUnitsInTenThousandsAndNothingElse) {
+    TestDb db;
+    db.exec("update baseItem set Unit = substr(Unit, 2) where Unit like '万元%'");
+    db.exec("update indicatorItem set Unit = substr(Unit, 2) where Unit like '万元%'");
+    db.exec("update baseItem set Unit = '元 ' where ItemId = 111");  // not exactly a unit
+    db.exec("update indicatorItem set Unit = '元' where ItemID = 2002");
+    db.exec(
+        "update indicatorItem set HistoryBestLevel = 12.5, StandardLevel = 0.1, Weight = 30 "
+        "where ItemID in (1001, 4004)");
+    db.exec("update defaultParameter set valueFrom = '元' where paramCd = 'cpyName'");
+    db.putData(101, 1, 2003, 1, 1234.56);
+    db.putData(409, 4, 2004, 12, 0.1 + 0.2);
+    db.exec("pragma user_version = 1");
+    auto expected = everyRow(db);
+    replaceAll(expected["baseItem"], "'元' ", "'万元' ");
+    replaceAll(expected["indicatorItem"], "'元' ", "'万元' ");
+    replaceAll(expected["indicatorItem"], "'元/人' ", "'万元/人' ");
+
+    platform::Connection conn;
+    conn.Open(db.path());
+    DatabaseSchema::Upgrade(conn);
+    EXPECT_EQ(everyRow(db), expected);
+    EXPECT_EQ(db.scalar("pragma user_version"), "2");
+    EXPECT_EQ(db.scalar("select Unit from indicatorItem where ItemID = 4008"), "万元/人");
+    EXPECT_EQ(db.scalar("select Unit from baseItem where ItemId = 111"), "元 ");
+}
 
 // A database made by an earlier build (no index, version 0) gets what is missing in one go;
 // its rows stay as they were, and loading a range reads through the index.

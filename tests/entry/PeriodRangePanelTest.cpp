@@ -6,6 +6,7 @@
 #include "entry/PeriodRangePanel.h"
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/entry/PeriodRangeRefusals.h"
+#include "tests/support/CommaDecimalLocale.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -243,6 +244,20 @@ TEST(PeriodRangePanelTest, DefaultsFromTheSettingsTable) {
             EXPECT_EQ(host.panel->cbFromMonth->ListIndex(), 0);
         }
     }
+}
+
+// A stored type written with a decimal point reads the same when the process has been switched
+// to a comma-decimal locale.
+TEST(PeriodRangePanelTest, TheStoredTypeReadsTheSameInACommaDecimalLocale) {
+    CommaDecimalLocale comma;
+    if (!comma.failure().empty()) GTEST_SKIP() << comma.failure();
+    TestDb db;
+    db.exec("update defaultParameter set valueFrom = '0.2e1' where paramCd = 'serial'");
+    PanelHost host(PeriodRangePanel::Config::Range(12));
+    platform::Connection conn;
+    conn.Open(db.path());
+    host.panel->FillDefaults(conn);
+    EXPECT_EQ(host.panel->cbSerial->ListIndex(), 1);
 }
 
 TEST(PeriodRangePanelTest, WithoutATypeRowTheTypeIsYear) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/support/CommaDecimalLocale.h"
+
 using namespace platform;
 
 TEST(Format00, TwoDecimalsHalfAwayFromZero) {
@@ -84,12 +86,41 @@ TEST(IsNumeric, WholeTrimmedTextIsADecimalNumber) {
     for (const auto& c : cases) EXPECT_EQ(IsNumeric(c.text), c.numeric) << c.text;
 }
 
-TEST(CDbl, ConvertsInTheCLocaleAndRefusesOtherText) {
-    EXPECT_DOUBLE_EQ(CDbl(" 12.5 "), 12.5);
-    EXPECT_DOUBLE_EQ(CDbl("-1e3"), -1000);
+// The conversions every amount goes through, as one table so that it can run in any locale.
+void ExpectConversionsReadThePointAsDecimalPoint() {
+    const struct {
+        const char* text;
+        double value;
+    } reads[] = {
+        {" 12.5 ", 12.5},    {"-1e3", -1000},
+        {"+7.", 7},          {".25", 0.25},
+        {"2.5e-3", 0.0025},  {"1e-400", 0},
+        {"-1e-400", 0},      {"4e-320", 4e-320},
+        {"0.00001e-320", 0}, {"1e-99999999999999999999", 0},
+    };
+    for (const auto& c : reads) EXPECT_EQ(CDbl(c.text), c.value) << c.text;
+    const std::string tooLarge[] = {"1e999", "-1.8e308", "1" + std::string(400, '0'), "0.01e311",
+                                    "1e99999999999999999999"};
+    for (const std::string& text : tooLarge) EXPECT_THROW(CDbl(text), RuntimeError) << text;
     EXPECT_THROW(CDbl("12,5"), RuntimeError);
     EXPECT_THROW(CDbl(""), RuntimeError);
-    EXPECT_THROW(CDbl("1e999"), RuntimeError);
+    EXPECT_EQ(Round15(0.1 + 0.2 + 0.3), 0.6);
+    EXPECT_EQ(Round15(-1.0 / 3), -0.333333333333333);
+    EXPECT_EQ(Round15(std::numeric_limits<double>::max()), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(NumToText(-1.5e16), "-1.5E+16");
+    EXPECT_EQ(NumToText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(Format00(2.675), "2.68");
+}
+
+TEST(CDbl, ConvertsWithThePointAndRefusesOtherText) {
+    ExpectConversionsReadThePointAsDecimalPoint();
+}
+
+// A library that switches the process to a comma-decimal locale changes nothing.
+TEST(CDbl, AmountsReadTheSameInACommaDecimalLocale) {
+    CommaDecimalLocale comma;
+    if (!comma.failure().empty()) GTEST_SKIP() << comma.failure();
+    ExpectConversionsReadThePointAsDecimalPoint();
 }
 
 TEST(CInt, NearestWithHalvesToEvenAndRangeChecks) {

@@ -94,7 +94,7 @@ TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
     EXPECT_EQ(LineWith(text, "项目"), "项目 单位 2000年 2001年 2002年 2003年 2004年 2005年 2006年");
     EXPECT_EQ(LineWith(text, "净资产收益率"), "1 净资产收益率 % - - - 12.00 - - -");
     EXPECT_EQ(LineWith(text, "资本保值增长率"), "4 资本保值增长率 % - - - 150.00 - - -");
-    EXPECT_EQ(LineWith(text, "人均收入"), "8 人均收入 元/人 - - - - - - -");
+    EXPECT_EQ(LineWith(text, "人均收入"), "8 人均收入 万元/人 - - - - - - -");
     EXPECT_EQ(LineWith(text, "Pravelta"), "Pravelta");
 }
 
@@ -103,10 +103,10 @@ TEST_F(PdfPrint, TheBaseDataReportReadsBackFromItsPdf) {
     EXPECT_EQ(LineWith(text, "经营数据表"), "东方机械厂 2000年 至 2006年 经营数据表");
     for (const char* heading : {"资产负债表", "损益表", "现金流量表", "统计报表"})
         EXPECT_EQ(LineWith(text, heading), heading);
-    EXPECT_EQ(LineWith(text, "货币资金"), "1 货币资金 元 1250000.5");
-    EXPECT_EQ(LineWith(text, "所有者权益"), "12 所有者权益 元 600 900");
+    EXPECT_EQ(LineWith(text, "货币资金"), "1 货币资金 万元 1250000.5");
+    EXPECT_EQ(LineWith(text, "所有者权益"), "12 所有者权益 万元 600 900");
     EXPECT_EQ(LineWith(text, "职工人数"), "9 职工人数 人 320");
-    EXPECT_EQ(LineWith(text, "资产总额"), "8 资产总额 元 101772839.51 112345678.9");
+    EXPECT_EQ(LineWith(text, "资产总额"), "8 资产总额 万元 101772839.51 112345678.9");
     EXPECT_EQ(LineWith(text, "Pravelta"), "Pravelta");
 }
 

@@ -277,7 +277,7 @@ TEST_F(BaseDataReport, AFillShowsTheStoredAmountsInTheirItemAndPeriod) {
     EXPECT_EQ(cell(1, 1, 0), " 101");
     EXPECT_EQ(cell(1, 1, 1), "1");
     EXPECT_EQ(cell(1, 1, 2), "货币资金");
-    EXPECT_EQ(cell(1, 1, 3), "元");
+    EXPECT_EQ(cell(1, 1, 3), "万元");
     EXPECT_EQ(cell(1, 1, 4), "12.5");
     EXPECT_EQ(cell(1, 1, 5), "");  // nothing stored: no 0, no -
     EXPECT_EQ(cell(1, 12, 10), "0.1");
