@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -13,12 +14,16 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <cmath>
+#include <functional>
+#include <iostream>
+#include <memory>
 
 #include "platform/AppPath.h"
 #include "platform/PrintDevices.h"
 #include "platform/PrintWindow.h"
 #include "platform/Printer.h"
 #include "platform/QtText.h"
+#include "tests/support/MountedPrintFolder.h"
 #include "tests/support/ScriptedMsgBox.h"
 
 using platform::Printer;
@@ -195,25 +200,66 @@ TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
     EXPECT_NEAR(y2 - y1, 12, 0.5);
 }
 
-TEST_F(PdfPrinterTest, AnUnwritableFolderFailsAndLeavesNothing) {
-    QFile blocker(printDir());  // a file where the folder should be
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+// A print file that cannot be written, for each cause: reported under "错误" with the cause and
+// the path, nothing left behind, and nothing of the failed document sent later.
+TEST_F(PdfPrinterTest, APrintFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<MountedPrintFolder>()> prepare;
+        QString cause;
+    };
+    const auto mountAs = [](MountedPrintFolder::Kind kind) {
+        return [kind] { return std::make_unique<MountedPrintFolder>(kind); };
+    };
+    const std::vector<Case> cases = {
+        {"a full disk", mountAs(MountedPrintFolder::Full), "磁盘空间不足"},
+        {"a read-only disk", mountAs(MountedPrintFolder::ReadOnly), "没有写入权限"},
+        {"a file where the folder should be",
+         [this] {
+             QDir().rmdir(printDir());  // left empty by the cases before
+             QFile blocker(printDir());
+             EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+             return nullptr;
+         },
+         "打印文件夹的位置上已有同名文件"},
+    };
     Printer& p = Printer::Default();
-    p.setDocumentName("打印－绩效指标");
-    p.Print("标题");
-    p.Line(0, 300, 1000, 300);
-    try {
-        p.EndDoc();
-        FAIL() << "printing into a file must fail";
-    } catch (const PrinterError& e) {
-        EXPECT_NE(std::string(e.what()).find("打印文件夹"), std::string::npos) << e.what();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto mount = c.prepare();
+        if (mount && !mount->mounted()) {
+            std::cout << "mounting is not permitted: " << c.what << " is not tried\n";
+            continue;
+        }
+        p.setDocumentName("打印－绩效指标");
+        ExpectUnwrittenPrintReported(
+            [&] {
+                p.Print("标题");
+                p.Line(0, 300, 1000, 300);
+                p.EndDoc();
+            },
+            printDir(), c.cause);
+        p.EndDoc();  // the failed document is gone
+        EXPECT_EQ(std::pair(p.CurrentX(), p.CurrentY()), std::pair(0, 0));
+        if (!mount) QFile::remove(printDir());
     }
-    EXPECT_EQ(filesBelow(dir_.path()), QStringList{"print"});
+    EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
+}
 
-    // Nothing of the failed document is sent later.
-    ASSERT_TRUE(QFile::remove(printDir()));
-    p.EndDoc();
+// A printer that cannot begin the job (here one whose output cannot be opened) is reported under
+// "错误" and prints nothing.
+TEST_F(PdfPrinterTest, APrinterThatDoesNotTakeTheJobIsReported) {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir_.filePath("missing/page.pdf"));
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    const PrintOp text{PrintOp::Text, 0, 0, 100, 180, "标题", 9.0f, false, QImage()};
+    platform::PrintOnPrinter(printer, {text});
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "错误");
+    EXPECT_NE(box.shown()[0].prompt.find("没有接受打印作业"), std::string::npos)
+        << box.shown()[0].prompt;
     EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
 }
 
