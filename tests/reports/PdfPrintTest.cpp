@@ -10,23 +10,29 @@
 #include <QRegularExpression>
 #include <memory>
 
+#include "platform/FlexGrid.h"
+#include "platform/QtText.h"
 #include "reports/print_Indicator.h"
 #include "reports/print_baseData.h"
 #include "tests/entry/EntryTestSupport.h"
 
 using platform::MsgResult;
+using platform::S;
 
 namespace {
 
-// The page's text, laid out as on paper, with the radical forms the PDF's font may map its
-// glyphs to folded back ("⾄" for "至", "⻓" for "长").
+QString Nfkc(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC);
+}
+
+// The page's text, laid out as on paper, in compatibility-folded form: what a search or a copy
+// out of the PDF finds. Nothing else is folded, so a character that reads back as another one
+// (the radical "⻓" for "长") shows.
 QString PdfText(const QString& pdf) {
     QProcess p;
     p.start("pdftotext", {"-layout", pdf, "-"});
     EXPECT_TRUE(p.waitForFinished(30000));
-    return QString::fromUtf8(p.readAllStandardOutput())
-        .normalized(QString::NormalizationForm_KC)
-        .replace(QChar(0x2ED3), QChar(0x957F));
+    return Nfkc(QString::fromUtf8(p.readAllStandardOutput()));
 }
 
 // The printed line that holds `label`, blanks squeezed.
@@ -34,6 +40,23 @@ QString LineWith(const QString& text, const QString& label) {
     for (const QString& line : text.split('\n'))
         if (line.contains(label)) return line.simplified();
     return QString();
+}
+
+// Every row of the report's grids reads back from the page as one line: its cells' texts in
+// their columns' order, hidden columns and empty cells left out.
+void ExpectGridRowsReadBack(const GridReportForm& form, const QString& text) {
+    QStringList lines = text.split('\n');
+    for (QString& line : lines) line = line.simplified();
+    for (int k = 1; k <= GridReportForm::kSections; ++k) {
+        const platform::FlexGrid& grid = *form.grid(k);
+        for (int r = 0; r < grid.Rows(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < grid.Cols(); ++c)
+                if (grid.ColWidth(c) > 0) cells << grid.TextMatrix(r, c);
+            const QString row = Nfkc(cells.join(' ')).simplified();
+            if (!row.isEmpty()) EXPECT_TRUE(lines.contains(row)) << "grid " << k << ": " << S(row);
+        }
+    }
 }
 
 // Keeps the PDF and a 100 dpi rendering of its page beside the tests.
@@ -61,12 +84,12 @@ QString PrintedText(const QString& keepAs) {
     EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
         << prompt.toStdString();
     const QString pdf = prompt.section('\n', 1);
-    EXPECT_TRUE(
-        pdf.contains("/print/" + form.Caption().normalized(QString::NormalizationForm_KC) + "_"))
-        << pdf.toStdString();
+    EXPECT_TRUE(pdf.contains("/print/" + Nfkc(form.Caption()) + "_")) << pdf.toStdString();
     if (!QFile::exists(pdf)) return QString();
     KeepForLooking(pdf, keepAs);
-    return PdfText(pdf);
+    const QString text = PdfText(pdf);
+    ExpectGridRowsReadBack(form, text);
+    return text;
 }
 
 class PdfPrint : public testing::Test {
