@@ -1,6 +1,7 @@
 // Each report printed once for real: with no printer installed the page becomes a PDF file in
 // <program folder>/print/, whose text pdftotext reads back. The PDFs and a rendering of each
-// page stay in the tests folder to be looked at.
+// page stay in the tests folder to be looked at. Every kind of print, the windows' pictures
+// too, is also tried on a full disk.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,12 +10,17 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <memory>
+#include <vector>
 
+#include "analysis/dubang_form.h"
 #include "platform/FlexGrid.h"
 #include "platform/QtText.h"
 #include "reports/print_Indicator.h"
+#include "reports/print_IntegrationCapability.h"
+#include "reports/print_TrendDiagram.h"
 #include "reports/print_baseData.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/MountedPrintFolder.h"
 
 using platform::MsgResult;
 using platform::S;
@@ -108,6 +114,34 @@ class PdfPrint : public testing::Test {
     }
     TestDb db;
 };
+
+// A window of the kind with a range requested, so that 打印 prints it.
+template <typename Window>
+std::unique_ptr<platform::Form> Requested(const char* from, const char* to) {
+    auto form = std::make_unique<Window>();
+    form->Show();
+    EnterRange(form->panel, 0, from, to);
+    form->cmdDo->click();
+    return form;
+}
+
+TEST_F(PdfPrint, EveryKindOfPrintOnAFullDiskIsReportedAndLeavesNoFile) {
+    db.exec("update indicatorItem set Weight = 0");  // every capability group scores
+    std::vector<std::unique_ptr<platform::Form>> forms;
+    forms.push_back(Requested<print_Indicator>("2002", "2004"));
+    forms.push_back(Requested<print_baseData>("2002", "2004"));
+    forms.push_back(Requested<dubang_form>("2003", nullptr));
+    forms.push_back(Requested<print_TrendDiagram>("2002", "2004"));
+    forms.push_back(Requested<print_IntegrationCapability>("2002", "2004"));
+    const QString folder = QString::fromStdString(db.folder()) + "/print";
+    for (const auto& form : forms) {
+        SCOPED_TRACE(S(form->Caption()));
+        MountedPrintFolder full(MountedPrintFolder::Full);
+        if (!full.mounted()) GTEST_SKIP() << "mounting a file system is not permitted";
+        ExpectUnwrittenPrintReported([&] { form->findChild<QPushButton*>("doPrint")->click(); },
+                                     folder, "磁盘空间不足");
+    }
+}
 
 TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
     const QString text = PrintedText<print_Indicator>("report-indicator");
