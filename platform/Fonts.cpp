@@ -26,6 +26,12 @@ QFont SongFont(double points, bool bold) {
     return font;
 }
 
+QFont PaperSongFont(double points, bool bold) {
+    QFont font = SongFont(points, bold);
+    font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("宋体")});
+    return font;
+}
+
 void InstallFontSubstitutions() {
     const QString cjkSerif = "Noto Serif CJK SC";
     const QString cjkSans = "Noto Sans CJK SC";

@@ -1,5 +1,9 @@
 #include "platform/PrintDevices.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,8 +11,12 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
@@ -18,8 +26,36 @@
 namespace platform {
 namespace {
 
-[[noreturn]] void fail(const QString& description) {
-    throw PrinterError(S(description));
+const char* const kErrorTitle = "错误";
+constexpr int kPdfDotsPerInch = 1200;
+
+// A print the device could not take, told under "错误"; the document is gone by then.
+void reportFailure(const QString& message) {
+    MsgBox(S(message), MsgButtons::OK, kErrorTitle);
+}
+
+// Why a file could not be written, from the system's error number, in the user's words.
+QString writeFailureCause(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("磁盘空间不足");
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return QStringLiteral("没有写入权限");
+        case EEXIST:
+        case ENOTDIR:
+            return QStringLiteral("打印文件夹的位置上已有同名文件");
+        case EFBIG:
+            return QStringLiteral("文件超过了允许的大小");
+        case EIO:
+            return QStringLiteral("磁盘读写出错");
+        default:
+            return QStringLiteral("系统错误 %1（%2）")
+                .arg(error)
+                .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
 }
 
 // Draws the page on a printer whose output is already chosen; false when the device fails.
@@ -36,20 +72,50 @@ bool paintOn(QPrinter& printer, const std::vector<PrintOp>& ops) {
     return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
-void sendToPrinter(const QPrinterInfo& info, const std::vector<PrintOp>& ops,
-                   const QString& documentName) {
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(documentName);
-    if (!paintOn(printer, ops))
-        fail(QStringLiteral("打印机“%1”无法打印，请检查打印机。").arg(info.printerName()));
+// The page as the bytes of a PDF file. It is made in memory, so that writing it to disk is
+// one step whose every failure can be seen.
+QByteArray pdfBytes(const std::vector<PrintOp>& ops, const QString& documentName) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kPdfDotsPerInch);
+    writer.setPageLayout(PdfPageLayout());
+    writer.setTitle(documentName);
+    writer.setCreator(QString::fromUtf8(kAppTitle));
+    QPainter painter;
+    if (!painter.begin(&writer)) throw PrinterError(S(QStringLiteral("无法生成打印内容。")));
+    RenderPage(painter, writer.resolution(), ops);
+    if (!painter.end()) throw PrinterError(S(QStringLiteral("无法生成打印内容。")));
+    return buffer.data();
 }
 
-// <program folder>/print, created when missing.
-QString printFolder() {
-    const QString folder = QDir(Q(AppPath())).filePath(QStringLiteral("print"));
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        fail(QStringLiteral("无法创建打印文件夹：%1").arg(QDir::toNativeSeparators(folder)));
-    return folder;
+// Writes all of the bytes to the file at the path (a leftover of an earlier failure is
+// replaced) and makes sure they reached the disk.
+// Returns 0, or the error number of the first failure; the file is removed then.
+int writeNewFile(const QString& path, const QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && !error;) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0 || errno != EINTR)
+            error = n == 0 ? EIO : errno;
+    }
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) ::unlink(name.constData());
+    return error;
+}
+
+// <program folder>/print, created when missing; 0 or the error number of the failure.
+int makeFolder(const QString& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), ec);
+    if (!ec && !QFileInfo(folder).isDir()) return ENOTDIR;
+    return ec.value();
 }
 
 // A path in the folder that no file has yet (two prints within one second get "-2", "-3").
@@ -61,24 +127,27 @@ QString freePath(const QString& folder, const QString& fileName) {
     return path;
 }
 
-// Writes the page under a temporary name and renames it when complete, so that a failure
-// never leaves a half-written file under the document's name.
+// Writes the PDF file under a temporary name and renames it once complete, so that no
+// half-written file is ever seen under the document's name. The saved file's path, or an
+// empty text when it could not be written (reported then, nothing left behind).
 QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
-    const QString folder = printFolder();
-    const QString path = freePath(folder, PdfFileName(documentName, QDateTime::currentDateTime()));
-    const QString partial = path + QStringLiteral(".part");
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(partial);
-    printer.setPageLayout(PdfPageLayout());
-    printer.setDocName(documentName);
-    printer.setCreator(QString::fromUtf8(kAppTitle));
-    const bool written = paintOn(printer, ops);
-    if (!written || !QFile::rename(partial, path)) {
-        QFile::remove(partial);
-        fail(QStringLiteral("无法写入打印文件：%1").arg(QDir::toNativeSeparators(path)));
+    const QString folder = QDir(Q(AppPath())).filePath(QStringLiteral("print"));
+    const QString fileName = PdfFileName(documentName, QDateTime::currentDateTime());
+    int error = makeFolder(folder);
+    const QString path = error ? QDir(folder).filePath(fileName) : freePath(folder, fileName);
+    if (!error) {
+        const QString partial = path + QStringLiteral(".part");
+        error = writeNewFile(partial, pdfBytes(ops, documentName));
+        if (!error && ::rename(QFile::encodeName(partial).constData(),
+                               QFile::encodeName(path).constData()) != 0) {
+            error = errno;
+            QFile::remove(partial);
+        }
     }
-    return path;
+    if (!error) return path;
+    reportFailure(QStringLiteral("打印文件无法写入：%1。\n%2")
+                      .arg(writeFailureCause(error), QDir::toNativeSeparators(path)));
+    return QString();
 }
 
 }  // namespace
@@ -99,15 +168,27 @@ float CurrentDrawingWidth() {
     return DrawingWidthTwips(printer.pageLayout());
 }
 
+void PrintOnPrinter(QPrinter& printer, const std::vector<PrintOp>& ops) {
+    // A queue that is stopped takes the job without complaint and never prints it.
+    const bool stopped =
+        !printer.printerName().isEmpty() && QPrinterInfo(printer).state() == QPrinter::Error;
+    if (!stopped && paintOn(printer, ops)) return;
+    reportFailure(
+        QStringLiteral("打印机“%1”没有接受打印作业，请检查打印机。").arg(printer.printerName()));
+}
+
 void SendDocument(const std::vector<PrintOp>& ops, const QString& documentName) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (!info.isNull()) {
-        sendToPrinter(info, ops, documentName);
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setDocName(documentName);
+        PrintOnPrinter(printer, ops);
         return;
     }
     const QString path = writePdf(ops, documentName);
-    MsgBox(S(QStringLiteral("没有安装打印机，打印内容已保存为文件：\n%1")
-                 .arg(QDir::toNativeSeparators(path))));
+    if (!path.isEmpty())
+        MsgBox(S(QStringLiteral("没有安装打印机，打印内容已保存为文件：\n%1")
+                     .arg(QDir::toNativeSeparators(path))));
 }
 
 QString PdfFileName(const QString& documentName, const QDateTime& time) {

@@ -35,7 +35,7 @@ QFont PrinterFont(float points, bool bold) {
     // The Song face is substituted here, so printing works before any window set fonts up.
     static const bool substituted = (InstallFontSubstitutions(), true);
     (void)substituted;
-    return SongFont(points, bold);
+    return PaperSongFont(points, bold);
 }
 
 QSizeF TextBoxTwips(const QString& text, float points, bool bold) {

@@ -15,7 +15,7 @@ namespace platform {
 inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kTwipsPerPoint = 20.0;
 
-// The printer's default font (宋体, substituted by the installed Song face).
+// The printer's default font: 宋体 as it stands on paper (PaperSongFont).
 QFont PrinterFont(float points, bool bold);
 
 // The box of the text in that font, in twips: its advance width and one line's height.

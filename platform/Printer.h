@@ -8,7 +8,9 @@
 // A document starts with the first text, line or picture and is kept in memory until EndDoc,
 // so a document that is abandoned (KillDoc, or any failure) leaves nothing behind: no file, no
 // job. Every call that draws or ends the document may throw PrinterError, with a Chinese
-// description for the user; the document is then abandoned.
+// description for the user; the document is then abandoned. A device that does not take the
+// finished page (a printer refusing the job, a PDF file that cannot be written) is reported by
+// EndDoc itself, in a box titled "错误", and leaves nothing behind either.
 #pragma once
 
 #include <QImage>
@@ -73,7 +75,8 @@ class Printer {
     void PaintPicture(const QImage& image, int left, int top, int width, int height);
 
     // Ends the page and sends the document; the PDF fallback then tells the user the file's
-    // path. Sends nothing when nothing was drawn. The position returns to (0, 0).
+    // path, or why it could not be written. Sends nothing when nothing was drawn. The position
+    // returns to (0, 0).
     void EndDoc();
     // Abandons the document: nothing of it is kept or sent. The position returns to (0, 0).
     void KillDoc();

@@ -9,7 +9,7 @@ build="${KVT_BUILD_DIR:-$here/build}"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
-          qt6-translations-l10n xvfb xauth poppler-utils locales)
+          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales)
 
 install_missing() {
     local missing=()

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "platform/PrintWindow.h"
 #include "platform/Printer.h"
 #include "platform/QtText.h"
+#include "tests/support/MountedPrintFolder.h"
 #include "tests/support/ScriptedMsgBox.h"
 
 using platform::Printer;
@@ -195,25 +197,41 @@ TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
     EXPECT_NEAR(y2 - y1, 12, 0.5);
 }
 
-TEST_F(PdfPrinterTest, AnUnwritableFolderFailsAndLeavesNothing) {
+// A print file that cannot be written is reported with its cause; nothing of it is left, and
+// nothing of the failed document is sent later.
+TEST_F(PdfPrinterTest, AnUnwritablePrintFolderIsReportedAndLeavesNothing) {
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－绩效指标");
+    const auto print = [&] {
+        p.Print("标题");
+        p.EndDoc();
+    };
+    if (MountedPrintFolder readOnly(MountedPrintFolder::ReadOnly); readOnly.mounted())
+        ExpectUnwrittenPrintReported(print, printDir(), "没有写入权限");
+    QDir().rmdir(printDir());
     QFile blocker(printDir());  // a file where the folder should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Printer& p = Printer::Default();
-    p.setDocumentName("打印－绩效指标");
-    p.Print("标题");
-    p.Line(0, 300, 1000, 300);
-    try {
-        p.EndDoc();
-        FAIL() << "printing into a file must fail";
-    } catch (const PrinterError& e) {
-        EXPECT_NE(std::string(e.what()).find("打印文件夹"), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(filesBelow(dir_.path()), QStringList{"print"});
-
-    // Nothing of the failed document is sent later.
+    ExpectUnwrittenPrintReported(print, printDir(), "打印文件夹的位置上已有同名文件");
     ASSERT_TRUE(QFile::remove(printDir()));
     p.EndDoc();
+    EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
+}
+
+// A printer that cannot begin the job (here one whose output cannot be opened) is reported under
+// "错误" and prints nothing.
+TEST_F(PdfPrinterTest, APrinterThatDoesNotTakeTheJobIsReported) {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir_.filePath("missing/page.pdf"));
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    const PrintOp text{PrintOp::Text, 0, 0, 100, 180, "标题", 9.0f, false, QImage()};
+    platform::PrintOnPrinter(printer, {text});
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "错误");
+    EXPECT_NE(box.shown()[0].prompt.find("没有接受打印作业"), std::string::npos)
+        << box.shown()[0].prompt;
     EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
 }
 

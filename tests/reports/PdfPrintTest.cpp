@@ -1,6 +1,7 @@
 // Each report printed once for real: with no printer installed the page becomes a PDF file in
 // <program folder>/print/, whose text pdftotext reads back. The PDFs and a rendering of each
-// page stay in the tests folder to be looked at.
+// page stay in the tests folder to be looked at. Every kind of print, the windows' pictures
+// too, is also tried on a full disk.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,24 +10,35 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <memory>
+#include <vector>
 
+#include "analysis/dubang_form.h"
+#include "platform/FlexGrid.h"
+#include "platform/QtText.h"
 #include "reports/print_Indicator.h"
+#include "reports/print_IntegrationCapability.h"
+#include "reports/print_TrendDiagram.h"
 #include "reports/print_baseData.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/MountedPrintFolder.h"
 
 using platform::MsgResult;
+using platform::S;
 
 namespace {
 
-// The page's text, laid out as on paper, with the radical forms the PDF's font may map its
-// glyphs to folded back ("⾄" for "至", "⻓" for "长").
+QString Nfkc(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC);
+}
+
+// The page's text, laid out as on paper, in compatibility-folded form: what a search or a copy
+// out of the PDF finds. Nothing else is folded, so a character that reads back as another one
+// (the radical "⻓" for "长") shows.
 QString PdfText(const QString& pdf) {
     QProcess p;
     p.start("pdftotext", {"-layout", pdf, "-"});
     EXPECT_TRUE(p.waitForFinished(30000));
-    return QString::fromUtf8(p.readAllStandardOutput())
-        .normalized(QString::NormalizationForm_KC)
-        .replace(QChar(0x2ED3), QChar(0x957F));
+    return Nfkc(QString::fromUtf8(p.readAllStandardOutput()));
 }
 
 // The printed line that holds `label`, blanks squeezed.
@@ -34,6 +46,23 @@ QString LineWith(const QString& text, const QString& label) {
     for (const QString& line : text.split('\n'))
         if (line.contains(label)) return line.simplified();
     return QString();
+}
+
+// Every row of the report's grids reads back from the page as one line: its cells' texts in
+// their columns' order, hidden columns and empty cells left out.
+void ExpectGridRowsReadBack(const GridReportForm& form, const QString& text) {
+    QStringList lines = text.split('\n');
+    for (QString& line : lines) line = line.simplified();
+    for (int k = 1; k <= GridReportForm::kSections; ++k) {
+        const platform::FlexGrid& grid = *form.grid(k);
+        for (int r = 0; r < grid.Rows(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < grid.Cols(); ++c)
+                if (grid.ColWidth(c) > 0) cells << grid.TextMatrix(r, c);
+            const QString row = Nfkc(cells.join(' ')).simplified();
+            if (!row.isEmpty()) EXPECT_TRUE(lines.contains(row)) << "grid " << k << ": " << S(row);
+        }
+    }
 }
 
 // Keeps the PDF and a 100 dpi rendering of its page beside the tests.
@@ -61,12 +90,12 @@ QString PrintedText(const QString& keepAs) {
     EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
         << prompt.toStdString();
     const QString pdf = prompt.section('\n', 1);
-    EXPECT_TRUE(
-        pdf.contains("/print/" + form.Caption().normalized(QString::NormalizationForm_KC) + "_"))
-        << pdf.toStdString();
+    EXPECT_TRUE(pdf.contains("/print/" + Nfkc(form.Caption()) + "_")) << pdf.toStdString();
     if (!QFile::exists(pdf)) return QString();
     KeepForLooking(pdf, keepAs);
-    return PdfText(pdf);
+    const QString text = PdfText(pdf);
+    ExpectGridRowsReadBack(form, text);
+    return text;
 }
 
 class PdfPrint : public testing::Test {
@@ -85,6 +114,34 @@ class PdfPrint : public testing::Test {
     }
     TestDb db;
 };
+
+// A window of the kind with a range requested, so that 打印 prints it.
+template <typename Window>
+std::unique_ptr<platform::Form> Requested(const char* from, const char* to) {
+    auto form = std::make_unique<Window>();
+    form->Show();
+    EnterRange(form->panel, 0, from, to);
+    form->cmdDo->click();
+    return form;
+}
+
+TEST_F(PdfPrint, EveryKindOfPrintOnAFullDiskIsReportedAndLeavesNoFile) {
+    db.exec("update indicatorItem set Weight = 0");  // every capability group scores
+    std::vector<std::unique_ptr<platform::Form>> forms;
+    forms.push_back(Requested<print_Indicator>("2002", "2004"));
+    forms.push_back(Requested<print_baseData>("2002", "2004"));
+    forms.push_back(Requested<dubang_form>("2003", nullptr));
+    forms.push_back(Requested<print_TrendDiagram>("2002", "2004"));
+    forms.push_back(Requested<print_IntegrationCapability>("2002", "2004"));
+    const QString folder = QString::fromStdString(db.folder()) + "/print";
+    for (const auto& form : forms) {
+        SCOPED_TRACE(S(form->Caption()));
+        MountedPrintFolder full(MountedPrintFolder::Full);
+        if (!full.mounted()) GTEST_SKIP() << "mounting a file system is not permitted";
+        ExpectUnwrittenPrintReported([&] { form->findChild<QPushButton*>("doPrint")->click(); },
+                                     folder, "磁盘空间不足");
+    }
+}
 
 TEST_F(PdfPrint, TheIndicatorReportReadsBackFromItsPdf) {
     const QString text = PrintedText<print_Indicator>("report-indicator");
