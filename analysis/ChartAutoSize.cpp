@@ -50,22 +50,27 @@ float chartWidth(int m, bool widened) {
 void ChartAutoSize(platform::MSChart& chart, const platform::Form& window, const QString& title,
                    int n, int m, const std::vector<std::string>& labels,
                    const std::vector<std::string>& values, const ChartAutoSizeStyle& style) {
-    if (!style.titleAfterData) chart.setTitleText(title);
-    chart.setChartData(chartRows(n, m, labels, values, style.placeholder));
-    if (style.titleAfterData) chart.setTitleText(title);
-
-    chart.setWidth(chartWidth(m, style.widenedWidth));
+    std::vector<platform::ChartRow> rows = chartRows(n, m, labels, values, style.placeholder);
+    float width = 0;
+    try {
+        width = chartWidth(m, style.widenedWidth);
+    } catch (...) {
+        // The overflow is raised once the chart holds its new title and data.
+        chart.assign(title, std::move(rows), chart.Left(), chart.Width());
+        throw;
+    }
     // A long title widens the chart so that it fits.
     const std::int32_t titleWidth =
-        (static_cast<std::int32_t>(chart.TitleText().size()) - kTitleFreeChars) * kTitleCharWidth;
-    if (chart.Width() < titleWidth) chart.setWidth(static_cast<float>(titleWidth));
+        (static_cast<std::int32_t>(title.size()) - kTitleFreeChars) * kTitleCharWidth;
+    if (width < titleWidth) width = static_cast<float>(titleWidth);
 
     const int windowWidth = window.Width();
-    chart.setLeft((windowWidth - chart.Width()) / 2 - 100);
-    if (chart.Width() > windowWidth - kWindowAllowance) {
-        chart.setWidth(static_cast<float>(windowWidth - kWindowAllowance));
-        chart.setLeft(5);
+    float left = (windowWidth - width) / 2 - 100;
+    if (width > windowWidth - kWindowAllowance) {
+        width = static_cast<float>(windowWidth - kWindowAllowance);
+        left = 5;
     }
+    chart.assign(title, std::move(rows), left, width);
 }
 
 QString TrendChartTitle(const PeriodRange& r, const QString& name) {

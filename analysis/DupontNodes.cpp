@@ -5,7 +5,6 @@
 
 #include "core/BaseDataMap.h"
 #include "core/CBaseAlgroithm.h"
-#include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
 #include "core/CConstants.h"
 #include "platform/Runtime.h"
@@ -85,19 +84,13 @@ DupontNodes::Texts DupontNodes::Compute(std::int16_t periodType, std::int16_t ye
                                         std::int16_t period) {
     std::int16_t prevYear, prevPeriod;
     PreviousPeriod(periodType, year, period, prevYear, prevPeriod);
-    BaseDataMap map;
-    {
-        CBaseDataDAO dao;
-        map = dao.getBaseData(periodType, prevYear, year, prevPeriod, period);
-    }
+    // One read serves the evaluator and the nodes: it holds both periods.
+    CBaseAlgroithm algorithm;
+    algorithm.setInitValue(periodType, prevYear, year, prevPeriod, period);
     Texts t;
-    {
-        CBaseAlgroithm algorithm;
-        algorithm.setInitValue(periodType, prevYear, year, prevPeriod, period);
-        t[1] = algorithm.CalNetCapitalLucreRatio(year, period);
-    }
+    t[1] = algorithm.CalNetCapitalLucreRatio(year, period);
     const CConstants c;
-    const NodeReader r(map, year, period, prevYear, prevPeriod, t);
+    const NodeReader r(algorithm.BaseData(), year, period, prevYear, prevPeriod, t);
 
     // 权益乘数: the chosen period's amount stands in for a missing previous one.
     if (r.cur(c.CapitalAmount) && r.cur(c.NetCapital)) {

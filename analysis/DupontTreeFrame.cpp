@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <algorithm>
 
+#include "platform/FittedFont.h"
 #include "platform/Form.h"
 
 using platform::TwipsToPixels;
@@ -68,7 +69,7 @@ const Text kCaptions[] = {
     {"+", 8640, 4200},
     {"+", 5040, 5400},
     {"+", 7200, 5400},
-    {"+", 9120, 5400},
+    {"+", 9060, 5400},  // midway between 应收帐款 and 存货, touching neither
 };
 
 // lsValue1 to lsValue31, in order.
@@ -82,6 +83,10 @@ const QPoint kValues[31] = {
 };
 
 constexpr int kLabelHeight = 255;
+// Pixels kept free between a value and its box's right edge.
+constexpr int kValueMargin = 2;
+// The smallest share of its size a value is drawn at to fit its box.
+constexpr int kSmallestValuePercent = 60;
 
 // How far a label rises above its place so that its text's baseline lies where the Song face
 // puts it (0.86 em below the top): taller faces leave more room above their characters, which
@@ -146,6 +151,36 @@ DupontTreeFrame::DupontTreeFrame(QWidget* parent) : QGroupBox(parent) {
         value->setPalette(blue);
         values_[n - 1] = value;
     }
+}
+
+// The pixels from a value label's left edge to the right edge of the box it stands in.
+static int roomOf(const platform::Label* label) {
+    const int leftTwips = platform::PixelsToTwips(label->x());
+    const int topTwips = platform::PixelsToTwips(label->y() + label->height() / 2);
+    for (const QRect& box : DupontTreeFrame::Boxes())
+        if (box.contains(leftTwips, topTwips))
+            return TwipsToPixels(box.x() + box.width()) - label->x() - kValueMargin;
+    return QWIDGETSIZE_MAX;
+}
+
+void DupontTreeFrame::setValue(int n, const QString& text) {
+    platform::Label* label = Value(n);
+    const int room = roomOf(label);
+    QFont face = font();
+    if (QFontMetrics(face).horizontalAdvance(text) > room) {
+        std::optional<QFont> fitted = platform::FittedFont(face, text, room, kSmallestValuePercent);
+        if (!fitted) {
+            fitted = face;
+            fitted->setPointSizeF(face.pointSizeF() * kSmallestValuePercent / 100);
+        }
+        face = *fitted;
+    }
+    // A smaller text stays centred where the label stood.
+    const int centre = label->y() + label->height() / 2;
+    label->setFont(face);
+    label->setCaption(text);
+    label->setGeometry(label->x(), centre - label->height() / 2, std::min(label->width(), room),
+                       label->height());
 }
 
 void DupontTreeFrame::paintEvent(QPaintEvent* e) {

@@ -21,6 +21,9 @@ class DupontTreeFrame : public QGroupBox {
 
     // lsValue1 to lsValue31: Value(1) is lsValue1.
     platform::Label* Value(int n) const { return values_.at(n - 1); }
+    // Shows `text` in value label n, drawn smaller when it is wider than the room its box
+    // leaves right of the label, so that it never runs over the box's edge.
+    void setValue(int n, const QString& text);
 
     // The drawing, in twips inside the frame.
     static const std::vector<QRect>& Boxes();

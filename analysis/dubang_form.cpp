@@ -107,8 +107,7 @@ void dubang_form::txtFromYear_KeyPress(int& KeyAscii) {
 
 void dubang_form::ShowDupontTree() {
     const DupontNodes::Texts texts = DupontNodes::Compute(periodType_, year_, period_);
-    for (int n = 1; n <= DupontNodes::kCount; ++n)
-        Frame2->Value(n)->setCaption(withSuffix(n, texts[n]));
+    for (int n = 1; n <= DupontNodes::kCount; ++n) Frame2->setValue(n, withSuffix(n, texts[n]));
     Frame2->show();
     Info_Frame->hide();
     doPrint->setEnabled(true);

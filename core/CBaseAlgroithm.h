@@ -23,6 +23,9 @@ class CBaseAlgroithm {
     void setInitValue(std::int16_t PeriodType, std::int16_t fromYear, std::int16_t toYear,
                       std::int16_t fromPeriod, std::int16_t toPeriod);
 
+    // The base data setInitValue loaded: the range and the period before it.
+    const BaseDataMap& BaseData() const { return baseDataMap; }
+
     // Write-only replacements of the statement value holders; no formula reads them.
     void CapitalTable(const CCapitalTable& table) { capitalTable = table; }
     void CashFlowTable(const CCashFlowTable& table) { cashFlowTable = table; }

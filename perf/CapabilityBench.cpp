@@ -3,7 +3,7 @@
 // - one 确定 of the capability trend window over 24 months, all four groups scored against a
 //   complete benchmark level; the statistical report lacks 产品产量 in 2003, so the scoring asks
 //   24 missing-data questions, each answered OK by the script;
-// - one DuPont computation of a month (two reads and 31 nodes), and the same through 确定.
+// - one DuPont computation of a month (one read and 31 nodes), and the same through 确定.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/FittedFont.h"
 #include "platform/Form.h"
 #include "platform/Runtime.h"
 #include "platform/TextBox.h"
@@ -51,23 +52,13 @@ void drawPackedLines(QPainter& p, const QRect& inner, const QString& text) {
 // Windows ones run a few pixels wider than those, is drawn in a size small enough to show whole
 // rather than cut. False when even the smallest size tried is too wide.
 bool drawFitted(QPainter& p, const QRect& inner, int flags, const QString& text) {
-    QFont font = p.font();
-    const bool points = font.pointSizeF() > 0;
-    const qreal size = points ? font.pointSizeF() : font.pixelSize();
-    for (qreal scale = 0.95; scale >= 0.8; scale -= 0.05) {
-        if (points)
-            font.setPointSizeF(size * scale);
-        else
-            font.setPixelSize(qRound(size * scale));
-        if (QFontMetrics(font, p.device()).horizontalAdvance(text) <= inner.width()) {
-            p.save();
-            p.setFont(font);
-            p.drawText(inner, flags & ~Qt::TextWordWrap, text);
-            p.restore();
-            return true;
-        }
-    }
-    return false;
+    const std::optional<QFont> font = FittedFont(p.font(), text, inner.width(), 85, p.device());
+    if (!font) return false;
+    p.save();
+    p.setFont(*font);
+    p.drawText(inner, flags & ~Qt::TextWordWrap, text);
+    p.restore();
+    return true;
 }
 
 // Raises std::out_of_range named after the property unless 0 <= index < count.

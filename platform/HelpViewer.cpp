@@ -2,22 +2,40 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 
 namespace platform {
 namespace {
 QPointer<QTextBrowser> viewer;
+
+// Centres the window on `over`, moved as little as needed to stand wholly on that screen.
+void placeOver(QWidget& window, const QRect& over) {
+    QRect r(QPoint(), window.size());
+    r.moveCenter(over.center());
+    if (const QScreen* screen = QGuiApplication::screenAt(over.center())) {
+        const QRect room = screen->availableGeometry();
+        r.moveLeft(
+            std::clamp(r.left(), room.left(), std::max(room.left(), room.right() - r.width())));
+        r.moveTop(
+            std::clamp(r.top(), room.top(), std::max(room.top(), room.bottom() - r.height())));
+    }
+    window.move(r.topLeft());
+}
 }  // namespace
 
-void ShowHelpPage(const QString& helpFolder, const QString& topic) {
+void ShowHelpPage(const QString& helpFolder, const QString& topic, const QRect& over) {
     if (!viewer) {
         viewer = new QTextBrowser;
         viewer->setObjectName("HelpViewer");
         viewer->setAttribute(Qt::WA_DeleteOnClose);
         viewer->setOpenExternalLinks(false);
         viewer->resize(760, 560);
+        if (over.isValid()) placeOver(*viewer, over);
     }
     viewer->setWindowTitle("帮助");
     viewer->setSearchPaths({helpFolder});
@@ -32,6 +50,8 @@ void ShowHelpPage(const QString& helpFolder, const QString& topic) {
     viewer->activateWindow();
 }
 
-QWidget* HelpWindow() { return viewer.data(); }
+QWidget* HelpWindow() {
+    return viewer.data();
+}
 
 }  // namespace platform

@@ -72,6 +72,9 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     chart_->setTitleFont(SongFont(kTitlePoints, true));
     axisX_ = new QValueAxis;
     axisX_->setLabelsVisible(false);
+    // The axis still makes and measures a text per tick at every layout although it shows none
+    // (the control draws the period labels): a format without a number leaves them empty.
+    axisX_->setLabelFormat(" ");
     axisX_->setGridLineVisible(false);
     axisX_->setTickType(QValueAxis::TicksDynamic);
     axisX_->setTickAnchor(0);
@@ -81,6 +84,7 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     axisY_->setLabelsFont(SongFont(kLabelPointSize, false));
     chart_->addAxis(axisY_, Qt::AlignLeft);
     connect(chart_, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
+    chart_->installEventFilter(this);
 
     view_ = new QChartView(chart_, this);
     view_->setRenderHint(QPainter::Antialiasing);
@@ -94,10 +98,26 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
 void MSChart::setChartData(std::vector<ChartRow> rows) {
     rows_ = std::move(rows);
     rebuildSeries();
+    layoutLabels(width());
+    relayout();
 }
 
 void MSChart::setTitleText(const QString& title) {
     title_ = title;
+    relayout();
+}
+
+// Everything is put in place before the chart lays itself out: the labels and the title for
+// the new width, then the size, whose change lays the chart out (or relayout does).
+void MSChart::assign(const QString& title, std::vector<ChartRow> rows, float left, float width) {
+    title_ = title;
+    rows_ = std::move(rows);
+    rebuildSeries();
+    move(left_.set(left), y());
+    const int widthPx = std::max(0, width_.set(width));
+    layoutLabels(widthPx);
+    fitTitle(widthPx);
+    resize(widthPx, height());
     relayout();
 }
 
@@ -120,10 +140,11 @@ void MSChart::setLeft(float twips) {
 void MSChart::setTop(int twips) {
     move(x(), top_.set(static_cast<float>(twips)));
 }
-// The labels are laid out at once: a hidden control learns of its new size only when shown.
+// The chart is laid out at once: a hidden control learns of its new size only when shown.
 void MSChart::setWidth(float twips) {
     resize(std::max(0, width_.set(twips)), height());
-    layoutLabels();
+    layoutLabels(width());
+    relayout();
 }
 void MSChart::setHeight(int twips) {
     resize(width(), std::max(0, height_.set(static_cast<float>(twips))));
@@ -131,7 +152,20 @@ void MSChart::setHeight(int twips) {
 
 void MSChart::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    layoutLabels();
+    layoutLabels(width());
+    relayout();
+}
+
+// Counts the layouts the chart does on its own: on a new size, and on a pending request when
+// something changed since the last layout.
+bool MSChart::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == chart_) {
+        const QGraphicsLayout* layout = chart_->layout();
+        if (e->type() == QEvent::GraphicsSceneResize ||
+            (e->type() == QEvent::LayoutRequest && layout && !layout->isActivated()))
+            ++layouts_;
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 // One line per run of periods with values, so that an empty value breaks the line, and a
@@ -170,12 +204,15 @@ void MSChart::rebuildSeries() {
 
     for (auto* item : labels_) delete item;
     labels_.clear();
+    const QFont font = SongFont(kLabelPointSize, false);
+    const QFontMetrics fm(font);
+    labelTextWidth_ = 0;
     for (const auto& r : rows_) {
         auto* item = new QGraphicsSimpleTextItem(r.label, chart_);
-        item->setFont(SongFont(kLabelPointSize, false));
+        item->setFont(font);
         labels_.push_back(item);
+        labelTextWidth_ = std::max(labelTextWidth_, fm.horizontalAdvance(r.label));
     }
-    layoutLabels();
 }
 
 // The value axis always includes 0, so that negative values lie below the zero line and
@@ -197,14 +234,13 @@ void MSChart::fitValueAxis() {
 
 // Labels stand level while they fit side by side; otherwise they are slanted, then turned
 // upright, and only when even upright labels would touch is every k-th one shown. The bottom
-// margin makes room for them.
-void MSChart::layoutLabels() {
+// margin makes room for them. The chart is not laid out here.
+void MSChart::layoutLabels(int widthPx) {
     const int n = static_cast<int>(rows_.size());
     const QFontMetrics fm(SongFont(kLabelPointSize, false));
-    int textWidth = 0;
-    for (const auto& r : rows_) textWidth = std::max(textWidth, fm.horizontalAdvance(r.label));
+    const int textWidth = labelTextWidth_;
     const double perCategory =
-        n > 0 ? std::max(1, width() - kPlotSideAllowance) / static_cast<double>(n) : 0;
+        n > 0 ? std::max(1, widthPx - kPlotSideAllowance) / static_cast<double>(n) : 0;
     const int lineHeight = fm.height();
     labelStep_ = 1;
     int extent = lineHeight;
@@ -224,23 +260,29 @@ void MSChart::layoutLabels() {
     }
     QMargins m = chart_->margins();
     m.setBottom(extent + 6);
-    chart_->setMargins(m);
-    relayout();
+    if (chart_->margins() != m) chart_->setMargins(m);
 }
 
 // The chart lays itself out again at once rather than on a later pass of the event loop, so that
-// a picture taken right away (a window printed as it is) shows the new title and margins.
+// a picture taken right away (a window printed as it is) shows the new title and margins. It
+// takes the control's size itself, as its view passes a size on only while shown: a hidden
+// chart is laid out once at its new size, not once now and again when shown.
 void MSChart::relayout() {
-    fitTitle();
-    if (QGraphicsLayout* layout = chart_->layout()) layout->activate();
+    fitTitle(width());
+    if (chart_->size() != QSizeF(size())) chart_->resize(size());
+    QGraphicsLayout* layout = chart_->layout();
+    if (layout && !layout->isActivated()) {
+        ++layouts_;
+        layout->activate();
+    }
     placeLabels();
 }
 
 // The whole title always shows, so that a narrow chart still names its indicator: on one line
 // at its own size when it fits, else one size smaller, else wrapped into centred lines at that
 // size.
-void MSChart::fitTitle() {
-    const int room = std::max(1, width() - kTitleSideAllowance);
+void MSChart::fitTitle(int widthPx) {
+    const int room = std::max(1, widthPx - kTitleSideAllowance);
     QFont font = SongFont(kTitlePoints, true);
     const QString plain = keepBlanks(title_);
     QStringList lines{title_};

@@ -35,6 +35,11 @@ class MSChart : public QWidget {
     void setTitleText(const QString& title);
     QString TitleText() const { return title_; }
 
+    // Title, data, left and width at once (twips), so that the chart lays itself out once.
+    void assign(const QString& title, std::vector<ChartRow> rows, float left, float width);
+    // How often the chart has laid itself out, for the tests and the benchmark programs.
+    int LayoutCount() const { return layouts_; }
+
     // Twips. Left and Width are single precision, so that halves set by the sizing rule
     // (4572.5) read back as set while the control stays where they put it.
     float Left() const;
@@ -54,13 +59,14 @@ class MSChart : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void rebuildSeries();
     void fitValueAxis();
-    void layoutLabels();
+    void layoutLabels(int widthPx);
     void placeLabels();
-    void fitTitle();
+    void fitTitle(int widthPx);
     void relayout();
 
     std::vector<ChartRow> rows_;
@@ -70,6 +76,8 @@ class MSChart : public QWidget {
     QValueAxis* axisX_ = nullptr;  // positions 0..n-1; the labels are drawn by the control
     QValueAxis* axisY_ = nullptr;
     std::vector<QGraphicsSimpleTextItem*> labels_;
+    int labelTextWidth_ = 0;  // of the widest label, measured once per data
+    int layouts_ = 0;
     RememberedTwips<float> left_, top_, width_, height_;
     int labelAngle_ = 0;
     int labelStep_ = 1;

@@ -15,6 +15,14 @@ namespace {
 constexpr int kFormWidth = 11900;
 constexpr int kFormHeight = 9200;
 constexpr int kPeriodLimit = 24;
+constexpr int kRowTop = 240;
+constexpr int kFrameWidth = 11775;
+constexpr int kFrameHeight = 615;
+constexpr int kPeriodListWidth = 1200;  // "第一季度" whole
+constexpr int kYearWidth = 615;
+constexpr int kUpperChartTop = 720;
+constexpr int kLowerChartTop = 4680;
+constexpr int kChartHeight = 3795;
 
 }  // namespace
 
@@ -27,33 +35,47 @@ std::vector<platform::ChartRow> BlankChartRows(int dashes, int empties) {
 ChartPages::ChartPages(const Design& d, QWidget* parent)
     : Form(d.name, parent), printWindow(platform::PrintForm) {
     setCaption(d.caption);
-    Frame1 = platform::MakeControl<QFrame>(this, "Frame1", d.frame.x(), d.frame.y(),
-                                           d.frame.width(), d.frame.height());
+    Frame1 =
+        platform::MakeControl<QFrame>(this, "Frame1", d.frameLeft, 0, kFrameWidth, kFrameHeight);
     // The designed input row: the Song face at 9 points keeps every caption inside its control.
     QFont song("宋体");
     song.setPointSize(9);
     Frame1->setFont(song);
-    platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label3", d.toLabel, d.toLabelRect.x(), d.toLabelRect.y(),
-                        d.toLabelRect.width(), d.toLabelRect.height());
-    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit), d.panel);
-    auto button = [this](const char* name, const char* caption, const QRect& r,
-                         void (ChartPages::*click)()) {
-        return platform::MakeButton(Frame1, name, caption, r.x(), r.y(), r.width(), r.height(),
-                                    [this, click] { (this->*click)(); });
+    auto at = [](int left, int width, int height) { return QRect(left, kRowTop, width, height); };
+    platform::MakeLabel(Frame1, "Label1", "周期：", 120, kRowTop, 615, 255);
+    platform::MakeLabel(Frame1, "Label2", "时间：", 1800, kRowTop, 615, 255);
+    const QRect fromPeriod = at(3120, kPeriodListWidth, 315);
+    const int toLabelLeft = fromPeriod.right() + 1 + 60;
+    platform::MakeLabel(Frame1, "Label3", d.toLabel, toLabelLeft, kRowTop, d.toLabelWidth, 255);
+    const QRect toYear = at(toLabelLeft + d.toLabelWidth, kYearWidth, 270);
+    const QRect toPeriod = at(toYear.right() + 1 + 60, kPeriodListWidth, 315);
+    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit),
+                                 {.serial = at(840, 855, 315),
+                                  .fromYear = at(2400, kYearWidth, 270),
+                                  .fromPeriod = fromPeriod,
+                                  .toYear = toYear,
+                                  .toPeriod = toPeriod});
+    ownInputsLeft_ = toPeriod.right() + 1 + 60;
+    int left = ownInputsLeft_ + d.ownWidth;
+    auto button = [&](const char* name, const char* caption, int width, int height,
+                      void (ChartPages::*click)()) {
+        left += d.gap;
+        QPushButton* b = platform::MakeButton(Frame1, name, caption, left, kRowTop, width, height,
+                                              [this, click] { (this->*click)(); });
+        left += width;
+        return b;
     };
-    cmd_Perious = button("cmd_Perious", "<<", d.previous, &ChartPages::cmd_Perious_Click);
-    cmd_Next = button("cmd_Next", ">>", d.next, &ChartPages::cmd_Next_Click);
-    cmdDo = button("cmdDo", "确定", d.ok, &ChartPages::cmdDo_Click);
+    cmd_Perious = button("cmd_Perious", "<<", d.pagerWidth, 255, &ChartPages::cmd_Perious_Click);
+    cmd_Next = button("cmd_Next", ">>", d.pagerWidth, 255, &ChartPages::cmd_Next_Click);
+    cmdDo = button("cmdDo", "确定", d.okWidth, 300, &ChartPages::cmdDo_Click);
     cmdDo->setStyleSheet("background-color: #E0E0E0;");
-    doPrint = button("doPrint", "打印", d.print, &ChartPages::doPrint_Click);
+    doPrint = button("doPrint", "打印", d.printWidth, 300, &ChartPages::doPrint_Click);
     doPrint->setEnabled(false);
-    Command1 = button("Command1", "关闭", d.close, &ChartPages::Command1_Click);
+    Command1 = button("Command1", "关闭", d.closeWidth, 315, &ChartPages::Command1_Click);
     for (int n = 1; n <= d.chartCount; ++n) {
-        const QRect& slot = n % 2 == 1 ? d.upperSlot : d.lowerSlot;
+        const int top = n % 2 == 1 ? kUpperChartTop : kLowerChartTop;
         charts_.push_back(platform::MakeControl<platform::MSChart>(
-            this, QString("MSChart%1").arg(n), slot.x(), slot.y(), slot.width(), slot.height()));
+            this, QString("MSChart%1").arg(n), d.chartLeft, top, d.chartWidth, kChartHeight));
     }
 }
 
@@ -157,10 +179,7 @@ void ChartPages::restoreDrawn(const Drawn& kept) {
     doPrint->setEnabled(kept.print);
     for (std::size_t i = 0; i < charts_.size(); ++i) {
         const Drawn::Chart& chart = kept.charts[i];
-        charts_[i]->setTitleText(chart.title);
-        charts_[i]->setChartData(chart.rows);
-        charts_[i]->setWidth(chart.width);
-        charts_[i]->setLeft(chart.left);
+        charts_[i]->assign(chart.title, chart.rows, chart.left, chart.width);
         charts_[i]->setVisible(chart.visible);
     }
 }

@@ -24,17 +24,20 @@ class QPushButton;
 class ChartPages : public platform::Form {
     Q_OBJECT
   public:
-    // Where a window puts its controls, in twips; the inputs are relative to Frame1.
+    // What differs between the windows' layouts, in twips. The input row is laid out from left
+    // to right in one way for both: captions, the period inputs (period lists wide enough for
+    // "第一季度"), the window's own inputs, "<<", ">>", 确定, 打印 and 关闭, `gap` apart.
     struct Design {
         QString name;
         QString caption;
-        QRect frame;
-        QString toLabel;  // caption of Label3
-        QRect toLabelRect;
-        PeriodRangePanel::Layout panel;
-        QRect previous, next, ok, print, close;
+        int frameLeft;
+        QString toLabel;   // caption of Label3
+        int toLabelWidth;  // the room it takes before the end year
+        int ownWidth;      // room for the window's own inputs after the period inputs
+        int gap;           // between the controls after the period inputs
+        int pagerWidth, okWidth, printWidth, closeWidth;
         int chartCount;  // MSChart1 .. MSChartN
-        QRect upperSlot, lowerSlot;
+        int chartLeft, chartWidth;
     };
 
     QFrame* Frame1 = nullptr;
@@ -74,6 +77,8 @@ class ChartPages : public platform::Form {
     // adoptRange once the rest of its request is known to be good.
     std::optional<std::pair<PeriodRange, int>> checkRange();
     void adoptRange(const PeriodRange& range, int periodCount);
+    // Where the window's own inputs start in Frame1, in twips.
+    int ownInputsLeft() const { return ownInputsLeft_; }
     void setChartCount(int count) { chartCount_ = count; }
     // Opens every list of the input row at least as wide as its longest item, so that items
     // wider than their box (历史最好水平) read whole when the list drops down.
@@ -129,6 +134,7 @@ class ChartPages : public platform::Form {
     static constexpr int chartsPerPage = 2;
     int currentPage_ = 1;
     int chartCount_ = 0;
+    int ownInputsLeft_ = 0;
 };
 
 // The blank data of a chart before any request: `dashes` rows labelled " - ", then `empties`

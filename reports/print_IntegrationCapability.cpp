@@ -10,25 +10,24 @@ namespace {
 
 constexpr int kGroups = 4;
 
+constexpr int kLevelCaptionWidth = 540;
+constexpr int kLevelListWidth = 1530;  // "历史最好水平" whole
+
 ChartPages::Design design() {
     return {.name = "print_IntegrationCapability",
             .caption = "打印－能力趋势图",
-            .frame = {0, 0, 11775, 615},
+            .frameLeft = 0,
             .toLabel = "到  ：",
-            .toLabelRect = {4080, 240, 615, 255},
-            .panel = {.serial = {840, 240, 855, 315},
-                      .fromYear = {2400, 240, 615, 300},
-                      .fromPeriod = {3120, 240, 855, 315},
-                      .toYear = {4560, 240, 615, 270},
-                      .toPeriod = {5280, 240, 975, 315}},
-            .previous = {8280, 240, 375, 255},
-            .next = {8760, 240, 375, 255},
-            .ok = {9240, 240, 615, 300},
-            .print = {9960, 240, 615, 300},
-            .close = {10680, 240, 615, 315},
+            .toLabelWidth = 540,
+            .ownWidth = kLevelCaptionWidth + kLevelListWidth,
+            .gap = 60,
+            .pagerWidth = 345,
+            .okWidth = 615,
+            .printWidth = 615,
+            .closeWidth = 615,
             .chartCount = kGroups,
-            .upperSlot = {240, 720, 11175, 3795},
-            .lowerSlot = {240, 4680, 11175, 3795}};
+            .chartLeft = 240,
+            .chartWidth = 11175};
 }
 
 // The chart titles; the operation group is called 营运 here.
@@ -42,8 +41,9 @@ QString titleOf(int group) {
 
 print_IntegrationCapability::print_IntegrationCapability(QWidget* parent)
     : ChartPages(design(), parent) {
-    platform::MakeLabel(Frame1, "Label4", "基数：", 6360, 240, 615, 375);
-    cbLevel = platform::MakeControl<platform::ComboList>(Frame1, "cbLevel", 6960, 240, 1215, 315);
+    platform::MakeLabel(Frame1, "Label4", "基数：", ownInputsLeft(), 240, kLevelCaptionWidth, 375);
+    cbLevel = platform::MakeControl<platform::ComboList>(
+        Frame1, "cbLevel", ownInputsLeft() + kLevelCaptionWidth, 240, kLevelListWidth, 315);
     for (const char* level :
          {"历史最好水平", "基准水平", "行业平均水平", "行业先进水平", "国家标准", "国际水平"})
         cbLevel->AddItem(QString::fromUtf8(level));
@@ -109,5 +109,5 @@ void print_IntegrationCapability::drawCapabilityChart(int group,
         values.assign(periodCount() + 1, "");
     }
     ChartAutoSize(chart, *this, title, periodCount(), periodCount(), labels, values,
-                  {.titleAfterData = true, .placeholder = " -", .widenedWidth = true});
+                  {.placeholder = " -", .widenedWidth = true});
 }

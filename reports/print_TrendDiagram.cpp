@@ -9,26 +9,23 @@
 namespace {
 
 constexpr int kCharts = 10;
+constexpr int kGroupListWidth = 1200;  // "获利能力" whole
 
 ChartPages::Design design() {
     return {.name = "print_TrendDiagram",
             .caption = "打印-指标趋势图",
-            .frame = {120, 0, 11775, 615},
+            .frameLeft = 120,
             .toLabel = "到：",
-            .toLabelRect = {4080, 240, 360, 180},
-            .panel = {.serial = {840, 240, 855, 315},
-                      .fromYear = {2400, 240, 615, 270},
-                      .fromPeriod = {3120, 240, 855, 315},
-                      .toYear = {4440, 240, 615, 270},
-                      .toPeriod = {5160, 240, 855, 315}},
-            .previous = {7440, 240, 375, 255},
-            .next = {7920, 240, 375, 255},
-            .ok = {8640, 240, 855, 300},
-            .print = {9840, 240, 855, 300},
-            .close = {10920, 240, 735, 315},
+            .toLabelWidth = 360,
+            .ownWidth = kGroupListWidth,
+            .gap = 105,
+            .pagerWidth = 375,
+            .okWidth = 855,
+            .printWidth = 855,
+            .closeWidth = 735,
             .chartCount = kCharts,
-            .upperSlot = {360, 720, 11055, 3795},
-            .lowerSlot = {360, 4680, 11055, 3795}};
+            .chartLeft = 360,
+            .chartWidth = 11055};
 }
 
 // Charts per group: fixed, as the catalogue has 6, 9, 8 and 8 indicators.
@@ -40,8 +37,8 @@ int chartsOfGroup(int group) {
 }  // namespace
 
 print_TrendDiagram::print_TrendDiagram(QWidget* parent) : ChartPages(design(), parent) {
-    cbCapability =
-        platform::MakeControl<platform::ComboList>(Frame1, "cbCapability", 6240, 240, 1095, 315);
+    cbCapability = platform::MakeControl<platform::ComboList>(
+        Frame1, "cbCapability", ownInputsLeft(), 240, kGroupListWidth, 315);
     cbCapability->setEditable(true);
     cbCapability->setInsertPolicy(QComboBox::NoInsert);
     for (const char* group : {"获利能力", "营运能力", "发展能力", "贡献能力"})

@@ -119,6 +119,10 @@ void frmMainCode::Timer1_Timer() {
     if (loForm->Left() != left || loForm->Top() != top) loForm->Move(left, top);
 }
 
+void frmMainCode::Form_Resize() {
+    platform::RunGuarded([this] { ArrangeSkinChrome(this, false); });
+}
+
 void frmMainCode::Form_Activate() {
     activationRule();
 }
@@ -149,7 +153,7 @@ void frmMainCode::activationRule() {
 void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QString&) {
     const QString key = platform::Q(platform::Trim(platform::S(menuName)));
     if (key == "Help") {
-        if (itemNum == 1) helpCenter::ShowHelp();
+        if (itemNum == 1) helpCenter::ShowHelp(helpArea());
         if (itemNum == 3) openAbout();
         return;
     }
@@ -183,6 +187,10 @@ void frmMainCode::openWorkingForm(const FormFactory& factory) {
     }
     loForm = form.release();
     dock(loForm);
+}
+
+QRect frmMainCode::helpArea() const {
+    return loForm ? geometry().united(loForm->geometry()) : geometry();
 }
 
 void frmMainCode::openAbout() {

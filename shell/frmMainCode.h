@@ -67,6 +67,8 @@ class frmMainCode : public platform::Form, public IMenuOwner {
   protected:
     void Form_Load() override;
     void Form_Activate() override;
+    // The title bar and the menu strip follow the window's new width.
+    void Form_Resize() override;
     void Form_Unload(bool& cancel) override;
 
   private:
@@ -77,6 +79,8 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     // deleted, and the welcome form is docked instead.
     void openWorkingForm(const FormFactory& factory);
     void openAbout();
+    // The strip and its working form together, where the help window opens.
+    QRect helpArea() const;
     void endProgram();
 
     SkinChrome chrome_;

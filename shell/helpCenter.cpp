@@ -8,8 +8,9 @@
 
 namespace helpCenter {
 
-void ShowHelp() {
-    platform::ShowHelpPage(QDir(platform::Q(platform::AppPath())).filePath("hlp"), "index.htm");
+void ShowHelp(const QRect& over) {
+    platform::ShowHelpPage(QDir(platform::Q(platform::AppPath())).filePath("hlp"), "index.htm",
+                           over);
 }
 
 }  // namespace helpCenter

@@ -69,7 +69,6 @@ TEST_F(ChartAutoSizeTest, RowsBeyondTheDataGetThePlaceholderAndTheWidthFollowsTh
     EXPECT_EQ(chart->Width(), 3565);
     ChartAutoSizeStyle pages;
     pages.placeholder = " -";
-    pages.titleAfterData = true;
     pages.widenedWidth = true;
     size(3, 2, "    综合营运能力    ", pages);
     EXPECT_EQ(chart->ChartData().back(), (ChartRow{" -", std::nullopt}));

@@ -343,3 +343,41 @@ TEST_F(DubangFormTest, AFailingPrintIsReportedAndTheInputRowComesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixel rectangle of a box of the tree.
+QRect boxPixels(const QRect& twips) {
+    return QRect(platform::TwipsToPixels(twips.x()), platform::TwipsToPixels(twips.y()),
+                 platform::TwipsToPixels(twips.width()), platform::TwipsToPixels(twips.height()));
+}
+
+// A value wider than its box (an income of 9506172753) is drawn smaller inside the box, and the
+// operators between boxes touch none of them.
+TEST_F(DubangFormTest, HugeValuesStayInsideTheirBoxesAndOperatorsTouchNoBox) {
+    platform::InstallFontSubstitutions();
+    Amounts huge = kYear2003;
+    huge[201] = 9506172753.0;
+    put(1, 2002, 1, kYear2002);
+    put(1, 2003, 1, huge);
+    compute(0, "2003");
+    EXPECT_EQ(value(7), "9506172753.00");
+    int inBox = 0;
+    for (const platform::Label* label : form->Frame2->findChildren<platform::Label*>()) {
+        SCOPED_TRACE(label->text().toStdString());
+        const QRect text(label->pos(), QSize(label->fontMetrics().horizontalAdvance(label->text()),
+                                             label->height()));
+        for (const QRect& twips : DupontTreeFrame::Boxes()) {
+            const QRect box = boxPixels(twips);
+            if (box.contains(text.topLeft() + QPoint(0, text.height() / 2))) {
+                ++inBox;
+                EXPECT_LE(text.right(), box.right());
+            } else if (label->text().size() == 1) {  // an operator
+                EXPECT_FALSE(text.adjusted(-1, 0, 1, 0).intersects(box));
+            }
+        }
+    }
+    EXPECT_GT(inBox, 31);
+}
+
+}  // namespace

@@ -9,6 +9,8 @@
 #include "app/WorkingForms.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "platform/HelpViewer.h"
+#include "platform/ImageControl.h"
 #include "platform/Label.h"
 #include "platform/Timer.h"
 #include "shell/frmMainCode.h"
@@ -226,4 +228,25 @@ TEST(frmMainCode, AFormWhoseLoadFailsIsReportedAndTheWelcomeFormTakesItsPlace) {
         EXPECT_TRUE(m.loForm->isVisible());
         EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
     }
+}
+
+// Resized, the strip stretches its menu strip and title bar over its new width; the help window
+// opens over the strip and its working form, not in a corner of the screen.
+TEST(frmMainCode, MenuStripFollowsTheWidthAndHelpOpensOverTheWindow) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    QWidget* menuStrip = m.findChild<QWidget*>("Image2");
+    ASSERT_NE(menuStrip, nullptr);
+    m.resize(m.width() + 120, m.height());
+    EXPECT_EQ(menuStrip->width(), m.width() - 5);
+    EXPECT_EQ(m.chrome().imgTitleClose->x(), m.width() - 22);
+
+    delete platform::HelpWindow();
+    s.command("Help", 1);
+    QWidget* help = platform::HelpWindow();
+    ASSERT_NE(help, nullptr);
+    const QRect area = m.geometry().united(m.loForm->geometry());
+    EXPECT_TRUE(area.contains(help->geometry().center()));
+    EXPECT_GT(help->y(), m.y());
+    delete help;
 }
