@@ -77,9 +77,8 @@ void dubang_form::createControls() {
 void dubang_form::Form_Load() {
     setHeight(kHeight);
     setWidth(kWidth);
-    // A failing read of the defaults is reported and leaves the inputs empty; the explanation
-    // still shows and the window still computes once the database answers again.
-    platform::RunGuarded([this] { panel->FillDefaults(); });
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
     Frame2->hide();
     Info_Label->setCaption(GetDupontText());
     // A face taller than the Song face can make the grown frame reach past the window's

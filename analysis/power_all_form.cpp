@@ -96,9 +96,8 @@ void power_all_form::Form_Load() {
     isLoaded_ = false;
     setHeight(kHeight);
     setWidth(kWidth);
-    // A failing read of the defaults is reported and leaves the inputs empty; the level and its
-    // meaning are still set, so the window works once the database answers again.
-    platform::RunGuarded([this] { panel->FillDefaults(); });
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
     levelTexts_ = GetLevelMeans();
     cbLevel->setListIndex(0);
     ShowLevelMeaning();

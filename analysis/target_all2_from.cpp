@@ -140,20 +140,18 @@ void target_all2_from::createControls() {
 }
 
 void target_all2_from::Form_Load() {
-    platform::RunGuarded([this] {
-        setWidth(kFormWidth);
-        setHeight(kFormHeight);
-        // The summary frame is sized once, to the longest of the four summaries, so that none
-        // is cut off when a tab shows it. It needs no database: a failed read of the defaults
-        // below still leaves the profitability summary on show.
-        int tallest = 0;
-        for (int group = 4; group >= 1; --group) {
-            showSummary(group);
-            tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
-        }
-        growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
-        panel->FillDefaults();
-    });
+    setWidth(kFormWidth);
+    setHeight(kFormHeight);
+    // The summary frame is sized once, to the longest of the four summaries, so that none is
+    // cut off when a tab shows it; the profitability summary stays on show.
+    int tallest = 0;
+    for (int group = 4; group >= 1; --group) {
+        showSummary(group);
+        tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
+    }
+    growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
 }
 
 bool target_all2_from::eventFilter(QObject* watched, QEvent* event) {

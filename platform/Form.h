@@ -65,7 +65,9 @@ class Form : public QWidget {
   public:
     explicit Form(const QString& name, QWidget* parent = nullptr);
 
-    // Runs Form_Load once; Show() loads first when needed.
+    // Runs Form_Load once; Show() loads first when needed. A window that cannot be prepared
+    // (its opening read fails) lets the error out of Form_Load; whoever opens it reports the
+    // error and discards the window, so no window is ever shown half-prepared.
     void Load();
     bool IsLoaded() const { return loaded_; }
     void Show();

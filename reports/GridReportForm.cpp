@@ -6,7 +6,6 @@
 #include "core/CBaseDataDAO.h"
 #include "core/CConstants.h"
 #include "core/Utils.h"
-#include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/Printer.h"
@@ -75,11 +74,9 @@ void GridReportForm::shapeGrid(platform::FlexGrid* grid, int rows, int cols, int
 }
 
 void GridReportForm::Form_Load() {
-    platform::RunGuarded([this] {
-        setHeight(kHeight);
-        setWidth(kWidth);
-        panel->FillDefaults();
-    });
+    setHeight(kHeight);
+    setWidth(kWidth);
+    panel->FillDefaults();  // a failing read fails the opening
 }
 
 void GridReportForm::cmdDo_Click() {
