@@ -3,11 +3,13 @@
 // control's name.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <type_traits>
 
 namespace platform {
@@ -102,14 +104,20 @@ class Form : public QWidget {
     // Set cancel to keep the form open.
     virtual void Form_Unload(bool& cancel) { (void)cancel; }
 
+    // Gives the window this size (twips) and keeps it: any later resize puts it back, except
+    // for a minimised window or one rolled up to its title bar.
+    void keepSize(int width, int height);
+
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
   private:
     void applyTwips(int left, int top, int width, int height);
+    void restoreKeptSize();
 
     RememberedTwips<int> left_, top_, width_, height_;
+    std::optional<QSize> keptSize_;  // twips
     bool loaded_ = false;
     bool unloading_ = false;
     bool inResize_ = false;
