@@ -1,12 +1,10 @@
-// The pieces every window shares: a kept size, the guarded step that reports its error, and
-// the design faces.
+// The pieces every window shares: a kept size and the guarded step that reports its error.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <stdexcept>
 
 #include "platform/EventGuard.h"
-#include "platform/Fonts.h"
 #include "platform/Form.h"
 #include "tests/support/ScriptedMsgBox.h"
 
@@ -66,14 +64,6 @@ TEST(EventGuardTest, AStepThatFailsShowsWhyUnderItsTitleAndSaysSo) {
         EXPECT_EQ(box.shown()[0].prompt, c.prompt);
         EXPECT_EQ(box.shown()[0].title, c.shownTitle);
     }
-}
-
-TEST(FontsTest, ADesignFaceIsTheSongFaceOrTheNamedOne) {
-    EXPECT_EQ(platform::DesignFont("宋体", 9.75, true), platform::SongFont(9.75, true));
-    const QFont arial = platform::DesignFont("Arial", 9);
-    EXPECT_EQ(arial.family(), "Arial");
-    EXPECT_EQ(arial.pointSizeF(), 9);
-    EXPECT_FALSE(arial.bold());
 }
 
 }  // namespace
