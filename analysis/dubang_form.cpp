@@ -6,6 +6,7 @@
 #include "analysis/DupontNodes.h"
 #include "analysis/HelpContent.h"
 #include "analysis/InfoLabel.h"
+#include "analysis/PeriodInputRow.h"
 #include "core/CCalendar.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
@@ -23,6 +24,11 @@ constexpr int kHeight = 7900;
 constexpr int kInputRowBottom = 615;
 constexpr int kInfoTop = 1560;
 constexpr int kBottomMargin = 120;
+
+const PeriodInputRow::Design kInputRow(
+    QSize(10935, 615), PeriodRangePanel::Config::Single(),
+    {OnInputRow(840, 1335, 315), OnInputRow(2880, 615, 270), OnInputRow(3600, 1455, 315), {}, {}},
+    {.ok = 5640, .print = 7080, .close = 8520}, {"Label2", "Label53"});
 
 // The value labels that show a unit after their value, also when the value is missing.
 QString withSuffix(int label, const std::string& text) {
@@ -47,22 +53,9 @@ dubang_form::dubang_form(QWidget* parent) : Form("dubang_form", parent) {
 }
 
 void dubang_form::createControls() {
-    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 10935, 615);
-    platform::MakeLabel(Frame1, "Label2", "周期：", 120, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label53", "时间：", 2280, 240, 615, 255);
-    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Single(),
-                                 {.serial = QRect(840, 240, 1335, 315),
-                                  .fromYear = QRect(2880, 240, 615, 270),
-                                  .fromPeriod = QRect(3600, 240, 1455, 315),
-                                  .toYear = {},
-                                  .toPeriod = {}});
-    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 5640, 240, 855, 300,
-                                 [this] { cmdDo_Click(); });
-    doPrint = platform::MakeButton(Frame1, "doPrint", "打印", 7080, 240, 855, 315,
-                                   [this] { doPrint_Click(); });
-    doPrint->setEnabled(false);
-    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 8520, 240, 735, 315,
-                                    [this] { Command1_Click(); });
+    const PeriodInputRow row(
+        this, kInputRow, [this] { cmdDo_Click(); }, [this] { doPrint_Click(); });
+    std::tie(Frame1, panel, cmdDo, doPrint, Command1) = row.controls();
     connect(panel->txtFromYear, &platform::TextBox::KeyPress, this, [this](int& KeyAscii) {
         platform::RunGuarded([&] { txtFromYear_KeyPress(KeyAscii); });
     });
@@ -77,9 +70,8 @@ void dubang_form::createControls() {
 void dubang_form::Form_Load() {
     setHeight(kHeight);
     setWidth(kWidth);
-    // A failing read of the defaults is reported and leaves the inputs empty; the explanation
-    // still shows and the window still computes once the database answers again.
-    platform::RunGuarded([this] { panel->FillDefaults(); });
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
     Frame2->hide();
     Info_Label->setCaption(GetDupontText());
     // A face taller than the Song face can make the grown frame reach past the window's
@@ -122,8 +114,4 @@ void dubang_form::doPrint_Click() {
         platform::MsgBox(e.what());
     }
     Frame1->show();
-}
-
-void dubang_form::Command1_Click() {
-    Unload();
 }

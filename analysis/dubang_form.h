@@ -40,7 +40,6 @@ class dubang_form : public platform::Form {
     void cmdDo_Click();
     void txtFromYear_KeyPress(int& KeyAscii);
     void doPrint_Click();
-    void Command1_Click();
     void ShowDupontTree();
 
     std::int16_t periodType_ = 0;

@@ -1,15 +1,16 @@
 #include "analysis/power_all_form.h"
 
-#include <QFont>
 #include <QLabel>
 
 #include "analysis/ChartAutoSize.h"
 #include "analysis/InfoLabel.h"
 #include "analysis/LevelMeans.h"
+#include "analysis/PeriodInputRow.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -21,6 +22,14 @@ namespace {
 
 constexpr int kWidth = 11900;
 constexpr int kHeight = 7900;
+
+// The period lists are 1200 wide so that "第一季度" shows whole; what follows each list moves
+// right by as much.
+const PeriodInputRow::Design kInputRow(
+    QSize(11775, 735), PeriodRangePanel::Config::Range(power_all_form::kPeriodLimit),
+    {OnInputRow(840, 855, 315), OnInputRow(2400, 615, 300), OnInputRow(3120, 1200, 315),
+     OnInputRow(4905, 615, 270), OnInputRow(5625, 1200, 315)},
+    {.ok = 9450, .close = 10890});
 
 const char* const kLevels[] = {"历史最好水平", "基准水平", "行业平均水平",
                                "行业先进水平", "国家标准", "国际水平"};
@@ -53,33 +62,20 @@ power_all_form::power_all_form(QWidget* parent) : Form("power_all_form", parent)
 }
 
 void power_all_form::createControls() {
-    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
-    platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label2", "时间：", 1800, 240, 615, 255);
-    // The period lists are 1200 wide so that "第一季度" shows whole; what follows each list
-    // moves right by as much.
-    platform::MakeLabel(Frame1, "Label3", "到  ：", 4425, 240, 615, 255);
-    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit),
-                                 {.serial = QRect(840, 240, 855, 315),
-                                  .fromYear = QRect(2400, 240, 615, 300),
-                                  .fromPeriod = QRect(3120, 240, 1200, 315),
-                                  .toYear = QRect(4905, 240, 615, 270),
-                                  .toPeriod = QRect(5625, 240, 1200, 315)});
+    const PeriodInputRow row(this, kInputRow, [this] { cmdDo_Click(); });
+    std::tie(Frame1, panel, cmdDo, std::ignore, Command1) = row.controls();
     QLabel* levelCaption = platform::MakeLabel(Frame1, "Label4", "基数：", 7050, 240, 615, 375);
     levelCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // in line with the other captions
     cbLevel = MakeControl<platform::ComboList>(Frame1, "cbLevel", 7890, 240, 1455, 315);
     for (const char* level : kLevels) cbLevel->AddItem(level);
     connect(cbLevel, &platform::ComboList::Click, this,
             [this] { platform::RunGuarded([this] { cbLevel_Click(); }); });
-    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 9450, 240, 855, 300,
-                                 [this] { cmdDo_Click(); });
-    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 10890, 240, 735, 315,
-                                    [this] { Command1_Click(); });
+    // The level list comes before the buttons when tabbing, as it stands before them.
+    QWidget::setTabOrder(cbLevel, cmdDo);
+    QWidget::setTabOrder(cmdDo, Command1);
 
     MSFlexGrid1 = MakeControl<platform::FlexGrid>(this, "MSFlexGrid1", 0, 960, 11715, 1515);
-    QFont song("宋体");
-    song.setPointSizeF(9);
-    MSFlexGrid1->setFont(song);
+    MSFlexGrid1->setFont(platform::SongFont(9));
     MSFlexGrid1->setRows(5);
     MSFlexGrid1->setCols(12);
     connect(MSFlexGrid1, &platform::FlexGrid::Click, this,
@@ -96,9 +92,8 @@ void power_all_form::Form_Load() {
     isLoaded_ = false;
     setHeight(kHeight);
     setWidth(kWidth);
-    // A failing read of the defaults is reported and leaves the inputs empty; the level and its
-    // meaning are still set, so the window works once the database answers again.
-    platform::RunGuarded([this] { panel->FillDefaults(); });
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
     levelTexts_ = GetLevelMeans();
     cbLevel->setListIndex(0);
     ShowLevelMeaning();
@@ -186,8 +181,4 @@ void power_all_form::ShowLevelMeaning() {
         Info_Frame, platform::TwipsLeft(Info_Frame), platform::TwipsTop(Info_Frame),
         platform::TwipsWidth(Info_Label) + 700, platform::TwipsHeight(Info_Label) + 700);
     Info_Frame->show();
-}
-
-void power_all_form::Command1_Click() {
-    Unload();
 }

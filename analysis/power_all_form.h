@@ -52,7 +52,6 @@ class power_all_form : public platform::Form {
     void cmdDo_Click();
     void cbLevel_Click();
     void MSFlexGrid1_Click();
-    void Command1_Click();
     // Scores an accepted range; `calendar` holds that range as the panel's check left it.
     void FillCapabilityGrid(const PeriodRange& range, std::int16_t level,
                             const CCalendar& calendar);

@@ -1,6 +1,5 @@
 #include "analysis/target_all2_from.h"
 
-#include <QFont>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <algorithm>
@@ -11,10 +10,12 @@
 #include "analysis/ChartAutoSize.h"
 #include "analysis/HelpContent.h"
 #include "analysis/InfoLabel.h"
+#include "analysis/PeriodInputRow.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MSChart.h"
 #include "platform/QtText.h"
@@ -43,6 +44,12 @@ const std::array<GroupView, 4> kGroups{{
     {"贡献能力", 2250, 900},
 }};
 constexpr int kNumberWidth = 600;
+
+const PeriodInputRow::Design kInputRow(
+    QSize(11775, 735), PeriodRangePanel::Config::Range(target_all2_from::kPeriodLimit),
+    {OnInputRow(840, 1335, 315), OnInputRow(2880, 615, 270), OnInputRow(3600, 1455, 315),
+     OnInputRow(5640, 615, 270), OnInputRow(6360, 1455, 315)},
+    {.ok = 8160, .close = 10800});
 
 // New width and height in twips, same place.
 void growTo(QWidget* w, int width, int height) {
@@ -75,31 +82,20 @@ target_all2_from::target_all2_from(QWidget* parent) : Form("target_all2_from", p
 }
 
 void target_all2_from::createControls() {
-    Frame1 = MakeControl<QGroupBox>(this, "Frame1", 0, 0, 11775, 735);
-    platform::MakeLabel(Frame1, "Label1", "周期：", 120, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label2", "时间：", 2280, 240, 615, 255);
-    platform::MakeLabel(Frame1, "Label3", "到  ：", 5160, 240, 615, 255);
-    const PeriodRangePanel::Layout layout{
-        .serial = QRect(840, 240, 1335, 315),
-        .fromYear = QRect(2880, 240, 615, 270),
-        .fromPeriod = QRect(3600, 240, 1455, 315),
-        .toYear = QRect(5640, 240, 615, 270),
-        .toPeriod = QRect(6360, 240, 1455, 315),
-    };
-    panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit), layout);
+    const PeriodInputRow row(this, kInputRow, [this] { cmdDo_Click(); });
+    std::tie(Frame1, panel, cmdDo, std::ignore, Command1) = row.controls();
     panel->txtFromYear->setText("2000");
     panel->txtToYear->setText("2003");
-    cmdDo = platform::MakeButton(Frame1, "cmdDo", "确定", 8160, 240, 855, 300,
-                                 [this] { cmdDo_Click(); });
     HelpCheck = MakeControl<QCheckBox>(Frame1, "HelpCheck", 9360, 240, 1095, 300);
     HelpCheck->setText("解释信息");
-    Command1 = platform::MakeButton(Frame1, "Command1", "关闭", 10800, 240, 735, 315,
-                                    [this] { Command1_Click(); });
+    // The box stands between 确定 and 关闭, and so comes between them when tabbing.
+    QWidget::setTabOrder(cmdDo, HelpCheck);
+    QWidget::setTabOrder(HelpCheck, Command1);
 
     tbsOptions = MakeControl<platform::TabStrip>(this, "tbsOptions", 0, 960, 11775, 1575);
     for (const GroupView& g : kGroups) tbsOptions->Add(g.caption);
     MSFlexGrid1 = MakeControl<platform::FlexGrid>(this, "MSFlexGrid1", 0, 1320, 11775, 1755);
-    MSFlexGrid1->setFont(QFont("宋体", 9));
+    MSFlexGrid1->setFont(platform::SongFont(9));
 
     Frame2 = MakeControl<QGroupBox>(this, "Frame2", 3720, 840, 3255, 375);
     Label5 = MakeControl<platform::Label>(Frame2, "Label5", 120, 120, 2745, 195);
@@ -140,20 +136,18 @@ void target_all2_from::createControls() {
 }
 
 void target_all2_from::Form_Load() {
-    platform::RunGuarded([this] {
-        setWidth(kFormWidth);
-        setHeight(kFormHeight);
-        // The summary frame is sized once, to the longest of the four summaries, so that none
-        // is cut off when a tab shows it. It needs no database: a failed read of the defaults
-        // below still leaves the profitability summary on show.
-        int tallest = 0;
-        for (int group = 4; group >= 1; --group) {
-            showSummary(group);
-            tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
-        }
-        growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
-        panel->FillDefaults();
-    });
+    setWidth(kFormWidth);
+    setHeight(kFormHeight);
+    // The summary frame is sized once, to the longest of the four summaries, so that none is
+    // cut off when a tab shows it; the profitability summary stays on show.
+    int tallest = 0;
+    for (int group = 4; group >= 1; --group) {
+        showSummary(group);
+        tallest = std::max(tallest, platform::TwipsHeight(Info_Label));
+    }
+    growTo(Info_Frame, platform::TwipsWidth(Info_Frame), tallest + 700);
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
 }
 
 bool target_all2_from::eventFilter(QObject* watched, QEvent* event) {
@@ -278,8 +272,4 @@ void target_all2_from::ShowIndicatorHelp(int row, int itemID) {
 
 void target_all2_from::HelpCheck_Click() {
     if (!HelpCheck->isChecked()) HelpFrame->hide();
-}
-
-void target_all2_from::Command1_Click() {
-    Unload();
 }

@@ -67,7 +67,6 @@ class target_all2_from : public platform::Form {
     void tbsOptions_Click();
     void MSFlexGrid1_Click();
     void HelpCheck_Click();
-    void Command1_Click();
     // Shows the summary of a group (1-4) in the summary frame.
     void showSummary(int group);
     // Fills the grid for an accepted range (held by `calendar` as the panel's check left it)

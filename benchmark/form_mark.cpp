@@ -1,13 +1,12 @@
 #include "benchmark/form_mark.h"
 
-#include <QFont>
 #include <QFrame>
 #include <charconv>
 #include <cmath>
-#include <exception>
 
 #include "entry/SaveChangesPrompt.h"
 #include "platform/EventGuard.h"
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
@@ -47,13 +46,6 @@ const char* const kUpdateSql =
     "IndustryLeadLevel = ?,NationalStandardLevel = ?,InternationalLevel = ?,Weight = ? "
     "where ItemId = ?";
 
-QFont FontOf(const char* family, double points, bool bold = false) {
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 // A stored number as plain decimal digits, never in exponent form, to the 15 significant
 // digits a user reads.
 std::string PlainText(double value) {
@@ -68,19 +60,6 @@ std::string CellText(const platform::Field& f) {
     return f.IsNull() ? std::string() : PlainText(f.AsDouble());
 }
 
-// Runs a step that reads or writes the database; a failure is shown with its description
-// under the title "错误" and gives false.
-template <typename Body>
-bool Attempt(Body&& body) {
-    try {
-        body();
-        return true;
-    } catch (const std::exception& e) {
-        platform::MsgBox(e.what(), platform::MsgButtons::OK, "错误");
-        return false;
-    }
-}
-
 }  // namespace
 
 form_mark::form_mark(QWidget* parent) : Form("form_mark", parent) {
@@ -90,12 +69,12 @@ form_mark::form_mark(QWidget* parent) : Form("form_mark", parent) {
 
 void form_mark::createControls() {
     tbsOptions = MakeControl<platform::TabStrip>(this, "tbsOptions", 240, 480, 11415, 4935);
-    tbsOptions->setFont(FontOf("宋体", 9.75, true));
+    tbsOptions->setFont(platform::SongFont(9.75, true));
     for (const GroupDesign& g : kGroupDesign) tbsOptions->Add(g.caption);
     for (int n = 1; n <= kGroups; ++n) {
         FlexGrid* g =
             MakeControl<FlexGrid>(this, QString("MSFGData%1").arg(n), 360, 1200, 11055, 3855);
-        g->setFont(FontOf(kGroupDesign[n - 1].font, 9));
+        g->setFont(platform::DesignFont(kGroupDesign[n - 1].font, 9));
         MSFGData[n - 1] = g;
     }
     Text1 = MakeControl<platform::TextBox>(this, "Text1", 0, 0, 1125, kRowHeight);
@@ -127,8 +106,7 @@ void form_mark::createControls() {
 }
 
 void form_mark::Form_Load() {
-    setHeight(kFormHeight);
-    setWidth(kFormWidth);
+    keepSize(kFormWidth, kFormHeight);
     gridState_.fill(1);
     curTab_ = 1;
     // A database that cannot be read raises here: the main window reports it and puts its
@@ -146,13 +124,6 @@ void form_mark::Form_Load() {
     for (int n = 1; n <= kGroups; ++n) initGrid(n, groupRows(n), kCols);
     showGrid(curTab_);
     editor->Hide();
-}
-
-void form_mark::Form_Resize() {
-    // The form keeps its size; a minimised one is left alone.
-    if (isMinimized() || Height() <= 360) return;
-    setHeight(kFormHeight);
-    setWidth(kFormWidth);
 }
 
 int form_mark::getIndicatorCount(platform::Connection& conn, int group) {
@@ -225,11 +196,13 @@ void form_mark::cmdCancel_Click() {
         platform::MsgResult::Yes) {
         const int n = curTab_;
         // The stored rows are read first: a failed read keeps the edits on the screen.
-        const bool read = Attempt([this, n] {
-            platform::Connection conn;
-            platform::OpenProgramDatabase(conn);
-            loadData(n, conn);
-        });
+        const bool read = platform::Attempt(
+            [this, n] {
+                platform::Connection conn;
+                platform::OpenProgramDatabase(conn);
+                loadData(n, conn);
+            },
+            "错误");
         if (read) {
             editor->clearGridData();
             initGrid(n, groupRows(n), kCols);
@@ -249,31 +222,33 @@ void form_mark::cmdClose_Click() {
 }
 
 bool form_mark::saveData(int n) {
-    FlexGrid* g = grid(n);
-    const bool written = Attempt([&] {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        platform::Transaction transaction(conn);
-        for (int r = 1; r < g->Rows(); ++r) {
-            platform::DbParams params;
-            for (int c = 4; c < g->Cols(); ++c) {
-                const std::string text = platform::Trim(platform::S(g->TextMatrix(r, c)));
-                // An empty level is stored as NULL, an empty weight as 0.
-                const double value = text.empty() ? 0 : GridCellEditor::StoredValue(text);
-                if (text.empty() && c != kWeightCol)
-                    params.emplace_back(std::monostate{});
-                else
-                    params.emplace_back(value);
-            }
-            const std::string id = platform::Trim(platform::S(g->TextMatrix(r, 0)));
-            params.emplace_back(static_cast<std::int64_t>(platform::CDbl(id)));
-            conn.Execute(kUpdateSql, params);
-        }
-        transaction.Commit();
-    });
+    const bool written = platform::Attempt([&] { writeGroup(n); }, "错误");
     editor->Hide();
     if (written) gridState_[n - 1] = 1;
     return written;
+}
+
+void form_mark::writeGroup(int n) {
+    FlexGrid* g = grid(n);
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    platform::Transaction transaction(conn);
+    for (int r = 1; r < g->Rows(); ++r) {
+        platform::DbParams params;
+        for (int c = 4; c < g->Cols(); ++c) {
+            const std::string text = platform::Trim(platform::S(g->TextMatrix(r, c)));
+            // An empty level is stored as NULL, an empty weight as 0.
+            const double value = text.empty() ? 0 : GridCellEditor::StoredValue(text);
+            if (text.empty() && c != kWeightCol)
+                params.emplace_back(std::monostate{});
+            else
+                params.emplace_back(value);
+        }
+        const std::string id = platform::Trim(platform::S(g->TextMatrix(r, 0)));
+        params.emplace_back(static_cast<std::int64_t>(platform::CDbl(id)));
+        conn.Execute(kUpdateSql, params);
+    }
+    transaction.Commit();
 }
 
 bool form_mark::checkData(int n) {

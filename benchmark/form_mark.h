@@ -53,7 +53,6 @@ class form_mark : public platform::Form {
 
   protected:
     void Form_Load() override;
-    void Form_Resize() override;
 
   private:
     // One table row: the grid's eleven columns and a spare twelfth.
@@ -73,6 +72,8 @@ class form_mark : public platform::Form {
     // Writes every indicator row of grid n in one transaction; false (after the message)
     // when nothing was written.
     bool saveData(int n);
+    // The write itself; a failure throws and leaves the rows as they were.
+    void writeGroup(int n);
 
     int curTab_ = 1;
     std::array<int, kGroups> gridState_{1, 1, 1, 1};

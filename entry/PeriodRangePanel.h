@@ -25,6 +25,11 @@ struct PeriodRange {
     bool operator==(const PeriodRange&) const = default;
 };
 
+// A place on a window's input row, whose controls all stand at the top 240 (twips).
+constexpr QRect OnInputRow(int left, int width, int height) {
+    return QRect(left, 240, width, height);
+}
+
 class PeriodRangePanel : public QObject {
     Q_OBJECT
   public:

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <exception>
 
 #include "core/CBaseData.h"
 #include "entry/SaveChangesPrompt.h"
@@ -224,8 +223,7 @@ void form_base::createControls() {
 void form_base::Form_Load() {
     // Not guarded here: a database that cannot be read fails the load, and the main window
     // reports it and shows its welcome form instead of a half-prepared entry window.
-    setHeight(kFormHeight);
-    setWidth(kFormWidth);
+    keepSize(kFormWidth, kFormHeight);
     gridPage_.fill(1);
     currentTab_ = 1;
     gridState_.fill(0);
@@ -240,12 +238,6 @@ void form_base::Form_Load() {
     cmd_Next->setEnabled(false);
     resetGrids();
     showGrid(currentTab_);
-}
-
-void form_base::Form_Resize() {
-    if (isMinimized() || Height() <= 360) return;
-    setHeight(kFormHeight);
-    setWidth(kFormWidth);
 }
 
 bool form_base::Form_KeyDown(int KeyCode, int Shift) {
@@ -465,35 +457,33 @@ bool form_base::saveData(int n) {
 }
 
 bool form_base::writeStatement(int n) {
-    FlexGrid* g = grid(n);
-    try {
-        platform::Connection conn;
-        platform::OpenProgramDatabase(conn);
-        platform::Transaction transaction(conn);
-        conn.Execute(CBaseData().getBaseDataDeleteSql(
-            static_cast<std::int16_t>(n), range_.PeriodType, range_.fromYear, range_.toYear,
-            range_.fromPeriod, range_.toPeriod));
-        for (int r = 1; r < usedRows(n); ++r) {
-            const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
-            const std::int16_t item = platform::ToInt16(static_cast<long long>(platform::CDbl(id)));
-            for (int c = 4; c < usedCols(n); ++c) {
-                const std::string text = platform::Trim(g->TextMatrix(r, c).toStdString());
-                if (text.empty()) continue;
-                const PeriodRow& period = periodTable_.at(c - 4);
-                conn.Execute(kInsertSql, {std::int64_t(item), std::int64_t(range_.PeriodType),
-                                          std::int64_t(period.Year), std::int64_t(period.Period),
-                                          GridCellEditor::StoredValue(text)});
-            }
-        }
-        transaction.Commit();
-    } catch (const std::exception& e) {
-        editor->Hide();
-        platform::MsgBox(e.what(), platform::MsgButtons::OK, "错误");
-        return false;
-    }
-    gridState_[n - 1] = 1;
     editor->Hide();
+    if (!platform::Attempt([this, n] { replaceStoredAmounts(n); }, "错误")) return false;
+    gridState_[n - 1] = 1;
     return true;
+}
+
+void form_base::replaceStoredAmounts(int n) {
+    FlexGrid* g = grid(n);
+    platform::Connection conn;
+    platform::OpenProgramDatabase(conn);
+    platform::Transaction transaction(conn);
+    conn.Execute(CBaseData().getBaseDataDeleteSql(static_cast<std::int16_t>(n), range_.PeriodType,
+                                                  range_.fromYear, range_.toYear, range_.fromPeriod,
+                                                  range_.toPeriod));
+    for (int r = 1; r < usedRows(n); ++r) {
+        const std::string id = platform::Trim(g->TextMatrix(r, 0).toStdString());
+        const std::int16_t item = platform::ToInt16(static_cast<long long>(platform::CDbl(id)));
+        for (int c = 4; c < usedCols(n); ++c) {
+            const std::string text = platform::Trim(g->TextMatrix(r, c).toStdString());
+            if (text.empty()) continue;
+            const PeriodRow& period = periodTable_.at(c - 4);
+            conn.Execute(kInsertSql, {std::int64_t(item), std::int64_t(range_.PeriodType),
+                                      std::int64_t(period.Year), std::int64_t(period.Period),
+                                      GridCellEditor::StoredValue(text)});
+        }
+    }
+    transaction.Commit();
 }
 
 bool form_base::checkBeforeSave(int n) {

@@ -70,7 +70,6 @@ class form_base : public platform::Form {
 
   protected:
     void Form_Load() override;
-    void Form_Resize() override;
     // Seen before the focused control gets the key; true when the key was used here.
     bool Form_KeyDown(int KeyCode, int Shift);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +95,8 @@ class form_base : public platform::Form {
     // transaction. A failure is shown ("错误") and leaves the database, the grid and its state
     // as they were.
     bool writeStatement(int n);
+    // The write itself; a failure throws and the transaction leaves the rows as they were.
+    void replaceStoredAmounts(int n);
 
     // The checks before a save of grid n: completeness, numbers, identities; true when the
     // grid may be saved.

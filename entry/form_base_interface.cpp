@@ -1,12 +1,12 @@
 #include "entry/form_base_interface.h"
 
-#include <QFont>
 #include <QFrame>
 #include <QGroupBox>
 #include <QPushButton>
 #include <array>
 #include <vector>
 
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 
@@ -71,13 +71,6 @@ const std::array<FrameDesign, 3> kFrames{{
        &F::cmdHalfToYear}}},
 }};
 
-QFont song(double points, bool bold) {
-    QFont font("宋体");
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 // "确定覆盖所有以季度为周期的基础数据吗？" and its half-year and year sisters.
 std::string confirmation(int targetType) {
     static const char* const kNames[] = {"", "年", "半年", "季度"};
@@ -98,23 +91,23 @@ void form_base_interface::createControls() {
         auto* frame =
             MakeControl<QGroupBox>(this, design.name, 1200, design.top, 7095, design.height);
         frame->setTitle(design.caption);
-        frame->setFont(song(9.75, true));
+        frame->setFont(platform::SongFont(9.75, true));
         this->*design.frame = frame;
         for (const ConversionLine& line : design.lines) {
             QLabel* label = platform::MakeLabel(frame, line.labelName, line.label, 360,
                                                 line.labelTop, line.labelWidth, line.labelHeight);
-            label->setFont(song(9, false));  // not the frame's bold caption font
+            label->setFont(platform::SongFont(9, false));  // not the frame's bold caption font
             const PeriodConversion conversion(line.sourceType, line.targetType);
             QPushButton* button = platform::MakeButton(
                 frame, line.buttonName, line.caption, 4200, line.buttonTop, 2415, 375,
                 [this, conversion] { cmdConvert_Click(conversion); });
-            button->setFont(song(9, true));
+            button->setFont(platform::SongFont(9, true));
             this->*line.button = button;
         }
     }
     Command1 = platform::MakeButton(this, "Command1", "关闭", 3720, 5520, 1695, 375,
                                     [this] { Command1_Click(); });
-    Command1->setFont(song(9.75, true));
+    Command1->setFont(platform::SongFont(9.75, true));
 
     auto* line = MakeControl<QFrame>(this, "Line1", 240, 6225, 9000, 30);
     line->setFrameShape(QFrame::HLine);

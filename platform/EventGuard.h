@@ -3,20 +3,30 @@
 #pragma once
 
 #include <exception>
+#include <string>
 
 #include "platform/MsgBox.h"
 
 namespace platform {
 
+// Runs `body`; an exception stops it, its description is shown (OK button, `title`, the
+// application's when empty) and the result is false.
 template <typename Body>
-void RunGuarded(Body&& body) {
+bool Attempt(Body&& body, const std::string& title = std::string()) {
     try {
         body();
+        return true;
     } catch (const std::exception& e) {
-        MsgBox(e.what());
+        MsgBox(e.what(), MsgButtons::OK, title);
     } catch (...) {
-        MsgBox("未知错误");
+        MsgBox("未知错误", MsgButtons::OK, title);
     }
+    return false;
+}
+
+template <typename Body>
+void RunGuarded(Body&& body) {
+    Attempt(std::forward<Body>(body));
 }
 
 }  // namespace platform

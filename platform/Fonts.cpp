@@ -55,4 +55,12 @@ void InstallFontSubstitutions() {
         QFont::insertSubstitutions(family, mono);
 }
 
+QFont DesignFont(const QString& family, double points, bool bold) {
+    if (family == QStringLiteral("宋体")) return SongFont(points, bold);
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 }  // namespace platform

@@ -21,4 +21,8 @@ QFont PaperSongFont(double points, bool bold = false);
 // behind it for Chinese text. Needs a running QGuiApplication.
 void InstallFontSubstitutions();
 
+// A face a window was designed with, by its name ("Arial", "宋体", ...), at a size in points,
+// bold or not; the Song face is SongFont's.
+QFont DesignFont(const QString& family, double points, bool bold = false);
+
 }  // namespace platform

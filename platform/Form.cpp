@@ -81,11 +81,24 @@ void Form::Move(int left, int top, int width, int height) {
     applyTwips(left, top, width, height);
 }
 
+void Form::keepSize(int width, int height) {
+    keptSize_ = QSize(width, height);
+    setHeight(height);
+    setWidth(width);
+}
+
+void Form::restoreKeptSize() {
+    if (!keptSize_ || isMinimized() || Height() <= 360) return;
+    setHeight(keptSize_->height());
+    setWidth(keptSize_->width());
+}
+
 void Form::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // A resize handler that sets the size again must not recurse.
     if (inResize_ || !loaded_) return;
     inResize_ = true;
+    restoreKeptSize();
     Form_Resize();
     inResize_ = false;
 }

@@ -3,11 +3,13 @@
 // control's name.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <type_traits>
 
 namespace platform {
@@ -65,7 +67,9 @@ class Form : public QWidget {
   public:
     explicit Form(const QString& name, QWidget* parent = nullptr);
 
-    // Runs Form_Load once; Show() loads first when needed.
+    // Runs Form_Load once; Show() loads first when needed. A window that cannot be prepared
+    // (its opening read fails) lets the error out of Form_Load; whoever opens it reports the
+    // error and discards the window, so no window is ever shown half-prepared.
     void Load();
     bool IsLoaded() const { return loaded_; }
     void Show();
@@ -100,14 +104,20 @@ class Form : public QWidget {
     // Set cancel to keep the form open.
     virtual void Form_Unload(bool& cancel) { (void)cancel; }
 
+    // Gives the window this size (twips) and keeps it: any later resize puts it back, except
+    // for a minimised window or one rolled up to its title bar.
+    void keepSize(int width, int height);
+
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
   private:
     void applyTwips(int left, int top, int width, int height);
+    void restoreKeptSize();
 
     RememberedTwips<int> left_, top_, width_, height_;
+    std::optional<QSize> keptSize_;  // twips
     bool loaded_ = false;
     bool unloading_ = false;
     bool inResize_ = false;

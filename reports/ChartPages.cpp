@@ -110,8 +110,8 @@ void ChartPages::loadPagesAndDefaults() {
     currentPage_ = 1;
     cmd_Perious->setEnabled(false);
     cmd_Next->setEnabled(false);
-    // A database that cannot be read now is reported; the window still opens ready for use.
-    platform::RunGuarded([this] { panel->FillDefaults(); });
+    // A failing read fails the opening: the window is not shown half-prepared.
+    panel->FillDefaults();
 }
 
 std::optional<std::pair<PeriodRange, int>> ChartPages::checkRange() {

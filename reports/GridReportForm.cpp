@@ -1,12 +1,11 @@
 #include "reports/GridReportForm.h"
 
-#include <QFont>
 #include <functional>
 
 #include "core/CBaseDataDAO.h"
 #include "core/CConstants.h"
 #include "core/Utils.h"
-#include "platform/EventGuard.h"
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/Printer.h"
@@ -49,17 +48,13 @@ GridReportForm::GridReportForm(const Design& design, QWidget* parent)
 
     for (int k = 0; k < kSections; ++k) {
         const SectionDesign& s = design.sections[k];
-        platform::MakeLabel(this, s.labelName, s.caption, s.label.x(), s.label.y(), s.label.width(),
-                            s.label.height());
-        auto* g = MakeControl<platform::FlexGrid>(this, s.gridName, s.grid.x(), s.grid.y(),
-                                                  s.grid.width(), s.grid.height());
-        if (s.gridFont) {
-            QFont font(s.gridFont);
-            font.setPointSizeF(9);
-            g->setFont(font);
-        }
+        platform::MakeLabel(this, s.labelName, s.caption, 120, s.labelTop, s.labelWidth,
+                            design.labelHeight);
+        auto* g = MakeControl<platform::FlexGrid>(this, s.gridName, 0, s.gridTop, design.gridWidth,
+                                                  s.gridHeight);
+        if (s.gridFont) g->setFont(platform::DesignFont(s.gridFont, 9));
         g->setRows(s.rows);
-        g->setCols(s.cols);
+        g->setCols(design.emptyCols);
         grids_[k] = g;
     }
 }
@@ -75,11 +70,9 @@ void GridReportForm::shapeGrid(platform::FlexGrid* grid, int rows, int cols, int
 }
 
 void GridReportForm::Form_Load() {
-    platform::RunGuarded([this] {
-        setHeight(kHeight);
-        setWidth(kWidth);
-        panel->FillDefaults();
-    });
+    setHeight(kHeight);
+    setWidth(kWidth);
+    panel->FillDefaults();  // a failing read fails the opening
 }
 
 void GridReportForm::cmdDo_Click() {
@@ -103,7 +96,7 @@ void GridReportForm::printReport(const QString& title) {
         CPoint pt{20, 800};
         pt = printGrid::PrintReportTitle(title, pt);
         for (int k = 0; k < kSections; ++k) {
-            pt = printGrid::PrintSectionHeading(design_.sections[k].heading, pt);
+            pt = printGrid::PrintSectionHeading(design_.sections[k].caption, pt);
             pt = printGrid::PrintGrid(*grids_[k], pt);
         }
         pt = printGrid::PrintFooter(platform::Q(CConstants().SystemTitle), pt);

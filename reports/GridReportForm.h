@@ -39,16 +39,16 @@ class GridReportForm : public platform::Form {
         QRect place;   // twips, on Frame1 or on the window
         bool onFrame;  // inside Frame1 rather than on the window
     };
-    // One captioned grid and its printed heading.
+    // One captioned grid; its caption is also its printed heading. The caption stands at the
+    // left edge 120, the grid at 0.
     struct SectionDesign {
         const char* labelName;
         const char* caption;
-        QRect label;
+        int labelTop, labelWidth;
         const char* gridName;
-        QRect grid;
+        int gridTop, gridHeight;
         const char* gridFont;  // face of 9 points; null for the window's font
-        int rows, cols;        // the empty grid's shape before the first request
-        const char* heading;
+        int rows;              // of the empty grid before the first request
     };
     struct Design {
         const char* name;
@@ -57,6 +57,8 @@ class GridReportForm : public platform::Form {
         PeriodRangePanel::Layout panel;  // on Frame1
         std::array<int, 3> labelLefts;   // "周期：", "时间：", "到  ："
         ButtonDesign cmdDo, doPrint, close;
+        int labelHeight, gridWidth;  // of every section
+        int emptyCols;               // of every empty grid before the first request
         std::array<SectionDesign, kSections> sections;
     };
 

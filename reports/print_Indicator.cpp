@@ -9,22 +9,7 @@ namespace {
 // Row number, name, unit, and the hidden ItemID column.
 constexpr std::array<int, 4> kItemColWidths{180, 2940, 750, 0};
 
-QRect at(int left, int width, int height) {
-    return QRect(left, 240, width, height);
-}
-
-GridReportForm::SectionDesign section(const char* labelName, const char* caption, int labelTop,
-                                      const char* gridName, int gridTop, int gridHeight, int rows) {
-    return {labelName,
-            caption,
-            QRect(120, labelTop, 720, 180),
-            gridName,
-            QRect(0, gridTop, 11715, gridHeight),
-            nullptr,
-            rows,
-            12,
-            caption};
-}
+constexpr auto at = &OnInputRow;
 
 const GridReportForm::Design& design() {
     static const GridReportForm::Design d{
@@ -40,10 +25,13 @@ const GridReportForm::Design& design() {
         {"cmdDo", "确定", at(8520, 855, 300), true},
         {"doPrint", "打印", at(9600, 855, 300), true},
         {"Command1", "关闭", at(10680, 735, 315), true},
-        {{section("Label4", "获利能力", 720, "MSFlexGrid1", 960, 1335, 7),
-          section("Label5", "营运能力", 2400, "MSFlexGrid2", 2640, 1335, 10),
-          section("Label6", "发展能力", 4080, "MSFlexGrid3", 4320, 1395, 9),
-          section("Label7", "贡献能力", 5760, "MSFlexGrid4", 6000, 1395, 9)}},
+        180,
+        11715,
+        12,
+        {{{"Label4", "获利能力", 720, 720, "MSFlexGrid1", 960, 1335, nullptr, 7},
+          {"Label5", "营运能力", 2400, 720, "MSFlexGrid2", 2640, 1335, nullptr, 10},
+          {"Label6", "发展能力", 4080, 720, "MSFlexGrid3", 4320, 1395, nullptr, 9},
+          {"Label7", "贡献能力", 5760, 720, "MSFlexGrid4", 6000, 1395, nullptr, 9}}},
     };
     return d;
 }

@@ -52,16 +52,14 @@ print_IntegrationCapability::print_IntegrationCapability(QWidget* parent)
 }
 
 void print_IntegrationCapability::Form_Load() {
-    platform::RunGuarded([this] {
-        loadPagesAndDefaults();
-        cbLevel->setListIndex(0);
-        for (int n = 1; n <= kGroups; ++n) {
-            resetChart(*getChart(n));
-            getChart(n)->setVisible(true);
-        }
-        setChartCount(kGroups);
-        isLoaded = true;
-    });
+    loadPagesAndDefaults();
+    cbLevel->setListIndex(0);
+    for (int n = 1; n <= kGroups; ++n) {
+        resetChart(*getChart(n));
+        getChart(n)->setVisible(true);
+    }
+    setChartCount(kGroups);
+    isLoaded = true;
 }
 
 void print_IntegrationCapability::resetChart(platform::MSChart& chart) {

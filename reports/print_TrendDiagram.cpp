@@ -48,13 +48,11 @@ print_TrendDiagram::print_TrendDiagram(QWidget* parent) : ChartPages(design(), p
 }
 
 void print_TrendDiagram::Form_Load() {
-    platform::RunGuarded([this] {
-        loadPagesAndDefaults();
-        cbCapability->setListIndex(0);
-        for (int n = 1; n <= kCharts; ++n) resetChart(*getChart(n));
-        for (int n = 3; n <= kCharts; ++n) getChart(n)->setVisible(false);
-        isLoaded = true;
-    });
+    loadPagesAndDefaults();
+    cbCapability->setListIndex(0);
+    for (int n = 1; n <= kCharts; ++n) resetChart(*getChart(n));
+    for (int n = 3; n <= kCharts; ++n) getChart(n)->setVisible(false);
+    isLoaded = true;
 }
 
 void print_TrendDiagram::resetChart(platform::MSChart& chart) {

@@ -9,23 +9,7 @@ namespace {
 // Hidden ItemId, row number, name, unit.
 constexpr std::array<int, 4> kItemColWidths{0, 270, 2940, 500};
 
-QRect onStrip(int left, int width, int height) {
-    return QRect(left, 240, width, height);
-}
-
-GridReportForm::SectionDesign section(const char* labelName, const char* caption, int labelTop,
-                                      int labelWidth, const char* gridName, int gridTop,
-                                      int gridHeight, const char* font) {
-    return {labelName,
-            caption,
-            QRect(120, labelTop, labelWidth, 195),
-            gridName,
-            QRect(0, gridTop, 11895, gridHeight),
-            font,
-            16,
-            14,
-            caption};
-}
+constexpr auto onStrip = &OnInputRow;
 
 const GridReportForm::Design& design() {
     static const GridReportForm::Design d{
@@ -43,10 +27,13 @@ const GridReportForm::Design& design() {
         {"cmdDo", "确定", onStrip(7080, 855, 300), true},
         {"doPrint", "打印", onStrip(8520, 735, 300), false},
         {"cmdClose", "关闭", onStrip(9840, 615, 300), false},
-        {{section("Label5", "资产负债表", 840, 900, "MSFGData1", 1080, 1215, "Arial"),
-          section("Label6", "损益表", 2400, 540, "MSFGData2", 2640, 1455, "宋体"),
-          section("Label7", "现金流量表", 4200, 900, "MSFGData3", 4440, 1215, "宋体"),
-          section("Label8", "统计报表", 5760, 720, "MSFGData4", 6000, 1455, "宋体")}},
+        195,
+        11895,
+        14,
+        {{{"Label5", "资产负债表", 840, 900, "MSFGData1", 1080, 1215, "Arial", 16},
+          {"Label6", "损益表", 2400, 540, "MSFGData2", 2640, 1455, "宋体", 16},
+          {"Label7", "现金流量表", 4200, 900, "MSFGData3", 4440, 1215, "宋体", 16},
+          {"Label8", "统计报表", 5760, 720, "MSFGData4", 6000, 1455, "宋体", 16}}},
     };
     return d;
 }
@@ -55,13 +42,8 @@ const GridReportForm::Design& design() {
 
 print_baseData::print_baseData(QWidget* parent) : GridReportForm(design(), parent) {
     cmdClose = closeButton();
+    keepSize(kWidth, kHeight);
     resetGrids();
-}
-
-void print_baseData::Form_Resize() {
-    if (isMinimized() || Height() <= 360) return;
-    setHeight(kHeight);
-    setWidth(kWidth);
 }
 
 void print_baseData::resetGrids() {

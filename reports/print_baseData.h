@@ -16,8 +16,6 @@ class print_baseData : public GridReportForm {
     QPushButton* cmdClose;  // 关闭
 
   protected:
-    // Keeps the window's size.
-    void Form_Resize() override;
     void fill(const PeriodRange& range, const CCalendar& calendar) override;
 
   private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Fonts.h"
 #include "platform/Label.h"
 #include "shell/clsXPMenu.h"
 
@@ -55,8 +56,7 @@ void FillMainMenu(clsXPMenu& menu, const MainMenuLabel& label,
 
 std::vector<platform::Label*> CreateMenuLabels(QWidget* strip, int top,
                                                const std::function<void(int)>& onHover) {
-    QFont song("宋体");
-    song.setPointSize(9);
+    const QFont song = platform::SongFont(9);
     std::vector<platform::Label*> labels;
     const auto& bar = MainMenuBar();
     for (int i = 0; i < static_cast<int>(bar.size()); ++i) {

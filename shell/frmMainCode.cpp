@@ -175,13 +175,16 @@ void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QS
 
 void frmMainCode::openWorkingForm(const FormFactory& factory) {
     loForm = nullptr;
-    std::unique_ptr<platform::Form> form;
-    try {
-        form.reset(factory());
-        form->Load();
-    } catch (const std::exception& e) {
-        form.reset();
-        platform::MsgBox(e.what(), platform::MsgButtons::OK, "错误");
+    std::unique_ptr<Form> form;
+    // A form whose Load fails is deleted before its error is shown.
+    const bool opened = platform::Attempt(
+        [&] {
+            std::unique_ptr<Form> made(factory());
+            made->Load();
+            form = std::move(made);
+        },
+        "错误");
+    if (!opened) {
         activationRule();
         return;
     }

@@ -68,7 +68,7 @@ void system_jc_form::createControls() {
 }
 
 void system_jc_form::Form_Load() {
-    Move(Left(), Top(), kWidth, kHeight);
+    keepSize(kWidth, kHeight);
     Connection conn;
     OpenProgramDatabase(conn);
     Recordset rs;
@@ -87,11 +87,6 @@ void system_jc_form::Form_Load() {
             txtYearTo->setText(Q(rs.Fields("valueTo").AsText()));
         }
     }
-}
-
-void system_jc_form::Form_Resize() {
-    if (Height() > 360 && (Height() != kHeight || Width() != kWidth))
-        Move(Left(), Top(), kWidth, kHeight);
 }
 
 bool system_jc_form::validate() {

@@ -25,7 +25,6 @@ class system_jc_form : public platform::Form {
 
   protected:
     void Form_Load() override;
-    void Form_Resize() override;
 
   private:
     void createControls();

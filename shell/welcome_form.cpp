@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/ImageControl.h"
 #include "platform/Window.h"
@@ -68,12 +69,12 @@ welcome_form::welcome_form(QWidget* parent) : Form("welcome_form", parent) {
     auto* picture = MakeControl<QLabel>(this, "Picture1", 600, 700, 1500, 1500);
     picture->setPixmap(welcomePicture(picture->width(), picture->height()));
     QLabel* greeting = MakeLabel(this, "Label1", "欢迎您！", 2400, 800, 4000, 450);
-    greeting->setFont(QFont("SimSun", 14, QFont::Bold));
+    greeting->setFont(SongFont(14, true));
     QLabel* title = MakeLabel(this, "Label2", "PraveltaKVT", 2400, 1400, 6000, 600);
     title->setFont(QFont("Arial", 22, QFont::Bold));
     title->setStyleSheet("color: #2F5FB3;");
     QLabel* heading = MakeLabel(this, "Label3", "操作指南：", 600, 2900, 3000, 400);
-    heading->setFont(QFont("SimSun", 11, QFont::Bold));
+    heading->setFont(SongFont(11, true));
 
     guideGroup(this, "Frame1", "基础数据", {"数据录入", "周期转换"}, 600);
     guideGroup(this, "Frame2", "分析", {"绩效分析", "能力趋势", "杜邦分析"}, 3500);

@@ -13,6 +13,7 @@
 #include "platform/Printer.h"
 #include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/FailedOpening.h"
 #include "tests/support/PrintChecks.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -221,22 +222,10 @@ TEST_F(DubangFormTest, RefusedChecksLeaveTheTreeAndPutTheFocusOnTheInput) {
     }
 }
 
-TEST_F(DubangFormTest, ALockedDatabaseAtOpeningStillExplainsAndComputesLater) {
-    {
-        DbLockedByOther lock(db);
-        ScriptedMsgBox box;
-        box.answer(MsgResult::OK);
-        form = std::make_unique<dubang_form>();
-        form->Show();
-        ASSERT_EQ(box.shown().size(), 1u);
-        EXPECT_EQ(box.shown()[0].prompt.substr(0, box.shown()[0].prompt.find('\n')),
-                  "数据库正被其他程序使用，请稍后再试");
-    }
-    EXPECT_TRUE(form->Info_Frame->isVisible());
-    EXPECT_EQ(form->Info_Label->text(), GetDupontText());
-    put(1, 2003, 1, kYear2003);
-    compute(0, "2003");
-    EXPECT_EQ(value(6), "134.00");
+TEST_F(DubangFormTest, ALockedDatabaseAtOpeningFailsTheOpening) {
+    DbLockedByOther lock(db);
+    form = std::make_unique<dubang_form>();
+    EXPECT_FALSE(OpeningFailure(*form).empty());
 }
 
 TEST_F(DubangFormTest, EnterInTheYearBoxComputes) {

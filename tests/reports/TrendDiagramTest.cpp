@@ -1,9 +1,10 @@
 #include <QLineEdit>
 
 #include "platform/Printer.h"
-#include "tests/support/PrintChecks.h"
 #include "reports/print_TrendDiagram.h"
 #include "tests/reports/ChartPagesTestSupport.h"
+#include "tests/support/FailedOpening.h"
+#include "tests/support/PrintChecks.h"
 
 using platform::ChartRow;
 using platform::MsgResult;
@@ -143,19 +144,10 @@ TEST_F(TrendDiagramTest, ADrawingThatCannotReadTheDatabaseChangesNothing) {
     EXPECT_EQ(charts(), drawn);
 }
 
-TEST_F(TrendDiagramTest, ADatabaseUnreadableAtLoadIsReportedAndTheWindowStillWorks) {
+TEST_F(TrendDiagramTest, ADatabaseUnreadableAtLoadFailsTheOpening) {
     db.exec("alter table defaultParameter rename to gone");
-    {
-        ScriptedMsgBox boxes;
-        boxes.answer(MsgResult::OK);
-        load();
-        EXPECT_EQ(boxes.prompts().size(), 1u);
-    }
-    EXPECT_EQ(shown(), (std::vector<int>{1, 2}));
-    EnterRange(form->panel, 0, "2003", "2004");
-    form->cbCapability->setListIndex(1);  // draws at once: the load has ended
-    EXPECT_EQ(form->category(), 2);
-    EXPECT_EQ(form->pageCount(), 5);
+    print_TrendDiagram window;
+    EXPECT_FALSE(OpeningFailure(window).empty());
 }
 
 TEST_F(TrendDiagramTest, AGroupTypedOverDrawsNothingAndChangesNothing) {
