@@ -196,6 +196,31 @@ TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
     EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
 }
 
+// A save cut short by a crash (kill -9, a power cut) leaves its journal beside the file. The
+// next start rolls it back: the program comes up on the last committed state.
+TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    QProcess writer;
+    writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db)});
+    ASSERT_TRUE(writer.waitForReadyRead(60000)) << writer.readAllStandardError().toStdString();
+    ASSERT_EQ(writer.readAllStandardOutput().trimmed(), "ready");
+    writer.kill();
+    writer.waitForFinished();
+    ASSERT_GT(fs::file_size(db + "-journal"), 0u);
+
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains("done expect login_form")) << run.log.toStdString();
+    EXPECT_FALSE(fs::exists(db + "-journal"));
+    EXPECT_EQ(queryFile(db, "pragma integrity_check"), "ok");
+    EXPECT_EQ(queryFile(db, "select count(*) from baseData"), "34");
+    EXPECT_EQ(queryFile(db,
+                        "select count(*) from baseData where Data = ItemID and PeriodType = 1"
+                        " and Year = 2001 and Period = 1"),
+              "34");
+}
+
 namespace {
 
 const char* const kLogIn =
