@@ -28,8 +28,14 @@ bool ownProgramFolder() {
 // reported and the program goes on without it.
 bool checkDatabase() {
     const std::string db = platform::DatabasePath();
-    if (!std::filesystem::is_regular_file(db)) {
-        platform::MsgBox("找不到数据库文件：" + db);
+    std::error_code unreachable;  // a folder on the way the user may not enter
+    if (!std::filesystem::is_regular_file(db, unreachable)) {
+        if (unreachable && unreachable != std::errc::no_such_file_or_directory)
+            platform::MsgBox(
+                platform::DbError(platform::DbFault::CannotOpen, "", db, unreachable.message())
+                    .what());
+        else
+            platform::MsgBox("找不到数据库文件：" + db);
         return false;
     }
     try {

@@ -361,13 +361,8 @@ TEST(DbError, EachSqliteCodeHasItsCause) {
     const std::pair<int, DbFault> cases[] = {
         {SQLITE_BUSY, DbFault::Busy},
         {SQLITE_LOCKED_SHAREDCACHE, DbFault::Busy},
-        {SQLITE_READONLY, DbFault::NotWritable},
         {SQLITE_READONLY_ROLLBACK, DbFault::NotWritable},
-        {SQLITE_PERM, DbFault::NotWritable},
-        {SQLITE_READONLY_DIRECTORY, DbFault::FolderNotWritable},
-        {SQLITE_READONLY_DBMOVED, DbFault::Moved},
         {SQLITE_CANTOPEN, DbFault::CannotOpen},
-        {SQLITE_FULL, DbFault::Full},
         {SQLITE_IOERR_WRITE, DbFault::Io},
         {SQLITE_CORRUPT, DbFault::Damaged},
         {SQLITE_NOTADB, DbFault::Damaged},
