@@ -31,25 +31,31 @@ const std::vector<std::vector<const char*>> kUpgrades = {
      "update indicatorItem set Unit = '万' || Unit where Unit in ('元', '元/人')"},
 };
 
-// A read-only handle that closes itself.
-class ReadOnlyFile {
+// A handle on the file under check that closes itself. It may write but never creates the file:
+// the first read rolls back a transaction that a crashed writer left in its journal (a
+// read-only handle could not), so the check sees the last committed state.
+class CheckedFile {
   public:
-    explicit ReadOnlyFile(const std::string& path) {
-        rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
-        if (db_) sqlite3_busy_timeout(db_, 2000);
+    explicit CheckedFile(const std::string& path) {
+        rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        if (db_) {
+            sqlite3_busy_timeout(db_, 2000);
+            sqlite3_extended_result_codes(db_, 1);
+        }
     }
-    ~ReadOnlyFile() { sqlite3_close_v2(db_); }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~CheckedFile() { sqlite3_close_v2(db_); }
+    CheckedFile(const CheckedFile&) = delete;
+    CheckedFile& operator=(const CheckedFile&) = delete;
 
     std::string error() const { return db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_); }
     bool opened() const { return rc_ == SQLITE_OK; }
-    // Another program holds the file locked: nothing can be said about it now.
+    // Only a damaged or foreign file is judged; one that cannot be read or recovered now (locked
+    // by another program, no permission, a failing disk) is reported as such.
     void failUnlessReadable(const std::string& path) const {
-        const int code = db_ ? sqlite3_errcode(db_) : rc_;
+        const int code = db_ ? sqlite3_extended_errcode(db_) : rc_;
         const platform::DbFault fault = platform::DbError::FaultOf(code);
-        if (fault == platform::DbFault::Busy || fault == platform::DbFault::NotWritable)
-            throw platform::DbError(fault, "", error() + "；" + path);
+        if (fault != platform::DbFault::Damaged && fault != platform::DbFault::Other)
+            throw platform::DbError(fault, "", path, error());
     }
     // The rows of one text column of a query; false with error() set when it fails.
     bool column(const std::string& sql, int col, std::vector<std::string>& out) const {
@@ -86,7 +92,7 @@ int userVersion(platform::Connection& conn) {
 const int DatabaseSchema::kVersion = static_cast<int>(kUpgrades.size());
 
 std::string DatabaseSchema::Problem(const std::string& path) {
-    ReadOnlyFile file(path);
+    CheckedFile file(path);
     std::vector<std::string> verdict;
     if (!file.opened() || !file.column("pragma quick_check", 0, verdict)) {
         file.failUnlessReadable(path);

@@ -13,8 +13,9 @@ class DatabaseSchema {
     static const int kVersion;
 
     // Empty when the file is an SQLite database holding this program's tables; otherwise what is
-    // wrong (SQLite's text or the missing table or column). Opens the file read-only. A file
-    // that cannot be read now (locked by another program, no permission) raises DbError.
+    // wrong (SQLite's text or the missing table or column), for the developer. Rolls back a
+    // transaction a crashed writer left unfinished, and otherwise writes nothing. A file that
+    // cannot be read or recovered now (locked by another program, no permission) raises DbError.
     static std::string Problem(const std::string& path);
 
     // Creates what is missing up to kVersion and records it, in one transaction: entered data

@@ -5,7 +5,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <ctime>
 #include <list>
 #include <memory>
 #include <unordered_map>
@@ -32,43 +31,24 @@ bool equalsNoCase(const std::string& a, const std::string& b) {
 // schema) costs more than the queries of a typical action. A kept connection holds no locks.
 constexpr std::size_t kIdleConnections = 4;
 
-// A file's identity and last change as the file system tells it. Copying another database over
-// the file in place keeps device and inode but changes the change time (and usually size and
-// modification time), which no program can set back.
-struct FileStamp {
+// The identity of a file: which file a path names now, or which one a handle opened.
+struct FileId {
     dev_t dev = 0;
     ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
-    bool operator==(const FileStamp& o) const {
-        return dev == o.dev && ino == o.ino && size == o.size && same(mtime, o.mtime) &&
-               same(ctime, o.ctime);
-    }
-    static bool same(const timespec& a, const timespec& b) {
-        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-    }
+    bool operator==(const FileId&) const = default;
 };
 
 // False when the path is no regular file (missing, a folder).
-bool stampOf(const std::string& path, FileStamp& stamp) {
+bool fileIdOf(const std::string& path, FileId& id) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    id = {st.st_dev, st.st_ino};
     return true;
 }
 
-// File times advance in clock ticks (coarser still on some file systems): a change within the
-// same tick as the last one leaves the stamp as it was. A handle is kept only when the file
-// has not changed for this long, so that any later change shows in the stamp.
-constexpr std::int64_t kSettledNs = 1'000'000'000;
-
-bool recentlyChanged(const FileStamp& stamp) {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t age = (std::int64_t(now.tv_sec) - stamp.ctime.tv_sec) * 1'000'000'000 +
-                             (now.tv_nsec - stamp.ctime.tv_nsec);
-    return age < kSettledNs;
+bool pathNames(const std::string& path, const FileId& file) {
+    FileId now;
+    return fileIdOf(path, now) && now == file;
 }
 
 // Prepared statements kept per database handle by SQL text, the least recently used dropped
@@ -156,8 +136,13 @@ class StatementCache {
 
 struct IdleConnection {
     std::string path;
-    FileStamp file;  // the file as it was when the handle was put aside
     sqlite3* db;
+};
+
+// What is known of an open handle: whether it may be kept idle, and the file it opened.
+struct LiveHandle {
+    bool keepable;
+    FileId file;
 };
 
 // Every open handle with its statements, and the idle ones. One object, so that at exit the idle
@@ -170,7 +155,7 @@ class Registry {
         gone = true;
     }
 
-    void opened(sqlite3* db, bool keepable) { live_[db] = keepable; }
+    void opened(sqlite3* db, bool keepable, const FileId& file) { live_[db] = {keepable, file}; }
     StatementCache& statements(sqlite3* db) { return caches_[db]; }
     StatementCache* findStatements(sqlite3* db) {
         auto it = caches_.find(db);
@@ -189,31 +174,27 @@ class Registry {
         sqlite3_close_v2(db);
     }
 
-    // A kept handle on the file as it is now; handles kept on an earlier state of the file are
-    // closed, since their cached pages and schema may be stale.
-    sqlite3* take(const std::string& path, const FileStamp& file) {
-        sqlite3* found = nullptr;
+    // A kept handle on the file the path names now. Handles kept on a file the path no longer
+    // names (replaced or removed) are closed: they would read and write the old file.
+    sqlite3* take(const std::string& path) {
         for (auto it = idle_.begin(); it != idle_.end();) {
-            const bool samePath = it->path == path;
-            if (samePath && !(it->file == file)) {
-                close(it->db);
-                it = idle_.erase(it);
-            } else if (samePath && !found) {
-                found = it->db;
-                it = idle_.erase(it);
-            } else {
+            if (it->path != path) {
                 ++it;
+                continue;
             }
+            sqlite3* db = it->db;
+            it = idle_.erase(it);
+            if (pathNames(path, live_.at(db).file)) return db;
+            close(db);
         }
-        return found;
+        return nullptr;
     }
 
     void give(const std::string& path, sqlite3* db) {
-        FileStamp file;
         const auto live = live_.find(db);
-        const bool keepable = live != live_.end() && live->second;
-        if (!keepable || !stampOf(path, file) || recentlyChanged(file) || inUse(db) ||
-            !sqlite3_get_autocommit(db)) {
+        const bool keepable =
+            live != live_.end() && live->second.keepable && pathNames(path, live->second.file);
+        if (!keepable || inUse(db) || !sqlite3_get_autocommit(db)) {
             close(db);
             return;
         }
@@ -221,7 +202,7 @@ class Registry {
             close(idle_.front().db);
             idle_.erase(idle_.begin());
         }
-        idle_.push_back({path, file, db});
+        idle_.push_back({path, db});
     }
 
     // Set once the registry is destroyed at exit: connections closed later close directly.
@@ -237,7 +218,7 @@ class Registry {
         return false;
     }
 
-    std::unordered_map<sqlite3*, bool> live_;  // handle -> may be kept idle
+    std::unordered_map<sqlite3*, LiveHandle> live_;
     std::unordered_map<sqlite3*, StatementCache> caches_;
     std::vector<IdleConnection> idle_;
 };
@@ -267,21 +248,20 @@ bool pinRollbackJournal(sqlite3* db) {
     return pinned;
 }
 
-// One line of a statement for the detail of a message: blanks folded, long text cut.
+// A statement on one line, blanks folded, for the developer's detail on standard error.
 std::string statementLine(const std::string& sql) {
-    constexpr std::size_t kShown = 80;
     std::string line;
     for (char ch : sql) {
         const bool blank = std::isspace(static_cast<unsigned char>(ch));
         if (blank && (line.empty() || line.back() == ' ')) continue;
         line += blank ? ' ' : ch;
     }
-    if (line.size() > kShown) {
-        std::size_t cut = kShown;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-        line = line.substr(0, cut) + "…";
-    }
     return line;
+}
+
+// A mistake of the calling code about a statement: the statement is for the developer.
+DbError statementError(const std::string& what, const std::string& sql) {
+    return DbError(what, statementLine(sql));
 }
 
 }  // namespace
@@ -307,10 +287,28 @@ std::string Field::AsText() const {
     return std::string();
 }
 
-DbError::DbError(DbFault fault, const std::string& what, const std::string& detail)
-    : std::runtime_error((fault == DbFault::Other ? what : std::string(Description(fault))) + "\n" +
-                         detail),
-      fault_(fault) {}
+namespace {
+
+// The developer's part of a failure, on standard error as it is raised.
+void logDetail(const std::string& cause, const std::string& detail) {
+    std::fprintf(stderr, "%s: %s\n", cause.c_str(), detail.c_str());
+}
+
+std::string causeText(DbFault fault, const std::string& what) {
+    return fault == DbFault::Other ? what : DbError::Description(fault);
+}
+
+}  // namespace
+
+DbError::DbError(const std::string& what, const std::string& detail) : std::runtime_error(what) {
+    logDetail(what, detail);
+}
+
+DbError::DbError(DbFault fault, const std::string& what, const std::string& file,
+                 const std::string& detail)
+    : std::runtime_error(causeText(fault, what) + "\n文件：" + file), fault_(fault) {
+    logDetail(causeText(fault, what), detail + "; " + file);
+}
 
 const char* DbError::Description(DbFault fault) {
     switch (fault) {
@@ -318,6 +316,16 @@ const char* DbError::Description(DbFault fault) {
             return "数据库正被其他程序使用，请稍后再试";
         case DbFault::NotWritable:
             return "数据库文件无法写入";
+        case DbFault::FolderNotWritable:
+            return "数据库文件所在的文件夹无法写入";
+        case DbFault::CannotOpen:
+            return "数据库文件无法打开";
+        case DbFault::Full:
+            return "磁盘空间不足";
+        case DbFault::Moved:
+            return "数据库文件已被替换或删除，请重新操作";
+        case DbFault::Io:
+            return "数据库文件读写出错";
         case DbFault::Damaged:
             return "数据库文件已损坏";
         default:
@@ -326,16 +334,27 @@ const char* DbError::Description(DbFault fault) {
 }
 
 DbFault DbError::FaultOf(int sqliteCode) {
+    switch (sqliteCode) {
+        case SQLITE_READONLY_DBMOVED:
+            return DbFault::Moved;
+        case SQLITE_READONLY_DIRECTORY:
+            return DbFault::FolderNotWritable;
+        default:
+            break;
+    }
     switch (sqliteCode & 0xff) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return DbFault::Busy;
         case SQLITE_READONLY:
-        case SQLITE_IOERR:
-        case SQLITE_FULL:
-        case SQLITE_CANTOPEN:
         case SQLITE_PERM:
             return DbFault::NotWritable;
+        case SQLITE_CANTOPEN:
+            return DbFault::CannotOpen;
+        case SQLITE_FULL:
+            return DbFault::Full;
+        case SQLITE_IOERR:
+            return DbFault::Io;
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
             return DbFault::Damaged;
@@ -351,18 +370,19 @@ Connection::~Connection() {
 void Connection::Open(const std::string& path) {
     Close();
     path_ = path;
-    FileStamp file;
-    if (!stampOf(path, file)) throw DbError("找不到数据库文件：" + path);
-    if (sqlite3* kept = registry().take(path, file)) {
+    FileId file;
+    if (!fileIdOf(path, file)) throw DbError("找不到数据库文件：" + path);
+    if (sqlite3* kept = registry().take(path)) {
         db_ = kept;
         return;
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     auto fail = [&](const char* what) {
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        throw DbError(DbError::FaultOf(rc), what, msg + "；" + path);
+        throw DbError(DbError::FaultOf(code), what, path, msg);
     };
     if (rc != SQLITE_OK) fail("无法打开数据库文件");
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -373,8 +393,11 @@ void Connection::Open(const std::string& path) {
     // A rollback journal exists only during a write; a write-ahead log would stay open (with its
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);
+    // The path named the same file before and after the open, so that is the file the handle
+    // has open; otherwise it was being replaced and the handle is not kept.
+    const bool settled = pathNames(path, file);
     db_ = db;
-    registry().opened(db, pinned);
+    registry().opened(db, pinned && settled, file);
 }
 
 void Connection::Close() {
@@ -391,10 +414,9 @@ void Connection::Close() {
 
 DbError Connection::lastError(const std::string& what, const std::string& sql) const {
     const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
-    std::string detail = db_ ? sqlite3_errmsg(db_) : std::string();
-    detail += "；" + path_;
-    if (!sql.empty()) detail += "；" + statementLine(sql);
-    return DbError(DbError::FaultOf(code), what, detail);
+    std::string detail = (db_ ? sqlite3_errmsg(db_) : "") + (" [" + std::to_string(code) + "]");
+    if (!sql.empty()) detail += "; " + statementLine(sql);
+    return DbError(DbError::FaultOf(code), what, path_, detail);
 }
 
 void Connection::Fail(const std::string& what, const std::string& sql) const {
@@ -402,7 +424,7 @@ void Connection::Fail(const std::string& what, const std::string& sql) const {
 }
 
 sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params) {
-    if (!db_) throw DbError("数据库连接未打开\n" + statementLine(sql));
+    if (!db_) throw statementError("数据库连接未打开", sql);
     StatementCache& cache = registry().statements(db_);
     sqlite3_stmt* stmt = cache.take(sql);
     if (stmt) {
@@ -415,7 +437,7 @@ sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params
             Fail("语句无法执行", sql);
         if (!stmt || (tail && !onlyBlanksAndSemicolons(tail))) {
             sqlite3_finalize(stmt);
-            throw DbError("只能执行一条语句\n" + statementLine(sql));
+            throw statementError("只能执行一条语句", sql);
         }
         cache.keep(sql, stmt);  // one not kept is finalized at Release
     }
@@ -430,7 +452,7 @@ sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params
 
 void Connection::bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams& params) const {
     if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
-        throw DbError("参数个数不符\n" + statementLine(sql));
+        throw statementError("参数个数不符", sql);
     for (std::size_t i = 0; i < params.size(); ++i) {
         const int pos = static_cast<int>(i) + 1;
         int rc = SQLITE_OK;
@@ -480,13 +502,13 @@ int Connection::Execute(const std::string& sql, const DbParams& params) {
 }
 
 void Connection::BeginTrans() {
-    if (inTransaction_) throw DbError("事务已经开始\n" + path_);
+    if (inTransaction_) throw DbError("事务已经开始", path_);
     Execute("begin immediate");
     inTransaction_ = true;
 }
 
 void Connection::CommitTrans() {
-    if (!inTransaction_) throw DbError("没有可提交的事务\n" + path_);
+    if (!inTransaction_) throw DbError("没有可提交的事务", path_);
     Execute("commit");
     inTransaction_ = false;
 }
@@ -553,14 +575,14 @@ void Recordset::step() {
 }
 
 void Recordset::MoveNext() {
-    if (eof_) throw DbError("已到记录集末尾\n" + statementLine(sql_));
+    if (eof_) throw statementError("已到记录集末尾", sql_);
     step();
 }
 
 Field Recordset::Fields(int index) const {
-    if (eof_) throw DbError("当前没有记录\n" + statementLine(sql_));
+    if (eof_) throw statementError("当前没有记录", sql_);
     if (index < 0 || index >= FieldCount())
-        throw DbError("字段序号超出范围：" + std::to_string(index) + "\n" + statementLine(sql_));
+        throw statementError("字段序号超出范围：" + std::to_string(index), sql_);
     switch (sqlite3_column_type(stmt_, index)) {
         case SQLITE_INTEGER:
             return Field(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, index)));
@@ -579,7 +601,7 @@ Field Recordset::Fields(int index) const {
 Field Recordset::Fields(const std::string& name) const {
     for (int i = 0; i < FieldCount(); ++i)
         if (equalsNoCase(names_[i], name)) return Fields(i);
-    throw DbError("找不到字段：" + name + "\n" + statementLine(sql_));
+    throw statementError("找不到字段：" + name, sql_);
 }
 
 }  // namespace platform

@@ -17,23 +17,31 @@ namespace platform {
 // The causes of a database failure that the user can act on.
 enum class DbFault {
     Other,
-    Busy,         // another program holds a lock
-    NotWritable,  // read-only file or folder, full or failing disk
-    Damaged,      // the file is not a (sound) SQLite database
+    Busy,               // another program holds a lock
+    NotWritable,        // the file may not be written (read-only, another user's)
+    FolderNotWritable,  // the file's folder may not be written (no room for the journal)
+    CannotOpen,         // the file may not be opened at all
+    Full,               // the disk is full
+    Moved,              // the file was replaced or removed while a handle had it open
+    Io,                 // the disk failed to read or write
+    Damaged,            // the file is not a (sound) SQLite database
 };
 
-// What every window shows for a database failure: the cause in Chinese on the first line, the
-// technical detail (SQLite's text, the file, the statement) on the second.
+// What every window shows for a database failure: Chinese only, the cause and the file. What
+// a developer needs (SQLite's text, the statement) goes to standard error when it is raised.
 class DbError : public std::runtime_error {
   public:
     // A failure described by the caller (already Chinese).
     explicit DbError(const std::string& what) : std::runtime_error(what) {}
-    // A failure of SQLite: the first line says its cause, or `what` when the user cannot act.
-    DbError(DbFault fault, const std::string& what, const std::string& detail);
+    // The same with a detail for the developer only.
+    DbError(const std::string& what, const std::string& detail);
+    // A failure of SQLite on `file`: its cause, or `what` when the user cannot act on it.
+    DbError(DbFault fault, const std::string& what, const std::string& file,
+            const std::string& detail);
     DbFault Fault() const { return fault_; }
     // The first line of the message for each cause; "" for Other.
     static const char* Description(DbFault fault);
-    // The cause of an SQLite result code.
+    // The cause of an SQLite result code (extended or primary).
     static DbFault FaultOf(int sqliteCode);
 
   private:
@@ -69,7 +77,8 @@ class Connection {
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file; never creates one. A missing or unreadable file
-    // raises DbError naming the file.
+    // raises DbError naming the file. A handle kept from an earlier Close is used again only
+    // when the path still names the very file that handle opened.
     void Open(const std::string& path);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
@@ -89,8 +98,8 @@ class Connection {
     // hand it back with Release when done.
     sqlite3_stmt* Prepare(const std::string& sql, const DbParams& params);
     static void Release(sqlite3_stmt* stmt);
-    // Raises DbError for the handle's last error: its cause, else `what`; the detail names
-    // SQLite's text, the file and the statement.
+    // Raises DbError for the handle's last error: its cause, else `what`, and the file; SQLite's
+    // text and the statement go to standard error.
     [[noreturn]] void Fail(const std::string& what, const std::string& sql = {}) const;
 
   private:

@@ -13,8 +13,9 @@ class InstanceLock {
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock of the folder. False when another copy holds it; true also when the lock
-    // file cannot be made (a read-only folder), since then nothing can be saved there anyway.
+    // Takes the lock of the folder, also on a lock file that another user made and this one may
+    // only read. False when another copy holds it; true also when there is no lock file and it
+    // cannot be made (a read-only folder), since then nothing can be saved there anyway.
     bool Acquire(const std::string& folder);
 
   private:

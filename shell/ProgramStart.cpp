@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -21,19 +22,27 @@ bool ownProgramFolder() {
     return locks[folder].Acquire(folder);
 }
 
-// The database must be this program's, and readable, before anything reads or writes it; then it
-// is brought to the current schema. A failed upgrade is reported and the program goes on
-// without it.
+// The database must be this program's, and readable, before anything reads or writes it; the
+// check also rolls back a save that a crash cut short (the folder's lock is held by then, so no
+// other copy is writing). Then the file is brought to the current schema. A failed upgrade is
+// reported and the program goes on without it.
 bool checkDatabase() {
     const std::string db = platform::DatabasePath();
-    if (!std::filesystem::is_regular_file(db)) {
-        platform::MsgBox("找不到数据库文件：" + db);
+    std::error_code unreachable;  // a folder on the way the user may not enter
+    if (!std::filesystem::is_regular_file(db, unreachable)) {
+        if (unreachable && unreachable != std::errc::no_such_file_or_directory)
+            platform::MsgBox(
+                platform::DbError(platform::DbFault::CannotOpen, "", db, unreachable.message())
+                    .what());
+        else
+            platform::MsgBox("找不到数据库文件：" + db);
         return false;
     }
     try {
         const std::string problem = DatabaseSchema::Problem(db);
         if (!problem.empty()) {
-            platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db + "\n" + problem);
+            std::fprintf(stderr, "%s: %s\n", db.c_str(), problem.c_str());
+            platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db);
             return false;
         }
     } catch (const platform::DbError& e) {

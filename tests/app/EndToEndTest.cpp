@@ -1,6 +1,7 @@
 // Starts the program binary headless in a temporary program folder, logs in through the login
 // window and opens every window the menus offer, driven by the program's automation script.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QProcess>
@@ -46,7 +47,8 @@ class ProgramFolder {
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
 
-    ProgramRun run(const std::string& script) const {
+    // Runs the program with the script; `asUser` (a user id) runs it as that user.
+    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
         std::ofstream(path("script.txt")) << script;
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -55,7 +57,12 @@ class ProgramFolder {
         env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QString::fromStdString(path("PraveltaKVT")), {});
+        const QString program = QString::fromStdString(path("PraveltaKVT"));
+        if (asUser.isEmpty())
+            p.start(program, {});
+        else
+            p.start("setpriv",
+                    {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", program});
         if (!p.waitForFinished(120000)) p.kill();
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromUtf8(p.readAll())};
@@ -196,6 +203,44 @@ TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
         run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
         << run.log.toStdString();
     EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+}
+
+// A database folder the user may not enter is told as such, not as a missing file.
+TEST(EndToEnd, ADatabaseFolderTheUserMayNotEnterIsReportedAtStart) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    ProgramFolder program;
+    fs::permissions(program.path(""), fs::perms::all);
+    fs::permissions(program.path("db"), fs::perms::owner_all);
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n", "65534");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_EQ(program.lines("messages.log"),
+              std::vector<std::string>{"PraveltaKVT\tOK\t数据库文件无法打开\\n文件：" +
+                                       program.path("db/db.mdb")});
+}
+
+// A save cut short by a crash (kill -9, a power cut) leaves its journal beside the file. The
+// next start rolls it back: the program comes up on the last committed state.
+TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    QProcess writer;
+    writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db)});
+    ASSERT_TRUE(writer.waitForReadyRead(60000)) << writer.readAllStandardError().toStdString();
+    ASSERT_EQ(writer.readAllStandardOutput().trimmed(), "ready");
+    writer.kill();
+    writer.waitForFinished();
+    ASSERT_GT(fs::file_size(db + "-journal"), 0u);
+
+    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains("done expect login_form")) << run.log.toStdString();
+    EXPECT_FALSE(fs::exists(db + "-journal"));
+    EXPECT_EQ(queryFile(db, "pragma integrity_check"), "ok");
+    EXPECT_EQ(queryFile(db, "select count(*) from baseData"), "34");
+    EXPECT_EQ(queryFile(db,
+                        "select count(*) from baseData where Data = ItemID and PeriodType = 1"
+                        " and Year = 2001 and Period = 1"),
+              "34");
 }
 
 namespace {

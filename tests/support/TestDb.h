@@ -21,6 +21,8 @@ class TestDb {
     std::string scalar(const std::string& sql, const platform::DbParams& params = {}) const;
     // Stores one amount in baseData.
     void putData(int itemId, int periodType, int year, int period, double data) const;
+    // What a message box says when this database fails: the cause, then the file.
+    std::string message(const std::string& cause) const { return cause + "\n文件：" + path(); }
 
   private:
     std::string folder_;
