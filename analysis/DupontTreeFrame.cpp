@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/FittedFont.h"
+#include "platform/Fonts.h"
 #include "platform/Form.h"
 
 using platform::TwipsToPixels;
@@ -130,8 +131,7 @@ const std::vector<DupontTreeFrame::Line>& DupontTreeFrame::Lines() {
 
 DupontTreeFrame::DupontTreeFrame(QWidget* parent) : QGroupBox(parent) {
     // One face for captions and values, so that both share a baseline whatever their text.
-    QFont song("宋体");
-    song.setPointSizeF(9);
+    const QFont song = platform::SongFont(9);
     setFont(song);
     const int lift = liftPixels(song);
     auto label = [this, lift](const QString& name, const QString& text, int left, int top) {

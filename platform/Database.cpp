@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <unordered_map>
@@ -311,26 +312,20 @@ DbError::DbError(DbFault fault, const std::string& what, const std::string& file
 }
 
 const char* DbError::Description(DbFault fault) {
-    switch (fault) {
-        case DbFault::Busy:
-            return "数据库正被其他程序使用，请稍后再试";
-        case DbFault::NotWritable:
-            return "数据库文件无法写入";
-        case DbFault::FolderNotWritable:
-            return "数据库文件所在的文件夹无法写入";
-        case DbFault::CannotOpen:
-            return "数据库文件无法打开";
-        case DbFault::Full:
-            return "磁盘空间不足";
-        case DbFault::Moved:
-            return "数据库文件已被替换或删除，请重新操作";
-        case DbFault::Io:
-            return "数据库文件读写出错";
-        case DbFault::Damaged:
-            return "数据库文件已损坏";
-        default:
-            return "";
-    }
+    // In the order of DbFault; Other has no text of its own.
+    static const char* const kCauses[] = {
+        "",
+        "数据库正被其他程序使用，请稍后再试",
+        "数据库文件无法写入",
+        "数据库文件所在的文件夹无法写入",
+        "数据库文件无法打开",
+        "磁盘空间不足",
+        "数据库文件已被替换或删除，请重新操作",
+        "数据库文件读写出错",
+        "数据库文件已损坏",
+    };
+    static_assert(std::size(kCauses) == static_cast<std::size_t>(DbFault::Damaged) + 1);
+    return kCauses[static_cast<std::size_t>(fault)];
 }
 
 DbFault DbError::FaultOf(int sqliteCode) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/EventGuard.h"
+#include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/PrintWindow.h"
@@ -38,9 +39,7 @@ ChartPages::ChartPages(const Design& d, QWidget* parent)
     Frame1 =
         platform::MakeControl<QFrame>(this, "Frame1", d.frameLeft, 0, kFrameWidth, kFrameHeight);
     // The designed input row: the Song face at 9 points keeps every caption inside its control.
-    QFont song("宋体");
-    song.setPointSize(9);
-    Frame1->setFont(song);
+    Frame1->setFont(platform::SongFont(9));
     auto at = [](int left, int width, int height) { return QRect(left, kRowTop, width, height); };
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, kRowTop, 615, 255);
     platform::MakeLabel(Frame1, "Label2", "时间：", 1800, kRowTop, 615, 255);
