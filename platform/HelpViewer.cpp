@@ -13,18 +13,24 @@ namespace platform {
 namespace {
 QPointer<QTextBrowser> viewer;
 
-// Centres the window on `over`, moved as little as needed to stand wholly on that screen.
+// Centres the window on `over`, its top no higher than the top of `over`, and keeps it on
+// the screen: a window too tall for the room below gives up height (down to kLeastHeight)
+// before it moves up.
+constexpr int kLeastHeight = 400;
+
 void placeOver(QWidget& window, const QRect& over) {
     QRect r(QPoint(), window.size());
     r.moveCenter(over.center());
+    r.moveTop(std::max(r.top(), over.top()));
     if (const QScreen* screen = QGuiApplication::screenAt(over.center())) {
         const QRect room = screen->availableGeometry();
+        r.setBottom(std::min(r.bottom(), std::max(room.bottom(), r.top() + kLeastHeight - 1)));
         r.moveLeft(
             std::clamp(r.left(), room.left(), std::max(room.left(), room.right() - r.width())));
         r.moveTop(
             std::clamp(r.top(), room.top(), std::max(room.top(), room.bottom() - r.height())));
     }
-    window.move(r.topLeft());
+    window.setGeometry(r);
 }
 }  // namespace
 

@@ -193,7 +193,9 @@ void frmMainCode::openWorkingForm(const FormFactory& factory) {
 }
 
 QRect frmMainCode::helpArea() const {
-    return loForm ? geometry().united(loForm->geometry()) : geometry();
+    // Below the strip, so that the menu stays in reach while the help is read.
+    const QRect strip = geometry();
+    return loForm ? loForm->geometry() : QRect(strip.left(), strip.bottom() + 1, strip.width(), 1);
 }
 
 void frmMainCode::openAbout() {

@@ -79,7 +79,7 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     // deleted, and the welcome form is docked instead.
     void openWorkingForm(const FormFactory& factory);
     void openAbout();
-    // The strip and its working form together, where the help window opens.
+    // Where the help window opens: over the working form, below the strip.
     QRect helpArea() const;
     void endProgram();
 
