@@ -127,11 +127,6 @@ std::vector<std::string> ChartPages::periodLabels() const {
     return calendar.GetLabelString();
 }
 
-void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
-    range_ = range;
-    periodCount_ = periodCount;
-}
-
 void ChartPages::fitListsToItems() {
     for (QComboBox* list : Frame1->findChildren<QComboBox*>()) {
         QAbstractItemView* view = list->view();
@@ -156,6 +151,7 @@ void ChartPages::showFirstPage() {
 ChartPages::Drawn ChartPages::keepDrawn() const {
     Drawn kept{range_,
                periodCount_,
+               choice_,
                chartCount_,
                currentPage_,
                cmd_Perious->isEnabled(),
@@ -171,6 +167,7 @@ ChartPages::Drawn ChartPages::keepDrawn() const {
 void ChartPages::restoreDrawn(const Drawn& kept) {
     range_ = kept.range;
     periodCount_ = kept.periodCount;
+    choice_ = kept.choice;
     chartCount_ = kept.chartCount;
     currentPage_ = kept.currentPage;
     cmd_Perious->setEnabled(kept.previous);
