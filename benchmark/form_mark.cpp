@@ -111,41 +111,26 @@ void form_mark::Form_Load() {
     curTab_ = 1;
     // A database that cannot be read raises here: the main window reports it and puts its
     // welcome form in this form's place, so nothing half loaded can be saved over the rows.
+    std::array<std::vector<TableRow>, kGroups> tables;
     {
         platform::Connection conn;
         platform::OpenProgramDatabase(conn);
-        for (int n = 1; n <= kGroups; ++n) {
-            groupRows_[n - 1] = getIndicatorCount(conn, n) + 1;
-            groupTable_[n - 1].assign(groupRows_[n - 1] + 1, TableRow{});
-        }
-        initGridHeaders();
-        for (int n = 1; n <= kGroups; ++n) loadData(n, conn);
+        for (int n = 1; n <= kGroups; ++n) tables[n - 1] = readRows(conn, n);
     }
-    for (int n = 1; n <= kGroups; ++n) initGrid(n, groupRows(n), kCols);
+    for (int n = 1; n <= kGroups; ++n) {
+        groupRows_[n - 1] = static_cast<int>(tables[n - 1].size()) + 1;
+        initGrid(n, tables[n - 1]);
+    }
     showGrid(curTab_);
     editor->Hide();
 }
 
-int form_mark::getIndicatorCount(platform::Connection& conn, int group) {
-    platform::Recordset rs;
-    rs.Open("select count(*) from indicatorItem where Category = ?", conn, {std::int64_t(group)});
-    std::int64_t count = 0;
-    for (; !rs.Eof(); rs.MoveNext()) count = rs.Fields(0).AsInt();
-    return static_cast<int>(count);
-}
-
-void form_mark::initGridHeaders() {
-    for (auto& table : groupTable_)
-        for (int c = 0; c < kCols; ++c) table.at(0)[c] = kHeaders[c];
-}
-
-void form_mark::loadData(int n, platform::Connection& conn) {
-    std::vector<TableRow>& table = groupTable_[n - 1];
+std::vector<form_mark::TableRow> form_mark::readRows(platform::Connection& conn, int n,
+                                                     std::size_t limit) {
     std::vector<TableRow> rows;
     platform::Recordset rs;
     rs.Open(kSelectSql, conn, {std::int64_t(n)});
-    // The grid has the rows counted at load; a row added since then waits for the next load.
-    for (; !rs.Eof() && rows.size() + 2 < table.size(); rs.MoveNext()) {
+    for (; !rs.Eof() && rows.size() < limit; rs.MoveNext()) {
         TableRow row{};
         row[0] = " " + std::to_string(rs.Fields(0).AsInt());
         row[1] = " " + std::to_string(rows.size() + 1);
@@ -154,22 +139,22 @@ void form_mark::loadData(int n, platform::Connection& conn) {
         for (int c = 4; c < kCols; ++c) row[c] = CellText(rs.Fields(c - 1));
         rows.push_back(std::move(row));
     }
-    for (std::size_t r = 1; r < table.size(); ++r)
-        table[r] = r <= rows.size() ? rows[r - 1] : TableRow{};
+    return rows;
 }
 
-void form_mark::initGrid(int n, int rows, int cols) {
+void form_mark::initGrid(int n, const std::vector<TableRow>& table) {
     FlexGrid* g = grid(n);
-    const std::vector<TableRow>& table = groupTable_[n - 1];
+    const int rows = static_cast<int>(table.size()) + 1;
     g->setRows(rows);
-    g->setCols(cols);
+    g->setCols(kCols);
     if (rows > 1) g->setFixedRows(1);  // a group without indicators shows its header alone
     g->setFixedCols(4);
     const std::array<int, 4> fixedWidths{0, 450, 2100, 750};
-    for (int c = 0; c < cols; ++c) g->setColWidth(c, c < 4 ? fixedWidths[c] : 1125);
-    g->setColWidth(cols - 1, 875);
+    for (int c = 0; c < kCols; ++c) g->setColWidth(c, c < 4 ? fixedWidths[c] : 1125);
+    g->setColWidth(kWeightCol, 875);
     for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) g->setTextMatrix(r, c, platform::Q(table.at(r).at(c)));
+        for (int c = 0; c < kCols; ++c)
+            g->setTextMatrix(r, c, platform::Q(r == 0 ? kHeaders[c] : table[r - 1][c]));
         g->setRowHeight(r, kRowHeight);
     }
     // The development group's long seventh name takes two lines.
@@ -195,17 +180,21 @@ void form_mark::cmdCancel_Click() {
     if (platform::MsgBox("是否放弃所有改动？", platform::MsgButtons::YesNo, "提示") ==
         platform::MsgResult::Yes) {
         const int n = curTab_;
-        // The stored rows are read first: a failed read keeps the edits on the screen.
+        // The stored rows are read first: a failed read keeps the edits on the screen. The grid
+        // keeps the rows counted at load; a row added since then waits for the next load.
+        const auto shown = static_cast<std::size_t>(groupRows(n) - 1);
+        std::vector<TableRow> rows;
         const bool read = platform::Attempt(
-            [this, n] {
+            [&] {
                 platform::Connection conn;
                 platform::OpenProgramDatabase(conn);
-                loadData(n, conn);
+                rows = readRows(conn, n, shown);
             },
             "错误");
         if (read) {
             editor->clearGridData();
-            initGrid(n, groupRows(n), kCols);
+            rows.resize(shown);
+            initGrid(n, rows);
             gridState_[n - 1] = 1;
         }
     }

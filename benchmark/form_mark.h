@@ -7,6 +7,7 @@
 
 #include <QPushButton>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,8 @@ class form_mark : public platform::Form {
     void Form_Load() override;
 
   private:
-    // One table row: the grid's eleven columns and a spare twelfth.
-    using TableRow = std::array<std::string, kCols + 1>;
+    // One indicator row as the grid shows it.
+    using TableRow = std::array<std::string, kCols>;
 
     void createControls();
     void tbsOptions_Click();
@@ -64,11 +65,11 @@ class form_mark : public platform::Form {
     void cmdCancel_Click();
     void cmdClose_Click();
 
-    static int getIndicatorCount(platform::Connection& conn, int group);
-    void initGridHeaders();
-    // Reads group n's indicators into its table; on a failure the table is left as it was.
-    void loadData(int n, platform::Connection& conn);
-    void initGrid(int n, int rows, int cols);
+    // Group n's indicators in ItemId order, at most `limit` of them.
+    static std::vector<TableRow> readRows(platform::Connection& conn, int n,
+                                          std::size_t limit = SIZE_MAX);
+    // Header and rows of grid n: the header row, then one row per table row.
+    void initGrid(int n, const std::vector<TableRow>& table);
     // Writes every indicator row of grid n in one transaction; false (after the message)
     // when nothing was written.
     bool saveData(int n);
@@ -78,5 +79,4 @@ class form_mark : public platform::Form {
     int curTab_ = 1;
     std::array<int, kGroups> gridState_{1, 1, 1, 1};
     std::array<int, kGroups> groupRows_{1, 1, 1, 1};
-    std::array<std::vector<TableRow>, kGroups> groupTable_;
 };

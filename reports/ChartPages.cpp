@@ -40,17 +40,16 @@ ChartPages::ChartPages(const Design& d, QWidget* parent)
         platform::MakeControl<QFrame>(this, "Frame1", d.frameLeft, 0, kFrameWidth, kFrameHeight);
     // The designed input row: the Song face at 9 points keeps every caption inside its control.
     Frame1->setFont(platform::SongFont(9));
-    auto at = [](int left, int width, int height) { return QRect(left, kRowTop, width, height); };
     platform::MakeLabel(Frame1, "Label1", "周期：", 120, kRowTop, 615, 255);
     platform::MakeLabel(Frame1, "Label2", "时间：", 1800, kRowTop, 615, 255);
-    const QRect fromPeriod = at(3120, kPeriodListWidth, 315);
+    const QRect fromPeriod = OnInputRow(3120, kPeriodListWidth, 315);
     const int toLabelLeft = fromPeriod.right() + 1 + 60;
     platform::MakeLabel(Frame1, "Label3", d.toLabel, toLabelLeft, kRowTop, d.toLabelWidth, 255);
-    const QRect toYear = at(toLabelLeft + d.toLabelWidth, kYearWidth, 270);
-    const QRect toPeriod = at(toYear.right() + 1 + 60, kPeriodListWidth, 315);
+    const QRect toYear = OnInputRow(toLabelLeft + d.toLabelWidth, kYearWidth, 270);
+    const QRect toPeriod = OnInputRow(toYear.right() + 1 + 60, kPeriodListWidth, 315);
     panel = new PeriodRangePanel(Frame1, PeriodRangePanel::Config::Range(kPeriodLimit),
-                                 {.serial = at(840, 855, 315),
-                                  .fromYear = at(2400, kYearWidth, 270),
+                                 {.serial = OnInputRow(840, 855, 315),
+                                  .fromYear = OnInputRow(2400, kYearWidth, 270),
                                   .fromPeriod = fromPeriod,
                                   .toYear = toYear,
                                   .toPeriod = toPeriod});
@@ -127,11 +126,6 @@ std::vector<std::string> ChartPages::periodLabels() const {
     return calendar.GetLabelString();
 }
 
-void ChartPages::adoptRange(const PeriodRange& range, int periodCount) {
-    range_ = range;
-    periodCount_ = periodCount;
-}
-
 void ChartPages::fitListsToItems() {
     for (QComboBox* list : Frame1->findChildren<QComboBox*>()) {
         QAbstractItemView* view = list->view();
@@ -156,6 +150,7 @@ void ChartPages::showFirstPage() {
 ChartPages::Drawn ChartPages::keepDrawn() const {
     Drawn kept{range_,
                periodCount_,
+               choice_,
                chartCount_,
                currentPage_,
                cmd_Perious->isEnabled(),
@@ -171,6 +166,7 @@ ChartPages::Drawn ChartPages::keepDrawn() const {
 void ChartPages::restoreDrawn(const Drawn& kept) {
     range_ = kept.range;
     periodCount_ = kept.periodCount;
+    choice_ = kept.choice;
     chartCount_ = kept.chartCount;
     currentPage_ = kept.currentPage;
     cmd_Perious->setEnabled(kept.previous);

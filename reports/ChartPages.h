@@ -73,10 +73,8 @@ class ChartPages : public platform::Form {
 
     // Size, pages and period defaults: the first part of every Load.
     void loadPagesAndDefaults();
-    // The period check; on acceptance the range and its count, which the caller adopts with
-    // adoptRange once the rest of its request is known to be good.
+    // The period check; on acceptance the range and its period count.
     std::optional<std::pair<PeriodRange, int>> checkRange();
-    void adoptRange(const PeriodRange& range, int periodCount);
     // Where the window's own inputs start in Frame1, in twips.
     int ownInputsLeft() const { return ownInputsLeft_; }
     void setChartCount(int count) { chartCount_ = count; }
@@ -85,23 +83,28 @@ class ChartPages : public platform::Form {
     void fitListsToItems();
     // A pick in `list` once the window has loaded runs the request as 确定 does.
     void requestOnPick(platform::ComboList* list);
-    // After a drawing: page 1 shown, "<<" off, ">>" and printing on.
-    void showFirstPage();
-    // Runs `draw`, which adopts a request and draws its charts, as one step: when it fails
-    // part-way (the database cannot be read), `undo` puts back the window's own part of the
-    // request, the range, the pages, the buttons and every chart are put back as they were,
-    // and the error goes on to the handler's message. The charts never mix two requests.
-    template <typename Draw, typename Undo>
-    void drawAsOne(Draw&& draw, Undo&& undo) {
+    // Takes an accepted request as one step: adopts the range of `checked` and `choice` (the
+    // pick in the window's own list, 1-based), runs `draw`, which draws the charts, and shows
+    // page 1 with "<<" off, ">>" and printing on. When the drawing fails part-way (the database
+    // cannot be read), the range, the choice, the pages, the buttons and every chart are put
+    // back as they were and the error goes on to the handler's message. The charts never mix
+    // two requests.
+    template <typename Draw>
+    void drawRequest(const std::pair<PeriodRange, int>& checked, int choice, Draw&& draw) {
         const Drawn kept = keepDrawn();
         try {
+            range_ = checked.first;
+            periodCount_ = checked.second;
+            choice_ = choice;
             draw();
         } catch (...) {
-            undo();
             restoreDrawn(kept);
             throw;
         }
+        showFirstPage();
     }
+    // The choice of the last accepted request (0 before the first).
+    int choice() const { return choice_; }
     bool isLoaded = false;
 
     virtual void cmdDo_Click() = 0;
@@ -116,12 +119,13 @@ class ChartPages : public platform::Form {
             bool visible;
         };
         PeriodRange range;
-        int periodCount, chartCount, currentPage;
+        int periodCount, choice, chartCount, currentPage;
         bool previous, next, print;
         std::vector<Chart> charts;
     };
     Drawn keepDrawn() const;
     void restoreDrawn(const Drawn& kept);
+    void showFirstPage();
 
     void cmd_Next_Click();
     void cmd_Perious_Click();
@@ -131,6 +135,7 @@ class ChartPages : public platform::Form {
     std::vector<platform::MSChart*> charts_;
     PeriodRange range_;
     int periodCount_ = 0;
+    int choice_ = 0;
     static constexpr int chartsPerPage = 2;
     int currentPage_ = 1;
     int chartCount_ = 0;

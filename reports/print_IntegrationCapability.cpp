@@ -71,23 +71,17 @@ void print_IntegrationCapability::resetChart(platform::MSChart& chart) {
 void print_IntegrationCapability::cmdDo_Click() {
     const auto checked = checkRange();
     if (!checked) return;
-    const int previousLevel = level_;
-    drawAsOne(
-        [&] {
-            adoptRange(checked->first, checked->second);
-            level_ = cbLevel->ListIndex() + 1;
-            cmd_Perious->setEnabled(false);
-            cmd_Next->setEnabled(true);
-            ClearChart();
-            // One read of the range's base data serves the four groups.
-            const PeriodRange& r = range();
-            algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
-            const std::vector<std::string> labels = periodLabels();
-            for (int group = 1; group <= kGroups; ++group)
-                drawCapabilityChart(group, labels, *getChart(group));
-        },
-        [&] { level_ = previousLevel; });
-    showFirstPage();
+    drawRequest(*checked, cbLevel->ListIndex() + 1, [&] {
+        cmd_Perious->setEnabled(false);
+        cmd_Next->setEnabled(true);
+        ClearChart();
+        // One read of the range's base data serves the four groups.
+        const PeriodRange& r = range();
+        algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+        const std::vector<std::string> labels = periodLabels();
+        for (int group = 1; group <= kGroups; ++group)
+            drawCapabilityChart(group, labels, *getChart(group));
+    });
 }
 
 // A group whose weights or bases are incomplete for the level still gets its chart, with the
@@ -99,7 +93,7 @@ void print_IntegrationCapability::drawCapabilityChart(int group,
     std::vector<std::string> values;
     CBaseDataDAO dao;
     const auto g = static_cast<std::int16_t>(group);
-    const auto level = static_cast<std::int16_t>(level_);
+    const auto level = static_cast<std::int16_t>(this->level());
     if (dao.HasLevelWeight(g, level)) {
         values = algorithm_.CalIntegrationCapability(g, level);
     } else {

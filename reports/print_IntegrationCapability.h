@@ -20,7 +20,7 @@ class print_IntegrationCapability : public ChartPages {
     // Gives a chart the blank data: six rows " - " and one with an empty label, no values.
     void resetChart(platform::MSChart& chart);
     // The benchmark level of the last accepted request (0 before the first).
-    int level() const { return level_; }
+    int level() const { return choice(); }
 
   protected:
     void Form_Load() override;
@@ -32,6 +32,5 @@ class print_IntegrationCapability : public ChartPages {
     void drawCapabilityChart(int group, const std::vector<std::string>& labels,
                              platform::MSChart& chart);
 
-    int level_ = 0;
     CBaseAlgroithm algorithm_;
 };

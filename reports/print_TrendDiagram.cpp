@@ -72,24 +72,17 @@ void print_TrendDiagram::cmdDo_Click() {
     if (!checked) return;
     const int group = chosenGroup();
     if (group == 0) return;
-    const int previousGroup = category_;
-    drawAsOne(
-        [&] {
-            adoptRange(checked->first, checked->second);
-            category_ = group;
-            setChartCount(chartsOfGroup(group));
-            drawCharts();
-        },
-        [&] { category_ = previousGroup; });
-    ClearChart();
-    showFirstPage();
+    drawRequest(*checked, group, [&] {
+        setChartCount(chartsOfGroup(group));
+        drawCharts();
+    });
 }
 
 void print_TrendDiagram::drawCharts() {
     const PeriodRange& r = range();
     const std::vector<std::string> labels = periodLabels();
     CBaseDataDAO dao;
-    const auto items = dao.getIndicatorItem(static_cast<std::int16_t>(category_));
+    const auto items = dao.getIndicatorItem(static_cast<std::int16_t>(category()));
     algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         if (!items[i]) continue;

@@ -19,7 +19,7 @@ class print_TrendDiagram : public ChartPages {
     // Gives a chart the blank data: seven rows " - " without values.
     void resetChart(platform::MSChart& chart);
     // The capability group of the last accepted request (0 before the first).
-    int category() const { return category_; }
+    int category() const { return choice(); }
 
   protected:
     void Form_Load() override;
@@ -32,6 +32,5 @@ class print_TrendDiagram : public ChartPages {
     void fillChart(int n, std::int16_t ItemID, const QString& title,
                    const std::vector<std::string>& labels);
 
-    int category_ = 0;
     CBaseAlgroithm algorithm_;
 };
