@@ -6,6 +6,7 @@
 #include "analysis/InfoLabel.h"
 #include "analysis/LevelMeans.h"
 #include "analysis/PeriodInputRow.h"
+#include "core/CBaseAlgroithm.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
 #include "platform/Database.h"
@@ -115,14 +116,15 @@ void power_all_form::cbLevel_Click() {
 void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level,
                                         const CCalendar& calendar) {
     const int count = calendar.GetAmount();
-    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    CBaseAlgroithm algorithm;
+    algorithm.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::array<std::vector<std::string>, kGroups> scores;
     {
         CBaseDataDAO dao;
         for (int g = 1; g <= kGroups; ++g) {
             if (dao.HasLevelWeight(static_cast<std::int16_t>(g), level)) {
                 scores[g - 1] =
-                    algorithm_.CalIntegrationCapability(static_cast<std::int16_t>(g), level);
+                    algorithm.CalIntegrationCapability(static_cast<std::int16_t>(g), level);
             } else {
                 platform::MsgBox(kIncompleteWeights[g - 1]);
                 scores[g - 1].assign(static_cast<std::size_t>(count) + 1, std::string());
