@@ -9,6 +9,7 @@
 #include "core/CBaseAlgroithm.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
+#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/Fonts.h"
@@ -34,10 +35,6 @@ const PeriodInputRow::Design kInputRow(
 
 const char* const kLevels[] = {"历史最好水平", "基准水平", "行业平均水平",
                                "行业先进水平", "国家标准", "国际水平"};
-
-// Row captions of the grid, one per capability group.
-const char* const kRowNames[] = {" 综合获利能力", " 综合运营能力", " 综合发展能力",
-                                 " 综合贡献能力"};
 
 // Shown when a group's weights or benchmarks for the chosen level are incomplete.
 const char* const kIncompleteWeights[] = {
@@ -148,7 +145,8 @@ void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level
     g->setColWidth(0, 1500);
     for (int row = 0; row <= kGroups; ++row)
         for (int col = 0; col <= count; ++col) g->setTextMatrix(row, col, " ");
-    for (int row = 1; row <= kGroups; ++row) g->setTextMatrix(row, 0, kRowNames[row - 1]);
+    for (int row = 1; row <= kGroups; ++row)
+        g->setTextMatrix(row, 0, platform::Q(" " + Utils::GetCapabilityName(row)));
     for (int i = 0; i < count; ++i) {
         g->setTextMatrix(0, i + 1, platform::Q(periodLabels_[i]));
         g->setColWidth(i + 1, 1140);
