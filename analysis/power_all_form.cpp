@@ -92,7 +92,6 @@ void power_all_form::Form_Load() {
     setWidth(kWidth);
     // A failing read fails the opening: the window is not shown half-prepared.
     panel->FillDefaults();
-    levelTexts_ = GetLevelMeans();
     cbLevel->setListIndex(0);
     ShowLevelMeaning();
     isLoaded_ = true;
@@ -173,10 +172,10 @@ void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
 
 void power_all_form::ShowLevelMeaning() {
     myChart->hide();
+    const std::vector<QString> means = GetLevelMeans();
     const int index = cbLevel->ListIndex();
-    Info_Label->setCaption(index >= 0 && index < static_cast<int>(levelTexts_.size())
-                               ? levelTexts_[index]
-                               : QString());
+    Info_Label->setCaption(index >= 0 && index < static_cast<int>(means.size()) ? means[index]
+                                                                                : QString());
     platform::SetTwipsGeometry(
         Info_Frame, platform::TwipsLeft(Info_Frame), platform::TwipsTop(Info_Frame),
         platform::TwipsWidth(Info_Label) + 700, platform::TwipsHeight(Info_Label) + 700);

@@ -58,7 +58,6 @@ class power_all_form : public platform::Form {
     void ShowLevelMeaning();
 
     bool isLoaded_ = false;
-    std::vector<QString> levelTexts_;
     PeriodRange range_;
     std::int16_t level_ = 0;
     int periodCount_ = 0;  // 0 until the first fill
