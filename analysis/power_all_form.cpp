@@ -165,7 +165,7 @@ void power_all_form::MSFlexGrid1_Click() {
 void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
     const QString title = TrendChartTitle(range_, rowName);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_,
-                  groupScores_[row - 1], ChartAutoSizeStyle{.placeholder = " - "});
+                  groupScores_[row - 1]);
     myChart->show();
     Info_Frame->hide();
 }
