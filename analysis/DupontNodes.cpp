@@ -67,23 +67,18 @@ class NodeReader {
     const DupontNodes::Texts& texts_;
 };
 
-}  // namespace
-
-void DupontNodes::PreviousPeriod(std::int16_t periodType, std::int16_t year, std::int16_t period,
-                                 std::int16_t& prevYear, std::int16_t& prevPeriod) {
-    if (period != 1) {
-        prevYear = year;
-        prevPeriod = static_cast<std::int16_t>(period - 1);
-    } else {
-        prevYear = static_cast<std::int16_t>(year - 1);
-        prevPeriod = static_cast<std::int16_t>(CCalendar::PeriodsPerYear(periodType));
-    }
+// The period before (year, period): the last period of the previous year for period 1.
+PeriodRow previousPeriod(std::int16_t periodType, std::int16_t year, std::int16_t period) {
+    if (period != 1) return {year, static_cast<std::int16_t>(period - 1)};
+    return {static_cast<std::int16_t>(year - 1),
+            static_cast<std::int16_t>(CCalendar::PeriodsPerYear(periodType))};
 }
+
+}  // namespace
 
 DupontNodes::Texts DupontNodes::Compute(std::int16_t periodType, std::int16_t year,
                                         std::int16_t period) {
-    std::int16_t prevYear, prevPeriod;
-    PreviousPeriod(periodType, year, period, prevYear, prevPeriod);
+    const auto [prevYear, prevPeriod] = previousPeriod(periodType, year, period);
     // One read serves the evaluator and the nodes: it holds both periods.
     CBaseAlgroithm algorithm;
     algorithm.setInitValue(periodType, prevYear, year, prevPeriod, period);

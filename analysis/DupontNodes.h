@@ -17,8 +17,4 @@ class DupontNodes {
 
     // Reads the two periods and computes every node; periodType 1-4.
     static Texts Compute(std::int16_t periodType, std::int16_t year, std::int16_t period);
-
-    // The period before (year, period): the last period of the previous year for period 1.
-    static void PreviousPeriod(std::int16_t periodType, std::int16_t year, std::int16_t period,
-                               std::int16_t& prevYear, std::int16_t& prevPeriod);
 };

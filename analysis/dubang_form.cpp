@@ -1,7 +1,6 @@
 #include "analysis/dubang_form.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "analysis/DupontNodes.h"
 #include "analysis/HelpContent.h"
@@ -11,7 +10,6 @@
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
-#include "platform/MsgBox.h"
 #include "platform/PrintWindow.h"
 #include "platform/QtText.h"
 
@@ -107,11 +105,7 @@ void dubang_form::ShowDupontTree() {
 
 void dubang_form::doPrint_Click() {
     // The printed tree goes without the input row; the row comes back whatever happens.
-    try {
-        Frame1->hide();
-        platform::PrintForm(this);
-    } catch (const std::exception& e) {
-        platform::MsgBox(e.what());
-    }
+    Frame1->hide();
+    platform::Attempt([this] { platform::PrintForm(this); });
     Frame1->show();
 }

@@ -6,8 +6,10 @@
 #include "analysis/InfoLabel.h"
 #include "analysis/LevelMeans.h"
 #include "analysis/PeriodInputRow.h"
+#include "core/CBaseAlgroithm.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
+#include "core/Utils.h"
 #include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/Fonts.h"
@@ -33,10 +35,6 @@ const PeriodInputRow::Design kInputRow(
 
 const char* const kLevels[] = {"历史最好水平", "基准水平", "行业平均水平",
                                "行业先进水平", "国家标准", "国际水平"};
-
-// Row captions of the grid, one per capability group.
-const char* const kRowNames[] = {" 综合获利能力", " 综合运营能力", " 综合发展能力",
-                                 " 综合贡献能力"};
 
 // Shown when a group's weights or benchmarks for the chosen level are incomplete.
 const char* const kIncompleteWeights[] = {
@@ -94,7 +92,6 @@ void power_all_form::Form_Load() {
     setWidth(kWidth);
     // A failing read fails the opening: the window is not shown half-prepared.
     panel->FillDefaults();
-    levelTexts_ = GetLevelMeans();
     cbLevel->setListIndex(0);
     ShowLevelMeaning();
     isLoaded_ = true;
@@ -115,14 +112,15 @@ void power_all_form::cbLevel_Click() {
 void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level,
                                         const CCalendar& calendar) {
     const int count = calendar.GetAmount();
-    algorithm_.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
+    CBaseAlgroithm algorithm;
+    algorithm.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
     std::array<std::vector<std::string>, kGroups> scores;
     {
         CBaseDataDAO dao;
         for (int g = 1; g <= kGroups; ++g) {
             if (dao.HasLevelWeight(static_cast<std::int16_t>(g), level)) {
                 scores[g - 1] =
-                    algorithm_.CalIntegrationCapability(static_cast<std::int16_t>(g), level);
+                    algorithm.CalIntegrationCapability(static_cast<std::int16_t>(g), level);
             } else {
                 platform::MsgBox(kIncompleteWeights[g - 1]);
                 scores[g - 1].assign(static_cast<std::size_t>(count) + 1, std::string());
@@ -146,7 +144,8 @@ void power_all_form::FillCapabilityGrid(const PeriodRange& r, std::int16_t level
     g->setColWidth(0, 1500);
     for (int row = 0; row <= kGroups; ++row)
         for (int col = 0; col <= count; ++col) g->setTextMatrix(row, col, " ");
-    for (int row = 1; row <= kGroups; ++row) g->setTextMatrix(row, 0, kRowNames[row - 1]);
+    for (int row = 1; row <= kGroups; ++row)
+        g->setTextMatrix(row, 0, platform::Q(" " + Utils::GetCapabilityName(row)));
     for (int i = 0; i < count; ++i) {
         g->setTextMatrix(0, i + 1, platform::Q(periodLabels_[i]));
         g->setColWidth(i + 1, 1140);
@@ -166,17 +165,17 @@ void power_all_form::MSFlexGrid1_Click() {
 void power_all_form::DrawCapabilityChart(int row, const QString& rowName) {
     const QString title = TrendChartTitle(range_, rowName);
     ChartAutoSize(*myChart, *this, title, periodCount_, periodCount_, periodLabels_,
-                  groupScores_[row - 1], ChartAutoSizeStyle{.placeholder = " - "});
+                  groupScores_[row - 1]);
     myChart->show();
     Info_Frame->hide();
 }
 
 void power_all_form::ShowLevelMeaning() {
     myChart->hide();
+    const std::vector<QString> means = GetLevelMeans();
     const int index = cbLevel->ListIndex();
-    Info_Label->setCaption(index >= 0 && index < static_cast<int>(levelTexts_.size())
-                               ? levelTexts_[index]
-                               : QString());
+    Info_Label->setCaption(index >= 0 && index < static_cast<int>(means.size()) ? means[index]
+                                                                                : QString());
     platform::SetTwipsGeometry(
         Info_Frame, platform::TwipsLeft(Info_Frame), platform::TwipsTop(Info_Frame),
         platform::TwipsWidth(Info_Label) + 700, platform::TwipsHeight(Info_Label) + 700);

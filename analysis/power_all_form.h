@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/CBaseAlgroithm.h"
 #include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
 #include "platform/ComboList.h"
@@ -59,11 +58,9 @@ class power_all_form : public platform::Form {
     void ShowLevelMeaning();
 
     bool isLoaded_ = false;
-    std::vector<QString> levelTexts_;
     PeriodRange range_;
     std::int16_t level_ = 0;
     int periodCount_ = 0;  // 0 until the first fill
     std::vector<std::string> periodLabels_;
     std::array<std::vector<std::string>, kGroups> groupScores_;
-    CBaseAlgroithm algorithm_;
 };

@@ -176,14 +176,10 @@ void target_all2_from::FillIndicatorGrid(const PeriodRange& r, const CCalendar& 
     const int group = std::clamp(tbsOptions->SelectedIndex(), 1, 4);
     std::vector<std::string> labels = calendar.GetLabelString();
     const int count = calendar.GetAmount();
-    std::vector<std::optional<IndicatorItem>> items;
-    int itemCount = 0;
-    {
-        CBaseDataDAO dao;
-        items = dao.getIndicatorItem(static_cast<std::int16_t>(group));
-        itemCount = dao.getIndicatorItemCount(static_cast<std::int16_t>(group));
-    }
-    itemCount = std::min(itemCount, static_cast<int>(items.size()) - 1);
+    const std::vector<std::optional<IndicatorItem>> items =
+        CBaseDataDAO().getIndicatorItem(static_cast<std::int16_t>(group));
+    // The group's indicators, then one empty slot.
+    const int itemCount = static_cast<int>(items.size()) - 1;
     CBaseAlgroithm loaded;
     loaded.setInitValue(r.PeriodType, r.fromYear, r.toYear, r.fromPeriod, r.toPeriod);
 

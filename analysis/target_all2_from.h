@@ -38,7 +38,6 @@ class target_all2_from : public platform::Form {
     const PeriodRange& range() const { return range_; }
     int periodCount() const { return periodCount_; }
     int category() const { return category_; }
-    const std::vector<std::string>& periodLabels() const { return periodLabels_; }
 
     // Controls, under their design names.
     QGroupBox* Frame1;
