@@ -107,32 +107,30 @@ class StatementCache {
     }
     // Finalizes the idle statements; statements in use stay until released.
     void dropIdle() {
-        for (auto c = order_.begin(); c != order_.end();) {
-            if (c->inUse) {
-                ++c;
-                continue;
-            }
-            sqlite3_finalize(c->stmt);
-            bySql_.erase(c->sql);
-            c = order_.erase(c);
-        }
+        for (auto c = order_.begin(); c != order_.end();) c = c->inUse ? std::next(c) : drop(c);
     }
     bool empty() const { return order_.empty(); }
 
   private:
+    using Entry = std::list<CachedStatement>::iterator;
+
     bool dropOldestIdle() {
-        for (auto c = order_.rbegin(); c != order_.rend(); ++c) {
-            if (c->inUse) continue;
-            sqlite3_finalize(c->stmt);
-            bySql_.erase(c->sql);
-            order_.erase(std::next(c).base());
-            return true;
-        }
+        for (auto c = order_.rbegin(); c != order_.rend(); ++c)
+            if (!c->inUse) {
+                drop(std::next(c).base());
+                return true;
+            }
         return false;
+    }
+    // Finalizes and forgets one statement; returns the entry after it.
+    Entry drop(Entry c) {
+        sqlite3_finalize(c->stmt);
+        bySql_.erase(c->sql);
+        return order_.erase(c);
     }
 
     std::list<CachedStatement> order_;  // most recently used first
-    std::unordered_map<std::string, std::list<CachedStatement>::iterator> bySql_;
+    std::unordered_map<std::string, Entry> bySql_;
 };
 
 struct IdleConnection {
@@ -158,20 +156,21 @@ class Registry {
 
     void opened(sqlite3* db, bool keepable, const FileId& file) { live_[db] = {keepable, file}; }
     StatementCache& statements(sqlite3* db) { return caches_[db]; }
-    StatementCache* findStatements(sqlite3* db) {
-        auto it = caches_.find(db);
-        return it == caches_.end() ? nullptr : &it->second;
+
+    // Marks a kept statement idle again; false when it is not kept (the caller finalizes it).
+    bool release(sqlite3_stmt* stmt) {
+        sqlite3* db = sqlite3_db_handle(stmt);
+        StatementCache* cache = findStatements(db);
+        if (!cache || !cache->release(stmt)) return false;
+        // The handle was closed for good while this statement was still in use.
+        if (live_.count(db) == 0) dropIdleStatements(db);
+        return true;
     }
-    bool isLive(sqlite3* db) const { return live_.count(db) != 0; }
-    void forgetStatements(sqlite3* db) { caches_.erase(db); }
 
     // Closes a handle for good; statements still in use are finalized when they are released.
     void close(sqlite3* db) {
         live_.erase(db);
-        if (StatementCache* cache = findStatements(db)) {
-            cache->dropIdle();
-            if (cache->empty()) caches_.erase(db);
-        }
+        dropIdleStatements(db);
         sqlite3_close_v2(db);
     }
 
@@ -210,6 +209,16 @@ class Registry {
     static constinit inline bool gone = false;
 
   private:
+    StatementCache* findStatements(sqlite3* db) {
+        auto it = caches_.find(db);
+        return it == caches_.end() ? nullptr : &it->second;
+    }
+    void dropIdleStatements(sqlite3* db) {
+        if (StatementCache* cache = findStatements(db)) {
+            cache->dropIdle();
+            if (cache->empty()) caches_.erase(db);
+        }
+    }
     bool inUse(sqlite3* db) {
         StatementCache* cache = findStatements(db);
         if (cache && cache->anyInUse()) return true;
@@ -469,17 +478,7 @@ void Connection::bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams
 void Connection::Release(sqlite3_stmt* stmt) {
     if (!stmt) return;
     sqlite3_reset(stmt);
-    sqlite3* db = sqlite3_db_handle(stmt);
-    StatementCache* cache = Registry::gone ? nullptr : registry().findStatements(db);
-    if (cache && cache->release(stmt)) {
-        // The handle was closed for good while this statement was still in use.
-        if (!registry().isLive(db)) {
-            cache->dropIdle();
-            if (cache->empty()) registry().forgetStatements(db);
-        }
-        return;
-    }
-    sqlite3_finalize(stmt);
+    if (Registry::gone || !registry().release(stmt)) sqlite3_finalize(stmt);
 }
 
 int Connection::Execute(const std::string& sql, const DbParams& params) {
