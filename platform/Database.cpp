@@ -174,9 +174,9 @@ class Registry {
         sqlite3_close_v2(db);
     }
 
-    // A kept handle on the file the path names now. Handles kept on a file the path no longer
-    // names (replaced or removed) are closed: they would read and write the old file.
-    sqlite3* take(const std::string& path) {
+    // A kept handle on `file`, the file the path names now. Handles kept on another file under
+    // the path (replaced or removed) are closed: they would read and write the old file.
+    sqlite3* take(const std::string& path, const FileId& file) {
         for (auto it = idle_.begin(); it != idle_.end();) {
             if (it->path != path) {
                 ++it;
@@ -184,7 +184,7 @@ class Registry {
             }
             sqlite3* db = it->db;
             it = idle_.erase(it);
-            if (pathNames(path, live_.at(db).file)) return db;
+            if (live_.at(db).file == file) return db;
             close(db);
         }
         return nullptr;
@@ -376,7 +376,7 @@ void Connection::Open(const std::string& path) {
     path_ = path;
     FileId file;
     if (!fileIdOf(path, file)) throw DbError("找不到数据库文件：" + path);
-    if (sqlite3* kept = registry().take(path)) {
+    if (sqlite3* kept = registry().take(path, file)) {
         db_ = kept;
         return;
     }
