@@ -430,11 +430,9 @@ void Connection::Fail(const std::string& what, const std::string& sql) const {
 sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params) {
     if (!db_) throw statementError("数据库连接未打开", sql);
     StatementCache& cache = registry().statements(db_);
+    // A kept statement came back reset by Release, and bind sets every parameter anew.
     sqlite3_stmt* stmt = cache.take(sql);
-    if (stmt) {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-    } else {
+    if (!stmt) {
         const char* tail = nullptr;
         if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &stmt, &tail) != SQLITE_OK)
