@@ -125,20 +125,20 @@ float MSChart::Left() const {
     return left_.read(x());
 }
 int MSChart::Top() const {
-    return static_cast<int>(top_.read(y()));
+    return top_.read(y());
 }
 float MSChart::Width() const {
     return width_.read(width());
 }
 int MSChart::Height() const {
-    return static_cast<int>(height_.read(height()));
+    return height_.read(height());
 }
 
 void MSChart::setLeft(float twips) {
     move(left_.set(twips), y());
 }
 void MSChart::setTop(int twips) {
-    move(x(), top_.set(static_cast<float>(twips)));
+    move(x(), top_.set(twips));
 }
 // The chart is laid out at once: a hidden control learns of its new size only when shown.
 void MSChart::setWidth(float twips) {
@@ -147,7 +147,7 @@ void MSChart::setWidth(float twips) {
     relayout();
 }
 void MSChart::setHeight(int twips) {
-    resize(width(), std::max(0, height_.set(static_cast<float>(twips))));
+    resize(width(), std::max(0, height_.set(twips)));
 }
 
 void MSChart::resizeEvent(QResizeEvent* e) {

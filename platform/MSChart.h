@@ -78,7 +78,8 @@ class MSChart : public QWidget {
     std::vector<QGraphicsSimpleTextItem*> labels_;
     int labelTextWidth_ = 0;  // of the widest label, measured once per data
     int layouts_ = 0;
-    RememberedTwips<float> left_, top_, width_, height_;
+    RememberedTwips<float> left_, width_;
+    RememberedTwips<int> top_, height_;
     int labelAngle_ = 0;
     int labelStep_ = 1;
 };
