@@ -1,6 +1,8 @@
 #include "platform/Runtime.h"
 
-#include <algorithm>
+#include <locale.h>
+#include <stdlib.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -69,25 +71,11 @@ bool fastHundredths(double value, std::int64_t& hundredths) {
     return true;
 }
 
-// Whether a decimal text too far from zero for a double lies above its range rather than
-// below: the power of ten of its first significant digit plus its exponent is positive.
-bool aboveRange(std::string_view s) {
-    const std::size_t e = std::min(s.find_first_of("eE"), s.size());
-    const std::string_view mantissa = s.substr(0, e);
-    const auto point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
-    const auto first = static_cast<long long>(mantissa.find_first_of("123456789"));
-    long long power = first < point ? point - first : point - first + 1;
-    if (e < s.size()) {
-        std::string_view exponent = s.substr(e + 1);
-        if (exponent.front() == '+') exponent.remove_prefix(1);
-        long long x = 0;
-        // An exponent beyond long long decides alone, by its sign.
-        if (std::from_chars(exponent.data(), exponent.data() + exponent.size(), x).ec !=
-            std::errc())
-            return exponent.front() != '-';
-        power += x;
-    }
-    return power > 0;
+// A decimal text too far from zero for a double, read by the C library in the C locale
+// whatever the process locale: an infinity above the range, zero below it.
+double readOutOfRange(std::string_view s) {
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", nullptr);
+    return ::strtod_l(std::string(s).c_str(), nullptr, cLocale);
 }
 
 // The value of a decimal text (IsNumeric form, trimmed) read without the process locale, so
@@ -98,7 +86,7 @@ double readDecimal(std::string_view s) {
     if (negative || s.front() == '+') s.remove_prefix(1);
     double v = 0;
     if (std::from_chars(s.data(), s.data() + s.size(), v).ec == std::errc::result_out_of_range)
-        v = aboveRange(s) ? std::numeric_limits<double>::infinity() : 0.0;
+        v = readOutOfRange(s);
     return negative ? -v : v;
 }
 
