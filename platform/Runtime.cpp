@@ -20,6 +20,18 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Moves `i` past a sign, if one stands there.
+void skipSign(const std::string& s, std::size_t& i) {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+}
+
+// Moves `i` past a run of digits; returns how many there were.
+std::size_t skipDigits(const std::string& s, std::size_t& i) {
+    const std::size_t from = i;
+    while (i < s.size() && isDigit(s[i])) ++i;
+    return i - from;
+}
+
 // Decimal digits and exponent of |value| rounded to 15 significant digits:
 // value = 0.d1d2...d15 * 10^exp10 (digits without trailing zeros).
 struct Decimal {
@@ -171,31 +183,22 @@ std::string Trim(const std::string& s) {
 }
 
 bool IsYearText(const std::string& s) {
-    std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    if (i == s.size()) return false;
-    for (; i < s.size(); ++i)
-        if (!isDigit(s[i])) return false;
-    return true;
+    std::size_t i = 0;
+    skipSign(s, i);
+    return skipDigits(s, i) > 0 && i == s.size();
 }
 
 bool IsNumeric(const std::string& text) {
     const std::string s = Trim(text);
-    std::size_t i = 0;
     const std::size_t n = s.size();
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    std::size_t intDigits = 0, fracDigits = 0;
-    while (i < n && isDigit(s[i])) ++i, ++intDigits;
-    if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && isDigit(s[i])) ++i, ++fracDigits;
-    }
-    if (intDigits + fracDigits == 0) return false;
+    std::size_t i = 0;
+    skipSign(s, i);
+    std::size_t digits = skipDigits(s, i);
+    if (i < n && s[i] == '.') digits += skipDigits(s, ++i);
+    if (digits == 0) return false;
     if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-        std::size_t expDigits = 0;
-        while (i < n && isDigit(s[i])) ++i, ++expDigits;
-        if (expDigits == 0) return false;
+        skipSign(s, ++i);
+        if (skipDigits(s, i) == 0) return false;
     }
     return i == n;
 }
