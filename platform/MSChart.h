@@ -12,7 +12,6 @@
 #include "platform/Form.h"
 
 class QChart;
-class QChartView;
 class QGraphicsSimpleTextItem;
 class QValueAxis;
 
@@ -72,7 +71,6 @@ class MSChart : public QWidget {
     std::vector<ChartRow> rows_;
     QString title_;
     QChart* chart_ = nullptr;
-    QChartView* view_ = nullptr;
     QValueAxis* axisX_ = nullptr;  // positions 0..n-1; the labels are drawn by the control
     QValueAxis* axisY_ = nullptr;
     std::vector<QGraphicsSimpleTextItem*> labels_;
