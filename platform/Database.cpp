@@ -107,32 +107,30 @@ class StatementCache {
     }
     // Finalizes the idle statements; statements in use stay until released.
     void dropIdle() {
-        for (auto c = order_.begin(); c != order_.end();) {
-            if (c->inUse) {
-                ++c;
-                continue;
-            }
-            sqlite3_finalize(c->stmt);
-            bySql_.erase(c->sql);
-            c = order_.erase(c);
-        }
+        for (auto c = order_.begin(); c != order_.end();) c = c->inUse ? std::next(c) : drop(c);
     }
     bool empty() const { return order_.empty(); }
 
   private:
+    using Entry = std::list<CachedStatement>::iterator;
+
     bool dropOldestIdle() {
-        for (auto c = order_.rbegin(); c != order_.rend(); ++c) {
-            if (c->inUse) continue;
-            sqlite3_finalize(c->stmt);
-            bySql_.erase(c->sql);
-            order_.erase(std::next(c).base());
-            return true;
-        }
+        for (auto c = order_.rbegin(); c != order_.rend(); ++c)
+            if (!c->inUse) {
+                drop(std::next(c).base());
+                return true;
+            }
         return false;
+    }
+    // Finalizes and forgets one statement; returns the entry after it.
+    Entry drop(Entry c) {
+        sqlite3_finalize(c->stmt);
+        bySql_.erase(c->sql);
+        return order_.erase(c);
     }
 
     std::list<CachedStatement> order_;  // most recently used first
-    std::unordered_map<std::string, std::list<CachedStatement>::iterator> bySql_;
+    std::unordered_map<std::string, Entry> bySql_;
 };
 
 struct IdleConnection {
@@ -158,26 +156,27 @@ class Registry {
 
     void opened(sqlite3* db, bool keepable, const FileId& file) { live_[db] = {keepable, file}; }
     StatementCache& statements(sqlite3* db) { return caches_[db]; }
-    StatementCache* findStatements(sqlite3* db) {
-        auto it = caches_.find(db);
-        return it == caches_.end() ? nullptr : &it->second;
+
+    // Marks a kept statement idle again; false when it is not kept (the caller finalizes it).
+    bool release(sqlite3_stmt* stmt) {
+        sqlite3* db = sqlite3_db_handle(stmt);
+        StatementCache* cache = findStatements(db);
+        if (!cache || !cache->release(stmt)) return false;
+        // The handle was closed for good while this statement was still in use.
+        if (live_.count(db) == 0) dropIdleStatements(db);
+        return true;
     }
-    bool isLive(sqlite3* db) const { return live_.count(db) != 0; }
-    void forgetStatements(sqlite3* db) { caches_.erase(db); }
 
     // Closes a handle for good; statements still in use are finalized when they are released.
     void close(sqlite3* db) {
         live_.erase(db);
-        if (StatementCache* cache = findStatements(db)) {
-            cache->dropIdle();
-            if (cache->empty()) caches_.erase(db);
-        }
+        dropIdleStatements(db);
         sqlite3_close_v2(db);
     }
 
-    // A kept handle on the file the path names now. Handles kept on a file the path no longer
-    // names (replaced or removed) are closed: they would read and write the old file.
-    sqlite3* take(const std::string& path) {
+    // A kept handle on `file`, the file the path names now. Handles kept on another file under
+    // the path (replaced or removed) are closed: they would read and write the old file.
+    sqlite3* take(const std::string& path, const FileId& file) {
         for (auto it = idle_.begin(); it != idle_.end();) {
             if (it->path != path) {
                 ++it;
@@ -185,7 +184,7 @@ class Registry {
             }
             sqlite3* db = it->db;
             it = idle_.erase(it);
-            if (pathNames(path, live_.at(db).file)) return db;
+            if (live_.at(db).file == file) return db;
             close(db);
         }
         return nullptr;
@@ -210,6 +209,16 @@ class Registry {
     static constinit inline bool gone = false;
 
   private:
+    StatementCache* findStatements(sqlite3* db) {
+        auto it = caches_.find(db);
+        return it == caches_.end() ? nullptr : &it->second;
+    }
+    void dropIdleStatements(sqlite3* db) {
+        if (StatementCache* cache = findStatements(db)) {
+            cache->dropIdle();
+            if (cache->empty()) caches_.erase(db);
+        }
+    }
     bool inUse(sqlite3* db) {
         StatementCache* cache = findStatements(db);
         if (cache && cache->anyInUse()) return true;
@@ -367,7 +376,7 @@ void Connection::Open(const std::string& path) {
     path_ = path;
     FileId file;
     if (!fileIdOf(path, file)) throw DbError("找不到数据库文件：" + path);
-    if (sqlite3* kept = registry().take(path)) {
+    if (sqlite3* kept = registry().take(path, file)) {
         db_ = kept;
         return;
     }
@@ -421,11 +430,9 @@ void Connection::Fail(const std::string& what, const std::string& sql) const {
 sqlite3_stmt* Connection::Prepare(const std::string& sql, const DbParams& params) {
     if (!db_) throw statementError("数据库连接未打开", sql);
     StatementCache& cache = registry().statements(db_);
+    // A kept statement came back reset by Release, and bind sets every parameter anew.
     sqlite3_stmt* stmt = cache.take(sql);
-    if (stmt) {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-    } else {
+    if (!stmt) {
         const char* tail = nullptr;
         if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &stmt, &tail) != SQLITE_OK)
@@ -469,17 +476,7 @@ void Connection::bind(sqlite3_stmt* stmt, const std::string& sql, const DbParams
 void Connection::Release(sqlite3_stmt* stmt) {
     if (!stmt) return;
     sqlite3_reset(stmt);
-    sqlite3* db = sqlite3_db_handle(stmt);
-    StatementCache* cache = Registry::gone ? nullptr : registry().findStatements(db);
-    if (cache && cache->release(stmt)) {
-        // The handle was closed for good while this statement was still in use.
-        if (!registry().isLive(db)) {
-            cache->dropIdle();
-            if (cache->empty()) registry().forgetStatements(db);
-        }
-        return;
-    }
-    sqlite3_finalize(stmt);
+    if (Registry::gone || !registry().release(stmt)) sqlite3_finalize(stmt);
 }
 
 int Connection::Execute(const std::string& sql, const DbParams& params) {

@@ -319,15 +319,15 @@ void FlexGrid::paintCell(QPainter& p, int row, int col, const QRect& rect) const
         const QRect inner = rect.adjusted(2, 0, -3, -1);
         const int flags =
             Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft | Qt::TextWordWrap);
+        const QFontMetrics fm = p.fontMetrics();
         // Texts wrap inside a cell tall enough for more lines.
-        const bool multiLine = !number && inner.height() >= 2 * p.fontMetrics().height() * 3 / 4;
-        const bool fitted = !multiLine && p.fontMetrics().horizontalAdvance(t) > inner.width() &&
-                            drawFitted(p, inner, flags, t);
+        const bool multiLine = !number && inner.height() >= 2 * fm.height() * 3 / 4;
+        const bool fitted =
+            !multiLine && fm.horizontalAdvance(t) > inner.width() && drawFitted(p, inner, flags, t);
         if (!fitted) {
             // A number still too wide shows "…" for the digits cut off: its right end alone
             // would read as another number.
-            const QString shown =
-                number ? p.fontMetrics().elidedText(t, Qt::ElideLeft, inner.width()) : t;
+            const QString shown = number ? fm.elidedText(t, Qt::ElideLeft, inner.width()) : t;
             if (multiLine && p.boundingRect(inner, flags, shown).height() > inner.height())
                 drawPackedLines(p, inner, shown);
             else

@@ -20,10 +20,7 @@ QStringList installed(const QStringList& candidates, const QString& cjk) {
 }  // namespace
 
 QFont SongFont(double points, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return DesignFont(QStringLiteral("宋体"), points, bold);
 }
 
 QFont PaperSongFont(double points, bool bold) {
@@ -56,7 +53,6 @@ void InstallFontSubstitutions() {
 }
 
 QFont DesignFont(const QString& family, double points, bool bold) {
-    if (family == QStringLiteral("宋体")) return SongFont(points, bold);
     QFont font(family);
     font.setPointSizeF(points);
     font.setBold(bold);

@@ -22,7 +22,7 @@ QFont PaperSongFont(double points, bool bold = false);
 void InstallFontSubstitutions();
 
 // A face a window was designed with, by its name ("Arial", "宋体", ...), at a size in points,
-// bold or not; the Song face is SongFont's.
+// bold or not.
 QFont DesignFont(const QString& family, double points, bool bold = false);
 
 }  // namespace platform

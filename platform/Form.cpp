@@ -83,14 +83,12 @@ void Form::Move(int left, int top, int width, int height) {
 
 void Form::keepSize(int width, int height) {
     keptSize_ = QSize(width, height);
-    setHeight(height);
-    setWidth(width);
+    Move(Left(), Top(), width, height);
 }
 
 void Form::restoreKeptSize() {
     if (!keptSize_ || isMinimized() || Height() <= 360) return;
-    setHeight(keptSize_->height());
-    setWidth(keptSize_->width());
+    Move(Left(), Top(), keptSize_->width(), keptSize_->height());
 }
 
 void Form::resizeEvent(QResizeEvent* e) {

@@ -86,12 +86,12 @@ MSChart::MSChart(QWidget* parent) : QWidget(parent) {
     connect(chart_, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
     chart_->installEventFilter(this);
 
-    view_ = new QChartView(chart_, this);
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setFrameShape(QFrame::Box);
+    auto* view = new QChartView(chart_, this);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    layout->addWidget(view);
     setChartData({});
 }
 
@@ -125,20 +125,20 @@ float MSChart::Left() const {
     return left_.read(x());
 }
 int MSChart::Top() const {
-    return static_cast<int>(top_.read(y()));
+    return top_.read(y());
 }
 float MSChart::Width() const {
     return width_.read(width());
 }
 int MSChart::Height() const {
-    return static_cast<int>(height_.read(height()));
+    return height_.read(height());
 }
 
 void MSChart::setLeft(float twips) {
     move(left_.set(twips), y());
 }
 void MSChart::setTop(int twips) {
-    move(x(), top_.set(static_cast<float>(twips)));
+    move(x(), top_.set(twips));
 }
 // The chart is laid out at once: a hidden control learns of its new size only when shown.
 void MSChart::setWidth(float twips) {
@@ -147,7 +147,7 @@ void MSChart::setWidth(float twips) {
     relayout();
 }
 void MSChart::setHeight(int twips) {
-    resize(width(), std::max(0, height_.set(static_cast<float>(twips))));
+    resize(width(), std::max(0, height_.set(twips)));
 }
 
 void MSChart::resizeEvent(QResizeEvent* e) {
@@ -238,20 +238,19 @@ void MSChart::fitValueAxis() {
 void MSChart::layoutLabels(int widthPx) {
     const int n = static_cast<int>(rows_.size());
     const QFontMetrics fm(SongFont(kLabelPointSize, false));
-    const int textWidth = labelTextWidth_;
     const double perCategory =
         n > 0 ? std::max(1, widthPx - kPlotSideAllowance) / static_cast<double>(n) : 0;
     const int lineHeight = fm.height();
     labelStep_ = 1;
     int extent = lineHeight;
-    if (n == 0 || textWidth + 6 <= perCategory) {
+    if (n == 0 || labelTextWidth_ + 6 <= perCategory) {
         labelAngle_ = 0;
     } else if (lineHeight * 1.5 <= perCategory) {
         labelAngle_ = -45;
-        extent = static_cast<int>(std::ceil((textWidth + lineHeight) * M_SQRT1_2));
+        extent = static_cast<int>(std::ceil((labelTextWidth_ + lineHeight) * M_SQRT1_2));
     } else {
         labelAngle_ = -90;
-        extent = textWidth;
+        extent = labelTextWidth_;
         labelStep_ = static_cast<int>(std::ceil(lineHeight * 1.1 / std::max(perCategory, 1.0)));
     }
     for (int i = 0; i < n; ++i) {

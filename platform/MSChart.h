@@ -12,7 +12,6 @@
 #include "platform/Form.h"
 
 class QChart;
-class QChartView;
 class QGraphicsSimpleTextItem;
 class QValueAxis;
 
@@ -72,13 +71,13 @@ class MSChart : public QWidget {
     std::vector<ChartRow> rows_;
     QString title_;
     QChart* chart_ = nullptr;
-    QChartView* view_ = nullptr;
     QValueAxis* axisX_ = nullptr;  // positions 0..n-1; the labels are drawn by the control
     QValueAxis* axisY_ = nullptr;
     std::vector<QGraphicsSimpleTextItem*> labels_;
     int labelTextWidth_ = 0;  // of the widest label, measured once per data
     int layouts_ = 0;
-    RememberedTwips<float> left_, top_, width_, height_;
+    RememberedTwips<float> left_, width_;
+    RememberedTwips<int> top_, height_;
     int labelAngle_ = 0;
     int labelStep_ = 1;
 };

@@ -1,6 +1,8 @@
 #include "platform/Runtime.h"
 
-#include <algorithm>
+#include <locale.h>
+#include <stdlib.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +18,18 @@ const char* const kOverflow = "溢出";
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Moves `i` past a sign, if one stands there.
+void skipSign(const std::string& s, std::size_t& i) {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+}
+
+// Moves `i` past a run of digits; returns how many there were.
+std::size_t skipDigits(const std::string& s, std::size_t& i) {
+    const std::size_t from = i;
+    while (i < s.size() && isDigit(s[i])) ++i;
+    return i - from;
 }
 
 // Decimal digits and exponent of |value| rounded to 15 significant digits:
@@ -69,25 +83,11 @@ bool fastHundredths(double value, std::int64_t& hundredths) {
     return true;
 }
 
-// Whether a decimal text too far from zero for a double lies above its range rather than
-// below: the power of ten of its first significant digit plus its exponent is positive.
-bool aboveRange(std::string_view s) {
-    const std::size_t e = std::min(s.find_first_of("eE"), s.size());
-    const std::string_view mantissa = s.substr(0, e);
-    const auto point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
-    const auto first = static_cast<long long>(mantissa.find_first_of("123456789"));
-    long long power = first < point ? point - first : point - first + 1;
-    if (e < s.size()) {
-        std::string_view exponent = s.substr(e + 1);
-        if (exponent.front() == '+') exponent.remove_prefix(1);
-        long long x = 0;
-        // An exponent beyond long long decides alone, by its sign.
-        if (std::from_chars(exponent.data(), exponent.data() + exponent.size(), x).ec !=
-            std::errc())
-            return exponent.front() != '-';
-        power += x;
-    }
-    return power > 0;
+// A decimal text too far from zero for a double, read by the C library in the C locale
+// whatever the process locale: an infinity above the range, zero below it.
+double readOutOfRange(std::string_view s) {
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", nullptr);
+    return ::strtod_l(std::string(s).c_str(), nullptr, cLocale);
 }
 
 // The value of a decimal text (IsNumeric form, trimmed) read without the process locale, so
@@ -98,7 +98,7 @@ double readDecimal(std::string_view s) {
     if (negative || s.front() == '+') s.remove_prefix(1);
     double v = 0;
     if (std::from_chars(s.data(), s.data() + s.size(), v).ec == std::errc::result_out_of_range)
-        v = aboveRange(s) ? std::numeric_limits<double>::infinity() : 0.0;
+        v = readOutOfRange(s);
     return negative ? -v : v;
 }
 
@@ -183,31 +183,22 @@ std::string Trim(const std::string& s) {
 }
 
 bool IsYearText(const std::string& s) {
-    std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    if (i == s.size()) return false;
-    for (; i < s.size(); ++i)
-        if (!isDigit(s[i])) return false;
-    return true;
+    std::size_t i = 0;
+    skipSign(s, i);
+    return skipDigits(s, i) > 0 && i == s.size();
 }
 
 bool IsNumeric(const std::string& text) {
     const std::string s = Trim(text);
-    std::size_t i = 0;
     const std::size_t n = s.size();
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    std::size_t intDigits = 0, fracDigits = 0;
-    while (i < n && isDigit(s[i])) ++i, ++intDigits;
-    if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && isDigit(s[i])) ++i, ++fracDigits;
-    }
-    if (intDigits + fracDigits == 0) return false;
+    std::size_t i = 0;
+    skipSign(s, i);
+    std::size_t digits = skipDigits(s, i);
+    if (i < n && s[i] == '.') digits += skipDigits(s, ++i);
+    if (digits == 0) return false;
     if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-        std::size_t expDigits = 0;
-        while (i < n && isDigit(s[i])) ++i, ++expDigits;
-        if (expDigits == 0) return false;
+        skipSign(s, ++i);
+        if (skipDigits(s, i) == 0) return false;
     }
     return i == n;
 }
