@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "entry/form_base.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -54,12 +55,7 @@ inline std::vector<std::string> StoredRows(const TestDb& db, const std::string& 
 // A shown and active form_base on a fresh database.
 class FormBaseFixture : public testing::Test, public gui::GridFormInput<form_base> {
   protected:
-    void SetUp() override {
-        form = std::make_unique<form_base>();
-        form->Show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenActive(form)); }
 
     // Displays a range that the panel accepts (no message expected).
     void display(int type, const char* from, const char* to, int fromPeriod = 0, int toPeriod = 0) {
