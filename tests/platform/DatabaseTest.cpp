@@ -40,11 +40,7 @@ void letTheFileSettle() {
 }
 
 std::string companyName(const std::string& path) {
-    Connection conn;
-    conn.Open(path);
-    Recordset rs;
-    rs.Open("select valueFrom from defaultParameter where paramCd = 'cpyName'", conn);
-    return rs.Fields(0).AsText();
+    return QueryFile(path, "select valueFrom from defaultParameter where paramCd = 'cpyName'");
 }
 
 void setCompanyName(const std::string& path, const std::string& name) {
