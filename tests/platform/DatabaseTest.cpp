@@ -30,10 +30,6 @@ std::string errorOf(const std::function<void()>& f) {
     return "";
 }
 
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
-
 // Time for a replaced file to look settled to a rule that trusts file times.
 void letTheFileSettle() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -90,7 +86,7 @@ TEST(Connection, FileThatIsNotADatabaseIsAnErrorNamingIt) {
     std::ofstream(junk) << "this is not a database file, just text that is long enough";
     Connection conn;
     const std::string msg = errorOf([&] { conn.Open(junk); });
-    EXPECT_EQ(firstLine(msg), "数据库文件已损坏");
+    EXPECT_EQ(FirstLine(msg), "数据库文件已损坏");
     EXPECT_NE(msg.find(junk), std::string::npos) << msg;
 }
 

@@ -11,6 +11,11 @@
 std::string QueryFile(const std::string& file, const std::string& sql,
                       const platform::DbParams& params = {});
 
+// The first line of a text: the cause of a database error's message.
+inline std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
 class TestDb {
   public:
     TestDb();
