@@ -17,6 +17,11 @@
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
+// A balance sheet (items 101 to 112) for which every identity holds: current assets
+// 250 > 100 + 50 + 30 + 20, fixed assets 500 > 400, total 700 > 250 + 400 and 700 = 300 + 400.
+inline const std::vector<const char*> kBalanced{"100", "50",  "30",  "20",  "250", "500",
+                                                "400", "700", "100", "300", "200", "400"};
+
 // Type position, year texts (null leaves a box alone) and start/end list positions.
 inline void EnterRange(PeriodRangePanel* panel, int type, const char* from, const char* to,
                        int fromPeriod = 0, int toPeriod = 0) {

@@ -119,10 +119,7 @@ TEST_F(GridCellEditorTest, TextPutInWithoutAKeyReleaseCountsAsAChangeOnEnter) {
 }
 
 TEST_F(GridCellEditorTest, PastedComposedOrDroppedTextIsInTheCellAndSavedWithoutEnter) {
-    const int kItems[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112};
-    const char* const kBalanced[] = {"100", "50",  "30",  "20",  "250", "500",
-                                     "400", "700", "100", "300", "200", "400"};
-    for (int i = 0; i < 12; ++i) db.putData(kItems[i], 1, 2003, 1, std::stod(kBalanced[i]));
+    for (int i = 0; i < 12; ++i) db.putData(101 + i, 1, 2003, 1, std::stod(kBalanced[i]));
     display(0, "2003", "2003");
 
     // Pasted from the box's context menu over 100, then 保存 clicked without Enter.
