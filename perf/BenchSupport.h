@@ -1,5 +1,6 @@
-// What every benchmark program shares: a program folder of its own, months of base data, the
-// period inputs of a window, a message box answerer that counts, and the program's main.
+// What every benchmark program shares: months of base data, the period inputs of a window, a
+// message box answerer that counts, and the program's main, which runs the benchmarks in a
+// program folder of their own (TestDb).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -9,42 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
-
-// A program folder in the temporary directory with a fresh copy of the empty database
-// (TEMPLATE_DB); while it lives, the program folder (platform::AppPath) points at it.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "kvt-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        fs::create_directories(fs::path(folder_) / "db");
-        fs::copy_file(TEMPLATE_DB, fs::path(folder_) / "db" / "db.mdb");
-        platform::SetAppPath(folder_);
-    }
-    ~BenchFolder() {
-        platform::SetAppPath("");
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-  private:
-    std::string folder_;
-};
+#include "tests/support/TestDb.h"
 
 // Stores amount(item, year, month) for every catalogue item (in ItemId order) and every month of
 // `years` years from firstYear (year by year, month by month), in one transaction. An amount
@@ -125,7 +99,7 @@ int RunBenchmarks(int argc, char** argv, platform::MsgAnswerer answer,
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     platform::SetMsgAnswerer(std::move(answer));
     try {
-        BenchFolder folder;
+        TestDb folder;
         seed();
         benchmark::RunSpecifiedBenchmarks(reporter);
     } catch (const std::exception& e) {

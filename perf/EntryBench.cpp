@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "perf/BenchSupport.h"
 #include "entry/PeriodConversion.h"
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
+#include "perf/BenchSupport.h"
+#include "platform/AppPath.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"

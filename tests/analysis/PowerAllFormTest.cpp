@@ -12,8 +12,8 @@
 
 #include "analysis/LevelMeans.h"
 #include "analysis/power_all_form.h"
-#include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/entry/EntryTestSupport.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/FailedOpening.h"
 #include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"

@@ -15,20 +15,11 @@
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
 #include "platform/InstanceLock.h"
+#include "tests/support/TestDb.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The first column of the first row of a query on a database file.
-std::string queryFile(const std::string& file, const std::string& sql,
-                      const platform::DbParams& params = {}) {
-    platform::Connection conn;
-    conn.Open(file);
-    platform::Recordset rs;
-    rs.Open(sql, conn, params);
-    return rs.Eof() ? "" : rs.Fields(0).AsText();
-}
 
 struct ProgramRun {
     int exitCode;
@@ -69,7 +60,7 @@ class ProgramFolder {
     }
 
     std::string setting(const char* key) const {
-        return queryFile(path("db/db.mdb"),
+        return QueryFile(path("db/db.mdb"),
                          "select valueFrom from defaultParameter where paramCd = ?",
                          {std::string(key)});
     }
@@ -183,14 +174,14 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
 TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
-    queryFile(db, "drop index baseData_period");
-    queryFile(db, "update baseItem set Unit = '元' where ItemId = 101");
-    queryFile(db, "pragma user_version = 0");
+    QueryFile(db, "drop index baseData_period");
+    QueryFile(db, "update baseItem set Unit = '元' where ItemId = 101");
+    QueryFile(db, "pragma user_version = 0");
     const ProgramRun run = program.run("expect login_form\nclick Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-    EXPECT_EQ(queryFile(db, "pragma user_version"), "2");
-    EXPECT_EQ(queryFile(db, "select Unit from baseItem where ItemId = 101"), "万元");
-    EXPECT_EQ(queryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
+    EXPECT_EQ(QueryFile(db, "pragma user_version"), "2");
+    EXPECT_EQ(QueryFile(db, "select Unit from baseItem where ItemId = 101"), "万元");
+    EXPECT_EQ(QueryFile(db, "select count(*) from sqlite_master where name = 'baseData_period'"),
               "1");
 }
 
@@ -235,9 +226,9 @@ TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_TRUE(run.log.contains("done expect login_form")) << run.log.toStdString();
     EXPECT_FALSE(fs::exists(db + "-journal"));
-    EXPECT_EQ(queryFile(db, "pragma integrity_check"), "ok");
-    EXPECT_EQ(queryFile(db, "select count(*) from baseData"), "34");
-    EXPECT_EQ(queryFile(db,
+    EXPECT_EQ(QueryFile(db, "pragma integrity_check"), "ok");
+    EXPECT_EQ(QueryFile(db, "select count(*) from baseData"), "34");
+    EXPECT_EQ(QueryFile(db,
                         "select count(*) from baseData where Data = ItemID and PeriodType = 1"
                         " and Year = 2001 and Period = 1"),
               "34");
@@ -363,7 +354,7 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
               (std::vector<std::string>{"错误\tOK\t获利能力中'净资产收益率'的'历史最好'项不能为0！",
                                         "提示\tYesNo\t获利能力中数据已经改动，是否保存？"}));
     const auto level = [&](const char* column, int id) {
-        return queryFile(program.path("db/db.mdb"),
+        return QueryFile(program.path("db/db.mdb"),
                          std::string("select ") + column + " from indicatorItem where ItemID = ?",
                          {std::int64_t(id)});
     };
@@ -383,7 +374,7 @@ TEST(EndToEnd, BenchmarkLevelsAndAWeightTypedAndSavedAreFoundInTheDatabase) {
 
 TEST(EndToEnd, BenchmarkSettingsThatCannotBeReadAreReportedAndTheWelcomeFormReturns) {
     ProgramFolder program;
-    queryFile(program.path("db/db.mdb"),
+    QueryFile(program.path("db/db.mdb"),
               "update indicatorItem set Weight = 'x' where ItemID = 2005");
     const ProgramRun run = program.run(std::string(kLogIn) +
                                        "expect welcome_form\n"

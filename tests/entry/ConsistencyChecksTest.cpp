@@ -25,11 +25,6 @@ const char* const kIgnore5 =
     "'现金及现金等价物净增加值(本期) = 货币资金(本期)－货币资金(上期)'不成立，是否忽略？";
 const char* const kIncomplete1 = "资产负债表中数据输入不完整，是否忽略？";
 
-// A balance sheet for which every identity holds: current assets 250 > 100 + 50 + 30 + 20,
-// fixed assets 500 > 400, total 700 > 250 + 400 and 700 = 300 + 400.
-const std::vector<const char*> kBalanced{"100", "50",  "30",  "20",  "250", "500",
-                                         "400", "700", "100", "300", "200", "400"};
-
 int storedCount(const TestDb& db, int category) {
     return std::stoi(db.scalar(
         "select count(*) from baseData where ItemID in (select ItemId from baseItem where "

@@ -12,9 +12,15 @@
 #include <vector>
 
 #include "entry/form_base.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/GridInput.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
+
+// A balance sheet (items 101 to 112) for which every identity holds: current assets
+// 250 > 100 + 50 + 30 + 20, fixed assets 500 > 400, total 700 > 250 + 400 and 700 = 300 + 400.
+inline const std::vector<const char*> kBalanced{"100", "50",  "30",  "20",  "250", "500",
+                                                "400", "700", "100", "300", "200", "400"};
 
 // Type position, year texts (null leaves a box alone) and start/end list positions.
 inline void EnterRange(PeriodRangePanel* panel, int type, const char* from, const char* to,
@@ -54,12 +60,7 @@ inline std::vector<std::string> StoredRows(const TestDb& db, const std::string& 
 // A shown and active form_base on a fresh database.
 class FormBaseFixture : public testing::Test, public gui::GridFormInput<form_base> {
   protected:
-    void SetUp() override {
-        form = std::make_unique<form_base>();
-        form->Show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenActive(form)); }
 
     // Displays a range that the panel accepts (no message expected).
     void display(int type, const char* from, const char* to, int fromPeriod = 0, int toPeriod = 0) {

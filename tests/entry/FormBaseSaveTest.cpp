@@ -22,10 +22,6 @@ std::string row(int item, int type, int year, int period, const char* amount) {
            std::to_string(period) + " " + amount;
 }
 
-// Balance-sheet amounts for which every identity holds.
-const std::vector<const char*> kBalanced{"100", "50",  "30",  "20",  "250", "500",
-                                         "400", "700", "100", "300", "200", "400"};
-
 TEST_F(FormBaseSaveTest, ASaveReplacesTheStatementOverTheRangeForEveryStatementAndType) {
     struct Range {
         const char* what;

@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QInputMethodEvent>
-#include <QMenu>
 #include <QMimeData>
 
 #include "tests/entry/EntryTestSupport.h"
@@ -119,26 +118,14 @@ TEST_F(GridCellEditorTest, TextPutInWithoutAKeyReleaseCountsAsAChangeOnEnter) {
     EXPECT_EQ(form->gridState(1), 2);
 }
 
-// The menu's paste item, known by its shortcut whatever the language.
-QAction* pasteAction(QMenu* menu) {
-    for (QAction* a : menu->actions())
-        if (a->text().endsWith("\tCtrl+V")) return a;
-    return nullptr;
-}
-
 TEST_F(GridCellEditorTest, PastedComposedOrDroppedTextIsInTheCellAndSavedWithoutEnter) {
-    const int kItems[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112};
-    const char* const kBalanced[] = {"100", "50",  "30",  "20",  "250", "500",
-                                     "400", "700", "100", "300", "200", "400"};
-    for (int i = 0; i < 12; ++i) db.putData(kItems[i], 1, 2003, 1, std::stod(kBalanced[i]));
+    for (int i = 0; i < 12; ++i) db.putData(101 + i, 1, 2003, 1, std::stod(kBalanced[i]));
     display(0, "2003", "2003");
 
     // Pasted from the box's context menu over 100, then 保存 clicked without Enter.
     clickCell(1, 9, 4);
     QApplication::clipboard()->setText("777");
-    const std::unique_ptr<QMenu> menu(form->Text1->createStandardContextMenu());
-    ASSERT_NE(pasteAction(menu.get()), nullptr);
-    pasteAction(menu.get())->trigger();
+    ASSERT_NO_FATAL_FAILURE(gui::PasteByMenu(form->Text1));
     EXPECT_EQ(cell(1, 9, 4), "777");
     EXPECT_EQ(form->gridState(1), 2);
     ScriptedMsgBox box;  // no question: the statement is complete and balanced

@@ -6,6 +6,7 @@
 #include "entry/PeriodRangePanel.h"
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/entry/PeriodRangeRefusals.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/CommaDecimalLocale.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -34,11 +35,6 @@ class PanelHost {
         EnterRange(panel, type, from, to, fromPeriod, toPeriod);
     }
 
-    QString focusName() const {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f->objectName() : QString();
-    }
-
     QWidget window;
     PeriodRangePanel* panel = nullptr;
     QLineEdit* elsewhere = nullptr;  // a control the checks never send the focus to
@@ -58,7 +54,7 @@ TEST(PeriodRangePanelTest, CheckChainRefusesWithItsMessageTitleAndFocus) {
         EXPECT_EQ(box.shown()[0].prompt, r.message);
         EXPECT_EQ(box.shown()[0].title, "错误");
         EXPECT_EQ(box.shown()[0].buttons, platform::MsgButtons::OK);
-        EXPECT_EQ(host.focusName().toStdString(), r.focus.empty() ? "elsewhere" : r.focus);
+        EXPECT_EQ(FocusName().toStdString(), r.focus.empty() ? "elsewhere" : r.focus);
     }
 }
 
@@ -176,7 +172,7 @@ TEST(PeriodRangePanelTest, SingleModeChecksTheStartSideOnly) {
     box.answer(MsgResult::OK);
     EXPECT_FALSE(host.panel->Check(calendar).has_value());
     EXPECT_EQ(box.prompts(), std::vector<std::string>{"请选择起始月"});
-    EXPECT_EQ(host.focusName(), "cbFromMonth");
+    EXPECT_EQ(FocusName(), "cbFromMonth");
 }
 
 TEST(PeriodRangePanelTest, TypeSwitchShowsTheListsOfTheTypeFromTheirFirstItem) {

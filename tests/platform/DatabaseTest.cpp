@@ -30,21 +30,13 @@ std::string errorOf(const std::function<void()>& f) {
     return "";
 }
 
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
-
 // Time for a replaced file to look settled to a rule that trusts file times.
 void letTheFileSettle() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
 }
 
 std::string companyName(const std::string& path) {
-    Connection conn;
-    conn.Open(path);
-    Recordset rs;
-    rs.Open("select valueFrom from defaultParameter where paramCd = 'cpyName'", conn);
-    return rs.Fields(0).AsText();
+    return QueryFile(path, "select valueFrom from defaultParameter where paramCd = 'cpyName'");
 }
 
 void setCompanyName(const std::string& path, const std::string& name) {
@@ -94,7 +86,7 @@ TEST(Connection, FileThatIsNotADatabaseIsAnErrorNamingIt) {
     std::ofstream(junk) << "this is not a database file, just text that is long enough";
     Connection conn;
     const std::string msg = errorOf([&] { conn.Open(junk); });
-    EXPECT_EQ(firstLine(msg), "数据库文件已损坏");
+    EXPECT_EQ(FirstLine(msg), "数据库文件已损坏");
     EXPECT_NE(msg.find(junk), std::string::npos) << msg;
 }
 

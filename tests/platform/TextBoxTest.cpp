@@ -8,6 +8,7 @@
 
 #include "platform/QtTranslations.h"
 #include "platform/TextBox.h"
+#include "tests/support/GridInput.h"
 
 using platform::TextBox;
 
@@ -102,19 +103,10 @@ TEST_F(TextBoxTest, PastedTextKeepsOnlyItsFirstLine) {
         for (bool byMenu : {true, false}) {
             box->setText(c.before);
             box->setCursorPosition(c.cursor);
-            if (byMenu) {
-                const std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
-                // The menu's paste item is the one that shows the paste shortcut.
-                const QString keys =
-                    "\t" + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
-                QAction* paste = nullptr;
-                for (QAction* a : menu->actions())
-                    if (a->text().endsWith(keys)) paste = a;
-                ASSERT_NE(paste, nullptr);
-                paste->trigger();
-            } else {
+            if (byMenu)
+                ASSERT_NO_FATAL_FAILURE(gui::PasteByMenu(box));
+            else
                 QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-            }
             EXPECT_EQ(box->text(), c.after);
             EXPECT_EQ(edited, c.after) << "what the form is told is what the box shows";
         }

@@ -73,28 +73,35 @@ void KeepForLooking(const QString& pdf, const QString& name) {
     QProcess::execute("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir + name});
 }
 
+// A window of the kind with a range requested, so that 打印 prints it.
+template <typename Window>
+std::unique_ptr<Window> Requested(const char* from, const char* to) {
+    auto form = std::make_unique<Window>();
+    form->Show();
+    EnterRange(form->panel, 0, from, to);
+    form->cmdDo->click();
+    return form;
+}
+
 // Fills a new report window for 2000 to 2006, prints it and returns the text of the PDF file
 // that the box following the print names (empty when there is none).
 template <typename Form>
 QString PrintedText(const QString& keepAs) {
-    Form form;
-    form.Show();
-    EnterRange(form.panel, 0, "2000", "2006");
-    form.cmdDo->click();
+    const std::unique_ptr<Form> form = Requested<Form>("2000", "2006");
     ScriptedMsgBox box;
     box.answer(MsgResult::OK);
-    form.doPrint->click();
+    form->doPrint->click();
     EXPECT_EQ(box.shown().size(), 1u);
     if (box.shown().empty()) return QString();
     const QString prompt = QString::fromStdString(box.shown()[0].prompt);
     EXPECT_TRUE(prompt.startsWith("没有安装打印机，打印内容已保存为文件："))
         << prompt.toStdString();
     const QString pdf = prompt.section('\n', 1);
-    EXPECT_TRUE(pdf.contains("/print/" + Nfkc(form.Caption()) + "_")) << pdf.toStdString();
+    EXPECT_TRUE(pdf.contains("/print/" + Nfkc(form->Caption()) + "_")) << pdf.toStdString();
     if (!QFile::exists(pdf)) return QString();
     KeepForLooking(pdf, keepAs);
     const QString text = PdfText(pdf);
-    ExpectGridRowsReadBack(form, text);
+    ExpectGridRowsReadBack(*form, text);
     return text;
 }
 
@@ -114,16 +121,6 @@ class PdfPrint : public testing::Test {
     }
     TestDb db;
 };
-
-// A window of the kind with a range requested, so that 打印 prints it.
-template <typename Window>
-std::unique_ptr<platform::Form> Requested(const char* from, const char* to) {
-    auto form = std::make_unique<Window>();
-    form->Show();
-    EnterRange(form->panel, 0, from, to);
-    form->cmdDo->click();
-    return form;
-}
 
 TEST_F(PdfPrint, EveryKindOfPrintOnAFullDiskIsReportedAndLeavesNoFile) {
     db.exec("update indicatorItem set Weight = 0");  // every capability group scores

@@ -208,10 +208,6 @@ TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
 
 namespace {
 
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
-
 // What the database says when it cannot be read now: the first line of a plain read's error.
 std::string causeOfAFailingRead() {
     try {
@@ -220,7 +216,7 @@ std::string causeOfAFailingRead() {
         platform::Recordset rs;
         rs.Open("select count(*) from defaultParameter", conn);
     } catch (const std::exception& e) {
-        return firstLine(e.what());
+        return FirstLine(e.what());
     }
     ADD_FAILURE() << "the database could be read";
     return {};
@@ -267,7 +263,7 @@ TEST(frmMainCode, AWindowWhoseOpeningReadFailsIsReportedAndGivesWayToTheWelcomeF
             }
             ASSERT_EQ(box.shown().size(), 1u);
             EXPECT_EQ(box.shown()[0].title, "错误");
-            EXPECT_EQ(firstLine(box.shown()[0].prompt), cause);
+            EXPECT_EQ(FirstLine(box.shown()[0].prompt), cause);
             EXPECT_EQ(windowsOf(window), 0) << "a window that could not open stays behind";
             ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
             EXPECT_TRUE(m.loForm->isVisible());

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <memory>
 #include <vector>
 
 #include "platform/FlexGrid.h"
@@ -26,6 +29,17 @@ inline void TypeKeys(const char* keys) {
 }
 inline void PressKey(Qt::Key k, Qt::KeyboardModifiers m = {}) {
     QTest::keyClick(QApplication::focusWidget(), k, m);
+}
+
+// Pastes the clipboard into the box through its context menu's paste item, known by the paste
+// shortcut it shows whatever the language; call under ASSERT_NO_FATAL_FAILURE.
+inline void PasteByMenu(QLineEdit* box) {
+    const std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+    const QString keys =
+        "\t" + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* a : menu->actions())
+        if (a->text().endsWith(keys)) return a->trigger();
+    FAIL() << "the context menu has no paste item";
 }
 
 // The editor box lies exactly over cell (row, col), the current cell of the grid.

@@ -24,7 +24,9 @@ TestDb::~TestDb() {
     fs::remove_all(folder_, ec);
 }
 
-std::string TestDb::path() const { return (fs::path(folder_) / "db" / "db.mdb").string(); }
+std::string TestDb::path() const {
+    return (fs::path(folder_) / "db" / "db.mdb").string();
+}
 
 void TestDb::exec(const std::string& sql, const platform::DbParams& params) const {
     platform::Connection conn;
@@ -32,9 +34,10 @@ void TestDb::exec(const std::string& sql, const platform::DbParams& params) cons
     conn.Execute(sql, params);
 }
 
-std::string TestDb::scalar(const std::string& sql, const platform::DbParams& params) const {
+std::string QueryFile(const std::string& file, const std::string& sql,
+                      const platform::DbParams& params) {
     platform::Connection conn;
-    conn.Open(path());
+    conn.Open(file);
     platform::Recordset rs;
     rs.Open(sql, conn, params);
     return rs.Eof() ? std::string() : rs.Fields(0).AsText();
@@ -42,6 +45,6 @@ std::string TestDb::scalar(const std::string& sql, const platform::DbParams& par
 
 void TestDb::putData(int itemId, int periodType, int year, int period, double data) const {
     exec("insert or replace into baseData(ItemID,PeriodType,Year,Period,Data) values(?,?,?,?,?)",
-         {std::int64_t(itemId), std::int64_t(periodType), std::int64_t(year),
-          std::int64_t(period), data});
+         {std::int64_t(itemId), std::int64_t(periodType), std::int64_t(year), std::int64_t(period),
+          data});
 }

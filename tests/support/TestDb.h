@@ -6,6 +6,16 @@
 
 #include "platform/Database.h"
 
+// The first column of the first row of a query on a database file, as text ("" for NULL or no
+// row).
+std::string QueryFile(const std::string& file, const std::string& sql,
+                      const platform::DbParams& params = {});
+
+// The first line of a text: the cause of a database error's message.
+inline std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
 class TestDb {
   public:
     TestDb();
@@ -17,8 +27,10 @@ class TestDb {
     std::string path() const;
     // Runs one statement on a connection of its own.
     void exec(const std::string& sql, const platform::DbParams& params = {}) const;
-    // The first column of the first row of a query, as text ("" for NULL or no row).
-    std::string scalar(const std::string& sql, const platform::DbParams& params = {}) const;
+    // QueryFile on this database.
+    std::string scalar(const std::string& sql, const platform::DbParams& params = {}) const {
+        return QueryFile(path(), sql, params);
+    }
     // Stores one amount in baseData.
     void putData(int itemId, int periodType, int year, int period, double data) const;
     // What a message box says when this database fails: the cause, then the file.

@@ -1,5 +1,4 @@
-// What the analysis window tests share: opening a window as the user meets it, and where the
-// keyboard focus is.
+// Windows as the user meets them: opened, shown and active, and where the keyboard focus is.
 #pragma once
 
 #include <gtest/gtest.h>
