@@ -43,9 +43,9 @@ std::map<std::string, std::vector<std::string>> everyRow(const TestDb& db) {
     platform::Connection conn;
     conn.Open(db.path());
     std::map<std::string, std::vector<std::string>> rows;
-    for (const std::string& table : {"defaultParameter", "baseItem", "baseData", "indicatorItem"}) {
+    for (const char* table : {"defaultParameter", "baseItem", "baseData", "indicatorItem"}) {
         platform::Recordset rs;
-        rs.Open("select * from " + table + " order by rowid", conn);
+        rs.Open(std::string("select * from ") + table + " order by rowid", conn);
         for (; !rs.Eof(); rs.MoveNext()) {
             std::string row;
             for (int i = 0; i < rs.FieldCount(); ++i) {

@@ -30,9 +30,10 @@ TYPED_TEST(ChartPagesLayoutTest, ListsShowTheirLongestItemAndNoControlsOverlap) 
         // Period lists of the other period types stand hidden in the same place.
         for (QWidget* other : controls)
             if (other != control && control->isVisibleTo(row) && other->isVisibleTo(row) &&
-                !qobject_cast<QLabel*>(control) && !qobject_cast<QLabel*>(other))
+                !qobject_cast<QLabel*>(control) && !qobject_cast<QLabel*>(other)) {
                 EXPECT_FALSE(control->geometry().intersects(other->geometry()))
                     << other->objectName().toStdString();
+            }
     }
 }
 
