@@ -39,7 +39,7 @@ class CheckedFile {
     explicit CheckedFile(const std::string& path) {
         rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
         if (db_) {
-            sqlite3_busy_timeout(db_, 2000);
+            sqlite3_busy_timeout(db_, platform::BusyTimeoutMs());
             sqlite3_extended_result_codes(db_, 1);
         }
     }

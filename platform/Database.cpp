@@ -16,7 +16,7 @@
 namespace platform {
 namespace {
 
-constexpr int kBusyTimeoutMs = 2000;
+int busyTimeoutMs = 2000;
 
 bool equalsNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -377,6 +377,7 @@ void Connection::Open(const std::string& path) {
     FileId file;
     if (!fileIdOf(path, file)) throw DbError("找不到数据库文件：" + path);
     if (sqlite3* kept = registry().take(path, file)) {
+        sqlite3_busy_timeout(kept, busyTimeoutMs);
         db_ = kept;
         return;
     }
@@ -389,7 +390,7 @@ void Connection::Open(const std::string& path) {
         throw DbError(DbError::FaultOf(code), what, path, msg);
     };
     if (rc != SQLITE_OK) fail("无法打开数据库文件");
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     // Reading the schema proves the file is a database we can read.
     rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
@@ -514,6 +515,14 @@ void Connection::RollbackTrans() {
 
 void OpenProgramDatabase(Connection& conn) {
     conn.Open(DatabasePath());
+}
+
+int BusyTimeoutMs() {
+    return busyTimeoutMs;
+}
+
+void SetBusyTimeoutMs(int ms) {
+    busyTimeoutMs = ms;
 }
 
 Transaction::Transaction(Connection& conn) : conn_(conn) {

@@ -114,6 +114,11 @@ class Connection {
 // Opens <program folder>/db/db.mdb.
 void OpenProgramDatabase(Connection& conn);
 
+// How long a statement waits for another program's lock on the file before it fails as busy,
+// in milliseconds: 2000 unless set. Every Open from then on uses it, kept handles included.
+int BusyTimeoutMs();
+void SetBusyTimeoutMs(int ms);
+
 // Rolls the transaction back when it goes out of scope without Commit().
 class Transaction {
   public:

@@ -172,6 +172,7 @@ TEST(DatabaseSchema, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftAsItIs) {
 // A file another program holds locked cannot be judged: that is said, not "damaged".
 TEST(DatabaseSchema, AFileLockedByAnotherProgramIsNotCalledDamaged) {
     TestDb db;
+    BusyWait shortWait;
     sqlite3* holder = nullptr;
     ASSERT_EQ(sqlite3_open(db.path().c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);

@@ -186,6 +186,7 @@ TEST_F(FormBaseSaveTest, ALockedDatabaseIsReportedAndTheEditsStay) {
     display(0, "2003", "2003");
     clickCell(1, 1, 4);
     type("9");
+    BusyWait shortWait;
     platform::Connection other;
     other.Open(db.path());
     other.BeginTrans();

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -204,6 +205,7 @@ TEST(Transaction, NonNumericAmountIsRefusedByTheSchema) {
 
 TEST(Transaction, LockedDatabaseIsAnErrorAndChangesNothing) {
     TestDb db;
+    BusyWait shortWait;
     Connection holder, writer;
     holder.Open(db.path());
     writer.Open(db.path());
@@ -216,9 +218,22 @@ TEST(Transaction, LockedDatabaseIsAnErrorAndChangesNothing) {
     EXPECT_EQ(db.scalar("select count(*) from baseData"), "0");
 }
 
-// Another program holding the file for a moment (its own save) is waited for.
+// The busy wait set is the one of every connection opened afterwards, a kept handle's too; the
+// program's is 2 seconds.
+TEST(Transaction, TheBusyWaitSetHoldsForNewAndKeptConnections) {
+    TestDb db;
+    for (const int ms : {2000, 1500, 100, 2000}) {
+        std::optional<BusyWait> wait;
+        if (ms != 2000) wait.emplace(ms);
+        EXPECT_EQ(db.scalar("pragma busy_timeout"), std::to_string(ms));
+    }
+}
+
+// Another program holding the file for a moment (its own save) is waited for, for as long as
+// the wait set.
 TEST(Transaction, ADatabaseHeldForAMomentIsWaitedFor) {
     TestDb db;
+    BusyWait wait(1500);
     sqlite3* holder = nullptr;
     ASSERT_EQ(sqlite3_open(db.path().c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);

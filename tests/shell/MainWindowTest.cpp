@@ -234,43 +234,55 @@ int windowsOf(const std::string& className) {
 
 // Every window a menu command opens follows one rule when the database cannot be read as it
 // opens: the cause under "错误", the welcome form in its place, nothing of it left behind. The
-// two windows that read nothing when they open open as usual.
-TEST(frmMainCode, AWindowWhoseOpeningReadFailsIsReportedAndGivesWayToTheWelcomeForm) {
-    const std::set<std::pair<QString, int>> readsNothing = {{"BaseData", 3}, {"SysSetup", 5}};
-    for (const bool locked : {true, false}) {
-        Strip s;
-        frmMainCode& m = *s.strip;
-        std::optional<DbLockedByOther> lock;
-        if (locked)
-            lock.emplace(s.db);
-        else
-            std::filesystem::remove(s.db.path());
-        const std::string cause = causeOfAFailingRead();
-        for (const auto& [key, item, factory] : ProgramWorkingForms()) {
-            const std::string window = std::unique_ptr<Form>(factory())->metaObject()->className();
-            SCOPED_TRACE(window + (locked ? ", database locked" : ", database file gone"));
-            s.command("SysSetup", 5);  // a working form to replace
-            flushDeletes();            // as the event loop does between two commands
-            const bool reads = !readsNothing.contains({key, item});
-            ScriptedMsgBox box;
-            if (reads) box.answer(platform::MsgResult::OK);
-            m.HandleMenuClick(key, item, "");
-            flushDeletes();
-            if (!reads) {
-                EXPECT_TRUE(box.shown().empty());
-                EXPECT_EQ(m.loForm->metaObject()->className(), window);
-                continue;
-            }
-            ASSERT_EQ(box.shown().size(), 1u);
-            EXPECT_EQ(box.shown()[0].title, "错误");
-            EXPECT_EQ(FirstLine(box.shown()[0].prompt), cause);
-            EXPECT_EQ(windowsOf(window), 0) << "a window that could not open stays behind";
-            ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
-            EXPECT_TRUE(m.loForm->isVisible());
-            EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
-        }
+// two windows that read nothing when they open open as usual. One test per window and
+// failure, so that they run side by side.
+class OpeningReadFails : public testing::TestWithParam<std::tuple<std::size_t, bool>> {};
+
+TEST_P(OpeningReadFails, TheWindowIsReportedAndGivesWayToTheWelcomeForm) {
+    const auto& [key, item, factory] = ProgramWorkingForms().at(std::get<0>(GetParam()));
+    const bool locked = std::get<1>(GetParam());
+    const bool reads =
+        !std::set<std::pair<QString, int>>{{"BaseData", 3}, {"SysSetup", 5}}.contains({key, item});
+    Strip s;
+    frmMainCode& m = *s.strip;
+    std::optional<DbLockedByOther> lock;
+    if (locked)
+        lock.emplace(s.db);
+    else
+        std::filesystem::remove(s.db.path());
+    const std::string cause = causeOfAFailingRead();
+    const std::string window = std::unique_ptr<Form>(factory())->metaObject()->className();
+    s.command("SysSetup", 5);  // a working form to replace
+    flushDeletes();            // as the event loop does between two commands
+    ScriptedMsgBox box;
+    if (reads) box.answer(platform::MsgResult::OK);
+    m.HandleMenuClick(key, item, "");
+    flushDeletes();
+    if (!reads) {
+        EXPECT_TRUE(box.shown().empty());
+        EXPECT_EQ(m.loForm->metaObject()->className(), window);
+        return;
     }
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "错误");
+    EXPECT_EQ(FirstLine(box.shown()[0].prompt), cause);
+    EXPECT_EQ(windowsOf(window), 0) << "a window that could not open stays behind";
+    ASSERT_NE(qobject_cast<welcome_form*>(m.loForm.data()), nullptr);
+    EXPECT_TRUE(m.loForm->isVisible());
+    EXPECT_EQ(m.loForm->Top(), m.Top() + m.Height() - 1);
 }
+
+// "<menu key><item>_<failure>", e.g. Print3_DatabaseLocked.
+std::string openingCaseName(const testing::TestParamInfo<OpeningReadFails::ParamType>& info) {
+    const auto& [key, item, factory] = ProgramWorkingForms().at(std::get<0>(info.param));
+    return key.toStdString() + std::to_string(item) +
+           (std::get<1>(info.param) ? "_DatabaseLocked" : "_DatabaseFileGone");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    frmMainCode, OpeningReadFails,
+    testing::Combine(testing::Range<std::size_t>(0, ProgramWorkingForms().size()), testing::Bool()),
+    openingCaseName);
 
 // Resized, the strip stretches its menu strip and title bar over its new width; the help window
 // opens over the working form, below the menu strip, not in a corner of the screen.
