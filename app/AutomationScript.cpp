@@ -1,6 +1,7 @@
 #include "app/AutomationScript.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -26,12 +27,15 @@
 namespace {
 
 constexpr int kStepTimeoutMs = 10000;
+// How often a step that is not ready is looked at again when nothing happens meanwhile.
+constexpr int kRetryMs = 50;
 
 struct Runner {
     QStringList steps;
     int next = 0;
     std::deque<platform::MsgResult> answers;
     QElapsedTimer waiting;
+    QTimer tick;  // single shot: the next look at the next step
 };
 
 void fail(const QString& why, int code) {
@@ -266,24 +270,35 @@ bool ready(const Runner& r, const QStringList& w) {
     return findShown(w.value(1), verb == "dump") != nullptr;
 }
 
-// Each tick books the next one before it acts, so that a step whose action opens a modal
-// window (a skinned message box, a dialog) is followed by the next steps inside that window's
-// event loop: the step counts as taken before its action starts.
+// Each tick books a retry before it acts, so that a step whose action opens a modal window (a
+// skinned message box, a dialog) is followed by the next steps inside that window's event loop:
+// the step counts as taken before its action starts.
 void tick(Runner* r) {
     if (r->next >= r->steps.size()) return;
-    QTimer::singleShot(20, [r] { tick(r); });
     const int index = r->next;
     const QString step = r->steps[index];
-    if (!ready(*r, step.split(' ', Qt::SkipEmptyParts))) {
+    const QStringList words = step.split(' ', Qt::SkipEmptyParts);
+    if (!ready(*r, words)) {
         if (r->waiting.elapsed() > kStepTimeoutMs) fail("timed out at: " + step, 2);
+        const qint64 left =
+            words.value(0) == "wait" ? words.value(1).toInt() - r->waiting.elapsed() : kRetryMs;
+        r->tick.start(static_cast<int>(qBound<qint64>(0, left, qint64(kRetryMs))));
         return;
     }
+    r->tick.start(kRetryMs);
     ++r->next;
     r->waiting.restart();
     if (!perform(*r, step)) fail("gone while carrying out: " + step, 2);
     std::fprintf(stderr, "automation: done %s\n", qPrintable(step));
     std::fflush(stderr);
     if (r->next == index + 1) r->waiting.restart();
+}
+
+// The next step is taken as soon as the program has handled what the last one caused (its
+// event loop is about to wait) and the step's window or control is there.
+void goOnWhenReady(Runner* r) {
+    if (r->next >= r->steps.size()) return;
+    if (ready(*r, r->steps[r->next].split(' ', Qt::SkipEmptyParts))) r->tick.start(0);
 }
 
 const char* buttonsName(platform::MsgButtons buttons) {
@@ -338,5 +353,9 @@ void StartAutomationIfRequested() {
         ++r->next;
     }
     r->waiting.start();
-    QTimer::singleShot(0, [r] { tick(r); });
+    r->tick.setSingleShot(true);
+    QObject::connect(&r->tick, &QTimer::timeout, [r] { tick(r); });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &r->tick, [r] { goOnWhenReady(r); });
+    r->tick.start(0);
 }
