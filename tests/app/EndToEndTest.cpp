@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 struct ProgramRun {
     int exitCode;
@@ -38,25 +44,33 @@ class ProgramFolder {
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
 
-    // Runs the program with the script; `asUser` (a user id) runs it as that user.
-    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
-        std::ofstream(path("script.txt")) << script;
-        QProcess p;
+    // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
+    // it as that user.
+    std::unique_ptr<QProcess> start(const std::string& script, const QString& asUser = {},
+                                    const char* scriptName = "script.txt") const {
+        std::ofstream(path(scriptName)) << script;
+        auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path("script.txt")));
+        env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path(scriptName)));
         env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::MergedChannels);
         const QString program = QString::fromStdString(path("PraveltaKVT"));
         if (asUser.isEmpty())
-            p.start(program, {});
+            p->start(program, {});
         else
-            p.start("setpriv",
-                    {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", program});
-        if (!p.waitForFinished(120000)) p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAll())};
+            p->start("setpriv",
+                     {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", program});
+        return p;
+    }
+
+    // Runs the program with the script to its end.
+    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
+        const std::unique_ptr<QProcess> p = start(script, asUser);
+        if (!p->waitForFinished(120000)) p->kill();
+        return {p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
+                QString::fromUtf8(p->readAll())};
     }
 
     std::string setting(const char* key) const {
@@ -124,11 +138,6 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
 
 namespace {
 
-std::string bytesOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Stores one yearly amount of an item in baseData.
 void putYear(platform::Connection& conn, int item, int year, double amount) {
     conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
@@ -162,7 +171,8 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
     ProgramFolder program;
     {
         platform::InstanceLock other;
-        ASSERT_TRUE(other.Acquire(fs::path(program.path("db")).parent_path().string()));
+        ASSERT_EQ(other.Acquire(fs::path(program.path("db")).parent_path().string()),
+                  platform::InstanceLock::Result::Taken);
         const ProgramRun run = program.run("answer OK\nexpect login_form\n");
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
         EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
@@ -185,15 +195,48 @@ TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
               "1");
 }
 
-TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
+// A missing file, or a folder in its place, is told as such, and nothing is made.
+TEST(EndToEnd, AMissingDatabaseOrAFolderInItsPlaceIsReportedAtStart) {
+    for (const bool folder : {false, true}) {
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb");
+        fs::remove(db);
+        if (folder) fs::create_directory(db);
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_EQ(program.lines("messages.log"),
+                  std::vector<std::string>{
+                      "PraveltaKVT\tOK\t" +
+                      std::string(folder ? "不是数据库文件：" : "找不到数据库文件：") + db});
+        EXPECT_EQ(fs::is_directory(db), folder);
+        EXPECT_TRUE(folder || !fs::exists(db));
+    }
+}
+
+// Two copies as another user in an installed folder: root's, read-only to the user but for db/.
+// The first starts with no lock file to make; the second is refused.
+TEST(EndToEnd, InAFolderTheUserMayNotWriteASecondCopySaysSoAndEnds) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
     ProgramFolder program;
-    fs::remove(program.path("db/db.mdb"));
-    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
-    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(
-        run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
-        << run.log.toStdString();
-    EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+    fs::permissions(program.path(""), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
+    fs::permissions(program.path("db"), fs::perms::all);
+    fs::permissions(program.path("db/db.mdb"), fs::perms::all & ~fs::perms::owner_exec &
+                                                   ~fs::perms::group_exec &
+                                                   ~fs::perms::others_exec);
+    const std::unique_ptr<QProcess> first =
+        program.start("expect login_form\n", "65534", "first.txt");
+    QByteArray firstLog;
+    while (!firstLog.contains("done expect login_form") && first->waitForReadyRead(60000))
+        firstLog += first->readAll();
+    ASSERT_TRUE(firstLog.contains("done expect login_form")) << firstLog.toStdString();
+    const ProgramRun second = program.run("answer OK\nexpect login_form\n", "65534");
+    EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
+    EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行")) << second.log.toStdString();
+    EXPECT_EQ(first->state(), QProcess::Running);
+    first->kill();
+    first->waitForFinished();
 }
 
 // A database folder the user may not enter is told as such, not as a missing file.
@@ -209,11 +252,11 @@ TEST(EndToEnd, ADatabaseFolderTheUserMayNotEnterIsReportedAtStart) {
                                        program.path("db/db.mdb")});
 }
 
-// A save cut short by a crash (kill -9, a power cut) leaves its journal beside the file. The
-// next start rolls it back: the program comes up on the last committed state.
-TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
-    ProgramFolder program;
-    const std::string db = program.path("db/db.mdb");
+namespace {
+
+// A save cut short by a crash (kill -9, a power cut) on the file: it commits one year of 34
+// amounts, then dies in the middle of a larger transaction, leaving its journal beside the file.
+void crashDuringASave(const std::string& db) {
     QProcess writer;
     writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db)});
     ASSERT_TRUE(writer.waitForReadyRead(60000)) << writer.readAllStandardError().toStdString();
@@ -221,8 +264,52 @@ TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
     writer.kill();
     writer.waitForFinished();
     ASSERT_GT(fs::file_size(db + "-journal"), 0u);
+}
 
-    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+// Stores twelve months of every item for each of `years` years from `from` on (before the
+// months the crashed writer adds).
+void storeYearsOfMonths(const std::string& db, int from, int years) {
+    QueryFile(db,
+              "with recursive m(n) as (select 0 union all select n + 1 from m where n < ?)"
+              " insert into baseData(ItemID, PeriodType, Year, Period, Data)"
+              " select ItemId, 4, ? + n / 12, n % 12 + 1, n from baseItem, m",
+              {std::int64_t(12 * years - 1), std::int64_t(from)});
+}
+
+// The one box of a start about a leftover journal: its first line, and the copies it names,
+// which must lie in db/ under names that carry the date and time.
+struct JournalBox {
+    std::string said;
+    std::string databaseCopy, journalCopy;
+};
+JournalBox journalBox(const ProgramFolder& program) {
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    if (boxes.size() != 1) return {"boxes: " + std::to_string(boxes.size()), "", ""};
+    std::vector<std::string> lines;
+    const std::string box = boxes[0].substr(boxes[0].rfind('\t') + 1);
+    for (std::size_t at = 0, next; at <= box.size(); at = next + 2) {
+        next = std::min(box.find("\\n", at), box.size());
+        lines.push_back(box.substr(at, next - at));
+    }
+    const std::string stamp = R"(\.\d{8}-\d{6}\.bak)";
+    const std::string db = program.path("db/db.mdb");
+    if (lines.size() != 4 || !std::regex_match(lines[2], std::regex(db + stamp)) ||
+        !std::regex_match(lines[3], std::regex(db + "-journal" + stamp)))
+        return {box, "", ""};
+    return {lines[0], lines[2], lines[3]};
+}
+
+}  // namespace
+
+// The next start rolls the cut-short save back: the program comes up on the last committed
+// state, and the user is told, with the copies of both files as they were.
+TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    crashDuringASave(db);
+    const std::string before = bytesOf(db), journal = bytesOf(db + "-journal");
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_TRUE(run.log.contains("done expect login_form")) << run.log.toStdString();
     EXPECT_FALSE(fs::exists(db + "-journal"));
@@ -232,6 +319,57 @@ TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
                         "select count(*) from baseData where Data = ItemID and PeriodType = 1"
                         " and Year = 2001 and Period = 1"),
               "34");
+    const JournalBox box = journalBox(program);
+    EXPECT_EQ(box.said,
+              "上次保存没有完成，数据库文件旁留下了日志文件。已按日志文件撤销未完成的"
+              "保存，数据库文件检查无误。");
+    EXPECT_EQ(bytesOf(box.databaseCopy), before);
+    EXPECT_EQ(bytesOf(box.journalCopy), journal);
+}
+
+// The user copies yesterday's backup into db/ after a crash: the old journal would damage it.
+// The backup is put back as it was, and the journal is kept aside, not used.
+TEST(EndToEnd, ABackupRestoredBesideALeftoverJournalComesBackIntact) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    storeYearsOfMonths(db, 1900, 5);
+    const std::string backup = bytesOf(db);
+    storeYearsOfMonths(db, 1905, 5);
+    crashDuringASave(db);
+    const std::string journal = bytesOf(db + "-journal");
+    std::ofstream(db, std::ios::binary | std::ios::trunc) << backup;
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(bytesOf(db), backup);
+    EXPECT_FALSE(fs::exists(db + "-journal"));
+    const JournalBox box = journalBox(program);
+    EXPECT_EQ(box.said,
+              "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如"
+              "数据库文件是从备份复制回来的），按日志文件撤销后数据库文件已损坏。已放回"
+              "原来的数据库文件，未使用日志文件。");
+    EXPECT_EQ(bytesOf(box.databaseCopy), backup);
+    EXPECT_EQ(bytesOf(box.journalCopy), journal);
+}
+
+// A journal of another copy of the database rolls back into this one without a fault to see
+// (4080 rows become 850): the start says so, and the file as it was is kept aside.
+TEST(EndToEnd, AForeignJournalIsKeptAsideWithTheDatabaseAndTheUserIsTold) {
+    ProgramFolder program, other;
+    const std::string db = program.path("db/db.mdb");
+    storeYearsOfMonths(other.path("db/db.mdb"), 1900, 2);
+    crashDuringASave(other.path("db/db.mdb"));
+    storeYearsOfMonths(db, 1900, 10);
+    fs::copy_file(other.path("db/db.mdb-journal"), db + "-journal");
+    const std::string before = bytesOf(db), journal = bytesOf(db + "-journal");
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const JournalBox box = journalBox(program);
+    EXPECT_TRUE(box.said.starts_with("上次保存没有完成")) << box.said;
+    EXPECT_EQ(bytesOf(box.databaseCopy), before);
+    EXPECT_EQ(bytesOf(box.journalCopy), journal);
+    EXPECT_EQ(QueryFile(box.databaseCopy, "select count(*) from baseData"), "4080");
 }
 
 namespace {
