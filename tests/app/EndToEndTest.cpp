@@ -794,3 +794,45 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     EXPECT_LT(page.width(), page.height()) << "a portrait page";
     EXPECT_GT(bluePixels(page), 50);
 }
+
+namespace {
+
+// `kvt.sh install` of this build into the folder: its exit code, then its output.
+std::pair<int, std::string> install(const QString& folder) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", folder);
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bash", {KVT_SCRIPT, "install"});
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
+}
+
+}  // namespace
+
+// The user's program folder lies outside the build. Installing again brings the program files
+// back but leaves the database, with what the user entered, as it is to the byte.
+TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs) {
+    QTemporaryDir temp;
+    const fs::path home = fs::path(temp.path().toStdString()) / "PraveltaKVT";
+    const std::string db = (home / "db" / "db.mdb").string();
+    auto [code, said] = install(QString::fromStdString(home.string()));
+    ASSERT_EQ(code, 0) << said;
+    EXPECT_EQ(QueryFile(db, "select count(*) from sqlite_master where name = 'baseData'"), "1");
+    QueryFile(db, "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
+    const std::string entered = bytesOf(db);
+    fs::remove(home / "PraveltaKVT");
+    fs::remove_all(home / "hlp");
+
+    std::tie(code, said) = install(QString::fromStdString(home.string()));
+    ASSERT_EQ(code, 0) << said;
+    EXPECT_EQ(bytesOf(db), entered);
+    EXPECT_EQ(bytesOf((home / "PraveltaKVT").string()), bytesOf(PROGRAM_EXE));
+    for (const char* file : {"hlp/index.htm", "Skinz/Blue/imgTitleMain.gif"}) {
+        EXPECT_GT(fs::file_size(home / file), 0u) << file;
+        EXPECT_EQ(bytesOf((home / file).string()), bytesOf((fs::path(PROGRAM_DIR) / file).string()))
+            << file;
+    }
+}
