@@ -231,7 +231,8 @@ TEST(EndToEnd, InAFolderTheUserMayNotWriteASecondCopySaysSoAndEnds) {
     while (!firstLog.contains("done expect login_form") && first->waitForReadyRead(60000))
         firstLog += first->readAll();
     ASSERT_TRUE(firstLog.contains("done expect login_form")) << firstLog.toStdString();
-    const ProgramRun second = program.run("answer OK\nexpect login_form\n", "65534");
+    const ProgramRun second =
+        program.run("answer OK\nexpect login_form\nclick Command2\n", "65534");
     EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
     EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行")) << second.log.toStdString();
     EXPECT_EQ(first->state(), QProcess::Running);
