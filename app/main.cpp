@@ -6,12 +6,14 @@
 #include "app/AutomationScript.h"
 #include "app/WorkingForms.h"
 #include "platform/Fonts.h"
+#include "platform/GuardedApplication.h"
 #include "platform/QtMsgBox.h"
 #include "platform/QtTranslations.h"
 #include "shell/ProgramStart.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // An exception a handler lets escape is reported and the program goes on.
+    platform::GuardedApplication app(argc, argv);
     // Amounts are read and written in the C locale whatever the user's locale says.
     std::setlocale(LC_ALL, "C");
     QApplication::setApplicationName("PraveltaKVT");

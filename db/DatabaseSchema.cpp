@@ -49,6 +49,9 @@ class CheckedFile {
 
     std::string error() const { return db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_); }
     bool opened() const { return rc_ == SQLITE_OK; }
+    // Commits synced as on every handle of the program. The setting reads the schema first, so
+    // a failure here is the file's (damaged, locked) as for any read.
+    bool durable() const { return platform::MakeCommitsDurable(db_); }
     // Only a damaged or foreign file is judged; one that cannot be read or recovered now (locked
     // by another program, no permission, a failing disk) is reported as such.
     void failUnlessReadable(const std::string& path) const {
@@ -91,15 +94,16 @@ int userVersion(platform::Connection& conn) {
 
 const int DatabaseSchema::kVersion = static_cast<int>(kUpgrades.size());
 
-std::string DatabaseSchema::Problem(const std::string& path) {
+std::string DatabaseSchema::Problem(const std::string& path, bool thorough) {
     CheckedFile file(path);
     std::vector<std::string> verdict;
-    if (!file.opened() || !file.column("pragma quick_check", 0, verdict)) {
+    const char* check = thorough ? "pragma integrity_check" : "pragma quick_check";
+    if (!file.opened() || !file.durable() || !file.column(check, 0, verdict)) {
         file.failUnlessReadable(path);
         return file.error();
     }
     if (verdict.size() != 1 || verdict[0] != "ok")
-        return verdict.empty() ? std::string("quick_check") : verdict[0];
+        return verdict.empty() ? std::string(check) : verdict[0];
     for (const Table& table : kTables) {
         std::vector<std::string> columns;
         if (!file.column(std::string("pragma table_info(\"") + table.name + "\")", 1, columns))

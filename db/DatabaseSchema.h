@@ -16,7 +16,9 @@ class DatabaseSchema {
     // wrong (SQLite's text or the missing table or column), for the developer. Rolls back a
     // transaction a crashed writer left unfinished, and otherwise writes nothing. A file that
     // cannot be read or recovered now (locked by another program, no permission) raises DbError.
-    static std::string Problem(const std::string& path);
+    // `thorough` checks every index against its table too, for a file a journal was rolled
+    // into, whose pages may come from another file.
+    static std::string Problem(const std::string& path, bool thorough = false);
 
     // Creates what is missing up to kVersion and records it, in one transaction: entered data
     // and settings are not touched, only catalogue units an earlier build wrote. A database at

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <list>
 #include <memory>
@@ -375,7 +377,7 @@ void Connection::Open(const std::string& path) {
     Close();
     path_ = path;
     FileId file;
-    if (!fileIdOf(path, file)) throw DbError("找不到数据库文件：" + path);
+    if (!fileIdOf(path, file)) throw DbError(DatabaseFileProblem(path));
     if (sqlite3* kept = registry().take(path, file)) {
         sqlite3_busy_timeout(kept, busyTimeoutMs);
         db_ = kept;
@@ -398,6 +400,7 @@ void Connection::Open(const std::string& path) {
     // A rollback journal exists only during a write; a write-ahead log would stay open (with its
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);
+    if (!MakeCommitsDurable(db)) fail("无法读取数据库文件");
     // The path named the same file before and after the open, so that is the file the handle
     // has open; otherwise it was being replaced and the handle is not kept.
     const bool settled = pathNames(path, file);
@@ -523,6 +526,19 @@ int BusyTimeoutMs() {
 
 void SetBusyTimeoutMs(int ms) {
     busyTimeoutMs = ms;
+}
+
+std::string DatabaseFileProblem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode) ? std::string() : "不是数据库文件：" + path;
+    if (errno == ENOENT || errno == ENOTDIR) return "找不到数据库文件：" + path;
+    // A folder on the way the user may not enter.
+    return DbError(DbFault::CannotOpen, "", path, std::strerror(errno)).what();
+}
+
+bool MakeCommitsDurable(sqlite3* db) {
+    return sqlite3_exec(db, "pragma synchronous = extra", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 Transaction::Transaction(Connection& conn) : conn_(conn) {

@@ -119,6 +119,15 @@ void OpenProgramDatabase(Connection& conn);
 int BusyTimeoutMs();
 void SetBusyTimeoutMs(int ms);
 
+// "" when the path names a regular file; otherwise what the user is told, with the path: no
+// such file, not a file (a folder), or a folder on the way that may not be entered.
+std::string DatabaseFileProblem(const std::string& path);
+
+// Makes every commit of the handle durable before it returns: with a rollback journal, the
+// folder is synced after the journal's removal, so a power cut cannot bring the journal back
+// and undo a finished save. False when the setting fails.
+bool MakeCommitsDurable(sqlite3* db);
+
 // Rolls the transaction back when it goes out of scope without Commit().
 class Transaction {
   public:

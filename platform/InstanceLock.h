@@ -1,5 +1,6 @@
-// One running copy per program folder: a lock on a file in the folder, held for as long as the
-// object lives. The system drops it when the process ends, however it ends.
+// One running copy per program folder: a lock on the folder itself, held for as long as the
+// object lives. It needs no file of its own, so it is taken in a folder the user may not write
+// (an installed program), and the system drops it when the process ends, however it ends.
 #pragma once
 
 #include <string>
@@ -8,15 +9,18 @@ namespace platform {
 
 class InstanceLock {
   public:
+    enum class Result {
+        Taken,        // this copy holds the folder
+        HeldByOther,  // another copy runs on the folder
+        Impossible,   // the folder cannot be locked at all (cannot be opened, no locking)
+    };
+
     InstanceLock() = default;
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock of the folder, also on a lock file that another user made and this one may
-    // only read. False when another copy holds it; true also when there is no lock file and it
-    // cannot be made (a read-only folder), since then nothing can be saved there anyway.
-    bool Acquire(const std::string& folder);
+    Result Acquire(const std::string& folder);
 
   private:
     int fd_ = -1;

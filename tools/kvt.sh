@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Set-up, build and run of PraveltaKVT on Debian 12, as root.
-#   tools/kvt.sh run    install what is missing, build, prepare the program folder, start it
-#   tools/kvt.sh test   install what is missing, build, run every test
+#   tools/kvt.sh run      install what is missing, build, install the program folder, start it
+#   tools/kvt.sh test     install what is missing, build, run every test
+#   tools/kvt.sh install  install the program folder from the build as it is (no build)
+# The program folder is $PRAVELTA_HOME, by default ~/PraveltaKVT: outside the source tree, so
+# that cleaning the build never deletes the user's data in its db/db.mdb.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KVT_BUILD_DIR:-$here/build}"
+home="${PRAVELTA_HOME:-$HOME/PraveltaKVT}"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
@@ -40,11 +44,51 @@ build_all() {
     ninja -C "$build"
 }
 
+# Replaces the program, the skins and the help pages in the program folder by the build's.
+# db/db.mdb is written only when there is none: then the build folder's is copied (the data of
+# an earlier version that ran there, or an empty database on a fresh build). An existing
+# database is never replaced or changed; the program's own upgrade at start is the only change.
+install_program() {
+    if [[ ! -x "$build/PraveltaKVT" || ! -f "$build/db/db.mdb" ]]; then
+        echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
+        exit 1
+    fi
+    mkdir -p "$home/db"
+    # The running program holds a lock on its folder; its files are not replaced under it.
+    exec 9<"$home"
+    if ! flock -n 9; then
+        echo "kvt.sh: PraveltaKVT is running in $home; close it first" >&2
+        exit 1
+    fi
+    cp "$build/PraveltaKVT" "$home/.PraveltaKVT.new"
+    mv -f "$home/.PraveltaKVT.new" "$home/PraveltaKVT"
+    local part
+    for part in Skinz hlp; do
+        rm -rf "$home/.$part.new"
+        cp -r "$build/$part" "$home/.$part.new"
+        rm -rf "$home/$part"
+        mv "$home/.$part.new" "$home/$part"
+    done
+    if [[ ! -e "$home/db/db.mdb" ]]; then
+        cp "$build/db/db.mdb" "$home/db/.db.mdb.new"
+        sync "$home/db/.db.mdb.new"
+        mv -n "$home/db/.db.mdb.new" "$home/db/db.mdb"
+        rm -f "$home/db/.db.mdb.new"
+    fi
+    sync "$home" "$home/db"
+    exec 9<&-
+    echo "Program folder: $home (data: $home/db/db.mdb)"
+}
+
 case "${1:-}" in
     run)
         install_missing
         build_program
-        exec "$build/PraveltaKVT"
+        install_program
+        exec "$home/PraveltaKVT"
+        ;;
+    install)
+        install_program
         ;;
     test)
         install_missing
@@ -53,7 +97,7 @@ case "${1:-}" in
         ctest --output-on-failure -j"$(nproc)" --timeout 300
         ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|install" >&2
         exit 2
         ;;
 esac

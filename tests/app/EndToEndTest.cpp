@@ -1,6 +1,7 @@
 // Starts the program binary headless in a temporary program folder, logs in through the login
 // window and opens every window the menus offer, driven by the program's automation script.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +22,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 struct ProgramRun {
     int exitCode;
@@ -38,25 +45,33 @@ class ProgramFolder {
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
 
-    // Runs the program with the script; `asUser` (a user id) runs it as that user.
-    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
-        std::ofstream(path("script.txt")) << script;
-        QProcess p;
+    // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
+    // it as that user.
+    std::unique_ptr<QProcess> start(const std::string& script, const QString& asUser = {},
+                                    const char* scriptName = "script.txt") const {
+        std::ofstream(path(scriptName)) << script;
+        auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path("script.txt")));
+        env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path(scriptName)));
         env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::MergedChannels);
         const QString program = QString::fromStdString(path("PraveltaKVT"));
         if (asUser.isEmpty())
-            p.start(program, {});
+            p->start(program, {});
         else
-            p.start("setpriv",
-                    {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", program});
-        if (!p.waitForFinished(120000)) p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAll())};
+            p->start("setpriv",
+                     {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", program});
+        return p;
+    }
+
+    // Runs the program with the script to its end.
+    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
+        const std::unique_ptr<QProcess> p = start(script, asUser);
+        if (!p->waitForFinished(120000)) p->kill();
+        return {p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
+                QString::fromUtf8(p->readAll())};
     }
 
     std::string setting(const char* key) const {
@@ -124,11 +139,6 @@ TEST(EndToEnd, AWrongPasswordIsRefusedAndClosingTheLoginEndsTheProgram) {
 
 namespace {
 
-std::string bytesOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Stores one yearly amount of an item in baseData.
 void putYear(platform::Connection& conn, int item, int year, double amount) {
     conn.Execute("insert into baseData(ItemID,PeriodType,Year,Period,Data) values(?,1,?,1,?)",
@@ -162,7 +172,8 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
     ProgramFolder program;
     {
         platform::InstanceLock other;
-        ASSERT_TRUE(other.Acquire(fs::path(program.path("db")).parent_path().string()));
+        ASSERT_EQ(other.Acquire(fs::path(program.path("db")).parent_path().string()),
+                  platform::InstanceLock::Result::Taken);
         const ProgramRun run = program.run("answer OK\nexpect login_form\n");
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
         EXPECT_TRUE(run.log.contains("程序已在运行")) << run.log.toStdString();
@@ -185,15 +196,45 @@ TEST(EndToEnd, ADatabaseOfAnEarlierBuildIsUpgradedAtStart) {
               "1");
 }
 
-TEST(EndToEnd, AMissingDatabaseIsReportedAtStart) {
+// A missing file, or a folder in its place, is told as such, and nothing is made.
+TEST(EndToEnd, AMissingDatabaseOrAFolderInItsPlaceIsReportedAtStart) {
+    for (const bool folder : {false, true}) {
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb");
+        fs::remove(db);
+        if (folder) fs::create_directory(db);
+        const ProgramRun run = program.run("answer OK\nexpect login_form\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_EQ(program.lines("messages.log"),
+                  std::vector<std::string>{
+                      "PraveltaKVT\tOK\t" +
+                      std::string(folder ? "不是数据库文件：" : "找不到数据库文件：") + db});
+        EXPECT_EQ(fs::is_directory(db), folder);
+        EXPECT_TRUE(folder || !fs::exists(db));
+    }
+}
+
+// Two copies as another user in an installed folder: root's, read-only to the user but for db/.
+// The first starts with no lock file to make; the second is refused.
+TEST(EndToEnd, InAFolderTheUserMayNotWriteASecondCopySaysSoAndEnds) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
     ProgramFolder program;
-    fs::remove(program.path("db/db.mdb"));
-    const ProgramRun run = program.run("answer OK\nexpect login_form\n");
-    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(
-        run.log.contains("找不到数据库文件：" + QString::fromStdString(program.path("db/db.mdb"))))
-        << run.log.toStdString();
-    EXPECT_FALSE(fs::exists(program.path("db/db.mdb")));
+    ASSERT_EQ(::chmod(program.path("").c_str(), 0755) | ::chmod(program.path("db").c_str(), 0777) |
+                  ::chmod(program.path("db/db.mdb").c_str(), 0666),
+              0);
+    const std::unique_ptr<QProcess> first =
+        program.start("expect login_form\n", "65534", "first.txt");
+    QByteArray firstLog;
+    while (!firstLog.contains("done expect login_form") && first->waitForReadyRead(60000))
+        firstLog += first->readAll();
+    ASSERT_TRUE(firstLog.contains("done expect login_form")) << firstLog.toStdString();
+    const ProgramRun second =
+        program.run("answer OK\nexpect login_form\nclick Command2\n", "65534");
+    EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
+    EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行")) << second.log.toStdString();
+    EXPECT_EQ(first->state(), QProcess::Running);
+    first->kill();
+    first->waitForFinished();
 }
 
 // A database folder the user may not enter is told as such, not as a missing file.
@@ -209,11 +250,11 @@ TEST(EndToEnd, ADatabaseFolderTheUserMayNotEnterIsReportedAtStart) {
                                        program.path("db/db.mdb")});
 }
 
-// A save cut short by a crash (kill -9, a power cut) leaves its journal beside the file. The
-// next start rolls it back: the program comes up on the last committed state.
-TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
-    ProgramFolder program;
-    const std::string db = program.path("db/db.mdb");
+namespace {
+
+// A save cut short by a crash (kill -9, a power cut) on the file: it commits one year of 34
+// amounts, then dies in the middle of a larger transaction, leaving its journal beside the file.
+void crashDuringASave(const std::string& db) {
     QProcess writer;
     writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db)});
     ASSERT_TRUE(writer.waitForReadyRead(60000)) << writer.readAllStandardError().toStdString();
@@ -221,8 +262,53 @@ TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
     writer.kill();
     writer.waitForFinished();
     ASSERT_GT(fs::file_size(db + "-journal"), 0u);
+}
 
-    const ProgramRun run = program.run("expect login_form\nclick Command2\n");
+// Stores twelve months of every item for each of `years` years from `from` on (before the
+// months the crashed writer adds).
+void storeYearsOfMonths(const std::string& db, int from, int years) {
+    QueryFile(db,
+              "with recursive m(n) as (select 0 union all select n + 1 from m where n < ?)"
+              " insert into baseData(ItemID, PeriodType, Year, Period, Data)"
+              " select ItemId, 4, ? + n / 12, n % 12 + 1, n from baseItem, m",
+              {std::int64_t(12 * years - 1), std::int64_t(from)});
+}
+
+// What the start says of a leftover journal it rolled back, or could not use.
+const char* const kRolledBack =
+    "上次保存没有完成，数据库文件旁留下了日志文件。已按日志文件撤销未完成的保存，数据库文件检查"
+    "无误。";
+const char* const kPutBack =
+    "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
+    "复制回来的），按日志文件撤销后数据库文件已损坏。已放回原来的数据库文件，未使用日志文件。";
+
+// The start's one box says `said`, then names the copies it made in db/ under names with the
+// date and time: they hold the database and the journal as they were.
+void expectCopiesTold(const ProgramFolder& program, const char* said, const std::string& database,
+                      const std::string& journal) {
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string db = program.path("db/db.mdb"), stamp = R"(\.\d{8}-\d{6}\.bak)";
+    const std::regex told(R"(PraveltaKVT\tOK\t(.*)\\n处理前的数据库文件和日志文件已另存为：\\n()" +
+                          db + stamp + R"()\\n()" + db + "-journal" + stamp + ")");
+    std::smatch box;
+    ASSERT_TRUE(std::regex_match(boxes[0], box, told)) << boxes[0];
+    EXPECT_EQ(box[1], said);
+    EXPECT_EQ(bytesOf(box[2]), database);
+    EXPECT_EQ(bytesOf(box[3]), journal);
+}
+
+}  // namespace
+
+// The next start rolls the cut-short save back: the program comes up on the last committed
+// state, and the user is told, with the copies of both files as they were.
+TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    crashDuringASave(db);
+    const std::string before = bytesOf(db), journal = bytesOf(db + "-journal");
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
     EXPECT_TRUE(run.log.contains("done expect login_form")) << run.log.toStdString();
     EXPECT_FALSE(fs::exists(db + "-journal"));
@@ -232,6 +318,43 @@ TEST(EndToEnd, AfterACrashDuringASaveTheProgramStartsOnTheCommittedData) {
                         "select count(*) from baseData where Data = ItemID and PeriodType = 1"
                         " and Year = 2001 and Period = 1"),
               "34");
+    expectCopiesTold(program, kRolledBack, before, journal);
+}
+
+// The user copies yesterday's backup into db/ after a crash: the old journal would damage it.
+// The backup is put back as it was, and the journal is kept aside, not used.
+TEST(EndToEnd, ABackupRestoredBesideALeftoverJournalComesBackIntact) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    storeYearsOfMonths(db, 1900, 5);
+    const std::string backup = bytesOf(db);
+    storeYearsOfMonths(db, 1905, 5);
+    crashDuringASave(db);
+    const std::string journal = bytesOf(db + "-journal");
+    std::ofstream(db, std::ios::binary | std::ios::trunc) << backup;
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(bytesOf(db), backup);
+    EXPECT_FALSE(fs::exists(db + "-journal"));
+    expectCopiesTold(program, kPutBack, backup, journal);
+}
+
+// A journal of another copy of the database rolls back into this one without a fault to see
+// (4080 rows become 850): the start says so, and the file as it was is kept aside.
+TEST(EndToEnd, AForeignJournalIsKeptAsideWithTheDatabaseAndTheUserIsTold) {
+    ProgramFolder program, other;
+    const std::string db = program.path("db/db.mdb");
+    storeYearsOfMonths(other.path("db/db.mdb"), 1900, 2);
+    crashDuringASave(other.path("db/db.mdb"));
+    storeYearsOfMonths(db, 1900, 10);
+    fs::copy_file(other.path("db/db.mdb-journal"), db + "-journal");
+    const std::string before = bytesOf(db), journal = bytesOf(db + "-journal");
+
+    const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    expectCopiesTold(program, kRolledBack, before, journal);
+    EXPECT_EQ(QueryFile(db, "select count(*) from baseData"), "850");
 }
 
 namespace {
@@ -655,4 +778,46 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     ASSERT_FALSE(page.isNull());
     EXPECT_LT(page.width(), page.height()) << "a portrait page";
     EXPECT_GT(bluePixels(page), 50);
+}
+
+namespace {
+
+// `kvt.sh install` of this build into the folder: its exit code, then its output.
+std::pair<int, std::string> install(const QString& folder) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", folder);
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bash", {KVT_SCRIPT, "install"});
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
+}
+
+}  // namespace
+
+// The user's program folder lies outside the build. Installing again brings the program files
+// back but leaves the database, with what the user entered, as it is to the byte.
+TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs) {
+    QTemporaryDir temp;
+    const fs::path home = fs::path(temp.path().toStdString()) / "PraveltaKVT";
+    const std::string db = (home / "db" / "db.mdb").string();
+    auto [code, said] = install(QString::fromStdString(home.string()));
+    ASSERT_EQ(code, 0) << said;
+    EXPECT_EQ(QueryFile(db, "select count(*) from sqlite_master where name = 'baseData'"), "1");
+    QueryFile(db, "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
+    const std::string entered = bytesOf(db);
+    fs::remove(home / "PraveltaKVT");
+    fs::remove_all(home / "hlp");
+
+    std::tie(code, said) = install(QString::fromStdString(home.string()));
+    ASSERT_EQ(code, 0) << said;
+    EXPECT_EQ(bytesOf(db), entered);
+    EXPECT_EQ(bytesOf((home / "PraveltaKVT").string()), bytesOf(PROGRAM_EXE));
+    for (const char* file : {"hlp/index.htm", "Skinz/Blue/imgTitleMain.gif"}) {
+        EXPECT_GT(fs::file_size(home / file), 0u) << file;
+        EXPECT_EQ(bytesOf((home / file).string()), bytesOf((fs::path(PROGRAM_DIR) / file).string()))
+            << file;
+    }
 }

@@ -81,6 +81,14 @@ TEST(Connection, MissingFileIsAnErrorNamingItAndCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+TEST(Connection, AFolderInPlaceOfTheFileIsNotADatabaseFile) {
+    TestDb db;
+    const std::string folder = db.folder() + "/db/folder.mdb";
+    std::filesystem::create_directory(folder);
+    Connection conn;
+    EXPECT_EQ(errorOf([&] { conn.Open(folder); }), "不是数据库文件：" + folder);
+}
+
 TEST(Connection, FileThatIsNotADatabaseIsAnErrorNamingIt) {
     TestDb db;
     const std::string junk = db.folder() + "/db/junk.mdb";
@@ -97,6 +105,19 @@ TEST(Connection, ProgramDatabaseIsFoundInTheProgramFolder) {
     Connection conn;
     OpenProgramDatabase(conn);
     EXPECT_TRUE(conn.IsOpen());
+}
+
+// A save is durable when the commit returns: synchronous EXTRA (3) also syncs the folder after
+// the journal is removed. Fresh and kept handles alike.
+TEST(Connection, EveryConnectionSyncsItsCommitsWithTheFolder) {
+    TestDb db;
+    for (int open = 0; open < 2; ++open) {
+        Connection conn;
+        OpenProgramDatabase(conn);
+        Recordset rs;
+        rs.Open("pragma synchronous", conn);
+        EXPECT_EQ(rs.Fields(0).AsText(), "3") << "open " << open;
+    }
 }
 
 TEST(Connection, BoundTextIsStoredExactlyAndChangesOnlyItsRow) {

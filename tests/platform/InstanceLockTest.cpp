@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "platform/InstanceLock.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 
 using platform::InstanceLock;
+using Result = InstanceLock::Result;
 
 namespace {
 
@@ -13,27 +16,34 @@ namespace {
 std::string anotherUsersCopy(const std::string& folder) {
     return AsAnotherUser([&] {
         InstanceLock lock;
-        return std::string(lock.Acquire(folder) ? "starts" : "refused");
+        return std::string(lock.Acquire(folder) == Result::Taken ? "starts" : "refused");
     });
 }
 
 }  // namespace
 
-// In a shared program folder the lock file belongs to whoever started first; another user may
-// only read it (here even with a strict umask at its making), and the lock still holds.
-TEST(InstanceLock, HoldsAgainstAnotherUserWhoMayOnlyReadTheLockFile) {
+// An installed program folder belongs to root and only its db/ is writable: the lock needs no
+// file there, holds against another user and leaves nothing behind.
+TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     TestDb db;
-    ASSERT_EQ(::chmod(db.folder().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(db.folder().c_str(), 0755), 0);
+    EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
     {
-        const mode_t umaskBefore = ::umask(077);
         InstanceLock mine;
-        const bool taken = mine.Acquire(db.folder());
-        ::umask(umaskBefore);
-        ASSERT_TRUE(taken);
+        ASSERT_EQ(mine.Acquire(db.folder()), Result::Taken);
         EXPECT_EQ(anotherUsersCopy(db.folder()), "refused");
         InstanceLock second;
-        EXPECT_FALSE(second.Acquire(db.folder()));
+        EXPECT_EQ(second.Acquire(db.folder()), Result::HeldByOther);
     }
     EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
+    EXPECT_FALSE(std::filesystem::exists(db.folder() + "/PraveltaKVT.lock"));
+}
+
+// A folder that cannot be opened cannot be locked: said as such, never taken as free.
+TEST(InstanceLock, AFolderThatCannotBeOpenedIsNoLock) {
+    TestDb db;
+    InstanceLock lock;
+    EXPECT_EQ(lock.Acquire(db.folder() + "/none"), Result::Impossible);
+    EXPECT_EQ(lock.Acquire(db.path()), Result::Impossible);  // a file, not a folder
 }
