@@ -21,6 +21,14 @@ BaseDataMap::BaseDataMap(int perYear, int firstYear, int firstPeriod, int lastYe
 std::size_t BaseDataMap::newGridRow(int itemId) {
     if (std::size_t(itemId) >= gridRow_.size())
         gridRow_.resize(std::max<std::size_t>(std::size_t(itemId) + 1, 2 * gridRow_.size()), 0);
+    if (values_.empty()) {
+        // Room for the items of a statement (34) and more without moving the grid or the key
+        // order while the rows come in.
+        const std::size_t room = kRoomForItems * std::size_t(periodCount_);
+        values_.reserve(room);
+        present_.reserve(room);
+        order_.reserve(order_.size() + room);
+    }
     const std::size_t row = values_.size() / std::size_t(periodCount_);
     gridRow_[itemId] = static_cast<std::int32_t>(row) + 1;
     values_.resize(values_.size() + std::size_t(periodCount_));

@@ -85,6 +85,8 @@ class BaseDataMap {
             (std::int64_t(year) - firstYear_) * perYear_ + (period - firstPeriod_);
         return column >= 0 && column < periodCount_ ? column : -1;
     }
+    static constexpr std::size_t kRoomForItems = 64;
+
     // The item's grid row, made (all absent) on its first amount.
     std::size_t gridRowOf(int itemId) {
         if (std::size_t(itemId) < gridRow_.size() && gridRow_[itemId] != 0)
