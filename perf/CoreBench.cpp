@@ -18,7 +18,6 @@
 #include "core/CBaseAlgroithm.h"
 #include "core/CConstants.h"
 #include "perf/BenchSupport.h"
-#include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
 
