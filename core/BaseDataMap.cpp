@@ -18,9 +18,9 @@ BaseDataMap::BaseDataMap(int perYear, int firstYear, int firstPeriod, int lastYe
     periodCount_ = count;
 }
 
-std::size_t BaseDataMap::newGridRow(int itemId) {
-    if (std::size_t(itemId) >= gridRow_.size())
-        gridRow_.resize(std::max<std::size_t>(std::size_t(itemId) + 1, 2 * gridRow_.size()), 0);
+std::int32_t BaseDataMap::newGridRow(int itemId) {
+    const std::size_t rows = values_.size() / std::size_t(periodCount_);
+    if (itemId < 0 || itemId >= kGridItems || rows >= kMaxGridRows) return 0;
     if (values_.empty()) {
         // Room for the items of a statement (34) and more without moving the grid or the key
         // order while the rows come in.
@@ -29,11 +29,12 @@ std::size_t BaseDataMap::newGridRow(int itemId) {
         present_.reserve(room);
         order_.reserve(order_.size() + room);
     }
-    const std::size_t row = values_.size() / std::size_t(periodCount_);
-    gridRow_[itemId] = static_cast<std::int32_t>(row) + 1;
+    if (std::size_t(itemId) >= gridRow_.size())
+        gridRow_.resize(std::max<std::size_t>(std::size_t(itemId) + 1, 2 * gridRow_.size()), 0);
+    gridRow_[itemId] = static_cast<std::int32_t>(rows) + 1;
     values_.resize(values_.size() + std::size_t(periodCount_));
     present_.resize(present_.size() + std::size_t(periodCount_), 0);
-    return row;
+    return gridRow_[itemId];
 }
 
 void BaseDataMap::addToIndex(int itemId, int year, int period, double value) {

@@ -4,8 +4,8 @@
 // A map made for a period range keeps the amounts of that range on a grid: one row per item,
 // one column per period of the range, so that the load stores each row it reads at a computed
 // position instead of hashing it. Keys off the grid (periods outside the range or not numbered
-// 1..periods per year, item IDs outside 0..kGridItems-1) go to a packed-key hash index, as all
-// keys do in a map made without a range.
+// 1..periods per year, item IDs outside 0..kGridItems-1, items past the first kMaxGridRows) go to
+// a packed-key hash index, as all keys do in a map made without a range.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,9 @@
 
 class BaseDataMap {
   public:
-    // Item IDs from 0 up to this bound get a grid row.
+    // Item IDs from 0 up to this bound get a grid row, the first kMaxGridRows of them to come.
     static constexpr int kGridItems = 4096;
+    static constexpr std::size_t kMaxGridRows = 256;
     // A range of more periods than this is not laid out on a grid.
     static constexpr std::int64_t kMaxGridPeriods = 12 * 1000;
 
@@ -31,11 +32,13 @@ class BaseDataMap {
     // Adds or replaces an amount.
     void Add(int itemId, int year, int period, double value) {
         const std::int64_t column = columnOf(year, period);
-        if (column < 0 || itemId < 0 || itemId >= kGridItems) {
+        const std::int32_t row = column < 0 ? 0 : gridRowOf(itemId);
+        if (row == 0) {
             addToIndex(itemId, year, period, value);
             return;
         }
-        const std::size_t at = gridRowOf(itemId) * std::size_t(periodCount_) + std::size_t(column);
+        const std::size_t at =
+            std::size_t(row - 1) * std::size_t(periodCount_) + std::size_t(column);
         if (!present_[at]) {
             present_[at] = 1;
             order_.push_back(pack(itemId, year, period));
@@ -54,11 +57,10 @@ class BaseDataMap {
     // The amount, or nullptr when absent.
     const double* Find(int itemId, int year, int period) const {
         const std::int64_t column = columnOf(year, period);
-        if (column < 0 || itemId < 0 || itemId >= kGridItems)
-            return findInIndex(itemId, year, period);
-        if (std::size_t(itemId) >= gridRow_.size() || gridRow_[itemId] == 0) return nullptr;
+        const std::int32_t row = column < 0 ? 0 : existingGridRow(itemId);
+        if (row == 0) return findInIndex(itemId, year, period);
         const std::size_t at =
-            std::size_t(gridRow_[itemId] - 1) * std::size_t(periodCount_) + std::size_t(column);
+            std::size_t(row - 1) * std::size_t(periodCount_) + std::size_t(column);
         return present_[at] ? &values_[at] : nullptr;
     }
     std::size_t Count() const { return order_.size(); }
@@ -87,13 +89,16 @@ class BaseDataMap {
     }
     static constexpr std::size_t kRoomForItems = 64;
 
-    // The item's grid row, made (all absent) on its first amount.
-    std::size_t gridRowOf(int itemId) {
-        if (std::size_t(itemId) < gridRow_.size() && gridRow_[itemId] != 0)
-            return std::size_t(gridRow_[itemId] - 1);
-        return newGridRow(itemId);
+    // The item's grid row + 1; 0 when it has none.
+    std::int32_t existingGridRow(int itemId) const {
+        return itemId >= 0 && std::size_t(itemId) < gridRow_.size() ? gridRow_[itemId] : 0;
     }
-    std::size_t newGridRow(int itemId);
+    // The same, made (all absent) on the item's first amount; 0 for an item kept off the grid.
+    std::int32_t gridRowOf(int itemId) {
+        const std::int32_t row = existingGridRow(itemId);
+        return row != 0 ? row : newGridRow(itemId);
+    }
+    std::int32_t newGridRow(int itemId);
     void addToIndex(int itemId, int year, int period, double value);
     const double* findInIndex(int itemId, int year, int period) const;
     void rehash(std::size_t slotCount);

@@ -65,4 +65,16 @@ TEST(BaseDataMap, ReplacedAmountsKeepTheirPlaceAndNaNIsKept) {
     EXPECT_FALSE(map.Exists(102, 2004, 2));
 }
 
+// Items past the grid's rows are kept in the index, their absent periods found absent.
+TEST(BaseDataMap, ItemsBeyondTheGridRowsAreKeptAsWell) {
+    BaseDataMap map(2, 2004, 1, 2004, 2);
+    const int items = int(BaseDataMap::kMaxGridRows) + 10;
+    for (int item = 0; item < items; ++item) map.Add(item, 2004, item % 2 + 1, item);
+    ASSERT_EQ(map.Count(), std::size_t(items));
+    for (int item = 0; item < items; ++item) {
+        EXPECT_EQ(map.Item(item, 2004, item % 2 + 1), item);
+        EXPECT_FALSE(map.Exists(item, 2004, 2 - item % 2)) << item;
+    }
+}
+
 }  // namespace
