@@ -3,15 +3,16 @@
 #include <cmath>
 #include <limits>
 
+#include "core/CCalendar.h"
 #include "platform/Runtime.h"
 
 namespace {
 
 // A stored amount as a number; NaN for anything that does not read as one, so that every
 // formula using it gives "-" instead of a wrong value.
-double amountOf(const platform::Field& f) {
+double amountOf(const platform::Recordset& rs, int index) {
     try {
-        return f.AsDouble();
+        return rs.AsDouble(index);
     } catch (const platform::RuntimeError&) {
         return std::numeric_limits<double>::quiet_NaN();
     }
@@ -54,12 +55,12 @@ BaseDataMap CBaseDataDAO::getBaseData(std::int16_t PeriodType, std::int16_t from
     const platform::DbParams params = {i(PeriodType), i(fromYear), i(toYear),
                                        i(fromYear),   i(fromYear), i(fromPeriod),
                                        i(toYear),     i(toYear),   i(toPeriod)};
-    BaseDataMap map;
+    BaseDataMap map(CCalendar::PeriodsPerYear(PeriodType), fromYear, fromPeriod, toYear, toPeriod);
     platform::Recordset rs;
     rs.Open(sql, conn, params);
     for (; !rs.Eof(); rs.MoveNext())
-        map.Add(static_cast<int>(rs.Fields(0).AsInt()), static_cast<int>(rs.Fields(1).AsInt()),
-                static_cast<int>(rs.Fields(2).AsInt()), amountOf(rs.Fields(3)));
+        map.Add(static_cast<int>(rs.AsInt(0)), static_cast<int>(rs.AsInt(1)),
+                static_cast<int>(rs.AsInt(2)), amountOf(rs, 3));
     return map;
 }
 

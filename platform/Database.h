@@ -163,9 +163,17 @@ class Recordset {
     // the end raise DbError.
     Field Fields(const std::string& name) const;
     Field Fields(int index) const;
+    // Fields(index).AsInt() and .AsDouble() without building a Field, for loops over many rows.
+    std::int64_t AsInt(int index) const;
+    double AsDouble(int index) const;
 
   private:
     void step();
+    // Raises DbError when there is no current row or no such column.
+    void checkColumn(int index) const {
+        if (eof_ || index < 0 || index >= static_cast<int>(names_.size())) failColumn(index);
+    }
+    [[noreturn]] void failColumn(int index) const;
 
     Connection* conn_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;

@@ -171,6 +171,36 @@ TEST(Recordset, NullAndUnknownFields) {
     EXPECT_THROW(rs.Fields("nosuch"), DbError);
 }
 
+// The numbers read straight from a column are those its Field gives, errors included, for every
+// kind of value a column may hold.
+TEST(Recordset, NumbersReadFromAColumnAreThoseOfItsField) {
+    TestDb db;
+    Connection conn;
+    conn.Open(db.path());
+    Recordset rs;
+    rs.Open("select 7, -2.75, 1e300, ' 12.5 ', 'x', null, 9007199254740993", conn);
+    ASSERT_FALSE(rs.Eof());
+    auto outcome = [](const std::function<double()>& read) {
+        try {
+            return std::to_string(read());
+        } catch (const RuntimeError& e) {
+            return std::string("error: ") + e.what();
+        }
+    };
+    for (int i = 0; i < rs.FieldCount(); ++i) {
+        const Field f = rs.Fields(i);
+        EXPECT_EQ(outcome([&] { return rs.AsDouble(i); }), outcome([&] { return f.AsDouble(); }))
+            << i;
+        EXPECT_EQ(outcome([&] { return double(rs.AsInt(i) - 9007199254740992); }),
+                  outcome([&] { return double(f.AsInt() - 9007199254740992); }))
+            << i;
+    }
+    EXPECT_THROW(rs.AsInt(rs.FieldCount()), DbError);
+    EXPECT_THROW(rs.AsDouble(-1), DbError);
+    rs.MoveNext();
+    EXPECT_THROW(rs.AsInt(0), DbError);
+}
+
 TEST(Recordset, EmptyResultIsAtEndAtOnce) {
     TestDb db;
     Connection conn;
