@@ -85,8 +85,6 @@ class BoxCounter {
     // The boxes whose text starts with `expected`, and all others.
     int expected() const { return expected_; }
     int others() const { return others_; }
-    // Counts from zero again, once the window is prepared.
-    void reset() { expected_ = others_ = 0; }
 
   private:
     int expected_ = 0;
