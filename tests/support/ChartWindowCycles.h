@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QPixmapCache>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QThreadPool>
 #include <cstddef>
 #include <functional>
@@ -37,7 +36,10 @@ inline void SeedMonths(platform::Connection& conn) {
     conn.Execute("update indicatorItem set HistoryBestLevel = 40, Weight = 10");
 }
 
-// The live heap in bytes, after what the allocator holds free has been given back.
+// The live heap in bytes, after what the allocator holds free has been given back. Painting
+// spreads large fills over Qt's global thread pool, whose threads start as fills need them,
+// each with heap of its own and a cache of freed blocks that the allocator counts as in use:
+// they are ended first, so that neither reads as growth of the windows.
 inline std::size_t LiveHeap() {
     malloc_trim(0);
     const struct mallinfo2 info = mallinfo2();
@@ -45,33 +47,27 @@ inline std::size_t LiveHeap() {
 }
 
 // What the cycles are measured under while it lives: Qt's pixmap cache limited to `kb`, so that
-// what it holds stays small beside what a window might keep, and Qt's global thread pool, over
-// which painting spreads large fills, holding all its threads from the start. Left alone, the
-// pool starts threads as fills need them and ends them after 30 s idle, each with some 22 KB
-// of heap of its own, which would read as growth or shrinkage of the windows.
+// what it holds stays small beside what a window might keep, and one thread in Qt's global
+// pool, over which painting spreads large fills, started at once and kept. Left alone, the pool
+// starts threads as fills need them and ends them after 30 s idle, each with heap of its own
+// and a cache of freed blocks that the allocator counts as in use; which thread does which fill
+// varies from run to run, and so would the heap.
 class SteadyQt {
   public:
     explicit SteadyQt(int pixmapCacheKb)
-        : cacheLimit_(QPixmapCache::cacheLimit()), expiry_(pool().expiryTimeout()) {
+        : cacheLimit_(QPixmapCache::cacheLimit()),
+          threads_(pool().maxThreadCount()),
+          expiry_(pool().expiryTimeout()) {
         QPixmapCache::setCacheLimit(pixmapCacheKb);
-        pool().waitForDone();  // no thread left that would end on its own
+        pool().waitForDone();
         pool().setExpiryTimeout(-1);
-        // Each task holds its thread until all have started, so that every thread starts.
-        const int threads = pool().maxThreadCount();
-        QSemaphore started, release, finished;
-        for (int i = 0; i < threads; ++i)
-            pool().start([&] {
-                started.release();
-                release.acquire();
-                finished.release();
-            });
-        started.tryAcquire(threads, 10000);
-        release.release(threads);
-        finished.acquire(threads);
+        pool().setMaxThreadCount(1);
+        pool().start([] {});
+        pool().waitForDone(-1);
     }
     ~SteadyQt() {
-        pool().waitForDone();
         pool().setExpiryTimeout(expiry_);
+        pool().setMaxThreadCount(threads_);
         QPixmapCache::setCacheLimit(cacheLimit_);
     }
     SteadyQt(const SteadyQt&) = delete;
@@ -80,6 +76,7 @@ class SteadyQt {
   private:
     static QThreadPool& pool() { return *QThreadPool::globalInstance(); }
     int cacheLimit_;
+    int threads_;
     int expiry_;
 };
 
