@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kSettling = 20;  // cycles that fill Qt's caches (fonts, glyphs, pixmaps)
+constexpr int kSettling = 50;  // cycles that fill Qt's caches (fonts, glyphs, pixmaps)
 constexpr int kMeasured = 40;
 constexpr double kBytesPerCycle = 100;
 
