@@ -36,10 +36,7 @@ inline void SeedMonths(platform::Connection& conn) {
     conn.Execute("update indicatorItem set HistoryBestLevel = 40, Weight = 10");
 }
 
-// The live heap in bytes, after what the allocator holds free has been given back. Painting
-// spreads large fills over Qt's global thread pool, whose threads start as fills need them,
-// each with heap of its own and a cache of freed blocks that the allocator counts as in use:
-// they are ended first, so that neither reads as growth of the windows.
+// The live heap in bytes, after what the allocator holds free has been given back.
 inline std::size_t LiveHeap() {
     malloc_trim(0);
     const struct mallinfo2 info = mallinfo2();
@@ -47,11 +44,11 @@ inline std::size_t LiveHeap() {
 }
 
 // What the cycles are measured under while it lives: Qt's pixmap cache limited to `kb`, so that
-// what it holds stays small beside what a window might keep, and one thread in Qt's global
-// pool, over which painting spreads large fills, started at once and kept. Left alone, the pool
-// starts threads as fills need them and ends them after 30 s idle, each with heap of its own
-// and a cache of freed blocks that the allocator counts as in use; which thread does which fill
-// varies from run to run, and so would the heap.
+// what it holds stays small beside what a window might keep, and Qt's global thread pool, over
+// which painting spreads large fills, held to one thread that stays once started. Left alone,
+// the pool starts threads as fills need them and ends them after 30 s idle, each with heap of
+// its own and a cache of freed blocks that the allocator counts as in use; which thread does
+// which fill varies from run to run, and so would the heap.
 class SteadyQt {
   public:
     explicit SteadyQt(int pixmapCacheKb)
@@ -59,13 +56,12 @@ class SteadyQt {
           threads_(pool().maxThreadCount()),
           expiry_(pool().expiryTimeout()) {
         QPixmapCache::setCacheLimit(pixmapCacheKb);
-        pool().waitForDone();
+        pool().waitForDone();  // no thread is left that would end on its own
         pool().setExpiryTimeout(-1);
         pool().setMaxThreadCount(1);
-        pool().start([] {});
-        pool().waitForDone(-1);
     }
     ~SteadyQt() {
+        pool().waitForDone();
         pool().setExpiryTimeout(expiry_);
         pool().setMaxThreadCount(threads_);
         QPixmapCache::setCacheLimit(cacheLimit_);
