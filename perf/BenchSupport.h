@@ -1,5 +1,5 @@
-// What every benchmark program shares: months of base data, the period inputs of a window, a
-// message box answerer that counts, and the program's main, which runs the benchmarks in a
+// What every benchmark program shares: months of base data, the period inputs of a window,
+// message box answerers that count, and the program's main, which runs the benchmarks in a
 // program folder of their own (TestDb).
 #pragma once
 
@@ -18,6 +18,7 @@
 
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
+#include "tests/support/EnterMonths.h"
 #include "tests/support/TestDb.h"
 
 // Stores amount(item, year, month) for every catalogue item (in ItemId order) and every month of
@@ -52,17 +53,6 @@ void SeedProgramMonths(int firstYear, int years, Amount amount) {
     SeedMonths(conn, firstYear, years, std::move(amount));
 }
 
-// Puts months from/to (1-12) of the two years into a window's period inputs (a PeriodRangePanel).
-template <typename Panel>
-void EnterMonths(Panel& panel, const char* fromYear, const char* toYear, int fromMonth,
-                 int toMonth) {
-    panel.cbSerial->setListIndex(3);
-    panel.txtFromYear->setText(fromYear);
-    panel.txtToYear->setText(toYear);
-    panel.cbFromMonth->setListIndex(fromMonth - 1);
-    panel.cbToMonth->setListIndex(toMonth - 1);
-}
-
 // Answers every message box with `answer`. A box whose text starts with `expected` is counted in
 // *expectedShown; any other is counted in `shown` and printed, as it spoils the run.
 inline platform::MsgAnswerer CountingAnswerer(platform::MsgResult answer, int& shown,
@@ -79,6 +69,28 @@ inline platform::MsgAnswerer CountingAnswerer(platform::MsgResult answer, int& s
         return answer;
     };
 }
+
+// Answers the message boxes shown while it lives with `answer` and counts them as
+// CountingAnswerer does; the answerer before it takes the boxes again when it goes. Each
+// benchmark makes its own, so that it starts from clean counts whatever ran before it.
+class BoxCounter {
+  public:
+    explicit BoxCounter(platform::MsgResult answer, const char* expected = nullptr)
+        : previous_(
+              platform::SetMsgAnswerer(CountingAnswerer(answer, others_, expected, &expected_))) {}
+    ~BoxCounter() { platform::SetMsgAnswerer(std::move(previous_)); }
+    BoxCounter(const BoxCounter&) = delete;
+    BoxCounter& operator=(const BoxCounter&) = delete;
+
+    // The boxes whose text starts with `expected`, and all others.
+    int expected() const { return expected_; }
+    int others() const { return others_; }
+
+  private:
+    int expected_ = 0;
+    int others_ = 0;
+    platform::MsgAnswerer previous_;
+};
 
 // Stands for the application object of a program that opens no window.
 struct NoApplication {

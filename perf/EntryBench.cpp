@@ -1,14 +1,15 @@
-// Timings of base data entry on a database of its own: saving a 12-month balance sheet through
-// the entry form's save button, and each of the six period conversions through its button
-// over 40 years of monthly data for every catalogue item (quarters and half-years derived from
-// the months first, so the conversions from them have 40 years to read as well). Each
-// conversion is timed repeated on the same database and as the first run on a fresh copy of
-// it (no connection or statement kept, nothing cached).
+// Timings of base data entry on a database of its own, with the windows shown and painted after
+// each click as the user sees them: saving a 12-month balance sheet through the entry form's
+// save button, and each of the six period conversions through its button over 40 years of
+// monthly data for every catalogue item (quarters and half-years derived from the months
+// first, so the conversions from them have 40 years to read as well). Each conversion is timed
+// repeated on the same database and as the first run on a fresh copy of it (no connection or
+// statement kept, nothing cached).
 //
-// Every message box is answered Yes; the data holds every identity, so a save asks nothing.
+// Every message box is answered Yes; the data holds every identity, so a save asks nothing and
+// a conversion asks only its confirmation.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPushButton>
 #include <filesystem>
 #include <memory>
@@ -19,11 +20,10 @@
 #include "entry/PeriodRangePanel.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "perf/BenchSupport.h"
+#include "perf/WindowBench.h"
 #include "platform/AppPath.h"
 #include "platform/ComboList.h"
 #include "platform/Database.h"
-#include "platform/MsgBox.h"
 
 namespace fs = std::filesystem;
 
@@ -32,8 +32,7 @@ namespace {
 constexpr int kFirstYear = 1980;
 constexpr int kYears = 40;
 
-int confirmations = 0;  // "确定覆盖所有..." before a conversion
-int boxesShown = 0;     // any other box
+const char* const kConfirmation = "确定覆盖所有";  // asked before a conversion
 
 // The seeded database, kept beside the program's to start each first run from.
 std::string seedCopy() {
@@ -58,14 +57,19 @@ void seedMonths() {
 
 // Saves the balance sheet of the twelve months of one year, shown in the entry form.
 void BM_SaveBalanceSheet12Months(benchmark::State& state) {
+    BoxCounter boxes(platform::MsgResult::Yes, kConfirmation);
     form_base form;
-    form.Show();
+    form.Load();
     EnterMonths(*form.panel, "2000", "2000", 1, 12);
     form.cmdDo->click();
+    ShowAndPaint(state, form);
     if (form.periodCount() != 12) state.SkipWithError("the months were not displayed");
-    confirmations = boxesShown = 0;
-    for (auto _ : state) form.cmdSave->click();
-    if (confirmations + boxesShown != 0) state.SkipWithError("the save asked a question or failed");
+    for (auto _ : state) {
+        form.cmdSave->click();
+        ShowAndPaint(state, form);
+    }
+    if (boxes.expected() + boxes.others() != 0)
+        state.SkipWithError("the save asked a question or failed");
     state.counters["rows"] = 12 * 12;
 }
 BENCHMARK(BM_SaveBalanceSheet12Months)->Unit(benchmark::kMillisecond);
@@ -87,10 +91,14 @@ const Button kButtons[] = {
 void BM_Conversion(benchmark::State& state) {
     const Button& b = kButtons[state.range(0)];
     state.SetLabel(b.name);
+    BoxCounter boxes(platform::MsgResult::Yes, kConfirmation);
     form_base_interface form;
-    confirmations = boxesShown = 0;
-    for (auto _ : state) (form.*b.button)->click();
-    if (confirmations != state.iterations() || boxesShown != 0)
+    ShowAndPaint(state, form);
+    for (auto _ : state) {
+        (form.*b.button)->click();
+        ShowAndPaint(state, form);
+    }
+    if (boxes.expected() != state.iterations() || boxes.others() != 0)
         state.SkipWithError("a conversion failed");
 }
 BENCHMARK(BM_Conversion)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
@@ -100,15 +108,17 @@ BENCHMARK(BM_Conversion)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 void BM_ConversionFirstRun(benchmark::State& state) {
     const Button& b = kButtons[state.range(0)];
     state.SetLabel(b.name);
-    confirmations = boxesShown = 0;
+    BoxCounter boxes(platform::MsgResult::Yes, kConfirmation);
     for (auto _ : state) {
         state.PauseTiming();
         fs::copy_file(seedCopy(), platform::DatabasePath(), fs::copy_options::overwrite_existing);
         form_base_interface form;
+        ShowAndPaint(state, form);
         state.ResumeTiming();
         (form.*b.button)->click();
+        ShowAndPaint(state, form);
     }
-    if (confirmations != state.iterations() || boxesShown != 0)
+    if (boxes.expected() != state.iterations() || boxes.others() != 0)
         state.SkipWithError("a conversion failed");
 }
 BENCHMARK(BM_ConversionFirstRun)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
@@ -116,8 +126,5 @@ BENCHMARK(BM_ConversionFirstRun)->DenseRange(0, 5)->Unit(benchmark::kMillisecond
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunBenchmarks<QApplication>(
-        argc, argv,
-        CountingAnswerer(platform::MsgResult::Yes, boxesShown, "确定覆盖所有", &confirmations),
-        seedMonths);
+    return RunWindowBenchmarks(argc, argv, seedMonths);
 }

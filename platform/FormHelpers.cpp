@@ -4,6 +4,7 @@
 #include "platform/Form.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"
+#include "platform/TintedButton.h"
 
 namespace platform {
 
@@ -15,8 +16,16 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left,
-                        int top, int width, int height, std::function<void()> onClick) {
-    QPushButton* button = MakeControl<QPushButton>(parent, name, left, top, width, height);
+                        int top, int width, int height, std::function<void()> onClick,
+                        const QColor& tint) {
+    QPushButton* button = nullptr;
+    if (tint.isValid()) {
+        auto* tinted = MakeControl<TintedButton>(parent, name, left, top, width, height);
+        tinted->setTint(tint);
+        button = tinted;
+    } else {
+        button = MakeControl<QPushButton>(parent, name, left, top, width, height);
+    }
     button->setText(caption);
     QObject::connect(button, &QPushButton::clicked, parent,
                      [onClick = std::move(onClick)] { RunGuarded(onClick); });

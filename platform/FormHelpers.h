@@ -1,6 +1,7 @@
 // Small helpers every form uses: labels and check chains that stop at the first failure.
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
@@ -15,9 +16,11 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
                   int width, int height);
 
 // A button named `name` with `caption`, placed in twips; a click runs onClick through the event
-// guard, so no exception leaves the handler.
+// guard, so no exception leaves the handler. A valid `tint` draws it in that background colour
+// (a TintedButton).
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left,
-                        int top, int width, int height, std::function<void()> onClick);
+                        int top, int width, int height, std::function<void()> onClick,
+                        const QColor& tint = QColor());
 
 // One step of an input check: when it fails, `message` is shown and the focus goes to `focus`.
 // The condition is a bool, or a callable evaluated only when the steps before it passed.

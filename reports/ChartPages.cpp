@@ -24,6 +24,7 @@ constexpr int kYearWidth = 615;
 constexpr int kUpperChartTop = 720;
 constexpr int kLowerChartTop = 4680;
 constexpr int kChartHeight = 3795;
+const QColor kOkTint(0xE0, 0xE0, 0xE0);
 
 }  // namespace
 
@@ -56,17 +57,17 @@ ChartPages::ChartPages(const Design& d, QWidget* parent)
     ownInputsLeft_ = toPeriod.right() + 1 + 60;
     int left = ownInputsLeft_ + d.ownWidth;
     auto button = [&](const char* name, const char* caption, int width, int height,
-                      void (ChartPages::*click)()) {
+                      void (ChartPages::*click)(), const QColor& tint = QColor()) {
         left += d.gap;
-        QPushButton* b = platform::MakeButton(Frame1, name, caption, left, kRowTop, width, height,
-                                              [this, click] { (this->*click)(); });
+        QPushButton* b = platform::MakeButton(
+            Frame1, name, caption, left, kRowTop, width, height,
+            [this, click] { (this->*click)(); }, tint);
         left += width;
         return b;
     };
     cmd_Perious = button("cmd_Perious", "<<", d.pagerWidth, 255, &ChartPages::cmd_Perious_Click);
     cmd_Next = button("cmd_Next", ">>", d.pagerWidth, 255, &ChartPages::cmd_Next_Click);
-    cmdDo = button("cmdDo", "确定", d.okWidth, 300, &ChartPages::cmdDo_Click);
-    cmdDo->setStyleSheet("background-color: #E0E0E0;");
+    cmdDo = button("cmdDo", "确定", d.okWidth, 300, &ChartPages::cmdDo_Click, kOkTint);
     doPrint = button("doPrint", "打印", d.printWidth, 300, &ChartPages::doPrint_Click);
     doPrint->setEnabled(false);
     Command1 = button("Command1", "关闭", d.closeWidth, 315, &ChartPages::Command1_Click);

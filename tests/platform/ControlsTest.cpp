@@ -8,11 +8,31 @@
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
 #include "platform/Timer.h"
+#include "platform/TintedButton.h"
 #include "tests/support/GuiEvents.h"
 
 namespace {
 
 const QString kGif = QString(SKIN_SOURCE_DIR) + "/Blue/imgTitleClose.gif";  // 16 x 22
+
+// A tinted button looks as a button given the same background by a style sheet, in each state.
+TEST(TintedButtonTest, LooksLikeAStyleSheetBackground) {
+    QWidget window;
+    platform::TintedButton tinted(&window);
+    tinted.setTint(QColor(0xE0, 0xE0, 0xE0));
+    QPushButton styled(&window);
+    styled.setStyleSheet("background-color: #E0E0E0;");
+    for (QPushButton* b : {static_cast<QPushButton*>(&tinted), &styled}) {
+        b->setText("确定");
+        b->resize(57, 20);
+    }
+    for (auto state : {+[](QPushButton*) {}, +[](QPushButton* b) { b->setDown(true); },
+                       +[](QPushButton* b) { b->setEnabled(false); }}) {
+        state(&tinted);
+        state(&styled);
+        EXPECT_EQ(tinted.grab().toImage(), styled.grab().toImage());
+    }
+}
 
 TEST(ImageControlTest, AutoSizesToItsPictureUnlessStretched) {
     QWidget parent;

@@ -50,4 +50,26 @@ inline void pump(int ms) {
     waitFor([] { return false; }, ms);
 }
 
+// Shows the window, has it repainted whole and runs the event loop until it has been painted
+// (at most ms milliseconds), then handles what the painting posted: what the user would see.
+// Returns whether it was painted.
+inline bool showAndPaint(QWidget& window, int ms = 5000) {
+    struct PaintSeen : QObject {
+        bool seen = false;
+        bool eventFilter(QObject*, QEvent* e) override {
+            seen = seen || e->type() == QEvent::Paint;
+            return false;
+        }
+    } paint;
+    window.installEventFilter(&paint);
+    window.show();
+    window.update();
+    QDeadlineTimer deadline(ms);
+    while (!paint.seen && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    window.removeEventFilter(&paint);
+    QCoreApplication::processEvents();
+    return paint.seen;
+}
+
 }  // namespace gui
