@@ -37,8 +37,7 @@ class BaseDataMap {
             addToIndex(itemId, year, period, value);
             return;
         }
-        const std::size_t at =
-            std::size_t(row - 1) * std::size_t(periodCount_) + std::size_t(column);
+        const std::size_t at = cellOf(row, column);
         if (!present_[at]) {
             present_[at] = 1;
             order_.push_back(pack(itemId, year, period));
@@ -59,8 +58,7 @@ class BaseDataMap {
         const std::int64_t column = columnOf(year, period);
         const std::int32_t row = column < 0 ? 0 : existingGridRow(itemId);
         if (row == 0) return findInIndex(itemId, year, period);
-        const std::size_t at =
-            std::size_t(row - 1) * std::size_t(periodCount_) + std::size_t(column);
+        const std::size_t at = cellOf(row, column);
         return present_[at] ? &values_[at] : nullptr;
     }
     std::size_t Count() const { return order_.size(); }
@@ -88,6 +86,10 @@ class BaseDataMap {
         return column >= 0 && column < periodCount_ ? column : -1;
     }
     static constexpr std::size_t kRoomForItems = 64;
+    // The position on the grid of grid row + 1 `row` and `column`.
+    std::size_t cellOf(std::int32_t row, std::int64_t column) const {
+        return std::size_t(row - 1) * std::size_t(periodCount_) + std::size_t(column);
+    }
 
     // The item's grid row + 1; 0 when it has none.
     std::int32_t existingGridRow(int itemId) const {

@@ -10,63 +10,48 @@
 #include <filesystem>
 
 #include "platform/Database.h"
+#include "platform/SyncedFile.h"
 
 namespace platform {
 namespace {
 
 // The failure of a file operation as the user is told it: its cause and the file.
-DbError fileError(const std::string& file) {
-    const int err = errno;
+DbError fileError(const std::string& file, int error) {
     DbFault fault = DbFault::Io;
-    if (err == ENOSPC || err == EDQUOT) fault = DbFault::Full;
-    if (err == EACCES || err == EPERM || err == EROFS) fault = DbFault::FolderNotWritable;
-    return DbError(fault, "", file, std::strerror(err));
-}
-
-bool writeAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= n;
-    }
-    return true;
+    if (error == ENOSPC || error == EDQUOT) fault = DbFault::Full;
+    if (error == EACCES || error == EPERM || error == EROFS) fault = DbFault::FolderNotWritable;
+    return DbError(fault, "", file, std::strerror(error));
 }
 
 // Copies `from` to `to`, a name that must be new, with the same permissions, and syncs the
-// copy. False with errno set, and no `to` made, when it fails (EEXIST: the name is taken).
-bool copySynced(const std::string& from, const std::string& to) {
+// copy. 0, or the error number with no `to` made (EEXIST: the name is taken).
+int copySynced(const std::string& from, const std::string& to) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    if (in < 0) return errno;
     struct stat st {};
     int out = -1;
-    bool ok = ::fstat(in, &st) == 0 &&
-              (out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) >= 0;
+    int error = 0;
+    if (::fstat(in, &st) != 0 ||
+        (out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0)
+        error = errno;
     char buffer[1 << 16];
-    ssize_t n = 0;
-    while (ok && (n = ::read(in, buffer, sizeof buffer)) != 0)
-        ok = (n > 0 || errno == EINTR) && (n < 0 || writeAll(out, buffer, n));
-    ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::fsync(out) == 0;
-    const int err = errno;
+    while (!error) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        error = n < 0 ? errno : WriteAll(out, buffer, std::size_t(n));
+    }
+    if (!error && (::fchmod(out, st.st_mode & 07777) != 0 || ::fsync(out) != 0)) error = errno;
     ::close(in);
     if (out >= 0) {
         ::close(out);
-        if (!ok) ::unlink(to.c_str());
+        if (error) ::unlink(to.c_str());
     }
-    errno = err;
-    return ok;
+    return error;
 }
 
-// Makes the names made or removed in a folder durable.
-bool syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    return ok;
+std::string folderOf(const std::string& file) {
+    return std::filesystem::path(file).parent_path().string();
 }
 
 std::string now() {
@@ -95,19 +80,16 @@ void LeftoverJournal::SetAside() {
     for (int n = 1;; ++n) {
         const std::string suffix = "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".bak";
         const std::string databaseCopy = database_ + suffix, journalCopy = journal_ + suffix;
-        if (!copySynced(database_, databaseCopy)) {
-            if (errno == EEXIST) continue;
-            throw fileError(databaseCopy);
+        if (const int error = copySynced(database_, databaseCopy)) {
+            if (error == EEXIST) continue;
+            throw fileError(databaseCopy, error);
         }
-        if (!copySynced(journal_, journalCopy)) {
-            const int err = errno;
+        if (const int error = copySynced(journal_, journalCopy)) {
             ::unlink(databaseCopy.c_str());
-            errno = err;
-            if (errno == EEXIST) continue;
-            throw fileError(journalCopy);
+            if (error == EEXIST) continue;
+            throw fileError(journalCopy, error);
         }
-        if (!syncFolder(std::filesystem::path(database_).parent_path().string()))
-            throw fileError(database_);
+        if (const int error = SyncFolder(folderOf(database_))) throw fileError(database_, error);
         databaseCopy_ = databaseCopy;
         journalCopy_ = journalCopy;
         return;
@@ -119,19 +101,18 @@ void LeftoverJournal::PutBack() const {
     // a half-written file; the journal goes last, so that a crash in between only starts all
     // this over.
     const std::string restoring = databaseCopy_ + ".restoring";
-    if (!copySynced(databaseCopy_, restoring)) throw fileError(restoring);
+    if (const int error = copySynced(databaseCopy_, restoring)) throw fileError(restoring, error);
     if (::rename(restoring.c_str(), database_.c_str()) != 0) {
-        const DbError error = fileError(database_);
+        const int error = errno;
         ::unlink(restoring.c_str());
-        throw error;
+        throw fileError(database_, error);
     }
     RemoveJournal();
 }
 
 void LeftoverJournal::RemoveJournal() const {
-    if (::unlink(journal_.c_str()) != 0 && errno != ENOENT) throw fileError(journal_);
-    if (!syncFolder(std::filesystem::path(database_).parent_path().string()))
-        throw fileError(database_);
+    if (::unlink(journal_.c_str()) != 0 && errno != ENOENT) throw fileError(journal_, errno);
+    if (const int error = SyncFolder(folderOf(database_))) throw fileError(database_, error);
 }
 
 }  // namespace platform

@@ -22,6 +22,7 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
+#include "platform/SyncedFile.h"
 
 namespace platform {
 namespace {
@@ -96,14 +97,7 @@ int writeNewFile(const QString& path, const QByteArray& bytes) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n == 0 || errno != EINTR)
-            error = n == 0 ? EIO : errno;
-    }
+    int error = WriteAll(fd, bytes.constData(), std::size_t(bytes.size()));
     if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
     if (error) ::unlink(name.constData());
