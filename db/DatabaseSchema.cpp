@@ -94,10 +94,10 @@ int userVersion(platform::Connection& conn) {
 
 const int DatabaseSchema::kVersion = static_cast<int>(kUpgrades.size());
 
-std::string DatabaseSchema::Problem(const std::string& path, bool thorough) {
+std::string DatabaseSchema::Problem(const std::string& path) {
     CheckedFile file(path);
     std::vector<std::string> verdict;
-    const char* check = thorough ? "pragma integrity_check" : "pragma quick_check";
+    const char* check = "pragma integrity_check";
     if (!file.opened() || !file.durable() || !file.column(check, 0, verdict)) {
         file.failUnlessReadable(path);
         return file.error();

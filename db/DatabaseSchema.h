@@ -12,13 +12,12 @@ class DatabaseSchema {
     // The version Upgrade brings a database to.
     static const int kVersion;
 
-    // Empty when the file is an SQLite database holding this program's tables; otherwise what is
-    // wrong (SQLite's text or the missing table or column), for the developer. Rolls back a
-    // transaction a crashed writer left unfinished, and otherwise writes nothing. A file that
-    // cannot be read or recovered now (locked by another program, no permission) raises DbError.
-    // `thorough` checks every index against its table too, for a file a journal was rolled
-    // into, whose pages may come from another file.
-    static std::string Problem(const std::string& path, bool thorough = false);
+    // Empty when the file is an SQLite database holding this program's tables, whole: every page,
+    // and every index against its table; otherwise what is wrong (SQLite's text or the missing
+    // table or column), for the developer. Rolls back a transaction a crashed writer left
+    // unfinished, and otherwise writes nothing. A file that cannot be read or recovered now
+    // (locked by another program, no permission) raises DbError.
+    static std::string Problem(const std::string& path);
 
     // Creates what is missing up to kVersion and records it, in one transaction: entered data
     // and settings are not touched, only catalogue units an earlier build wrote. A database at

@@ -1,19 +1,28 @@
 #include "platform/LeftoverJournal.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 
 #include "platform/Database.h"
+#include "platform/DatabaseWriteLock.h"
 #include "platform/SyncedFile.h"
 
 namespace platform {
 namespace {
+
+const char* const kPart = ".part";            // a copy not yet complete
+const char* const kRollback = ".recovering";  // the copy a journal is rolled into
 
 // The failure of a file operation as the user is told it: its cause and the file.
 DbError fileError(const std::string& file, int error) {
@@ -23,8 +32,22 @@ DbError fileError(const std::string& file, int error) {
     return DbError(fault, "", file, std::strerror(error));
 }
 
-// Copies `from` to `to`, a name that must be new, with the same permissions, and syncs the
-// copy. 0, or the error number with no `to` made (EEXIST: the name is taken).
+void check(int error, const std::string& file) {
+    if (error) throw fileError(file, error);
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Gives the open file the original's mode and, where this process may (root), its owner.
+int takeOwnership(int fd, const struct stat& original) {
+    if (::geteuid() == 0 && ::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
+    return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// Copies `from` to `to`, a name that must be new, with the original's mode and owner, and syncs
+// the copy. 0, or the error number with no `to` left (EEXIST: the name is taken).
 int copySynced(const std::string& from, const std::string& to) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return errno;
@@ -41,17 +64,65 @@ int copySynced(const std::string& from, const std::string& to) {
         if (n < 0 && errno == EINTR) continue;
         error = n < 0 ? errno : WriteAll(out, buffer, std::size_t(n));
     }
-    if (!error && (::fchmod(out, st.st_mode & 07777) != 0 || ::fsync(out) != 0)) error = errno;
+    if (!error) error = takeOwnership(out, st);
+    if (!error && ::fsync(out) != 0) error = errno;
     ::close(in);
     if (out >= 0) {
-        ::close(out);
+        if (::close(out) != 0 && !error) error = errno;
         if (error) ::unlink(to.c_str());
     }
     return error;
 }
 
-std::string folderOf(const std::string& file) {
-    return std::filesystem::path(file).parent_path().string();
+// Copies `from` to the new name `to` by way of a temporary name, so that `to` only ever names a
+// complete, synced copy. 0 or the error number, nothing left behind.
+int keepCopy(const std::string& from, const std::string& to) {
+    const std::string part = to + kPart;
+    if (const int error = copySynced(from, part)) return error;
+    if (::renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    const int error = errno;
+    ::unlink(part.c_str());
+    return error;
+}
+
+bool readAll(int fd, std::string& out) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        out.append(buffer, std::size_t(n));
+    }
+}
+
+// The file's bytes, the first `limit` at most.
+std::string bytesOf(const std::string& file, std::size_t limit = std::string::npos) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string bytes;
+    bool read = fd >= 0;
+    if (read && limit != std::string::npos) {
+        bytes.resize(limit);
+        const ssize_t n = ::pread(fd, bytes.data(), limit, 0);
+        read = n >= 0;
+        bytes.resize(read ? std::size_t(n) : 0);
+    } else if (read) {
+        read = readAll(fd, bytes);
+    }
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (!read) throw fileError(file, error);
+    return bytes;
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string now() {
@@ -63,56 +134,142 @@ std::string now() {
     return text;
 }
 
+// ".<date>-<time>.bak", with "-2", "-3" ... added until no stem with it names a file.
+std::string freshSuffix(const std::vector<std::string>& stems) {
+    const std::string stamp = now();
+    for (int n = 1;; ++n) {
+        const std::string suffix = "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".bak";
+        struct stat st {};
+        if (std::none_of(stems.begin(), stems.end(), [&](const std::string& stem) {
+                return ::lstat((stem + suffix).c_str(), &st) == 0;
+            }))
+            return suffix;
+    }
+}
+
+std::string resolved(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;  // missing: the start reports it before any of this
+    std::string out(real);
+    std::free(real);
+    return out;
+}
+
 }  // namespace
 
 LeftoverJournal::LeftoverJournal(const std::string& database)
-    : database_(database), journal_(database + "-journal") {}
+    : file_(resolved(database)), journal_(file_ + "-journal") {
+    folder_ = std::filesystem::path(file_).parent_path().string();
+}
 
 bool LeftoverJournal::Present() const {
     struct stat st {};
     return ::lstat(journal_.c_str(), &st) == 0;
 }
 
+void LeftoverJournal::RemoveLeftovers() const {
+    const std::string base = std::filesystem::path(file_).filename().string();
+    bool removed = false;
+    for (const std::string& name : namesIn(folder_)) {
+        const bool ours = name == base + kRollback || name == base + kRollback + "-journal" ||
+                          (name.rfind(base, 0) == 0 && endsWith(name, std::string(".bak") + kPart));
+        if (ours) {
+            const std::string path = folder_ + "/" + name;
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw fileError(path, errno);
+            removed = true;
+        }
+    }
+    if (removed) check(SyncFolder(folder_), folder_);
+}
+
+JournalFit LeftoverJournal::Judge() const {
+    return JudgeJournal(bytesOf(journal_), bytesOf(file_, 100));
+}
+
+std::string LeftoverJournal::MoveAside() const {
+    const std::string aside = journal_ + freshSuffix({journal_});
+    if (::renameat2(AT_FDCWD, journal_.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0)
+        throw fileError(journal_, errno);
+    check(SyncFolder(folder_), folder_);
+    return aside;
+}
+
+std::string LeftoverJournal::MakeRollbackCopy() const {
+    const std::string copy = file_ + kRollback;
+    check(copySynced(file_, copy), copy);
+    if (const int error = copySynced(journal_, copy + "-journal")) {
+        ::unlink(copy.c_str());
+        throw fileError(copy + "-journal", error);
+    }
+    return copy;
+}
+
+void LeftoverJournal::DiscardRollbackCopy() const {
+    const std::string copy = file_ + kRollback;
+    ::unlink((copy + "-journal").c_str());
+    ::unlink(copy.c_str());
+}
+
+// The suffix of a journal copy an earlier start kept of this very journal, "" when there is none.
+std::string LeftoverJournal::earlierCopy() const {
+    const std::string journal = bytesOf(journal_);
+    const std::string journalBase = std::filesystem::path(journal_).filename().string();
+    for (const std::string& name : namesIn(folder_)) {
+        if (name.rfind(journalBase + ".", 0) != 0 || !endsWith(name, ".bak")) continue;
+        const std::string suffix = name.substr(journalBase.size());
+        if (bytesOf(journal_ + suffix) == journal) return suffix;
+    }
+    return std::string();
+}
+
 void LeftoverJournal::SetAside() {
-    // "db.mdb.<time>.bak" and "db.mdb-journal.<time>.bak": neither ends in "-journal", so
-    // opening the copy of the database never rolls the copy of the journal into it.
-    const std::string stamp = now();
-    for (int n = 1;; ++n) {
-        const std::string suffix = "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".bak";
-        const std::string databaseCopy = database_ + suffix, journalCopy = journal_ + suffix;
-        if (const int error = copySynced(database_, databaseCopy)) {
-            if (error == EEXIST) continue;
-            throw fileError(databaseCopy, error);
-        }
-        if (const int error = copySynced(journal_, journalCopy)) {
-            ::unlink(databaseCopy.c_str());
-            if (error == EEXIST) continue;
-            throw fileError(journalCopy, error);
-        }
-        if (const int error = SyncFolder(folderOf(database_))) throw fileError(database_, error);
-        databaseCopy_ = databaseCopy;
-        journalCopy_ = journalCopy;
-        return;
+    // The journal is kept first: an earlier start stopped after it kept only the journal, and the
+    // file has not been touched since, so the pair is completed under the same name.
+    std::string suffix = earlierCopy();
+    const bool fresh = suffix.empty();
+    if (fresh) {
+        suffix = freshSuffix({file_, journal_});
+        check(keepCopy(journal_, journal_ + suffix), journal_ + suffix);
     }
+    struct stat st {};
+    if (::stat((file_ + suffix).c_str(), &st) != 0) {
+        if (const int error = keepCopy(file_, file_ + suffix)) {
+            if (fresh) ::unlink((journal_ + suffix).c_str());  // a failure leaves no new copy
+            SyncFolder(folder_);
+            throw fileError(file_ + suffix, error);
+        }
+    }
+    check(SyncFolder(folder_), folder_);
+    databaseCopy_ = file_ + suffix;
+    journalCopy_ = journal_ + suffix;
 }
 
-void LeftoverJournal::PutBack() const {
-    // Under a new name first and renamed over the database, so that the database is never
-    // a half-written file; the journal goes last, so that a crash in between only starts all
-    // this over.
-    const std::string restoring = databaseCopy_ + ".restoring";
-    if (const int error = copySynced(databaseCopy_, restoring)) throw fileError(restoring, error);
-    if (::rename(restoring.c_str(), database_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(restoring.c_str());
-        throw fileError(database_, error);
-    }
-    RemoveJournal();
-}
-
-void LeftoverJournal::RemoveJournal() const {
+void LeftoverJournal::Replace(const std::string& rolledBack) const {
+    struct stat original {};
+    if (::stat(file_.c_str(), &original) != 0) throw fileError(file_, errno);
+    const int fd = ::open(rolledBack.c_str(), O_RDWR | O_CLOEXEC);
+    int error = fd < 0 ? errno : takeOwnership(fd, original);
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (fd >= 0) ::close(fd);
+    check(error, rolledBack);
+    // Locked before it bears the database's name, so that no other program takes the journal,
+    // still beside it, for its own until the journal is gone.
+    DatabaseWriteLock lock;
+    if (lock.Acquire(rolledBack, 0) != DatabaseWriteLock::Result::Taken)
+        check(lock.Error() ? lock.Error() : EBUSY, rolledBack);
+    if (::rename(rolledBack.c_str(), file_.c_str()) != 0) throw fileError(file_, errno);
+    check(SyncFolder(folder_), folder_);
     if (::unlink(journal_.c_str()) != 0 && errno != ENOENT) throw fileError(journal_, errno);
-    if (const int error = SyncFolder(folderOf(database_))) throw fileError(database_, error);
+    check(SyncFolder(folder_), folder_);
+}
+
+std::vector<std::string> LeftoverJournal::KeptCopies() const {
+    const std::string base = std::filesystem::path(file_).filename().string();
+    std::vector<std::string> copies;
+    for (const std::string& name : namesIn(folder_))
+        if (name.rfind(base, 0) == 0 && endsWith(name, ".bak"))
+            copies.push_back(folder_ + "/" + name);
+    return copies;
 }
 
 }  // namespace platform

@@ -1,8 +1,12 @@
 #include "shell/ProgramStart.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 
 #include "db/DatabaseSchema.h"
@@ -10,8 +14,12 @@
 #include "platform/InstanceLock.h"
 #include "platform/LeftoverJournal.h"
 #include "platform/MsgBox.h"
+#include "shell/JournalRecovery.h"
 #include "shell/frmMainCode.h"
 #include "shell/login_form.h"
+
+using platform::DbError;
+using platform::DbFault;
 
 namespace {
 
@@ -34,57 +42,29 @@ bool ownProgramFolder() {
     return false;
 }
 
-// Where the copies of a leftover journal and its database are, for every box about it.
-std::string copiesText(const platform::LeftoverJournal& journal) {
-    return "\n处理前的数据库文件和日志文件已另存为：\n" + journal.DatabaseCopy() + "\n" +
-           journal.JournalCopy();
+// The copies that starts kept beside the database, for a box that refuses the file.
+std::string keptCopiesText(const platform::LeftoverJournal& journal) {
+    std::string text;
+    for (const std::string& copy : journal.KeptCopies()) text += "\n" + copy;
+    return text.empty() ? text : "\n数据库文件夹中另存的文件：" + text;
 }
 
-// A journal left by a save that never finished is copied aside with its database before
-// anything opens them; without the copies the program does not start.
-bool setAside(platform::LeftoverJournal& journal) {
-    try {
-        journal.SetAside();
-        return true;
-    } catch (const platform::DbError& e) {
-        platform::MsgBox(
-            "数据库文件旁留有上次未完成的保存所留下的日志文件，需要先另存数据库文件和日志文件，"
-            "但另存失败。程序不能启动，文件未被改动。\n" +
-            std::string(e.what()));
-        return false;
-    }
+// What keeps the user from saving, told before the login rather than at the first save: the
+// file, or its folder (where each save writes its journal), may not be written.
+std::string writeProblem(const std::string& file) {
+    DbFault fault = DbFault::Other;
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
+        fault = DbFault::NotWritable;
+    else if (::faccessat(AT_FDCWD, std::filesystem::path(file).parent_path().c_str(), W_OK | X_OK,
+                         AT_EACCESS) != 0)
+        fault = DbFault::FolderNotWritable;
+    if (fault == DbFault::Other) return std::string();
+    return std::string(DbError::Description(fault)) + "，只能查看数据，不能保存。\n文件：" + file;
 }
 
-// What is wrong with the database (rolling back a leftover journal on the way), "" when it is
-// sound. When the journal made it unsound, the copy of the database is put back without the
-// journal and judged again. The user is told what became of a journal.
-std::string problemAfterJournal(const std::string& db, platform::LeftoverJournal& journal) {
-    std::string problem = DatabaseSchema::Problem(db, journal.IsSetAside());
-    if (!journal.IsSetAside()) return problem;
-    if (problem.empty()) {
-        journal.RemoveJournal();
-        platform::MsgBox(
-            "上次保存没有完成，数据库文件旁留下了日志文件。已按日志文件撤销未完成的保存，"
-            "数据库文件检查无误。" +
-            copiesText(journal));
-        return problem;
-    }
-    std::fprintf(stderr, "%s after its journal: %s\n", db.c_str(), problem.c_str());
-    journal.PutBack();
-    problem = DatabaseSchema::Problem(db, true);
-    if (problem.empty())
-        platform::MsgBox(
-            "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件"
-            "是从备份复制回来的），按日志文件撤销后数据库文件已损坏。已放回原来的数据库文件，"
-            "未使用日志文件。" +
-            copiesText(journal));
-    return problem;
-}
-
-// The database must be this program's, and readable, before anything reads or writes it; the
-// check also rolls back a save that a crash cut short (the folder's lock is held by then, so no
-// other copy is writing). Then the file is brought to the current schema. A failed upgrade is
-// reported and the program goes on without it.
+// The database must be this program's and whole, indexes included, before anything reads or
+// writes it; a journal a crashed save left is dealt with first. Then the file is brought to the
+// current schema. A failed upgrade is reported and the program goes on without it.
 bool checkDatabase() {
     const std::string db = platform::DatabasePath();
     if (const std::string missing = platform::DatabaseFileProblem(db); !missing.empty()) {
@@ -92,18 +72,22 @@ bool checkDatabase() {
         return false;
     }
     platform::LeftoverJournal journal(db);
-    if (journal.Present() && !setAside(journal)) return false;
-    const std::string copies = journal.IsSetAside() ? copiesText(journal) : std::string();
+    if (!RecoverLeftoverJournal(journal)) return false;
     try {
-        const std::string problem = problemAfterJournal(db, journal);
+        const std::string problem = DatabaseSchema::Problem(db);
         if (!problem.empty()) {
             std::fprintf(stderr, "%s: %s\n", db.c_str(), problem.c_str());
-            platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db + copies);
+            platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db +
+                             keptCopiesText(journal));
             return false;
         }
-    } catch (const platform::DbError& e) {
-        platform::MsgBox(e.what() + copies);
+    } catch (const DbError& e) {
+        platform::MsgBox(e.what() + keptCopiesText(journal));
         return false;
+    }
+    if (const std::string problem = writeProblem(journal.File()); !problem.empty()) {
+        platform::MsgBox(problem);
+        return true;
     }
     try {
         platform::Connection conn;

@@ -2,7 +2,8 @@
 #pragma once
 
 // Opens the login window. Returns false (after telling the user) when another copy runs on the
-// program folder, the folder cannot be locked, or its database is missing, damaged or not this
-// program's; then nothing was opened and the file was not touched. A journal a crashed save
-// left is first copied aside with the database, and the user is told where the copies are.
+// program folder, the folder cannot be locked, another program is writing the database, or the
+// database is missing, damaged or not this program's; then nothing was opened and the file was
+// not touched. A journal a crashed save left is dealt with first (see RecoverLeftoverJournal).
+// A database the user may not write is told before the login; the program goes on for viewing.
 bool StartProgram();

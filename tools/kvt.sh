@@ -13,7 +13,7 @@ home="${PRAVELTA_HOME:-$HOME/PraveltaKVT}"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
-          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales)
+          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales strace)
 
 install_missing() {
     local missing=()

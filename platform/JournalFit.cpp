@@ -1,0 +1,103 @@
+#include "platform/JournalFit.h"
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace platform {
+namespace {
+
+constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+constexpr std::uint64_t kPendingByte = 0x40000000;  // the page holding it is never journaled
+constexpr std::size_t kDefaultSector = 512;
+
+std::uint32_t be32(std::string_view bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+bool powerOfTwoWithin(std::uint32_t n, std::uint32_t low, std::uint32_t high) {
+    return n >= low && n <= high && (n & (n - 1)) == 0;
+}
+
+// The file's page size from its header (1 stands for 65536); 0 when it has no header.
+std::uint32_t pageSizeOf(std::string_view database) {
+    if (database.size() < 100) return 0;
+    const std::uint32_t size =
+        std::uint32_t(std::uint8_t(database[16])) << 8 | std::uint8_t(database[17]);
+    return size == 1 ? 65536 : size;
+}
+
+// The journal's records in the order and within the limits of SQLite's playback of a hot
+// journal. Finds the first record of page 1, if the playback would reach it.
+class JournalReader {
+  public:
+    explicit JournalReader(std::string_view journal) : journal_(journal) {}
+
+    // False when SQLite could not use the journal at all (no first header, or one it refuses).
+    bool readFirstHeader() {
+        if (journal_.size() < kDefaultSector || std::memcmp(journal_.data(), kMagic, 8) != 0)
+            return false;
+        sector_ = be32(journal_, 20);
+        pageSize_ = be32(journal_, 24);
+        originalPages_ = be32(journal_, 16);
+        return powerOfTwoWithin(pageSize_, 512, 65536) && powerOfTwoWithin(sector_, 32, 65536);
+    }
+    std::uint32_t pageSize() const { return pageSize_; }
+
+    // Page 1 as it was before the transaction, if the playback would restore it.
+    std::optional<std::string_view> pageOne() {
+        std::size_t header = 0;
+        while (header + sector_ <= journal_.size() &&
+               std::memcmp(journal_.data() + header, kMagic, 8) == 0) {
+            std::uint32_t records = be32(journal_, header + 8);
+            cksumInit_ = be32(journal_, header + 12);
+            std::size_t at = header + sector_;
+            if (records == 0xffffffff)
+                records = std::uint32_t((journal_.size() - at) / recordSize());
+            for (std::uint32_t r = 0; r < records; ++r, at += recordSize()) {
+                if (at + recordSize() > journal_.size()) return std::nullopt;  // cut short
+                const std::uint32_t page = be32(journal_, at);
+                if (page == 0 || page == kPendingByte / pageSize_ + 1) return std::nullopt;
+                if (page > originalPages_) continue;  // not played back, not checked
+                const std::string_view data = journal_.substr(at + 4, pageSize_);
+                if (checksum(data) != be32(journal_, at + 4 + pageSize_)) return std::nullopt;
+                if (page == 1) return data;
+            }
+            header = at == 0 ? 0 : ((at - 1) / sector_ + 1) * sector_;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::size_t recordSize() const { return std::size_t(pageSize_) + 8; }
+    std::uint32_t checksum(std::string_view page) const {
+        std::uint32_t sum = cksumInit_;
+        for (int i = int(pageSize_) - 200; i > 0; i -= 200)
+            sum += std::uint8_t(page[std::size_t(i)]);
+        return sum;
+    }
+
+    std::string_view journal_;
+    std::uint32_t sector_ = 0;
+    std::uint32_t pageSize_ = 0;
+    std::uint32_t originalPages_ = 0;
+    std::uint32_t cksumInit_ = 0;
+};
+
+}  // namespace
+
+JournalFit JudgeJournal(std::string_view journal, std::string_view database) {
+    // SQLite's own test of a hot journal; an empty file is not rolled into either.
+    if (journal.empty() || journal[0] == 0 || database.empty()) return JournalFit::NotHot;
+    JournalReader reader(journal);
+    // A journal SQLite cannot use, or one of another page size, is no journal of this file.
+    if (!reader.readFirstHeader() || pageSizeOf(database) != reader.pageSize())
+        return JournalFit::Foreign;
+    const std::optional<std::string_view> pageOne = reader.pageOne();
+    if (!pageOne) return JournalFit::Unknown;
+    const std::uint32_t before = be32(*pageOne, 24), now = be32(database, 24);
+    return now == before || now == before + 1 ? JournalFit::Belongs : JournalFit::Foreign;
+}
+
+}  // namespace platform

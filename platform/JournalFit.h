@@ -1,0 +1,27 @@
+// Whether a rollback journal left beside a database belongs to the file that now bears the
+// database's name. SQLite rolls a hot journal into whatever file it finds there; rolled into a
+// backup copied back after a crash, it mixes pages of two dates into a file that still passes
+// every check. The file's header keeps a change counter (bytes 24-27) that every write
+// transaction raises by one, and a journal holds page 1 as it was before its transaction
+// whenever the transaction wrote page 1 (every commit does, and so does every transaction that
+// grows or shrinks the file). The journal belongs when the file's counter is that page's counter
+// (the crash came before the commit reached the file) or one more (it came after).
+#pragma once
+
+#include <string_view>
+
+namespace platform {
+
+enum class JournalFit {
+    NotHot,   // SQLite would not roll it back: empty, or a zeroed first byte
+    Belongs,  // it holds page 1 of this file's state before the unfinished transaction
+    Foreign,  // it belongs to another state of the file, or SQLite could not use it
+    Unknown,  // it holds no page 1: the file's own data cannot tell
+};
+
+// Reads the journal as SQLite's rollback would: its segments in order, each record up to the
+// first one that is cut short or fails its checksum. `database` is the file, or at least its
+// first 100 bytes.
+JournalFit JudgeJournal(std::string_view journal, std::string_view database);
+
+}  // namespace platform

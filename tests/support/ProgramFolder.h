@@ -1,0 +1,96 @@
+// A temporary program folder with the built program, its skins, help pages and an empty
+// database, and runs of the real program binary there, headless, driven by its automation script.
+#pragma once
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestDb.h"
+
+inline std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct ProgramRun {
+    int exitCode;
+    QString log;
+};
+
+class ProgramFolder {
+  public:
+    ProgramFolder() {
+        const std::filesystem::path dir = folder_.path().toStdString();
+        std::filesystem::copy_file(PROGRAM_EXE, dir / "PraveltaKVT");
+        std::filesystem::create_directories(dir / "db");
+        std::filesystem::copy_file(TEMPLATE_DB, dir / "db" / "db.mdb");
+        std::filesystem::copy(std::filesystem::path(PROGRAM_DIR) / "Skinz", dir / "Skinz",
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::copy(std::filesystem::path(PROGRAM_DIR) / "hlp", dir / "hlp",
+                              std::filesystem::copy_options::recursive);
+    }
+    std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
+
+    // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
+    // it as that user.
+    std::unique_ptr<QProcess> start(const std::string& script, const QString& asUser = {},
+                                    const char* scriptName = "script.txt") const {
+        QStringList wrapper;
+        if (!asUser.isEmpty())
+            wrapper = {"setpriv", "--reuid=" + asUser, "--regid=" + asUser, "--clear-groups"};
+        return startUnder(wrapper, script, scriptName);
+    }
+
+    // The same with the program's command put after `wrapper` (setpriv, strace).
+    std::unique_ptr<QProcess> startUnder(QStringList wrapper, const std::string& script,
+                                         const char* scriptName = "script.txt") const {
+        std::ofstream(path(scriptName)) << script;
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path(scriptName)));
+        env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        wrapper << QString::fromStdString(path("PraveltaKVT"));
+        const QString command = wrapper.takeFirst();
+        p->start(command, wrapper);
+        return p;
+    }
+
+    // Runs the program with the script to its end.
+    ProgramRun run(const std::string& script, const QString& asUser = {}) const {
+        return finish(start(script, asUser));
+    }
+    ProgramRun runUnder(const QStringList& wrapper, const std::string& script) const {
+        return finish(startUnder(wrapper, script));
+    }
+
+    std::string setting(const char* key) const {
+        return QueryFile(path("db/db.mdb"),
+                         "select valueFrom from defaultParameter where paramCd = ?",
+                         {std::string(key)});
+    }
+
+    // A text file of the folder, line by line.
+    std::vector<std::string> lines(const char* name) const {
+        std::ifstream in(path(name));
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+
+  private:
+    static ProgramRun finish(const std::unique_ptr<QProcess>& p) {
+        if (!p->waitForFinished(120000)) p->kill();
+        return {p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
+                QString::fromUtf8(p->readAll())};
+    }
+
+    QTemporaryDir folder_;
+};
