@@ -3,13 +3,17 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <list>
 #include <memory>
+#include <sstream>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/AppPath.h"
@@ -19,6 +23,21 @@ namespace platform {
 namespace {
 
 int busyTimeoutMs = 2000;
+
+// The thread that opened the first connection: the only one that may open connections after it.
+std::atomic<std::thread::id> owningThread;
+
+// Raises DbError when the calling thread is not the one that opened the first connection.
+void checkOwningThread(const std::string& path) {
+    const std::thread::id self = std::this_thread::get_id();
+    std::thread::id owner;
+    if (owningThread.compare_exchange_strong(owner, self) || owner == self) return;
+    std::ostringstream detail;
+    detail << "Connection::Open on thread " << self << "; connections belong to thread " << owner
+           << " (opened without SQLite's mutex); " << path;
+    throw DbError("程序内部错误：数据库只能在程序的主线程中使用，刚才的操作没有完成。",
+                  detail.str());
+}
 
 bool equalsNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -271,6 +290,23 @@ std::string statementLine(const std::string& sql) {
     return line;
 }
 
+// SQLite opens a database only when its journal's full path, the file's own with "-journal"
+// added, fits the longest path its file layer takes; the path counts after "." and symbolic links
+// are resolved (SQLITE_CANTOPEN otherwise). True when the file's path is longer than that.
+bool pathTooLongForSqlite(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return false;
+    const std::size_t length = std::strlen(resolved);
+    std::free(resolved);
+    const sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    const std::size_t longest = vfs ? static_cast<std::size_t>(vfs->mxPathname) : 512;
+    return length + std::strlen("-journal") > longest;
+}
+
+std::string pathTooLongText(const std::string& path) {
+    return "数据库文件的路径太长，无法打开：" + path;
+}
+
 // A mistake of the calling code about a statement: the statement is for the developer.
 DbError statementError(const std::string& what, const std::string& sql) {
     return DbError(what, statementLine(sql));
@@ -375,6 +411,7 @@ Connection::~Connection() {
 
 void Connection::Open(const std::string& path) {
     Close();
+    checkOwningThread(path);
     path_ = path;
     FileId file;
     if (!fileIdOf(path, file)) throw DbError(DatabaseFileProblem(path));
@@ -384,15 +421,17 @@ void Connection::Open(const std::string& path) {
         return;
     }
     sqlite3* db = nullptr;
-    // A handle serves one thread at a time (the registry of handles is not shared between
-    // threads either), so SQLite's per-call locking of the handle is left out: it costs about as
-    // much as reading a column.
+    // Every handle serves the one thread checked above (the registry of handles is not shared
+    // between threads either), so SQLite's per-call locking of the handle is left out: it costs
+    // about as much as reading a column.
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const char* what) {
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
+        if ((code & 0xff) == SQLITE_CANTOPEN && pathTooLongForSqlite(path))
+            throw DbError(pathTooLongText(path), msg);
         throw DbError(DbError::FaultOf(code), what, path, msg);
     };
     if (rc != SQLITE_OK) fail("无法打开数据库文件");
@@ -534,8 +573,10 @@ void SetBusyTimeoutMs(int ms) {
 
 std::string DatabaseFileProblem(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return S_ISREG(st.st_mode) ? std::string() : "不是数据库文件：" + path;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return "不是数据库文件：" + path;
+        return pathTooLongForSqlite(path) ? pathTooLongText(path) : std::string();
+    }
     if (errno == ENOENT || errno == ENOTDIR) return "找不到数据库文件：" + path;
     // A folder on the way the user may not enter.
     return DbError(DbFault::CannotOpen, "", path, std::strerror(errno)).what();

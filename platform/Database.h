@@ -1,6 +1,11 @@
 // The program's database access: a Connection to the SQLite file <program folder>/db/db.mdb
 // with bound statements and transactions, and a forward-only Recordset over one query's rows.
 // Every failure raises DbError; nothing is swallowed here.
+//
+// One thread only: connections, their kept handles and statements are shared without locks, and
+// SQLite opens them without its own mutex (SQLITE_OPEN_NOMUTEX). The thread of the first Open
+// (the program's main thread) is the only one whose Open succeeds; another thread's raises
+// DbError.
 #pragma once
 
 #include <cstdint>
@@ -77,8 +82,9 @@ class Connection {
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file; never creates one. A missing or unreadable file
-    // raises DbError naming the file. A handle kept from an earlier Close is used again only
-    // when the path still names the very file that handle opened.
+    // raises DbError naming the file; so does an Open on another thread than the first Open's. A
+    // handle kept from an earlier Close is used again only when the path still names the very file
+    // that handle opened.
     void Open(const std::string& path);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
@@ -119,8 +125,9 @@ void OpenProgramDatabase(Connection& conn);
 int BusyTimeoutMs();
 void SetBusyTimeoutMs(int ms);
 
-// "" when the path names a regular file; otherwise what the user is told, with the path: no
-// such file, not a file (a folder), or a folder on the way that may not be entered.
+// "" when the path names a regular file SQLite can open; otherwise what the user is told, with
+// the path: no such file, not a file (a folder), a folder on the way that may not be entered, or
+// a path (symbolic links resolved) too long for SQLite.
 std::string DatabaseFileProblem(const std::string& path);
 
 // Makes every commit of the handle durable before it returns: with a rollback journal, the

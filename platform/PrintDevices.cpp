@@ -121,6 +121,20 @@ QString freePath(const QString& folder, const QString& fileName) {
     return path;
 }
 
+// Gives the complete file at `partial` its name `path` and syncs the folder, so that the name
+// survives a power cut; 0 or the error number of the failure, nothing left behind then.
+int publish(const QString& partial, const QString& path, const QString& folder) {
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        const int error = errno;
+        QFile::remove(partial);
+        return error;
+    }
+    const int error = SyncFolder(QFile::encodeName(folder).toStdString());
+    if (error) QFile::remove(path);
+    return error;
+}
+
 // Writes the PDF file under a temporary name and renames it once complete, so that no
 // half-written file is ever seen under the document's name. The saved file's path, or an
 // empty text when it could not be written (reported then, nothing left behind).
@@ -132,11 +146,7 @@ QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
     if (!error) {
         const QString partial = path + QStringLiteral(".part");
         error = writeNewFile(partial, pdfBytes(ops, documentName));
-        if (!error && ::rename(QFile::encodeName(partial).constData(),
-                               QFile::encodeName(path).constData()) != 0) {
-            error = errno;
-            QFile::remove(partial);
-        }
+        if (!error) error = publish(partial, path, folder);
     }
     if (!error) return path;
     reportFailure(QStringLiteral("打印文件无法写入：%1。\n%2")

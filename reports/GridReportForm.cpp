@@ -5,6 +5,7 @@
 #include "core/CBaseDataDAO.h"
 #include "core/CConstants.h"
 #include "core/Utils.h"
+#include "platform/ErrorText.h"
 #include "platform/Fonts.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
@@ -101,12 +102,13 @@ void GridReportForm::printReport(const QString& title) {
         }
         pt = printGrid::PrintFooter(platform::Q(CConstants().SystemTitle), pt);
         printGrid::EndPrint();
-    } catch (const std::exception& e) {
+    } catch (...) {
+        const std::string message = platform::UserMessageOf(std::current_exception());
         try {
             printer.KillDoc();
         } catch (const std::exception&) {
             // The error being reported is the one that stopped the print.
         }
-        platform::MsgBox(e.what());
+        platform::MsgBox(message);
     }
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <exception>
 
+#include "platform/ErrorText.h"
 #include "platform/MsgBox.h"
 #include "shell/frmMsgBox.h"
 
@@ -49,8 +50,8 @@ void ShowMsgBox(const QString& Prompt, long Style, const QString& Title) {
         box->Load();
         box->Prepare(Prompt, MsgBoxIconFor(Style), title);
         box->ShowModal();
-    } catch (const std::exception& e) {
-        platform::MsgBox(e.what());
+    } catch (...) {
+        platform::MsgBox(platform::UserMessageOf(std::current_exception()));
     }
     boxInUse() = false;
 }

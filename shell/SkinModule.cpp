@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/AppPath.h"
+#include "platform/ErrorText.h"
 #include "platform/Form.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-// Raised when a window lacks a control the layout needs.
+// Raised when a window lacks a control the layout needs; its Chinese text names the control.
 class SkinError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -57,14 +58,20 @@ void placeTwips(QWidget* w, int top, int left) {
     w->move(platform::TwipsToPixels(left), platform::TwipsToPixels(top));
 }
 
-// Runs a skin procedure; its errors are reported in the skinned message box.
+// Runs a skin procedure; its errors are reported in the skinned message box: a SkinError's own
+// text, any other error's as UserMessageOf gives it.
 template <typename F>
 void reported(F&& body) {
+    std::string message;
     try {
         body();
-    } catch (const std::exception& e) {
-        ShowMsgBox(QString::fromStdString(e.what()), 0, QString());
+        return;
+    } catch (const SkinError& e) {
+        message = e.what();
+    } catch (...) {
+        message = platform::UserMessageOf(std::current_exception());
     }
+    ShowMsgBox(QString::fromStdString(message), 0, QString());
 }
 
 platform::ImageControl* newImage(QWidget* window, const char* name, int width, int height,

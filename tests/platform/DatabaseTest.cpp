@@ -71,7 +71,67 @@ void damageTable(const std::string& path, const char* table) {
     file << std::string(4096, '\x5a');
 }
 
+// A copy of the database below the folder whose real path is `length` bytes long: folders of
+// 100 letters, then a file name making up the rest.
+std::string copyAtPathLength(const TestDb& db, const std::string& folder, std::size_t length) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder);
+    std::string path = fs::canonical(folder).string();
+    while (length - path.size() > 120) path += "/" + std::string(100, 'd');
+    fs::create_directories(path);
+    path += "/" + std::string(length - path.size() - 1, 'f');
+    fs::copy_file(db.path(), path, fs::copy_options::overwrite_existing);
+    return path;
+}
+
 }  // namespace
+
+// SQLite opens a file whose real path, with "-journal" added, fits its 512 bytes: 504 bytes at
+// most. A longer one is told as too long, also when a short symbolic link leads to it.
+TEST(Connection, APathTooLongForSqliteIsToldAsSuch) {
+    TestDb db;
+    const std::string link = db.folder() + "/short";
+    for (const std::size_t length : {504u, 505u, 600u}) {
+        SCOPED_TRACE(length);
+        const std::string file = copyAtPathLength(db, db.folder() + "/deep", length);
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(std::filesystem::path(file).parent_path(), link);
+        const std::string viaLink = link + "/" + std::filesystem::path(file).filename().string();
+        for (const std::string& path : {file, viaLink}) {
+            const std::string tooLong = "数据库文件的路径太长，无法打开：" + path;
+            Connection conn;
+            if (length <= 504) {
+                EXPECT_EQ(DatabaseFileProblem(path), "");
+                EXPECT_NO_THROW({
+                    conn.Open(path);  // a write makes the journal beside the file
+                    conn.Execute("replace into baseData values(101, 1, 2003, 1, 5)");
+                });
+            } else {
+                EXPECT_EQ(DatabaseFileProblem(path), tooLong);
+                EXPECT_EQ(errorOf([&] { conn.Open(path); }), tooLong);
+            }
+        }
+    }
+}
+
+// Connections are shared without locks: a thread other than the first Open's may not open one.
+TEST(Connection, AnOpenOnAnotherThreadIsRefused) {
+    TestDb db;
+    Connection first;
+    first.Open(db.path());
+    std::string error;
+    bool opened = true;
+    std::thread other([&] {
+        Connection conn;
+        error = errorOf([&] { conn.Open(db.path()); });
+        opened = conn.IsOpen();
+    });
+    other.join();
+    EXPECT_EQ(error, "程序内部错误：数据库只能在程序的主线程中使用，刚才的操作没有完成。");
+    EXPECT_FALSE(opened);
+    Connection again;
+    EXPECT_NO_THROW(again.Open(db.path())) << "the first thread goes on opening";
+}
 
 TEST(Connection, MissingFileIsAnErrorNamingItAndCreatesNothing) {
     TestDb db;

@@ -3,9 +3,13 @@
 
 #include <QApplication>
 #include <stdexcept>
+#include <vector>
 
+#include "platform/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/Form.h"
+#include "platform/Printer.h"
+#include "platform/Runtime.h"
 #include "tests/support/ScriptedMsgBox.h"
 
 namespace {
@@ -41,10 +45,17 @@ TEST(EventGuardTest, AStepThatFailsShowsWhyUnderItsTitleAndSaysSo) {
         const char* shownTitle;
     } cases[] = {
         {[] {}, "错误", true, nullptr, nullptr},
-        {[] { throw std::runtime_error("数据库文件已损坏"); }, "错误", false, "数据库文件已损坏",
+        {[] { throw platform::DbError("数据库文件已损坏"); }, "错误", false, "数据库文件已损坏",
          "错误"},
-        {[] { throw std::runtime_error("溢出"); }, "", false, "溢出", platform::kAppTitle},
-        {[] { throw 7; }, "错误", false, "未知错误", "错误"},
+        {[] { throw platform::RuntimeError("溢出"); }, "", false, "溢出", platform::kAppTitle},
+        {[] { throw platform::PrinterError("没有可打印的图像。"); }, "", false,
+         "没有可打印的图像。", platform::kAppTitle},
+        // Another library's text (English) is for the developer; the user gets one sentence.
+        {[] { static_cast<void>(std::vector<int>().at(3)); }, "错误", false,
+         platform::kUnexpectedError, "错误"},
+        {[] { throw std::runtime_error("数据库文件已损坏"); }, "", false,
+         platform::kUnexpectedError, platform::kAppTitle},
+        {[] { throw 7; }, "错误", false, platform::kUnexpectedError, "错误"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prompt ? c.prompt : "no error");

@@ -9,13 +9,17 @@
 #include <functional>
 #include <stdexcept>
 
+#include "platform/Database.h"
 #include "platform/GuardedApplication.h"
+#include "platform/Printer.h"
 #include "platform/Runtime.h"
 #include "tests/support/ScriptedMsgBox.h"
 
 TEST(GuardedApplication, AHandlerThatThrowsIsReportedAndTheProgramGoesOn) {
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[] { throw platform::RuntimeError("类型不匹配"); }, "类型不匹配"},
+        {[] { throw platform::DbError("数据库文件已损坏"); }, "数据库文件已损坏"},
+        {[] { throw platform::PrinterError("没有可打印的图像。"); }, "没有可打印的图像。"},
         {[] { throw std::out_of_range("vector::_M_range_check"); },
          "程序出现意外错误，刚才的操作没有完成。"},
         {[] { throw 42; }, "程序出现意外错误，刚才的操作没有完成。"},

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/AppPath.h"
@@ -22,6 +24,7 @@
 #include "platform/QtText.h"
 #include "tests/support/MountedPrintFolder.h"
 #include "tests/support/ScriptedMsgBox.h"
+#include "tests/support/SyscallTrace.h"
 
 using platform::Printer;
 using platform::PrinterError;
@@ -195,6 +198,32 @@ TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
     EXPECT_NEAR(y1, margin + 144, 4);
     EXPECT_NEAR(x2, margin, 2);  // the second line starts at the left edge, one line lower
     EXPECT_NEAR(y2 - y1, 12, 0.5);
+}
+
+// The file's new name is made durable: the print folder is synced after the rename into it.
+TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsRenamedIntoIt) {
+    ASSERT_TRUE(QDir().mkpath(printDir()));
+    const std::string folder = S(QFileInfo(printDir()).canonicalFilePath());
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    SyscallTrace trace("rename,renameat,renameat2,fsync");
+    if (!trace.attached()) GTEST_SKIP() << "strace is not installed or may not trace this process";
+    Printer& p = Printer::Default();
+    p.setDocumentName("sync");
+    p.Print("sync");
+    p.EndDoc();
+    const std::vector<std::string> calls = trace.Stop();
+
+    // rename("…/sync_….pdf.part", "…/sync_….pdf") = 0, or renameat with folder descriptors.
+    const auto rename = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.rfind("rename", 0) == 0 && call.find(".pdf.part\", ") != std::string::npos &&
+               call.find(".pdf\") = 0") != std::string::npos;
+    });
+    ASSERT_NE(rename, calls.end()) << testing::PrintToString(calls);
+    EXPECT_TRUE(std::any_of(rename, calls.end(), [&](const std::string& call) {
+        return call.rfind("fsync(", 0) == 0 &&
+               call.find("<" + folder + ">) = 0") != std::string::npos;
+    })) << testing::PrintToString(calls);
 }
 
 // A print file that cannot be written is reported with its cause; nothing of it is left, and
