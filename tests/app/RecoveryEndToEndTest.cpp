@@ -3,6 +3,7 @@
 // another program writes; a start that is itself killed leaves nothing half done.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,6 +227,45 @@ TEST(Recovery, AfterACrashAtTheEndOfASaveEveryStartEndsOnTheDataBeforeIt) {
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         EXPECT_EQ(namesIn(program.path("db")).size(), 3u);  // the file and its two copies
     }
+}
+
+// A disk that fills up while the start keeps its copies: the start ends on a box that names the
+// cause, the files stay as they were and no copy is left; with room again, the next recovers.
+TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
+    if (!haveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    CrashedSave save;
+    crashASave(db, save);
+    // Room for the files, the rolled-back copy and the journal's copy, not for the file's copy.
+    const auto pages = [](const std::string& bytes) { return (bytes.size() + 4095) / 4096; };
+    const std::size_t room = 2 * pages(save.crashed) + 2 * pages(save.journal) + 2;
+    const std::string folder = program.path("db");
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0,
+                      ("size=" + std::to_string(room * 4) + "k").c_str()),
+              0);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        folder.c_str(), [](const char* f) { ::umount2(f, MNT_DETACH); });
+    std::ofstream(db, std::ios::binary) << save.crashed;
+    std::ofstream(db + "-journal", std::ios::binary) << save.journal;
+
+    const ProgramRun full = program.run(kStart);
+    EXPECT_EQ(full.exitCode, 1) << full.log.toStdString();
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("程序不能启动。下次启动时会重新处理。\\n磁盘空间不足"),
+              std::string::npos)
+        << boxes[0];
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
+    EXPECT_EQ(bytesOf(db), save.crashed);
+
+    ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT, "size=4m"), 0);
+    fs::remove(program.path("messages.log"));
+    EXPECT_EQ(program.run(kStart).exitCode, 0);
+    EXPECT_EQ(bytesOf(db), save.before);
+    expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
 }
 
 // db/db.mdb linked to a file elsewhere: SQLite keeps the journal beside that file, so that is
