@@ -9,7 +9,7 @@ set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KVT_BUILD_DIR:-$here/build}"
-home="${PRAVELTA_HOME:-$HOME/PraveltaKVT}"
+home=""
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
@@ -25,6 +25,34 @@ install_missing() {
         echo "Installing: ${missing[*]}"
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+# Sets $home. Without PRAVELTA_HOME it is ~/PraveltaKVT, which needs a HOME: an empty one would
+# put the program folder at /PraveltaKVT.
+program_folder() {
+    if [[ -n "${PRAVELTA_HOME:-}" ]]; then
+        home="$PRAVELTA_HOME"
+    elif [[ -z "${HOME+set}" ]]; then
+        echo "kvt.sh: HOME is not set; set it, or name the program folder in PRAVELTA_HOME" >&2
+        exit 1
+    elif [[ -z "$HOME" ]]; then
+        echo "kvt.sh: HOME is empty; set it, or name the program folder in PRAVELTA_HOME" >&2
+        exit 1
+    else
+        home="$HOME/PraveltaKVT"
+    fi
+}
+
+# A user who may not write the build folder (another user's clone) is told so in one line, not
+# by CMake failing file by file.
+check_build_writable() {
+    local place="$build"
+    while [[ ! -e "$place" ]]; do place="$(dirname "$place")"; done
+    if [[ ! -w "$place" || (-e "$build/CMakeCache.txt" && ! -w "$build/CMakeCache.txt") ]]; then
+        echo "kvt.sh: user $(id -un) may not write $build;" \
+            "run as the clone's owner ($(stat -c %U "$place")), or in a clone of your own" >&2
+        exit 1
     fi
 }
 
@@ -85,6 +113,7 @@ lock_program_folder() {
 # an earlier version that ran there, or an empty database on a fresh build). An existing
 # database is never replaced or changed; the program's own upgrade at start is the only change.
 install_program() {
+    program_folder
     if [[ ! -x "$build/PraveltaKVT" || ! -f "$build/db/db.mdb" ]]; then
         echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
         exit 1
@@ -116,6 +145,8 @@ install_program() {
 
 case "${1:-}" in
     run)
+        program_folder
+        check_build_writable
         install_missing
         build_program
         install_program
@@ -125,6 +156,7 @@ case "${1:-}" in
         install_program
         ;;
     test)
+        check_build_writable
         install_missing
         build_all
         cd "$build"
