@@ -31,6 +31,17 @@ ScriptRun kvt(const QString& script, const QString& command, const QProcessEnvir
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
 }
 
+// A copy of kvt.sh in <clone>/tools, where another user may read it (the source tree may be in a
+// home folder that user cannot enter).
+QString scriptIn(const QTemporaryDir& clone) {
+    QDir(clone.path()).mkpath("tools");
+    const QString script = clone.filePath("tools/kvt.sh");
+    QFile::copy(KVT_SCRIPT, script);
+    QFile::setPermissions(clone.path(),
+                          QFile::permissions(clone.path()) | QFile::ReadOther | QFile::ExeOther);
+    return script;
+}
+
 bool oneLineStartingWith(const std::string& output, const std::string& start) {
     return output.rfind(start, 0) == 0 && output.find('\n') == output.size() - 1;
 }
@@ -41,6 +52,7 @@ bool oneLineStartingWith(const std::string& output, const std::string& start) {
 // (an empty one would mean /PraveltaKVT), so nothing is installed. PRAVELTA_HOME needs no HOME.
 TEST(KvtScript, AnInstallWithoutAHomeIsRefusedUnlessPraveltaHomeNamesTheFolder) {
     QTemporaryDir temp;
+    const QString script = scriptIn(temp);
     const QString named = temp.filePath("PraveltaKVT");
     // As another user where one can act so, so that a wrong install cannot reach /PraveltaKVT.
     const QString user = ::geteuid() == 0 ? "65534" : "";
@@ -57,7 +69,7 @@ TEST(KvtScript, AnInstallWithoutAHomeIsRefusedUnlessPraveltaHomeNamesTheFolder) 
         env.remove("PRAVELTA_HOME");
         if (!praveltaHome.isEmpty()) env.insert("PRAVELTA_HOME", praveltaHome);
         env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
-        const ScriptRun run = kvt(KVT_SCRIPT, "install", env, asUser);
+        const ScriptRun run = kvt(script, "install", env, asUser);
         const std::string row = std::string(home ? "empty HOME " : "no HOME ") +
                                 praveltaHome.toStdString() + "\n" + run.output;
         if (installs) {
@@ -75,19 +87,16 @@ TEST(KvtScript, AnInstallWithoutAHomeIsRefusedUnlessPraveltaHomeNamesTheFolder) 
 TEST(KvtScript, AUserWhoMayNotWriteTheClonesBuildIsToldInOneLine) {
     if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
     QTemporaryDir clone;
-    QDir(clone.path()).mkpath("tools");
+    const QString script = scriptIn(clone);
     QDir(clone.path()).mkpath("build");
-    ASSERT_TRUE(QFile::copy(KVT_SCRIPT, clone.filePath("tools/kvt.sh")));
     QFile project(clone.filePath("CMakeLists.txt"));
     ASSERT_TRUE(project.open(QIODevice::WriteOnly));
     project.write("cmake_minimum_required(VERSION 3.20)\nproject(Clone NONE)\n");
     project.close();
-    ASSERT_TRUE(QFile::setPermissions(
-        clone.path(), QFile::permissions(clone.path()) | QFile::ReadOther | QFile::ExeOther));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("KVT_BUILD_DIR");
     for (const QString command : {"test", "run"}) {
-        const ScriptRun run = kvt(clone.filePath("tools/kvt.sh"), command, env, "65534");
+        const ScriptRun run = kvt(script, command, env, "65534");
         EXPECT_NE(run.exitCode, 0) << command.toStdString() << "\n" << run.output;
         EXPECT_TRUE(oneLineStartingWith(run.output, "kvt.sh: user nobody may not write " +
                                                         clone.filePath("build").toStdString() +
