@@ -1,9 +1,9 @@
 #include "app/WorkingForms.h"
 
-#include "analysis/target_all2_from.h"
-#include "benchmark/form_mark.h"
 #include "analysis/dubang_form.h"
 #include "analysis/power_all_form.h"
+#include "analysis/target_all2_from.h"
+#include "benchmark/form_mark.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
 #include "reports/print_Indicator.h"
@@ -22,6 +22,8 @@ frmMainCode::FormFactory make() {
 
 }  // namespace
 
+// Each menu's item numbers (shell/MainMenu.cpp) count its separators as items: 打印 lists 基础数据,
+// 绩效指标, 指标趋势图 and 能力趋势图 as 1, 3, 5 and 7, with a separator between each two.
 const frmMainCode::WorkingFormTable& ProgramWorkingForms() {
     static const frmMainCode::WorkingFormTable forms = {
         {"BaseData", 1, make<form_base>()},

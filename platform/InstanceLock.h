@@ -1,6 +1,10 @@
-// One running copy per program folder: a lock on the folder itself, held for as long as the
-// object lives. It needs no file of its own, so it is taken in a folder the user may not write
-// (an installed program), and the system drops it when the process ends, however it ends.
+// One running copy per program folder, held for as long as the object lives. Two objects are
+// locked: the lock file db/PraveltaKVT.lock beside the database and the program folder itself.
+// The file is what works on NFS, where an exclusive flock needs a descriptor opened for writing
+// (a folder never is); the folder is what a copy takes that cannot use the file (no file and no
+// right to make it, or an earlier version of the program). A copy takes every one of the two
+// it can and is refused when another copy holds either, so that any two copies meet on one. The
+// system drops both locks when the process ends, however it ends.
 #pragma once
 
 #include <string>
@@ -10,9 +14,10 @@ namespace platform {
 class InstanceLock {
   public:
     enum class Result {
-        Taken,        // this copy holds the folder
-        HeldByOther,  // another copy runs on the folder
-        Impossible,   // the folder cannot be locked at all (cannot be opened, no locking)
+        Taken,         // this copy holds the folder, the lock file or both
+        HeldByOther,   // another copy runs on the folder
+        NoPermission,  // the user may not read the program folder
+        Impossible,    // neither the folder nor the lock file can be locked
     };
 
     InstanceLock() = default;
@@ -22,8 +27,14 @@ class InstanceLock {
 
     Result Acquire(const std::string& folder);
 
+    // <folder>/db/PraveltaKVT.lock
+    static std::string LockFilePath(const std::string& folder);
+
   private:
-    int fd_ = -1;
+    void Release();
+
+    int folderFd_ = -1;
+    int fileFd_ = -1;
 };
 
 }  // namespace platform

@@ -34,6 +34,9 @@ bool ownProgramFolder() {
         case platform::InstanceLock::Result::HeldByOther:
             platform::MsgBox("程序已在运行");
             return false;
+        case platform::InstanceLock::Result::NoPermission:
+            platform::MsgBox("没有读取程序文件夹的权限，程序不能启动：" + folder);
+            return false;
         case platform::InstanceLock::Result::Impossible:
             break;
     }

@@ -17,6 +17,7 @@
 #include "app/WorkingForms.h"
 #include "platform/Database.h"
 #include "platform/InstanceLock.h"
+#include "tests/support/AnotherUser.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
 
@@ -142,27 +143,73 @@ TEST(EndToEnd, AMissingDatabaseOrAFolderInItsPlaceIsReportedAtStart) {
     }
 }
 
-// Two copies as another user in an installed folder: root's, read-only to the user but for db/.
-// The first starts with no lock file to make; the second is refused.
-TEST(EndToEnd, InAFolderTheUserMayNotWriteASecondCopySaysSoAndEnds) {
+namespace {
+
+// A copy started on the folder and waiting at its login (killed when the object goes).
+class WaitingCopy {
+  public:
+    WaitingCopy(const ProgramFolder& program, const QString& asUser)
+        : process_(program.start("expect login_form\n", asUser, "first.txt")) {
+        while (!log_.contains("done expect login_form") && process_->waitForReadyRead(60000))
+            log_ += process_->readAll();
+    }
+    ~WaitingCopy() {
+        process_->kill();
+        process_->waitForFinished();
+    }
+    WaitingCopy(const WaitingCopy&) = delete;
+    WaitingCopy& operator=(const WaitingCopy&) = delete;
+
+    bool atLogin() const { return log_.contains("done expect login_form"); }
+    bool running() const { return process_->state() == QProcess::Running; }
+    std::string log() const { return log_.toStdString(); }
+
+  private:
+    std::unique_ptr<QProcess> process_;
+    QByteArray log_;
+};
+
+}  // namespace
+
+// Two copies on one folder: the first starts, the second is refused, on a local disk and where
+// flock behaves as on NFS; as root, and as another user in an installed folder (root's,
+// read-only to the user but for db/ and the database, no lock file made yet).
+TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
+    const struct {
+        const char* user;
+        bool nfs;
+    } cases[] = {{"65534", false}, {"65534", true}, {"", true}};
+    for (const auto& [user, nfs] : cases) {
+        if (*user && ::geteuid() != 0) continue;  // acting as another user needs root
+        ProgramFolder program;
+        if (nfs) program.onNfs();
+        ASSERT_EQ(::chmod(program.folder().c_str(), 0755) |
+                      ::chmod(program.path("db").c_str(), 0777) |
+                      ::chmod(program.path("db/db.mdb").c_str(), 0666),
+                  0);
+        const WaitingCopy first(program, user);
+        ASSERT_TRUE(first.atLogin()) << user << " nfs " << nfs << "\n" << first.log();
+        const ProgramRun second =
+            program.run("answer OK\nexpect login_form\nclick Command2\n", user);
+        EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
+        EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行"))
+            << user << " nfs " << nfs << "\n"
+            << second.log.toStdString();
+        EXPECT_TRUE(first.running());
+    }
+}
+
+// A program folder the user may not read (another user's, mode 711) is told as such, by name.
+TEST(EndToEnd, AProgramFolderTheUserMayNotReadIsReportedAtStart) {
     if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
     ProgramFolder program;
-    ASSERT_EQ(::chmod(program.path("").c_str(), 0755) | ::chmod(program.path("db").c_str(), 0777) |
-                  ::chmod(program.path("db/db.mdb").c_str(), 0666),
+    ASSERT_EQ(::chmod(program.folder().c_str(), 0711) | ::chmod(program.path("db").c_str(), 0777),
               0);
-    const std::unique_ptr<QProcess> first =
-        program.start("expect login_form\n", "65534", "first.txt");
-    QByteArray firstLog;
-    while (!firstLog.contains("done expect login_form") && first->waitForReadyRead(60000))
-        firstLog += first->readAll();
-    ASSERT_TRUE(firstLog.contains("done expect login_form")) << firstLog.toStdString();
-    const ProgramRun second =
-        program.run("answer OK\nexpect login_form\nclick Command2\n", "65534");
-    EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
-    EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行")) << second.log.toStdString();
-    EXPECT_EQ(first->state(), QProcess::Running);
-    first->kill();
-    first->waitForFinished();
+    const ProgramRun run = program.run("answer OK\nexpect login_form\n", "65534");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains(QString::fromStdString(
+        "box [PraveltaKVT] 没有读取程序文件夹的权限，程序不能启动：" + program.folder())))
+        << run.log.toStdString();
 }
 
 // A database folder the user may not enter is told as such, not as a missing file.
@@ -603,12 +650,14 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
 
 namespace {
 
-// `kvt.sh install` of this build into the folder: its exit code, then its output.
-std::pair<int, std::string> install(const QString& folder) {
+// `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
+// output.
+std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PRAVELTA_HOME", folder);
     env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    if (nfs) flockAsOnNfs(env);
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start("bash", {KVT_SCRIPT, "install"});
@@ -640,5 +689,31 @@ TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs)
         EXPECT_GT(fs::file_size(home / file), 0u) << file;
         EXPECT_EQ(bytesOf((home / file).string()), bytesOf((fs::path(PROGRAM_DIR) / file).string()))
             << file;
+    }
+}
+
+// The install makes the lock file the program locks, as the database's (mode, and owner when root
+// installs), and does not replace the files of a running copy: on a local disk and on NFS.
+TEST(Install, TheInstallMakesAndLocksTheProgramsLockFile) {
+    for (const bool nfs : {false, true}) {
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb");
+        const uid_t owner = ::geteuid() == 0 ? kAnotherUser : ::geteuid();
+        ASSERT_EQ(::chmod(db.c_str(), 0640) | ::chown(db.c_str(), owner, owner), 0);
+        const QString folder = QString::fromStdString(program.folder());
+        auto [code, said] = install(folder, nfs);
+        ASSERT_EQ(code, 0) << said;
+        struct stat lockStat {};
+        ASSERT_EQ(::stat(platform::InstanceLock::LockFilePath(program.folder()).c_str(), &lockStat),
+                  0);
+        EXPECT_EQ(lockStat.st_mode & 07777, 0640u);
+        EXPECT_EQ(lockStat.st_uid, owner);
+        if (nfs) program.onNfs();
+        const WaitingCopy running(program, {});
+        ASSERT_TRUE(running.atLogin()) << running.log();
+        std::tie(code, said) = install(folder, nfs);
+        EXPECT_EQ(code, 1) << said;
+        EXPECT_EQ(said,
+                  "kvt.sh: PraveltaKVT is running in " + program.folder() + "; close it first\n");
     }
 }

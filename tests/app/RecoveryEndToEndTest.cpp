@@ -113,10 +113,12 @@ void expectJournalMovedAside(const ProgramFolder& program, const std::string& fi
     EXPECT_FALSE(fs::exists(file + "-journal"));
 }
 
+// The files of the folder but the program's lock file, which every start makes.
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        if (entry.path().filename() != "PraveltaKVT.lock")
+            names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

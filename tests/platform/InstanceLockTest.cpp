@@ -1,7 +1,13 @@
+// Run twice by ctest: on the local disk, and with flock behaving as on NFS (NfsFlock preloaded),
+// where a folder cannot be locked and a lock file only when opened for writing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "platform/InstanceLock.h"
 #include "tests/support/AnotherUser.h"
@@ -9,25 +15,59 @@
 
 using platform::InstanceLock;
 using Result = InstanceLock::Result;
+namespace fs = std::filesystem;
 
 namespace {
 
-// Whether a copy of another user could start on the folder now.
+const char* nameOf(Result result) {
+    switch (result) {
+        case Result::Taken:
+            return "starts";
+        case Result::HeldByOther:
+            return "refused";
+        case Result::NoPermission:
+            return "no permission";
+        case Result::Impossible:
+            break;
+    }
+    return "impossible";
+}
+
+// What a copy of another user would meet on the folder now.
 std::string anotherUsersCopy(const std::string& folder) {
-    return AsAnotherUser([&] {
-        InstanceLock lock;
-        return std::string(lock.Acquire(folder) == Result::Taken ? "starts" : "refused");
-    });
+    return AsAnotherUser([&] { return std::string(nameOf(InstanceLock().Acquire(folder))); });
+}
+
+// Whether flock locks folders here: not where it behaves as on NFS.
+bool foldersLock(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool locks = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return locks;
+}
+
+std::set<std::string> entriesOf(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// An installed program folder: root's and read-only to its users but for db/ and the database.
+void installedFolder(const TestDb& db) {
+    ASSERT_EQ(::chmod(db.folder().c_str(), 0755) | ::chmod((db.folder() + "/db").c_str(), 0777) |
+                  ::chmod(db.path().c_str(), 0666),
+              0);
 }
 
 }  // namespace
 
-// An installed program folder belongs to root and only its db/ is writable: the lock needs no
-// file there, holds against another user and leaves nothing behind.
+// One copy at a time, whoever runs it; the only thing left behind is the lock file in db/,
+// with the database's mode, so that the next user may lock it too.
 TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     TestDb db;
-    ASSERT_EQ(::chmod(db.folder().c_str(), 0755), 0);
+    installedFolder(db);
     EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
     {
         InstanceLock mine;
@@ -37,7 +77,86 @@ TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
         EXPECT_EQ(second.Acquire(db.folder()), Result::HeldByOther);
     }
     EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
-    EXPECT_FALSE(std::filesystem::exists(db.folder() + "/PraveltaKVT.lock"));
+    EXPECT_EQ(entriesOf(db.folder()), std::set<std::string>{"db"});
+    EXPECT_EQ(entriesOf(db.folder() + "/db"),
+              (std::set<std::string>{"db.mdb", "PraveltaKVT.lock"}));
+    struct stat lockStat {};
+    ASSERT_EQ(::stat(InstanceLock::LockFilePath(db.folder()).c_str(), &lockStat), 0);
+    EXPECT_EQ(lockStat.st_mode & 07777, 0666u);
+}
+
+// A copy holding only one of the two objects keeps the next one out: an earlier version holds
+// the folder, a copy that cannot lock folders (NFS) the lock file.
+TEST(InstanceLock, EitherObjectHeldByAnotherCopyRefusesTheNext) {
+    TestDb db;
+    const std::string file = InstanceLock::LockFilePath(db.folder());
+    const struct {
+        std::string object;
+        int flags;
+    } held[] = {{db.folder(), O_RDONLY | O_DIRECTORY}, {file, O_RDWR | O_CREAT}};
+    for (const auto& [object, flags] : held) {
+        const int fd = ::open(object.c_str(), flags | O_CLOEXEC, 0644);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            continue;  // the folder where flock behaves as on NFS
+        }
+        EXPECT_EQ(InstanceLock().Acquire(db.folder()), Result::HeldByOther) << object;
+        ::close(fd);
+        EXPECT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken) << object;
+    }
+}
+
+// A user who may not write the lock file, made or not yet, still meets the others on the folder
+// where folders lock; where they do not (NFS), nothing can be locked and the copy must not start.
+TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolder) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    for (const bool fileMade : {true, false}) {
+        TestDb db;
+        installedFolder(db);
+        ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0755) | ::chmod(db.path().c_str(), 0644),
+                  0);
+        if (fileMade) {
+            ASSERT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken);
+        }
+        ASSERT_EQ(fs::exists(InstanceLock::LockFilePath(db.folder())), fileMade);
+        const bool folders = foldersLock(db.folder());
+        EXPECT_EQ(anotherUsersCopy(db.folder()), folders ? "starts" : "impossible") << fileMade;
+        InstanceLock mine;
+        ASSERT_EQ(mine.Acquire(db.folder()), Result::Taken);
+        EXPECT_EQ(anotherUsersCopy(db.folder()), folders ? "refused" : "impossible") << fileMade;
+    }
+}
+
+// A program folder the user may not read is said to be so, not as a folder that cannot be locked.
+TEST(InstanceLock, AFolderTheUserMayNotReadIsNoPermission) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    for (const mode_t mode : {0711, 0700}) {
+        TestDb db;
+        ASSERT_EQ(::chmod(db.folder().c_str(), mode), 0);
+        ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0777), 0);
+        EXPECT_EQ(anotherUsersCopy(db.folder()), "no permission") << std::oct << mode;
+    }
+}
+
+// Root making the lock file gives it the database's owner, group and mode (whatever its umask):
+// a start as root never leaves a file the database's users cannot open for writing.
+TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    for (const mode_t mode : {0600, 0666}) {
+        TestDb db;
+        ASSERT_EQ(::chown(db.folder().c_str(), kAnotherUser, kAnotherUser) |
+                      ::chown((db.folder() + "/db").c_str(), kAnotherUser, kAnotherUser) |
+                      ::chown(db.path().c_str(), kAnotherUser, kAnotherUser) |
+                      ::chmod(db.path().c_str(), mode),
+                  0);
+        ASSERT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken);
+        struct stat lockStat {};
+        ASSERT_EQ(::stat(InstanceLock::LockFilePath(db.folder()).c_str(), &lockStat), 0);
+        EXPECT_EQ(lockStat.st_uid, kAnotherUser);
+        EXPECT_EQ(lockStat.st_gid, kAnotherUser);
+        EXPECT_EQ(lockStat.st_mode & 07777, mode);
+        EXPECT_EQ(anotherUsersCopy(db.folder()), "starts") << std::oct << mode;
+    }
 }
 
 // A folder that cannot be opened cannot be locked: said as such, never taken as free.

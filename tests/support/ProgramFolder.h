@@ -22,6 +22,13 @@ struct ProgramRun {
     QString log;
 };
 
+// Makes flock behave as on NFS in the processes started with `env` (see NfsFlock.cpp). Under the
+// sanitizers the preloaded library comes before their runtime, which they allow so.
+inline void flockAsOnNfs(QProcessEnvironment& env) {
+    env.insert("LD_PRELOAD", NFS_FLOCK_LIB);
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+}
+
 class ProgramFolder {
   public:
     ProgramFolder() {
@@ -35,6 +42,9 @@ class ProgramFolder {
                               std::filesystem::copy_options::recursive);
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
+    std::string folder() const { return folder_.path().toStdString(); }
+    // The copies started from now on lock as on NFS.
+    void onNfs() { flockAsOnNfs(extraEnvironment_); }
 
     // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
     // it as that user.
@@ -55,6 +65,8 @@ class ProgramFolder {
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("PRAVELTA_AUTOMATION", QString::fromStdString(path(scriptName)));
         env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
+        for (const QString& name : extraEnvironment_.keys())
+            env.insert(name, extraEnvironment_.value(name));
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
         wrapper << QString::fromStdString(path("PraveltaKVT"));
@@ -93,4 +105,5 @@ class ProgramFolder {
     }
 
     QTemporaryDir folder_;
+    QProcessEnvironment extraEnvironment_;
 };
