@@ -176,6 +176,21 @@ TEST(Recovery, AJournalOfAnotherStateOfTheFileIsKeptAsideAndNotApplied) {
     }
 }
 
+// A journal SQLite would not roll back (empty, or its header zeroed) undoes nothing: no box, and
+// the file is left as it is.
+TEST(Recovery, AJournalSqliteWouldNotRollBackGetsNoBox) {
+    for (const std::string& journal : {std::string(), std::string(4096, '\0')}) {
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb");
+        std::ofstream(db + "-journal", std::ios::binary) << journal;
+        const std::string before = bytesOf(db);
+        const ProgramRun run = program.run(kStart);
+        EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+        EXPECT_TRUE(program.lines("messages.log").empty());
+        EXPECT_EQ(bytesOf(db), before);
+    }
+}
+
 // Another program in the middle of a save holds the journal: the start waits, then says so and
 // ends; nothing is copied, announced or deleted. Once that program is gone, the next start
 // recovers.
