@@ -1,5 +1,7 @@
 #include "platform/AppPath.h"
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -26,10 +28,20 @@ std::string AppPath() {
     return folder;
 }
 
-void SetAppPath(const std::string& folder) { overridePath() = folder; }
+void SetAppPath(const std::string& folder) {
+    overridePath() = folder;
+}
 
 std::string DatabasePath() {
     return (std::filesystem::path(AppPath()) / "db" / "db.mdb").string();
+}
+
+std::string ResolvedPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return std::string();
+    std::string out(real);
+    ::free(real);
+    return out;
 }
 
 }  // namespace platform

@@ -13,4 +13,8 @@ void SetAppPath(const std::string& folder);
 // <program folder>/db/db.mdb
 std::string DatabasePath();
 
+// The path with "." and ".." taken out and every symbolic link followed, as SQLite opens it;
+// "" when it names nothing.
+std::string ResolvedPath(const std::string& path);
+
 }  // namespace platform

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <list>
@@ -294,10 +293,9 @@ std::string statementLine(const std::string& sql) {
 // added, fits the longest path its file layer takes; the path counts after "." and symbolic links
 // are resolved (SQLITE_CANTOPEN otherwise). True when the file's path is longer than that.
 bool pathTooLongForSqlite(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return false;
-    const std::size_t length = std::strlen(resolved);
-    std::free(resolved);
+    const std::string resolved = ResolvedPath(path);
+    if (resolved.empty()) return false;
+    const std::size_t length = resolved.size();
     const sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
     const std::size_t longest = vfs ? static_cast<std::size_t>(vfs->mxPathname) : 512;
     return length + std::strlen("-journal") > longest;

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "platform/SyncedFile.h"
+
 namespace platform {
 
 namespace {
@@ -34,10 +36,7 @@ int createLockFile(const std::string& file, const std::string& db) {
     const mode_t mode = dbStat.st_mode & 07777;
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return -1;
-    // The umask must not take from the database's mode, nor root keep a file users cannot open.
-    bool fitted = ::fchmod(fd, mode) == 0;
-    if (::geteuid() == 0) fitted = fitted && ::fchown(fd, dbStat.st_uid, dbStat.st_gid) == 0;
-    if (!fitted) {
+    if (TakeModeAndOwner(fd, dbStat) != 0) {
         ::close(fd);
         ::unlink(file.c_str());
         return -1;

@@ -8,12 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 
+#include "platform/AppPath.h"
 #include "platform/Database.h"
 #include "platform/DatabaseWriteLock.h"
 #include "platform/SyncedFile.h"
@@ -40,12 +39,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Gives the open file the original's mode and, where this process may (root), its owner.
-int takeOwnership(int fd, const struct stat& original) {
-    if (::geteuid() == 0 && ::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
-    return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
-}
-
 // Copies `from` to `to`, a name that must be new, with the original's mode and owner, and syncs
 // the copy. 0, or the error number with no `to` left (EEXIST: the name is taken).
 int copySynced(const std::string& from, const std::string& to) {
@@ -64,7 +57,7 @@ int copySynced(const std::string& from, const std::string& to) {
         if (n < 0 && errno == EINTR) continue;
         error = n < 0 ? errno : WriteAll(out, buffer, std::size_t(n));
     }
-    if (!error) error = takeOwnership(out, st);
+    if (!error) error = TakeModeAndOwner(out, st);
     if (!error && ::fsync(out) != 0) error = errno;
     ::close(in);
     if (out >= 0) {
@@ -147,18 +140,11 @@ std::string freshSuffix(const std::vector<std::string>& stems) {
     }
 }
 
-std::string resolved(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return path;  // missing: the start reports it before any of this
-    std::string out(real);
-    std::free(real);
-    return out;
-}
-
 }  // namespace
 
-LeftoverJournal::LeftoverJournal(const std::string& database)
-    : file_(resolved(database)), journal_(file_ + "-journal") {
+LeftoverJournal::LeftoverJournal(const std::string& database) : file_(ResolvedPath(database)) {
+    if (file_.empty()) file_ = database;  // missing: the start reports it before any of this
+    journal_ = file_ + "-journal";
     folder_ = std::filesystem::path(file_).parent_path().string();
 }
 
@@ -217,7 +203,10 @@ std::string LeftoverJournal::earlierCopy() const {
     for (const std::string& name : namesIn(folder_)) {
         if (name.rfind(journalBase + ".", 0) != 0 || !endsWith(name, ".bak")) continue;
         const std::string suffix = name.substr(journalBase.size());
-        if (bytesOf(journal_ + suffix) == journal) return suffix;
+        struct stat st {};
+        if (::stat((journal_ + suffix).c_str(), &st) == 0 &&
+            std::size_t(st.st_size) == journal.size() && bytesOf(journal_ + suffix) == journal)
+            return suffix;
     }
     return std::string();
 }
@@ -248,7 +237,7 @@ void LeftoverJournal::Replace(const std::string& rolledBack) const {
     struct stat original {};
     if (::stat(file_.c_str(), &original) != 0) throw fileError(file_, errno);
     const int fd = ::open(rolledBack.c_str(), O_RDWR | O_CLOEXEC);
-    int error = fd < 0 ? errno : takeOwnership(fd, original);
+    int error = fd < 0 ? errno : TakeModeAndOwner(fd, original);
     if (!error && ::fsync(fd) != 0) error = errno;
     if (fd >= 0) ::close(fd);
     check(error, rolledBack);

@@ -18,6 +18,11 @@ int WriteAll(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
+int TakeModeAndOwner(int fd, const struct stat& original) {
+    if (::geteuid() == 0 && ::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
+    return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
+}
+
 int SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno;

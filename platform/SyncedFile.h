@@ -2,6 +2,8 @@
 // names in its folder synced. Each returns 0 or the error number of the first failure.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <string>
 
@@ -12,5 +14,10 @@ int WriteAll(int fd, const char* data, std::size_t size);
 
 // Makes the names made, renamed or removed in the folder durable.
 int SyncFolder(const std::string& folder);
+
+// Gives a file made in place of, or beside, `original` its mode (whatever the umask) and, where
+// this process may (root), its owner and group: a start by root leaves no file its users
+// cannot open.
+int TakeModeAndOwner(int fd, const struct stat& original);
 
 }  // namespace platform
