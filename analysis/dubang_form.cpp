@@ -7,7 +7,7 @@
 #include "analysis/InfoLabel.h"
 #include "analysis/PeriodInputRow.h"
 #include "core/CCalendar.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/PrintWindow.h"

@@ -10,7 +10,7 @@
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
 #include "core/Utils.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/Fonts.h"
 #include "platform/FormHelpers.h"

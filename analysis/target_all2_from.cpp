@@ -13,7 +13,7 @@
 #include "analysis/PeriodInputRow.h"
 #include "core/CBaseDataDAO.h"
 #include "core/CCalendar.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/Fonts.h"
 #include "platform/FormHelpers.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "entry/GridCellEditor.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/Form.h"
 #include "platform/TabStrip.h"

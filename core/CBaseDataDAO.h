@@ -12,7 +12,7 @@
 
 #include "core/BaseDataMap.h"
 #include "core/IndicatorItem.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 // Indicator ID -> "<level>/<weight>" (a NULL level gives " ", a NULL weight nothing after "/").
 using WeightMap = std::map<std::int16_t, std::string>;

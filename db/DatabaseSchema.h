@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 class DatabaseSchema {
   public:

@@ -9,7 +9,7 @@
 // inserted; nothing is deleted, so target rows without complete sources keep their values.
 #pragma once
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 class PeriodConversion {
   public:

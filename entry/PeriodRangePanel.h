@@ -12,7 +12,7 @@
 
 #include "core/CCalendar.h"
 #include "platform/ComboList.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/TextBox.h"
 
 // A period range as the windows keep it; both periods are 1 for years.

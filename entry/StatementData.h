@@ -9,7 +9,7 @@
 
 #include "core/CCalendar.h"
 #include "entry/PeriodRangePanel.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/FlexGrid.h"
 
 // One statement line as the grids show it; ItemId and Category are decimal texts with one

@@ -9,7 +9,7 @@
 
 #include "core/CBaseData.h"
 #include "entry/SaveChangesPrompt.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/MsgBox.h"
 #include "tests/support/EnterMonths.h"
 #include "tests/support/TestDb.h"

@@ -11,7 +11,7 @@
 
 #include "benchmark/form_mark.h"
 #include "perf/WindowBench.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "analysis/dubang_form.h"
 #include "analysis/power_all_form.h"
 #include "perf/WindowBench.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "core/CBaseAlgroithm.h"
 #include "core/CConstants.h"
 #include "perf/BenchSupport.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/MsgBox.h"
 
 namespace {

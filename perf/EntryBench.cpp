@@ -23,7 +23,7 @@
 #include "perf/WindowBench.h"
 #include "platform/AppPath.h"
 #include "platform/ComboList.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 
 #include "perf/WindowBench.h"
 #include "platform/ComboList.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/Printer.h"
 #include "platform/TextBox.h"
 #include "reports/print_Indicator.h"

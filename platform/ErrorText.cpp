@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/Printer.h"
 #include "platform/Runtime.h"
 

@@ -22,7 +22,7 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
-#include "platform/SyncedFile.h"
+#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
 #include "reports/print_baseData.h"
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/QtText.h"
 #include "platform/Runtime.h"
 

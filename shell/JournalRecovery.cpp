@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "db/DatabaseSchema.h"
-#include "platform/Database.h"
-#include "platform/DatabaseWriteLock.h"
+#include "platform/storage/Database.h"
+#include "platform/storage/DatabaseWriteLock.h"
 #include "platform/MsgBox.h"
 
 using platform::DbError;

@@ -4,7 +4,7 @@
 // now is left alone.
 #pragma once
 
-#include "platform/LeftoverJournal.h"
+#include "platform/storage/LeftoverJournal.h"
 
 // False, after telling the user, when the program must not start: another program is writing
 // the database, the file may not be written, or a file operation failed (then the next start

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 inline constexpr int kMaxPasswordLength = 8;
 // The password of a newly installed system (the delivered database holds it).

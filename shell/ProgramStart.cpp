@@ -11,8 +11,8 @@
 
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
-#include "platform/InstanceLock.h"
-#include "platform/LeftoverJournal.h"
+#include "platform/storage/InstanceLock.h"
+#include "platform/storage/LeftoverJournal.h"
 #include "platform/MsgBox.h"
 #include "shell/JournalRecovery.h"
 #include "shell/frmMainCode.h"

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "core/DefaultParameters.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/FormHelpers.h"
 #include "platform/MsgBox.h"
 #include "platform/QtText.h"

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
 #include "shell/LoginPassword.h"

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/WorkingForms.h"
-#include "platform/Database.h"
-#include "platform/InstanceLock.h"
+#include "platform/storage/Database.h"
+#include "platform/storage/InstanceLock.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "tests/support/TestDb.h"
 
 TEST(CBaseData, SelectTextSplitsTheRangeIntoFirstMiddleAndLastYear) {

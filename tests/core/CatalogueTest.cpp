@@ -5,7 +5,7 @@
 #include "core/CBaseItem.h"
 #include "core/CConstants.h"
 #include "core/IndicatorItem.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "tests/support/TestDb.h"
 
 TEST(CConstants, IdsAreTheCatalogueInOrder) {

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/AppPath.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/Runtime.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/GuardedApplication.h"
 #include "platform/Printer.h"
 #include "platform/Runtime.h"

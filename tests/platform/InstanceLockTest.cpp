@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "platform/InstanceLock.h"
+#include "platform/storage/InstanceLock.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/JournalFit.h"
+#include "platform/storage/JournalFit.h"
 
 using platform::JournalFit;
 using platform::JudgeJournal;

@@ -13,7 +13,7 @@
 #include "app/WorkingForms.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 #include "platform/HelpViewer.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 // The first column of the first row of a query on a database file, as text ("" for NULL or no
 // row).

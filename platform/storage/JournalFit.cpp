@@ -1,4 +1,4 @@
-#include "platform/JournalFit.h"
+#include "platform/storage/JournalFit.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/Database.h"
+#include "platform/storage/Database.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/LeftoverJournal.h"
+#include "platform/storage/LeftoverJournal.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,9 +13,9 @@
 #include <filesystem>
 
 #include "platform/AppPath.h"
-#include "platform/Database.h"
-#include "platform/DatabaseWriteLock.h"
-#include "platform/SyncedFile.h"
+#include "platform/storage/Database.h"
+#include "platform/storage/DatabaseWriteLock.h"
+#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {

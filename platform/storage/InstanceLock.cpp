@@ -1,4 +1,4 @@
-#include "platform/InstanceLock.h"
+#include "platform/storage/InstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/SyncedFile.h"
+#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 

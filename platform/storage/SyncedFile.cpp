@@ -1,4 +1,4 @@
-#include "platform/SyncedFile.h"
+#include "platform/storage/SyncedFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

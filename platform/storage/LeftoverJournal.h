@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/JournalFit.h"
+#include "platform/storage/JournalFit.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/DatabaseWriteLock.h"
+#include "platform/storage/DatabaseWriteLock.h"
 
 #include <fcntl.h>
 #include <unistd.h>
