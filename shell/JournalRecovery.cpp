@@ -1,18 +1,15 @@
 #include "shell/JournalRecovery.h"
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 
-#include "db/DatabaseSchema.h"
-#include "platform/storage/Database.h"
-#include "platform/storage/DatabaseWriteLock.h"
 #include "platform/MsgBox.h"
+#include "platform/storage/Database.h"
 
 using platform::DbError;
 using platform::DbFault;
 using platform::JournalFit;
 using platform::LeftoverJournal;
+using Outcome = platform::LeftoverJournal::Outcome;
 
 namespace {
 
@@ -26,80 +23,82 @@ const std::string kRolledBackUnsure =
 const std::string kNotItsJournal =
     "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
     "复制回来的）";
+const std::string kNothingToUndo =
+    "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。";
 const std::string kLeftAsIs = "未使用日志文件，数据库文件保持原样。日志文件已移至：\n";
 const std::string kNeedsWriting =
     "数据库文件旁留有上次未完成的保存所留下的日志文件，必须能写入数据库文件才能处理。程序不能"
     "启动，文件未被改动。\n";
+const std::string kNotAFile =
+    "数据库文件旁的日志文件不是普通文件（可能是文件夹或链接），程序无法处理，不能启动，文件未被"
+    "改动。请把它移出数据库文件夹后再启动程序：\n";
+const std::string kNoAccess =
+    "没有读写数据库文件旁的日志文件的权限，程序不能启动，文件未被改动。请以数据库文件的所有者"
+    "启动程序，或请管理员处理这个文件：\n";
 const std::string kFailed =
-    "处理数据库文件旁上次未完成的保存所留下的日志文件时出错，程序不能启动。下次启动时会重新处理。"
-    "\n";
+    "处理数据库文件旁上次未完成的保存所留下的日志文件时出错，程序不能启动。";
+// Only where the next start can succeed: once there is room on the disk, or the other program
+// is done.
+const std::string kRetried = "下次启动时会重新处理。";
 
 std::string copiesText(const LeftoverJournal& journal) {
     return "\n处理前的数据库文件和日志文件已另存为：\n" + journal.DatabaseCopy() + "\n" +
            journal.JournalCopy();
 }
 
-// Rolls the journal into a copy of the file; a copy that passes the whole check replaces the
-// file, one that does not is dropped and the journal is kept aside unused.
-void rollBack(LeftoverJournal& journal, JournalFit fit) {
-    const std::string copy = journal.MakeRollbackCopy();
-    const std::string problem = DatabaseSchema::Problem(copy);
-    std::error_code error;
-    if (std::filesystem::exists(copy + "-journal", error)) {
-        journal.DiscardRollbackCopy();  // SQLite did not take it for a hot journal
-        return;
+// The box of an outcome; "" for none. `starts` tells whether the program goes on.
+std::string told(const LeftoverJournal& journal, Outcome outcome, bool& starts) {
+    starts = true;
+    switch (outcome) {
+        case Outcome::NoJournal:
+        case Outcome::NotHot:
+            return std::string();
+        case Outcome::RolledBack:
+            return (journal.Fit() == JournalFit::Belongs ? kRolledBack : kRolledBackUnsure) +
+                   copiesText(journal);
+        case Outcome::NothingToUndo:
+            return kNothingToUndo + kLeftAsIs + journal.JournalAside();
+        case Outcome::Foreign:
+            return kNotItsJournal + "。" + kLeftAsIs + journal.JournalAside();
+        case Outcome::FailedCheck:
+            return kNotItsJournal + "，按日志文件撤销后的数据库文件检查不通过。" + kLeftAsIs +
+                   journal.JournalAside();
+        case Outcome::Busy:
+            starts = false;
+            return DbError(DbFault::Busy, "", journal.File(), "a lock held on the file").what();
+        case Outcome::NotWritable:
+            starts = false;
+            return kNeedsWriting + DbError(DbFault::NotWritable, "", journal.File(), "").what();
+        case Outcome::NotAFile:
+            starts = false;
+            return kNotAFile + journal.Journal();
+        case Outcome::NoAccess:
+            starts = false;
+            return kNoAccess + journal.Journal();
     }
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s after its journal: %s\n", journal.File().c_str(), problem.c_str());
-        journal.DiscardRollbackCopy();
-        platform::MsgBox(kNotItsJournal + "，按日志文件撤销后的数据库文件检查不通过。" + kLeftAsIs +
-                         journal.MoveAside());
-        return;
-    }
-    journal.SetAside();
-    journal.Replace(copy);
-    const std::string& said = fit == JournalFit::Belongs ? kRolledBack : kRolledBackUnsure;
-    platform::MsgBox(said + copiesText(journal));
-}
-
-// Under the database's write lock: no other program is in the middle of a save, and none starts
-// one until the journal is dealt with.
-bool recoverLocked(LeftoverJournal& journal) {
-    platform::DatabaseWriteLock lock;
-    const std::string& file = journal.File();
-    switch (lock.Acquire(file, platform::BusyTimeoutMs())) {
-        case platform::DatabaseWriteLock::Result::Taken:
-            break;
-        case platform::DatabaseWriteLock::Result::Busy:
-            platform::MsgBox(DbError(DbFault::Busy, "", file, "a lock held on the file").what());
-            return false;
-        case platform::DatabaseWriteLock::Result::NotWritable:
-            platform::MsgBox(kNeedsWriting +
-                             std::string(DbError(DbFault::NotWritable, "", file, "").what()));
-            return false;
-        case platform::DatabaseWriteLock::Result::Failed:
-            throw DbError(DbFault::CannotOpen, "", file, std::strerror(lock.Error()));
-    }
-    journal.RemoveLeftovers();
-    // Another program may have rolled it back while the lock was awaited.
-    if (!journal.Present()) return true;
-    const JournalFit fit = journal.Judge();
-    if (fit == JournalFit::Foreign)
-        platform::MsgBox(kNotItsJournal + "。" + kLeftAsIs + journal.MoveAside());
-    else if (fit != JournalFit::NotHot)
-        rollBack(journal, fit);
-    return true;
+    return std::string();
 }
 
 }  // namespace
 
 bool RecoverLeftoverJournal(LeftoverJournal& journal) {
-    if (!journal.Present()) return true;
+    if (!journal.Present()) {
+        // Without a journal the copies left behind are only in the way: the start goes on.
+        try {
+            journal.RemoveTemporaryCopies();
+        } catch (const DbError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+        }
+        return true;
+    }
     try {
-        return recoverLocked(journal);
+        bool starts = true;
+        const std::string box = told(journal, journal.Recover(platform::BusyTimeoutMs()), starts);
+        if (!box.empty()) platform::MsgBox(box);
+        return starts;
     } catch (const DbError& e) {
-        journal.DiscardRollbackCopy();
-        platform::MsgBox(kFailed + e.what());
+        const bool retried = e.Fault() == DbFault::Full || e.Fault() == DbFault::Busy;
+        platform::MsgBox(kFailed + (retried ? kRetried : std::string()) + "\n" + e.what());
         return false;
     }
 }

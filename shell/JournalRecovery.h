@@ -1,12 +1,11 @@
 // A journal that a save cut short left beside the database, dealt with at start before anything
-// opens the file: a journal of this file is rolled back, one of another state of it (a backup
-// copied back after the crash) is kept aside unused, one that another program is writing right
-// now is left alone.
+// opens the file (see platform::LeftoverJournal), and what the user is told of it.
 #pragma once
 
 #include "platform/storage/LeftoverJournal.h"
 
 // False, after telling the user, when the program must not start: another program is writing
-// the database, the file may not be written, or a file operation failed (then the next start
-// carries on). Every other outcome is told in one box, with the copies kept.
+// the database, the file may not be written, the journal cannot be used as it is, or a file
+// operation failed. Every other outcome is told in one box, with the copies kept. Without a
+// journal it only removes the temporary copies an interrupted start left.
 bool RecoverLeftoverJournal(platform::LeftoverJournal& journal);

@@ -74,7 +74,7 @@ bool checkDatabase() {
         platform::MsgBox(missing);
         return false;
     }
-    platform::LeftoverJournal journal(db);
+    platform::LeftoverJournal journal(db, DatabaseSchema::Problem);
     if (!RecoverLeftoverJournal(journal)) return false;
     try {
         const std::string problem = DatabaseSchema::Problem(db);

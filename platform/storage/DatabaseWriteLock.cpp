@@ -7,26 +7,32 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/storage/LockBytes.h"
+
 namespace platform {
 namespace {
 
-// SQLite's lock bytes: the pending byte, the reserved byte and the 510 shared bytes after them.
-constexpr off_t kPendingByte = 0x40000000;
-constexpr off_t kLockBytes = 512;
-
-struct flock lockRange(short type) {
+struct flock lockRange(short type, off_t length) {
     struct flock range {};
     range.l_type = type;
     range.l_whence = SEEK_SET;
     range.l_start = kPendingByte;
-    range.l_len = kLockBytes;
+    range.l_len = length;
     return range;
 }
 
-// Whether another process holds a lock that an SQLite writer takes (reserved or pending).
+// Takes the write lock on SQLite's lock bytes without waiting: true, or false with errno set.
+bool lockAll(int fd) {
+    struct flock range = lockRange(F_WRLCK, kSharedFirst + kSharedSize - kPendingByte);
+    if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return true;
+    if (errno != EINVAL) return false;
+    range = lockRange(F_WRLCK, kSharedFirst + kSharedSize - kPendingByte);
+    return ::fcntl(fd, F_SETLK, &range) == 0;  // no open-file-description locks here
+}
+
+// Whether another process holds a lock that an SQLite writer takes (pending or reserved).
 bool writerPresent(int fd) {
-    struct flock probe = lockRange(F_WRLCK);
-    probe.l_len = 2;
+    struct flock probe = lockRange(F_WRLCK, 2);
     return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
@@ -43,19 +49,19 @@ void DatabaseWriteLock::Release() {
 
 DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const std::string& file, int waitMs) {
     Release();
-    int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(file.c_str(), O_RDWR | flags);
     const bool writable = fd >= 0;
     if (!writable && (errno == EACCES || errno == EROFS || errno == EPERM))
-        fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(file.c_str(), O_RDONLY | flags);
     if (fd < 0) {
         error_ = errno;
         return Result::Failed;
     }
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
-        struct flock range = lockRange(F_WRLCK);
         // Without write access the file cannot be locked for writing: only a writer is waited for.
-        const bool taken = writable ? ::fcntl(fd, F_SETLK, &range) == 0 : !writerPresent(fd);
+        const bool taken = writable ? lockAll(fd) : !writerPresent(fd);
         if (taken) break;
         if (writable && errno != EACCES && errno != EAGAIN) {
             error_ = errno;
@@ -74,6 +80,19 @@ DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const std::string& file, in
     }
     fd_ = fd;
     return Result::Taken;
+}
+
+int DatabaseWriteLock::ReadAll(std::string& out) const {
+    out.clear();
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd_, buffer, sizeof buffer, at);
+        if (n == 0) return 0;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        out.append(buffer, std::size_t(n));
+        at += n;
+    }
 }
 
 }  // namespace platform

@@ -1,10 +1,15 @@
-// The write lock of an SQLite database taken from outside SQLite: the same byte-range locks an
-// SQLite writer holds while it commits (the pending, reserved and shared bytes), so that no
-// other program reads or writes the file while the start works on a journal beside it. Held for
-// as long as the object lives.
+// The write lock of an SQLite database taken from outside SQLite: the bytes an SQLite writer
+// locks while it commits (pending, reserved and shared), so that no other program reads or
+// writes the file, or rolls back a journal beside it, while the start works on that journal.
+// Held for as long as the object lives.
 //
-// POSIX locks belong to the process: closing any descriptor of the file drops them all. So no
-// SQLite handle of this process may have the file open while the lock is held.
+// The lock belongs to the object's own open file description (F_OFD_SETLK), so closing another
+// descriptor of the file in this process leaves it in place. Where the system has no such locks
+// it falls back to a classic POSIX lock, which any close of the file in this process drops: the
+// file is therefore read only through ReadAll, never by opening it again.
+//
+// An SQLite handle of this process conflicts with the lock like any other program's: release it
+// before this process's SQLite uses the file.
 #pragma once
 
 #include <string>
@@ -25,10 +30,14 @@ class DatabaseWriteLock {
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
-    // Tries for up to `waitMs` milliseconds while another program holds a lock on the file.
+    // Tries for up to `waitMs` milliseconds while another program holds a lock on the file. A
+    // symbolic link is not followed: `file` is the resolved name.
     Result Acquire(const std::string& file, int waitMs);
     void Release();
     int Error() const { return error_; }
+
+    // The whole file, read through the locked descriptor: 0 or the error number.
+    int ReadAll(std::string& out) const;
 
   private:
     int fd_ = -1;

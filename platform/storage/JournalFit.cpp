@@ -4,11 +4,12 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/storage/LockBytes.h"
+
 namespace platform {
 namespace {
 
 constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
-constexpr std::uint64_t kPendingByte = 0x40000000;  // the page holding it is never journaled
 constexpr std::size_t kDefaultSector = 512;
 
 std::uint32_t be32(std::string_view bytes, std::size_t at) {
@@ -18,14 +19,6 @@ std::uint32_t be32(std::string_view bytes, std::size_t at) {
 
 bool powerOfTwoWithin(std::uint32_t n, std::uint32_t low, std::uint32_t high) {
     return n >= low && n <= high && (n & (n - 1)) == 0;
-}
-
-// The file's page size from its header (1 stands for 65536); 0 when it has no header.
-std::uint32_t pageSizeOf(std::string_view database) {
-    if (database.size() < 100) return 0;
-    const std::uint32_t size =
-        std::uint32_t(std::uint8_t(database[16])) << 8 | std::uint8_t(database[17]);
-    return size == 1 ? 65536 : size;
 }
 
 // The journal's records in the order and within the limits of SQLite's playback of a hot
@@ -43,7 +36,6 @@ class JournalReader {
         originalPages_ = be32(journal_, 16);
         return powerOfTwoWithin(pageSize_, 512, 65536) && powerOfTwoWithin(sector_, 32, 65536);
     }
-    std::uint32_t pageSize() const { return pageSize_; }
 
     // Page 1 as it was before the transaction, if the playback would restore it.
     std::optional<std::string_view> pageOne() {
@@ -58,13 +50,14 @@ class JournalReader {
             for (std::uint32_t r = 0; r < records; ++r, at += recordSize()) {
                 if (at + recordSize() > journal_.size()) return std::nullopt;  // cut short
                 const std::uint32_t page = be32(journal_, at);
-                if (page == 0 || page == kPendingByte / pageSize_ + 1) return std::nullopt;
+                if (page == 0 || page == std::uint64_t(kPendingByte) / pageSize_ + 1)
+                    return std::nullopt;              // SQLite stops at the lock page too
                 if (page > originalPages_) continue;  // not played back, not checked
                 const std::string_view data = journal_.substr(at + 4, pageSize_);
                 if (checksum(data) != be32(journal_, at + 4 + pageSize_)) return std::nullopt;
                 if (page == 1) return data;
             }
-            header = at == 0 ? 0 : ((at - 1) / sector_ + 1) * sector_;
+            header = ((at - 1) / sector_ + 1) * sector_;  // the next sector boundary
         }
         return std::nullopt;
     }
@@ -88,12 +81,15 @@ class JournalReader {
 }  // namespace
 
 JournalFit JudgeJournal(std::string_view journal, std::string_view database) {
-    // SQLite's own test of a hot journal; an empty file is not rolled into either.
-    if (journal.empty() || journal[0] == 0 || database.empty()) return JournalFit::NotHot;
+    // SQLite's own test of a hot journal.
+    if (journal.empty() || journal[0] == 0) return JournalFit::NotHot;
+    // SQLite deletes a hot journal beside an empty file unread: a file emptied after the crash
+    // (a copy cut short on a full disk) is no state of the file the journal belongs to.
+    if (database.size() < 100) return JournalFit::Foreign;
     JournalReader reader(journal);
-    // A journal SQLite cannot use, or one of another page size, is no journal of this file.
-    if (!reader.readFirstHeader() || pageSizeOf(database) != reader.pageSize())
-        return JournalFit::Foreign;
+    if (!reader.readFirstHeader()) return JournalFit::Foreign;  // SQLite cannot use it
+    // Page 1 is read at the journal's page size, as SQLite plays it back: a transaction that
+    // changed the page size (VACUUM) journals the pages at the size they had before it.
     const std::optional<std::string_view> pageOne = reader.pageOne();
     if (!pageOne) return JournalFit::Unknown;
     const std::uint32_t before = be32(*pageOne, 24), now = be32(database, 24);

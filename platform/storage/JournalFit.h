@@ -15,13 +15,14 @@ namespace platform {
 enum class JournalFit {
     NotHot,   // SQLite would not roll it back: empty, or a zeroed first byte
     Belongs,  // it holds page 1 of this file's state before the unfinished transaction
-    Foreign,  // it belongs to another state of the file, or SQLite could not use it
+    Foreign,  // it belongs to another state of the file (or an emptied file), or SQLite could
+              // not use it
     Unknown,  // it holds no page 1: the file's own data cannot tell
 };
 
 // Reads the journal as SQLite's rollback would: its segments in order, each record up to the
 // first one that is cut short or fails its checksum. `database` is the file, or at least its
-// first 100 bytes.
+// first 100 bytes (fewer: an empty or cut file).
 JournalFit JudgeJournal(std::string_view journal, std::string_view database);
 
 }  // namespace platform

@@ -2,26 +2,26 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 
 #include "platform/AppPath.h"
 #include "platform/storage/Database.h"
-#include "platform/storage/DatabaseWriteLock.h"
 #include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {
 
-const char* const kPart = ".part";            // a copy not yet complete
-const char* const kRollback = ".recovering";  // the copy a journal is rolled into
+const char* const kPart = ".part";         // a copy not yet complete
+const char* const kTrial = ".recovering";  // the copy a journal is first rolled into
 
 // The failure of a file operation as the user is told it: its cause and the file.
 DbError fileError(const std::string& file, int error) {
@@ -39,73 +39,52 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Copies `from` to `to`, a name that must be new, with the original's mode and owner, and syncs
-// the copy. 0, or the error number with no `to` left (EEXIST: the name is taken).
-int copySynced(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return errno;
+bool names(const std::string& path) {
     struct stat st {};
-    int out = -1;
-    int error = 0;
-    if (::fstat(in, &st) != 0 ||
-        (out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0)
-        error = errno;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The bytes of a regular file, never through a link or into a FIFO: 0 or the error number
+// (ENODEV: not a regular file). `access` is O_RDONLY, or O_RDWR to read only a file this
+// process may also write.
+int readRegular(const std::string& path, std::string& out, struct stat& st, int access = O_RDONLY) {
+    out.clear();
+    const int fd = ::open(path.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : ENODEV;
     char buffer[1 << 16];
     while (!error) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0) break;
         if (n < 0 && errno == EINTR) continue;
-        error = n < 0 ? errno : WriteAll(out, buffer, std::size_t(n));
+        if (n < 0) error = errno;
+        if (n > 0) out.append(buffer, std::size_t(n));
     }
-    if (!error) error = TakeModeAndOwner(out, st);
-    if (!error && ::fsync(out) != 0) error = errno;
-    ::close(in);
-    if (out >= 0) {
-        if (::close(out) != 0 && !error) error = errno;
-        if (error) ::unlink(to.c_str());
-    }
+    ::close(fd);
     return error;
 }
 
-// Copies `from` to the new name `to` by way of a temporary name, so that `to` only ever names a
-// complete, synced copy. 0 or the error number, nothing left behind.
-int keepCopy(const std::string& from, const std::string& to) {
+// Whether `path` is a regular file holding exactly `bytes`.
+bool holds(const std::string& path, const std::string& bytes) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || std::size_t(st.st_size) != bytes.size()) return false;
+    std::string content;
+    return readRegular(path, content, st) == 0 && content == bytes;
+}
+
+// Keeps `bytes` under the new name `to` by way of a temporary name, so that `to` only ever names
+// a complete, synced copy. 0 or the error number, nothing left behind.
+int keepCopy(const std::string& bytes, const std::string& to, const struct stat& like) {
     const std::string part = to + kPart;
-    if (const int error = copySynced(from, part)) return error;
-    if (::renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    const int error = errno;
-    ::unlink(part.c_str());
+    if (const int error = WriteNewFile(part, bytes, like, true)) return error;
+    const int error = RenameNoReplace(part, to);
+    if (error) ::unlink(part.c_str());
     return error;
-}
-
-bool readAll(int fd, std::string& out) {
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        out.append(buffer, std::size_t(n));
-    }
-}
-
-// The file's bytes, the first `limit` at most.
-std::string bytesOf(const std::string& file, std::size_t limit = std::string::npos) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    std::string bytes;
-    bool read = fd >= 0;
-    if (read && limit != std::string::npos) {
-        bytes.resize(limit);
-        const ssize_t n = ::pread(fd, bytes.data(), limit, 0);
-        read = n >= 0;
-        bytes.resize(read ? std::size_t(n) : 0);
-    } else if (read) {
-        read = readAll(fd, bytes);
-    }
-    const int error = errno;
-    if (fd >= 0) ::close(fd);
-    if (!read) throw fileError(file, error);
-    return bytes;
 }
 
 std::vector<std::string> namesIn(const std::string& folder) {
@@ -140,89 +119,145 @@ std::string freshSuffix(const std::vector<std::string>& stems) {
     }
 }
 
+// The temporary copies are this process's own until they are dropped.
+struct stat ownFile() {
+    struct stat st {};
+    st.st_mode = 0600;
+    st.st_uid = ::geteuid();
+    st.st_gid = ::getegid();
+    return st;
+}
+
 }  // namespace
 
-LeftoverJournal::LeftoverJournal(const std::string& database) : file_(ResolvedPath(database)) {
+LeftoverJournal::LeftoverJournal(const std::string& database, Check check)
+    : file_(ResolvedPath(database)), check_(std::move(check)) {
     if (file_.empty()) file_ = database;  // missing: the start reports it before any of this
     journal_ = file_ + "-journal";
     folder_ = std::filesystem::path(file_).parent_path().string();
 }
 
 bool LeftoverJournal::Present() const {
-    struct stat st {};
-    return ::lstat(journal_.c_str(), &st) == 0;
+    return names(journal_);
 }
 
-void LeftoverJournal::RemoveLeftovers() const {
-    const std::string base = std::filesystem::path(file_).filename().string();
-    bool removed = false;
-    for (const std::string& name : namesIn(folder_)) {
-        const bool ours = name == base + kRollback || name == base + kRollback + "-journal" ||
-                          (name.rfind(base, 0) == 0 && endsWith(name, std::string(".bak") + kPart));
-        if (ours) {
-            const std::string path = folder_ + "/" + name;
-            if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw fileError(path, errno);
-            removed = true;
-        }
+LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
+    fit_ = JournalFit::NotHot;
+    databaseCopy_.clear();
+    journalCopy_.clear();
+    journalAside_.clear();
+    if (!Present()) return Outcome::NoJournal;
+    // SQLite would create no journal of its own beside a folder or a link of that name, and
+    // might follow a link into another file's journal: the user must see to it.
+    if (!isRegularFile(journal_)) return Outcome::NotAFile;
+    switch (lock_.Acquire(file_, waitMs)) {
+        case DatabaseWriteLock::Result::Taken:
+            break;
+        case DatabaseWriteLock::Result::Busy:
+            return Outcome::Busy;
+        case DatabaseWriteLock::Result::NotWritable:
+            return Outcome::NotWritable;
+        case DatabaseWriteLock::Result::Failed:
+            throw fileError(file_, lock_.Error());
     }
-    if (removed) check(SyncFolder(folder_), folder_);
+    try {
+        const Outcome outcome = recoverLocked();
+        lock_.Release();
+        return outcome;
+    } catch (...) {
+        lock_.Release();
+        throw;
+    }
 }
 
-JournalFit LeftoverJournal::Judge() const {
-    return JudgeJournal(bytesOf(journal_), bytesOf(file_, 100));
+LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
+    RemoveTemporaryCopies();
+    // Another program may have rolled it back while the lock was awaited.
+    if (!Present()) return Outcome::NoJournal;
+    std::string journal, file;
+    struct stat journalStat {};
+    // SQLite opens a hot journal for writing, or not at all.
+    const int error = readRegular(journal_, journal, journalStat, O_RDWR);
+    if (error == EACCES || error == EPERM || error == EROFS) return Outcome::NoAccess;
+    if (error == ELOOP || error == ENODEV) return Outcome::NotAFile;
+    check(error, journal_);
+    check(lock_.ReadAll(file), file_);
+    fit_ = JudgeJournal(journal, file);
+    if (fit_ == JournalFit::NotHot) return Outcome::NotHot;
+    if (fit_ == JournalFit::Foreign) return moveJournalAside(Outcome::Foreign);
+    const Trial trial = rollIntoTrialCopy(file, journal);
+    if (!trial.hot) return Outcome::NotHot;
+    if (!trial.problem.empty()) {
+        std::fprintf(stderr, "%s after its journal: %s\n", file_.c_str(), trial.problem.c_str());
+        return moveJournalAside(Outcome::FailedCheck);
+    }
+    if (!trial.playedBack) return moveJournalAside(Outcome::NothingToUndo);
+    keepCopies(file, journal, journalStat);
+    lock_.Release();
+    rollBackInPlace();
+    return Outcome::RolledBack;
 }
 
-std::string LeftoverJournal::MoveAside() const {
+LeftoverJournal::Outcome LeftoverJournal::moveJournalAside(Outcome outcome) {
     const std::string aside = journal_ + freshSuffix({journal_});
-    if (::renameat2(AT_FDCWD, journal_.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0)
-        throw fileError(journal_, errno);
+    check(RenameNoReplace(journal_, aside), journal_);
     check(SyncFolder(folder_), folder_);
-    return aside;
+    journalAside_ = aside;
+    return outcome;
 }
 
-std::string LeftoverJournal::MakeRollbackCopy() const {
-    const std::string copy = file_ + kRollback;
-    check(copySynced(file_, copy), copy);
-    if (const int error = copySynced(journal_, copy + "-journal")) {
+LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& file,
+                                                          const std::string& journal) const {
+    const std::string copy = file_ + kTrial, copyJournal = copy + "-journal";
+    const auto drop = [&] {
+        ::unlink(copyJournal.c_str());
         ::unlink(copy.c_str());
-        throw fileError(copy + "-journal", error);
+    };
+    check(WriteNewFile(copy, file, ownFile(), false), copy);
+    if (const int error = WriteNewFile(copyJournal, journal, ownFile(), false)) {
+        drop();
+        throw fileError(copyJournal, error);
     }
-    return copy;
+    Trial trial;
+    try {
+        trial.problem = check_(copy);
+        trial.hot = !isRegularFile(copyJournal);
+        std::string after;
+        struct stat st {};
+        check(readRegular(copy, after, st), copy);
+        trial.playedBack = after != file;
+    } catch (...) {
+        drop();
+        throw;
+    }
+    drop();
+    return trial;
 }
 
-void LeftoverJournal::DiscardRollbackCopy() const {
-    const std::string copy = file_ + kRollback;
-    ::unlink((copy + "-journal").c_str());
-    ::unlink(copy.c_str());
-}
-
-// The suffix of a journal copy an earlier start kept of this very journal, "" when there is none.
-std::string LeftoverJournal::earlierCopy() const {
-    const std::string journal = bytesOf(journal_);
+// The file and the journal as found, kept under one date and time. A pair an interrupted earlier
+// start kept of these very bytes is used again (completed, if it stopped after the journal's).
+void LeftoverJournal::keepCopies(const std::string& file, const std::string& journal,
+                                 const struct stat& journalStat) {
+    struct stat fileStat {};
+    if (::stat(file_.c_str(), &fileStat) != 0) throw fileError(file_, errno);
+    std::string suffix;
     const std::string journalBase = std::filesystem::path(journal_).filename().string();
     for (const std::string& name : namesIn(folder_)) {
         if (name.rfind(journalBase + ".", 0) != 0 || !endsWith(name, ".bak")) continue;
-        const std::string suffix = name.substr(journalBase.size());
-        struct stat st {};
-        if (::stat((journal_ + suffix).c_str(), &st) == 0 &&
-            std::size_t(st.st_size) == journal.size() && bytesOf(journal_ + suffix) == journal)
-            return suffix;
+        const std::string candidate = name.substr(journalBase.size());
+        if (holds(journal_ + candidate, journal) &&
+            (!names(file_ + candidate) || holds(file_ + candidate, file))) {
+            suffix = candidate;
+            break;
+        }
     }
-    return std::string();
-}
-
-void LeftoverJournal::SetAside() {
-    // The journal is kept first: an earlier start stopped after it kept only the journal, and the
-    // file has not been touched since, so the pair is completed under the same name.
-    std::string suffix = earlierCopy();
     const bool fresh = suffix.empty();
     if (fresh) {
         suffix = freshSuffix({file_, journal_});
-        check(keepCopy(journal_, journal_ + suffix), journal_ + suffix);
+        check(keepCopy(journal, journal_ + suffix, journalStat), journal_ + suffix);
     }
-    struct stat st {};
-    if (::stat((file_ + suffix).c_str(), &st) != 0) {
-        if (const int error = keepCopy(file_, file_ + suffix)) {
+    if (!names(file_ + suffix)) {
+        if (const int error = keepCopy(file, file_ + suffix, fileStat)) {
             if (fresh) ::unlink((journal_ + suffix).c_str());  // a failure leaves no new copy
             SyncFolder(folder_);
             throw fileError(file_ + suffix, error);
@@ -233,23 +268,39 @@ void LeftoverJournal::SetAside() {
     journalCopy_ = journal_ + suffix;
 }
 
-void LeftoverJournal::Replace(const std::string& rolledBack) const {
-    struct stat original {};
-    if (::stat(file_.c_str(), &original) != 0) throw fileError(file_, errno);
-    const int fd = ::open(rolledBack.c_str(), O_RDWR | O_CLOEXEC);
-    int error = fd < 0 ? errno : TakeModeAndOwner(fd, original);
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (fd >= 0) ::close(fd);
-    check(error, rolledBack);
-    // Locked before it bears the database's name, so that no other program takes the journal,
-    // still beside it, for its own until the journal is gone.
-    DatabaseWriteLock lock;
-    if (lock.Acquire(rolledBack, 0) != DatabaseWriteLock::Result::Taken)
-        check(lock.Error() ? lock.Error() : EBUSY, rolledBack);
-    if (::rename(rolledBack.c_str(), file_.c_str()) != 0) throw fileError(file_, errno);
+// SQLite's own rollback of the hot journal, which the first read of the file starts; the folder
+// is synced after the journal's removal, so that a power cut cannot bring the journal back. Any
+// other opener of the file rolls back the same journal before it reads or writes: when one did,
+// in the moment between the release of the lock and this read, the work is done all the same,
+// and a journal found beside the file afterwards is that program's own, live one.
+void LeftoverJournal::rollBackInPlace() const {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, BusyTimeoutMs());
+        sqlite3_extended_result_codes(db, 1);
+        rc = sqlite3_exec(db, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr);
+    }
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_OK && Present()) throw DbError(DbError::FaultOf(code), "", file_, detail);
     check(SyncFolder(folder_), folder_);
-    if (::unlink(journal_.c_str()) != 0 && errno != ENOENT) throw fileError(journal_, errno);
-    check(SyncFolder(folder_), folder_);
+}
+
+void LeftoverJournal::RemoveTemporaryCopies() const {
+    const std::string base = std::filesystem::path(file_).filename().string();
+    bool removed = false;
+    for (const std::string& name : namesIn(folder_)) {
+        const bool ours = name == base + kTrial || name == base + kTrial + "-journal" ||
+                          (name.rfind(base, 0) == 0 && endsWith(name, std::string(".bak") + kPart));
+        if (ours) {
+            const std::string path = folder_ + "/" + name;
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw fileError(path, errno);
+            removed = true;
+        }
+    }
+    if (removed) check(SyncFolder(folder_), folder_);
 }
 
 std::vector<std::string> LeftoverJournal::KeptCopies() const {

@@ -1,6 +1,7 @@
 #include "platform/storage/SyncedFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,6 +22,25 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 int TakeModeAndOwner(int fd, const struct stat& original) {
     if (::geteuid() == 0 && ::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
     return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat& like,
+                 bool sync) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    int error = WriteAll(fd, bytes.data(), bytes.size());
+    if (!error) error = TakeModeAndOwner(fd, like);
+    if (!error && sync && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) ::unlink(path.c_str());
+    return error;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    return ::unlink(from.c_str()) == 0 ? 0 : errno;
 }
 
 int SyncFolder(const std::string& folder) {

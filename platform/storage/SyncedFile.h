@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -19,5 +20,15 @@ int SyncFolder(const std::string& folder);
 // this process may (root), its owner and group: a start by root leaves no file its users
 // cannot open.
 int TakeModeAndOwner(int fd, const struct stat& original);
+
+// Makes `path`, a name that must be new (a link there is never followed), holding `bytes`, with
+// the mode and owner of `like` (TakeModeAndOwner) set through its own descriptor, synced when
+// asked. A failure leaves no file.
+int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat& like,
+                 bool sync);
+
+// Gives `from` the name `to` only while `to` names nothing. Where rename takes no flags (NFS),
+// by a hard link, which refuses an existing name just as atomically, then the old name's removal.
+int RenameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace platform

@@ -7,16 +7,41 @@
 //     commits one save that changes every amount and adds a year of months: run under
 //     `strace -e inject=unlink:signal=SIGKILL`, it dies after the commit wrote the file, before
 //     its journal is removed.
+//   interrupted_writer <database file> probe <stop file>
+//     another program that writes while the start recovers: tries every 10 ms, without waiting
+//     for locks, to commit a row into the table probe(x), printing each x it was told was
+//     committed, until the stop file exists.
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+int probe(sqlite3* db, const char* stopFile) {
+    sqlite3_stmt* insert = nullptr;
+    for (long x = 1; ::access(stopFile, F_OK) != 0; ++x) {
+        if (!insert && sqlite3_prepare_v2(db, "insert into probe values (?)", -1, &insert,
+                                          nullptr) != SQLITE_OK)
+            continue;  // the schema cannot be read while the start holds its lock
+        sqlite3_bind_int64(insert, 1, x);
+        if (sqlite3_step(insert) == SQLITE_DONE) std::printf("%ld\n", x);
+        std::fflush(stdout);
+        sqlite3_reset(insert);
+        ::usleep(10000);
+    }
+    sqlite3_finalize(insert);
+    return sqlite3_close(db) == SQLITE_OK ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) return 2;
+    if (argc < 2 || argc > 4) return 2;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(argv[1], &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 1;
+    if (argc == 4 && std::strcmp(argv[2], "probe") == 0) return probe(db, argv[3]);
     const bool save = argc == 3 && std::strcmp(argv[2], "save") == 0;
     const char* committed = save ? ""
                                  : "insert into baseData(ItemID, PeriodType, Year, Period, Data)"

@@ -5,11 +5,14 @@
 #include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QStandardPaths>
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <regex>
 
 #include "tests/support/AnotherUser.h"
@@ -33,6 +36,9 @@ const std::string kRolledBackUnsure =
 const std::string kNotItsJournal =
     "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
     "复制回来的）。未使用日志文件，数据库文件保持原样。日志文件已移至：";
+const std::string kNothingToUndo =
+    "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。未使用日志文件，"
+    "数据库文件保持原样。日志文件已移至：";
 
 bool haveStrace() {
     return !QStandardPaths::findExecutable("strace").isEmpty();
@@ -100,13 +106,15 @@ void expectCopiesTold(const ProgramFolder& program, const std::string& said,
     EXPECT_FALSE(fs::exists(file + "-journal"));
 }
 
-// The one box of the start says that the journal was not used and where it went, unchanged.
+// The first box of the start says that the journal was not used (`said`) and where it went,
+// unchanged.
 void expectJournalMovedAside(const ProgramFolder& program, const std::string& file,
-                             const std::string& journal) {
+                             const std::string& journal, const std::string& said = kNotItsJournal,
+                             std::size_t boxCount = 1) {
     const std::vector<std::string> boxes = program.lines("messages.log");
-    ASSERT_EQ(boxes.size(), 1u);
-    const std::regex told("PraveltaKVT\tOK\t" + kNotItsJournal + R"(\\n()" + file + "-journal" +
-                          kStamp + ")");
+    ASSERT_EQ(boxes.size(), boxCount);
+    const std::regex told("PraveltaKVT\tOK\t" + said + R"(\\n()" + file + "-journal" + kStamp +
+                          ")");
     std::smatch box;
     ASSERT_TRUE(std::regex_match(boxes[0], box, told)) << boxes[0];
     EXPECT_EQ(bytesOf(box[1]), journal);
@@ -160,17 +168,26 @@ TEST(Recovery, AJournalOfAnotherStateOfTheFileIsKeptAsideAndNotApplied) {
 }
 
 // A journal SQLite would not roll back (empty, or its header zeroed) undoes nothing: no box, and
-// the file is left as it is.
+// the file is left as it is. The temporary copies of an interrupted start go, with or without a
+// journal.
 TEST(Recovery, AJournalSqliteWouldNotRollBackGetsNoBox) {
-    for (const std::string& journal : {std::string(), std::string(4096, '\0')}) {
+    const std::optional<std::string> journals[] = {std::nullopt, std::string(),
+                                                   std::string(4096, '\0')};
+    for (const std::optional<std::string>& journal : journals) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
-        std::ofstream(db + "-journal", std::ios::binary) << journal;
+        if (journal) std::ofstream(db + "-journal", std::ios::binary) << *journal;
+        for (const char* left : {".recovering", ".recovering-journal", ".20261201-093000.bak.part"})
+            std::ofstream(db + left) << "left by a killed start";
         const std::string before = bytesOf(db);
         const ProgramRun run = program.run(kStart);
         EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
         EXPECT_TRUE(program.lines("messages.log").empty());
         EXPECT_EQ(bytesOf(db), before);
+        const std::vector<std::string> left =
+            journal ? std::vector<std::string>{"db.mdb", "db.mdb-journal"}
+                    : std::vector<std::string>{"db.mdb"};
+        EXPECT_EQ(namesIn(program.path("db")), left);
     }
 }
 
@@ -211,33 +228,59 @@ TEST(Recovery, WhileAnotherProgramWritesTheStartTouchesNothingThenTheNextRecover
 }
 
 // A save killed after it wrote the file: the start comes up on the data before the save, byte for
-// byte, and keeps and names both files as they were. So does the start after one killed anywhere
-// in its own recovery, with the copies that one made, and no temporary file is left.
+// byte, and keeps and names both files as it found them. So does the start after one killed
+// anywhere in its own recovery: before its copies, in SQLite's rollback of the trial copy or of
+// the file itself, after it. Where rename takes no flags (NFS) the copies are linked into place.
 TEST(Recovery, AfterACrashAtTheEndOfASaveEveryStartEndsOnTheDataBeforeIt) {
     if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
-    const std::pair<const char*, int> killedAt[] = {
-        {"", 0},      {"write", 1},  {"pwrite64", 3}, {"renameat2", 1}, {"renameat2", 2},
-        {"fsync", 3}, {"rename", 1}, {"unlink", 1},   {"unlink", 2},
+    const struct {
+        const char* inject;             // the fault of the first start; none: one plain start
+        bool undoneByTheFirst = false;  // it died with the file rolled back, the journal not gone
+    } cases[] = {
+        {""},
+        {"write:signal=SIGKILL:when=1"},         // the trial copy
+        {"pwrite64:signal=SIGKILL:when=1"},      // SQLite's rollback of the trial copy
+        {"fsync:signal=SIGKILL:when=1"},         // the journal's copy
+        {"renameat2:signal=SIGKILL:when=2"},     // the file's copy named
+        {"fsync:signal=SIGKILL:when=3"},         // the folder after the copies
+        {"pwrite64:signal=SIGKILL:when=12"},     // SQLite's rollback of the file: its first page
+        {"pwrite64:signal=SIGKILL:when=17"},     // ... half of it
+        {"unlink:signal=SIGKILL:when=4", true},  // ... the journal's removal
+        {"renameat2:error=EINVAL"},
     };
-    for (const auto& [call, n] : killedAt) {
-        SCOPED_TRACE(std::string(call) + " " + std::to_string(n));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.inject);
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
 
-        const QString inject = QString("inject=%1:signal=SIGKILL:when=%2").arg(call).arg(n);
-        if (n > 0) program.runUnder({"strace", "-f", "-o", "/dev/null", "-e", inject}, kStart);
+        bool firstTold = !*c.inject;
+        if (*c.inject) {
+            const ProgramRun first = program.runUnder(
+                {"strace", "-f", "-o", "/dev/null", "-e", QString("inject=") + c.inject}, kStart);
+            firstTold = first.exitCode == 0;
+            // Each kill must land inside the recovery, before the login.
+            EXPECT_EQ(firstTold, !std::strstr(c.inject, "SIGKILL")) << first.log.toStdString();
+        }
+        const std::string found = bytesOf(db);  // by the start that tells
         const ProgramRun next = program.run(kStart);
         EXPECT_EQ(next.exitCode, 0) << next.log.toStdString();
         EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
         EXPECT_EQ(bytesOf(db), save.before);
-        expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
-        EXPECT_EQ(namesIn(program.path("db")).size(), 3u);  // the file and its two copies
+        if (c.undoneByTheFirst)
+            expectJournalMovedAside(program, db, save.journal, kNothingToUndo);
+        else
+            expectCopiesTold(program, kRolledBack, db, firstTold ? save.crashed : found,
+                             save.journal);
+        for (const std::string& name : namesIn(program.path("db")))
+            EXPECT_TRUE(name.find(".part") == std::string::npos &&
+                        name.find(".recovering") == std::string::npos)
+                << name;
     }
 }
 
-// A disk that fills up while the start keeps its copies: the start ends on a box that names the
+// A disk that fills up while the start copies the file: the start ends on a box that names the
 // cause, the files stay as they were and no copy is left; with room again, the next recovers.
 TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
     if (!haveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
@@ -245,9 +288,9 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
     const std::string db = program.path("db/db.mdb");
     CrashedSave save;
     crashASave(db, save);
-    // Room for the files, the rolled-back copy and the journal's copy, not for the file's copy.
+    // Room for the files and a copy of the journal, not for a copy of the file.
     const auto pages = [](const std::string& bytes) { return (bytes.size() + 4095) / 4096; };
-    const std::size_t room = 2 * pages(save.crashed) + 2 * pages(save.journal) + 2;
+    const std::size_t room = pages(save.crashed) + 2 * pages(save.journal) + 2;
     const std::string folder = program.path("db");
     fs::remove_all(folder);
     fs::create_directory(folder);
@@ -387,4 +430,187 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
         EXPECT_EQ(namesIn(program.path("db")), names);
         EXPECT_EQ(bytesOf(db), before);
     }
+}
+
+// A journal the start cannot use as it is (a folder, a link, one the user may not write) is named
+// with what to do; the program does not start and nothing changes.
+TEST(Recovery, AJournalThatIsNoReadableFileIsNamedAndNothingChanges) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    enum class Kind { Folder, DanglingLink, Link, Unreadable };
+    for (const Kind kind : {Kind::Folder, Kind::DanglingLink, Kind::Link, Kind::Unreadable}) {
+        SCOPED_TRACE(int(kind));
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
+        crashDuringASave(db);
+        fs::rename(journal, program.path("journal"));
+        if (kind == Kind::Folder) fs::create_directory(journal);
+        if (kind == Kind::DanglingLink) fs::create_symlink(program.path("gone"), journal);
+        if (kind == Kind::Link) fs::create_symlink(program.path("journal"), journal);
+        if (kind == Kind::Unreadable) fs::rename(program.path("journal"), journal);
+        ::chmod(journal.c_str(), 0400);
+        fs::permissions(program.path(""), fs::perms::all);
+        for (const std::string& name : {program.path("db"), db})
+            ASSERT_EQ(::chown(name.c_str(), kAnotherUser, kAnotherUser), 0);
+        const std::vector<std::string> names = namesIn(program.path("db"));
+        const std::string before = bytesOf(db);
+
+        const ProgramRun run = program.run(kStart, "65534");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::string said = kind == Kind::Unreadable ? "没有读写数据库文件旁的日志文件的权限"
+                                                          : "数据库文件旁的日志文件不是普通文件";
+        EXPECT_EQ(boxes[0].find("PraveltaKVT\tOK\t" + said), 0u) << boxes[0];
+        EXPECT_TRUE(boxes[0].size() > journal.size() &&
+                    boxes[0].compare(boxes[0].size() - journal.size(), journal.size(), journal) ==
+                        0)
+            << boxes[0];
+        EXPECT_EQ(namesIn(program.path("db")), names);
+        EXPECT_EQ(bytesOf(db), before);
+    }
+}
+
+// A file emptied after the crash (a backup copied in on a full disk): SQLite would delete the
+// journal unread. It is moved aside instead, and the empty file is refused.
+TEST(Recovery, AJournalBesideAnEmptiedFileIsKeptAside) {
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    crashDuringASave(db);
+    const std::string journal = bytesOf(db + "-journal");
+    fs::resize_file(db, 0);
+    const ProgramRun run = program.run("answer OK\nanswer OK\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    expectJournalMovedAside(program, db, journal, kNotItsJournal, 2);
+    EXPECT_EQ(fs::file_size(db), 0u);
+}
+
+namespace {
+
+// A POSIX access ACL as the system keeps it in system.posix_acl_access: the owner, the group and
+// `user` have `perms` (6: read and write; 7 for a folder); others nothing.
+std::string aclLetting(uid_t user, std::uint16_t perms) {
+    std::string acl;
+    const auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) acl += char(v >> (8 * i));
+    };
+    put(2, 4);  // version
+    const std::uint32_t entries[][3] = {{0x01, perms, 0xffffffff},
+                                        {0x02, perms, user},
+                                        {0x04, perms, 0xffffffff},
+                                        {0x10, perms, 0xffffffff},
+                                        {0x20, 0, 0xffffffff}};
+    for (const auto& e : entries) {
+        put(e[0], 2);
+        put(e[1], 2);
+        put(e[2], 4);
+    }
+    return acl;
+}
+
+std::string attribute(const std::string& file, const char* name) {
+    char value[256];
+    const ssize_t n = ::getxattr(file.c_str(), name, value, sizeof value);
+    return n < 0 ? std::string("none") : std::string(value, std::size_t(n));
+}
+
+}  // namespace
+
+// The rollback happens in the file itself: whoever starts the program (root, or a member of the
+// file's group), the database keeps its inode, owner, group, mode, ACL, attributes and hard
+// links, and the users the ACL lets write still may.
+TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
+    if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    constexpr gid_t kGroup = 3003;
+    constexpr uid_t kMember = 3002, kAclUser = 3004;
+    for (const bool byRoot : {true, false}) {
+        SCOPED_TRACE(byRoot ? "root" : "group member");
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb"), folder = program.path("db");
+        fs::permissions(program.path(""), fs::perms::all);
+        ASSERT_EQ(::chown(folder.c_str(), kAnotherUser, kGroup) | ::chmod(folder.c_str(), 0770) |
+                      ::chown(db.c_str(), kAnotherUser, kGroup) | ::chmod(db.c_str(), 0660) |
+                      ::link(db.c_str(), program.path("db/alias").c_str()),
+                  0);
+        const std::string acl = aclLetting(kAclUser, 6), folderAcl = aclLetting(kAclUser, 7);
+        ASSERT_EQ(::setxattr(db.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) |
+                      ::setxattr(folder.c_str(), "system.posix_acl_access", folderAcl.data(),
+                                 folderAcl.size(), 0) |
+                      ::setxattr(db.c_str(), "user.kvt", "kept", 4, 0),
+                  0);
+        CrashedSave save;  // its journal the database's owner's, as SQLite makes it for root
+        crashASave(db, save);
+        struct stat before {};
+        ASSERT_EQ(::stat(db.c_str(), &before), 0);
+        ASSERT_EQ(before.st_mode & 07777, 0660u);
+
+        const QString member = QString::number(kMember);
+        const ProgramRun run =
+            byRoot ? program.run(kStart)
+                   : program.runUnder({"setpriv", "--reuid=" + member, "--regid=" + member,
+                                       "--groups=" + QString::number(kGroup)},
+                                      kStart);
+        EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+        expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
+        struct stat after {};
+        ASSERT_EQ(::stat(db.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_nlink, 2u);
+        EXPECT_EQ(after.st_uid, kAnotherUser);
+        EXPECT_EQ(after.st_gid, kGroup);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(attribute(db, "system.posix_acl_access"), acl);
+        EXPECT_EQ(attribute(db, "user.kvt"), "kept");
+        EXPECT_EQ(bytesOf(program.path("db/alias")), save.before);
+        const auto insert = [&](int year) {
+            return QueryFile(db, "insert into baseData values (1, 1, ?, 1, 1)",
+                             {std::int64_t(year)});
+        };
+        EXPECT_EQ(AsUser(kAclUser, kAclUser, [&] { return insert(2031); }), "");
+        EXPECT_EQ(AsUser(kAnotherUser, kGroup, [&] { return insert(2032); }), "");
+        EXPECT_EQ(QueryFile(db, "select count(*) from baseData where Year > 2030"), "2");
+    }
+}
+
+// Another program writing the whole time the start recovers (its syncs slowed down, so that it
+// holds each step a while): no row that program was told it committed is lost, and the save cut
+// short is undone.
+TEST(Recovery, AnotherProgramWritingDuringTheRecoveryLosesNothing) {
+    if (!haveStrace()) GTEST_SKIP() << "strace slows the recovery down";
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    QueryFile(db, "create table probe(x integer)");
+    CrashedSave save;
+    crashASave(db, save);
+    const std::string beforeFile = program.path("before.mdb");
+    std::ofstream(beforeFile, std::ios::binary) << save.before;
+
+    auto start = program.startUnder(
+        {"strace", "-f", "-o", "/dev/null", "-e", "inject=fsync,fdatasync:delay_enter=100000"},
+        kStart);
+    // The writer starts once the start holds its lock: as soon as it keeps its first copy.
+    QProcess writer;
+    const auto copyKept = [&] {
+        for (const std::string& name : namesIn(program.path("db")))
+            if (name.find(".bak") != std::string::npos) return true;
+        return start->state() == QProcess::NotRunning;
+    };
+    while (!copyKept()) start->waitForReadyRead(5);
+    const std::string stop = program.path("stop");
+    writer.start(INTERRUPTED_WRITER,
+                 {QString::fromStdString(db), "probe", QString::fromStdString(stop)});
+    ASSERT_TRUE(start->waitForFinished(60000));
+    std::ofstream(stop) << "";
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    EXPECT_EQ(start->exitCode(), 0) << start->readAll().toStdString();
+    EXPECT_EQ(writer.exitCode(), 0);
+
+    const QStringList told =
+        QString(writer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_FALSE(told.isEmpty());
+    EXPECT_EQ(QueryFile(db, "select count(*) from probe"), std::to_string(told.size()));
+    EXPECT_EQ(QueryFile(db, "select group_concat(x) from (select x from probe order by x)"),
+              told.join(',').toStdString());
+    const char* const baseData = "select count(*), total(Data) from baseData";
+    EXPECT_EQ(QueryFile(db, baseData), QueryFile(beforeFile, baseData));
+    expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
 }

@@ -16,9 +16,9 @@ inline bool CanActAsAnotherUser() {
     return ::geteuid() == 0;
 }
 
-// What `body` returned (or the text of what it threw), as user 65534; "" when the child failed.
-// The child must not use a database handle its parent has open.
-inline std::string AsAnotherUser(const std::function<std::string()>& body) {
+// What `body` returned (or the text of what it threw), as user `uid` with the group `gid` and no
+// other; "" when the child failed. The child must not use a database handle its parent has open.
+inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string()>& body) {
     int out[2];
     if (::pipe(out) != 0) return "";
     const pid_t child = ::fork();
@@ -30,8 +30,8 @@ inline std::string AsAnotherUser(const std::function<std::string()>& body) {
     if (child == 0) {
         ::close(out[0]);
         std::string result;
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(kAnotherUser, kAnotherUser, kAnotherUser) ||
-            ::setresuid(kAnotherUser, kAnotherUser, kAnotherUser) != 0)
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
             ::_exit(2);
         try {
             result = body();
@@ -50,4 +50,9 @@ inline std::string AsAnotherUser(const std::function<std::string()>& body) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "";
+}
+
+// The same as user 65534.
+inline std::string AsAnotherUser(const std::function<std::string()>& body) {
+    return AsUser(kAnotherUser, kAnotherUser, body);
 }
