@@ -23,13 +23,17 @@ using platform::DbFault;
 
 namespace {
 
-// Held until the process ends, so that a second copy on the same folder, or on the same
-// database file through another folder, cannot start. Without a lock the program does not
-// start: two copies would overwrite each other's saves.
-bool ownProgramFolder() {
+// The program's lock, held until the process ends, so that a second copy on the same folder, or
+// on the same database file through another folder, cannot start. Without a lock the program
+// does not start: two copies would overwrite each other's saves.
+platform::InstanceLock& programLock() {
     static std::map<std::string, platform::InstanceLock> locks;
+    return locks[platform::AppPath()];
+}
+
+bool ownProgramFolder() {
     const std::string folder = platform::AppPath();
-    switch (locks[folder].Acquire(folder, platform::DatabasePath())) {
+    switch (programLock().Acquire(folder, platform::DatabasePath())) {
         case platform::InstanceLock::Result::Taken:
             return true;
         case platform::InstanceLock::Result::HeldByOther:
@@ -47,6 +51,15 @@ bool ownProgramFolder() {
     }
     platform::MsgBox("无法锁定程序文件夹，不能保证只有一个程序在使用数据库，程序不能启动：" +
                      folder);
+    return false;
+}
+
+// The check may have put a rolled-back copy in place of the database file: the hold moves to it.
+bool ownDatabaseFile() {
+    if (programLock().FollowDatabase(platform::DatabasePath()) ==
+        platform::InstanceLock::Result::Taken)
+        return true;
+    platform::MsgBox("程序已在运行");
     return false;
 }
 
@@ -110,7 +123,7 @@ bool checkDatabase() {
 }  // namespace
 
 bool StartProgram() {
-    if (!ownProgramFolder() || !checkDatabase()) return false;
+    if (!ownProgramFolder() || !checkDatabase() || !ownDatabaseFile()) return false;
     auto* login = new login_form;
     auto* loggedIn = new bool(false);
     QObject::connect(login, &login_form::loggedIn, [loggedIn] {

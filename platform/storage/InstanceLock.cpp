@@ -122,6 +122,14 @@ Hold lockDatabase(int& fd) {
     return held ? Hold::HeldByOther : Hold::Unusable;
 }
 
+// Whether the path leads to the file open at `fd`.
+bool leadsTo(const std::string& path, int fd) {
+    struct stat open {
+    }, named{};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 // A copy runs when it holds the folder or the lock file and no other copy holds any object.
 InstanceLock::Result verdict(Hold onFolder, Hold onFile, Hold onDatabase) {
     using Result = InstanceLock::Result;
@@ -161,6 +169,15 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std:
     const Result result = verdict(onFolder, onFile, lockDatabase(databaseFd_));
     if (result != Result::Taken) Release();
     return result;
+}
+
+InstanceLock::Result InstanceLock::FollowDatabase(const std::string& database) {
+    if (databaseFd_ >= 0 && leadsTo(database, databaseFd_)) return Result::Taken;
+    int fd = openDatabase(database);
+    if (lockDatabase(fd) == Hold::HeldByOther) return Result::HeldByOther;
+    if (databaseFd_ >= 0) ::close(databaseFd_);
+    databaseFd_ = fd;
+    return Result::Taken;
 }
 
 }  // namespace platform

@@ -40,6 +40,11 @@ class InstanceLock {
     // `database` is the folder's database file (platform::DatabasePath()).
     Result Acquire(const std::string& folder, const std::string& database);
 
+    // Moves the hold on the database file to the file the path leads to now, when that is
+    // another one: the start may have put a rolled-back copy in place of the file. Taken, or
+    // HeldByOther when another copy got to the new file first.
+    Result FollowDatabase(const std::string& database);
+
     // <folder>/db/PraveltaKVT.lock
     static std::string LockFilePath(const std::string& folder);
 

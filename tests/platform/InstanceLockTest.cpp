@@ -128,6 +128,25 @@ TEST(InstanceLock, CopiesInFoldersLinkedToOneDatabaseMeetOnTheFile) {
     }
 }
 
+// A file put in place of the database (as the start's recovery does) is held once the hold has
+// followed it, unless another copy got to it first.
+TEST(InstanceLock, TheHoldFollowsAFilePutInPlaceOfTheDatabase) {
+    TestDb db, linked;
+    fs::remove(linked.path());
+    fs::create_symlink(db.path(), linked.path());
+    InstanceLock running;
+    ASSERT_EQ(running.Acquire(db.folder(), db.path()), Result::Taken);
+    for (const bool otherFirst : {true, false}) {
+        fs::copy_file(db.path(), db.path() + ".new");
+        fs::rename(db.path() + ".new", db.path());
+        const int other = otherFirst ? holdForViewing(db.path()) : -1;
+        EXPECT_EQ(running.FollowDatabase(db.path()),
+                  otherFirst ? Result::HeldByOther : Result::Taken);
+        if (other >= 0) ::close(other);
+    }
+    EXPECT_EQ(copyIn(linked.folder(), linked.path(), false), "refused");
+}
+
 // One copy at a time, whoever runs it; the only thing left behind is the lock file in db/,
 // with the database's mode, so that the next user may lock it too.
 TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
