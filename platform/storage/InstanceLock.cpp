@@ -124,10 +124,10 @@ Hold lockDatabase(int& fd) {
 
 // Whether the path leads to the file open at `fd`.
 bool leadsTo(const std::string& path, int fd) {
-    struct stat open {
-    }, named{};
-    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // A copy runs when it holds the folder or the lock file and no other copy holds any object.
