@@ -49,9 +49,9 @@ class CheckedFile {
 
     std::string error() const { return db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_); }
     bool opened() const { return rc_ == SQLITE_OK; }
-    // Commits synced as on every handle of the program. The setting reads the schema first, so
-    // a failure here is the file's (damaged, locked) as for any read.
-    bool durable() const { return platform::MakeCommitsDurable(db_); }
+    // Writes and commits as on every handle of the program. The setting reads the schema first,
+    // so a failure here is the file's (damaged, locked) as for any read.
+    bool durable() const { return platform::WriteOnlyAtDurableCommits(db_); }
     // Only a damaged or foreign file is judged; one that cannot be read or recovered now (locked
     // by another program, no permission, a failing disk) is reported as such.
     void failUnlessReadable(const std::string& path) const {

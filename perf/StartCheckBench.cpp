@@ -13,6 +13,7 @@
 #include "db/DatabaseSchema.h"
 #include "perf/BenchSupport.h"
 #include "platform/AppPath.h"
+#include "platform/storage/Database.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ void seed() {
     });
 }
 
-// The start's steps on a fresh handle with the given check: open, durable commits, the check,
-// then the columns of the four tables.
+// The start's steps on a fresh handle with the given check: open, the program's write settings,
+// the check, then the columns of the four tables.
 void checkWith(const char* check) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(platform::DatabasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -37,7 +38,7 @@ void checkWith(const char* check) {
             verdict = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
         sqlite3_finalize(stmt);
     };
-    sqlite3_exec(db, "pragma synchronous = extra", nullptr, nullptr, nullptr);
+    platform::WriteOnlyAtDurableCommits(db);
     read(check);
     if (verdict != "ok") throw std::runtime_error(verdict);
     for (const char* table :

@@ -11,9 +11,9 @@
 
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
+#include "platform/MsgBox.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LeftoverJournal.h"
-#include "platform/MsgBox.h"
 #include "shell/JournalRecovery.h"
 #include "shell/frmMainCode.h"
 #include "shell/login_form.h"
@@ -23,12 +23,17 @@ using platform::DbFault;
 
 namespace {
 
-// Held until the process ends, so that a second copy on the same folder cannot start. Without
-// a lock the program does not start: two copies would overwrite each other's saves.
-bool ownProgramFolder() {
+// The program's lock, held until the process ends, so that a second copy on the same folder, or
+// on the same database file through another folder, cannot start. Without a lock the program
+// does not start: two copies would overwrite each other's saves.
+platform::InstanceLock& programLock() {
     static std::map<std::string, platform::InstanceLock> locks;
+    return locks[platform::AppPath()];
+}
+
+bool ownProgramFolder() {
     const std::string folder = platform::AppPath();
-    switch (locks[folder].Acquire(folder)) {
+    switch (programLock().Acquire(folder, platform::DatabasePath())) {
         case platform::InstanceLock::Result::Taken:
             return true;
         case platform::InstanceLock::Result::HeldByOther:
@@ -36,6 +41,10 @@ bool ownProgramFolder() {
             return false;
         case platform::InstanceLock::Result::NoPermission:
             platform::MsgBox("没有读取程序文件夹的权限，程序不能启动：" + folder);
+            return false;
+        case platform::InstanceLock::Result::LockFileNotAFile:
+            platform::MsgBox("锁文件不是普通文件（例如是链接或管道），程序不能启动：" +
+                             platform::InstanceLock::LockFilePath(folder));
             return false;
         case platform::InstanceLock::Result::Impossible:
             break;

@@ -2,8 +2,9 @@
 #pragma once
 
 // Opens the login window. Returns false (after telling the user) when another copy runs on the
-// program folder, the folder cannot be locked, another program is writing the database, or the
-// database is missing, damaged or not this program's; then nothing was opened and the file was
-// not touched. A journal a crashed save left is dealt with first (see RecoverLeftoverJournal).
-// A database the user may not write is told before the login; the program goes on for viewing.
+// program folder or on its database file, the folder cannot be locked, another program is writing
+// the database, or the database is missing, damaged or not this program's; then nothing was opened
+// and the file was not touched. A journal a crashed save left is dealt with first (see
+// RecoverLeftoverJournal). A database the user may not write is told before the login; the program
+// goes on for viewing.
 bool StartProgram();

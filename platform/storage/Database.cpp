@@ -441,7 +441,7 @@ void Connection::Open(const std::string& path) {
     // A rollback journal exists only during a write; a write-ahead log would stay open (with its
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);
-    if (!MakeCommitsDurable(db)) fail("无法读取数据库文件");
+    if (!WriteOnlyAtDurableCommits(db)) fail("无法读取数据库文件");
     // The path named the same file before and after the open, so that is the file the handle
     // has open; otherwise it was being replaced and the handle is not kept.
     const bool settled = pathNames(path, file);
@@ -580,8 +580,9 @@ std::string DatabaseFileProblem(const std::string& path) {
     return DbError(DbFault::CannotOpen, "", path, std::strerror(errno)).what();
 }
 
-bool MakeCommitsDurable(sqlite3* db) {
-    return sqlite3_exec(db, "pragma synchronous = extra", nullptr, nullptr, nullptr) == SQLITE_OK;
+bool WriteOnlyAtDurableCommits(sqlite3* db) {
+    return sqlite3_exec(db, "pragma synchronous = extra; pragma cache_spill = off", nullptr,
+                        nullptr, nullptr) == SQLITE_OK;
 }
 
 Transaction::Transaction(Connection& conn) : conn_(conn) {

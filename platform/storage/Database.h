@@ -130,10 +130,14 @@ void SetBusyTimeoutMs(int ms);
 // a path (symbolic links resolved) too long for SQLite.
 std::string DatabaseFileProblem(const std::string& path);
 
-// Makes every commit of the handle durable before it returns: with a rollback journal, the
-// folder is synced after the journal's removal, so a power cut cannot bring the journal back
-// and undo a finished save. False when the setting fails.
-bool MakeCommitsDurable(sqlite3* db);
+// Makes the handle write the database file only when a transaction commits, and every commit
+// durable before it returns. No page is written to the file in the middle of a transaction, even
+// when the transaction outgrows the page cache (the cache grows instead): such a write would come
+// before the commit puts page 1 in the journal, and a journal without page 1 cannot be matched to
+// its file after a crash. With a rollback journal, the folder is synced after the journal's
+// removal, so a power cut cannot bring the journal back and undo a finished save. False when a
+// setting fails.
+bool WriteOnlyAtDurableCommits(sqlite3* db);
 
 // Rolls the transaction back when it goes out of scope without Commit().
 class Transaction {

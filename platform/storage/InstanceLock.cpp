@@ -7,13 +7,19 @@
 
 #include <cerrno>
 
+#include "platform/AppPath.h"
+#include "platform/storage/LockBytes.h"
 #include "platform/storage/SyncedFile.h"
 
 namespace platform {
 
 namespace {
 
-enum class Hold { Taken, HeldByOther, Unusable };
+enum class Hold { Taken, HeldByOther, Unusable, NotAFile };
+
+// Every file is opened without following a link and without waiting: the open of a FIFO would
+// wait for its other end, for ever and with no window shown.
+constexpr int kOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 // Takes the exclusive lock on `fd` without waiting. Unless it is taken, `fd` is closed and set
 // to -1. EBADF (a folder, or a file opened read-only, on NFS) and ENOLCK mean the object cannot
@@ -27,6 +33,28 @@ Hold lockExclusive(int& fd) {
     return held ? Hold::HeldByOther : Hold::Unusable;
 }
 
+// The path names something that is there but is no regular file (a link, a FIFO, a device).
+bool otherThanAFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// Keeps `fd` only when it is a regular file: closed and set to -1 otherwise.
+bool keepOnlyAFile(int& fd) {
+    struct stat st {};
+    if (fd < 0 || (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))) return fd >= 0;
+    ::close(fd);
+    fd = -1;
+    return false;
+}
+
+// The file opened for writing where the user may write it, read-only otherwise.
+int openForWritingIfAllowed(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | kOpenFlags);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
+    return ::open(file.c_str(), O_RDONLY | kOpenFlags);
+}
+
 // A new lock file with the database file's mode, and, when root makes it, its owner and group:
 // every user who may open the database may then open the lock file as well. Without a database
 // file there is nothing to take the permissions from, and no file is made.
@@ -34,7 +62,7 @@ int createLockFile(const std::string& file, const std::string& db) {
     struct stat dbStat {};
     if (::stat(db.c_str(), &dbStat) != 0 || !S_ISREG(dbStat.st_mode)) return -1;
     const mode_t mode = dbStat.st_mode & 07777;
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | kOpenFlags, mode);
     if (fd < 0) return -1;
     if (TakeModeAndOwner(fd, dbStat) != 0) {
         ::close(fd);
@@ -44,18 +72,63 @@ int createLockFile(const std::string& file, const std::string& db) {
     return fd;
 }
 
-// The lock file opened for writing where the user may write it (NFS locks only such), read-only
-// otherwise, made when missing; -1 when it cannot be had.
+// The lock file opened (NFS locks only one opened for writing), made when missing; -1 when it
+// cannot be had.
 int openLockFile(const std::string& file, const std::string& db) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0 && errno == EACCES) fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = openForWritingIfAllowed(file);
         if (fd >= 0 || errno != ENOENT) return fd;
         fd = createLockFile(file, db);
         // Another copy may have made it in between: then open that one.
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// Opens and locks the lock file into `fd`. Anything else than a regular file is refused, looked
+// at before the open and what was opened after it (it may have been replaced in between): a
+// link could lead a start by root to a file of someone else's choosing.
+Hold takeLockFile(const std::string& file, const std::string& db, int& fd) {
+    if (otherThanAFile(file)) return Hold::NotAFile;
+    fd = openLockFile(file, db);
+    if (fd >= 0 ? !keepOnlyAFile(fd) : otherThanAFile(file)) return Hold::NotAFile;
+    return lockExclusive(fd);
+}
+
+// The file the database path leads to, opened; -1 when it is missing, no regular file or cannot
+// be opened: the start reports that when it checks the database.
+int openDatabase(const std::string& database) {
+    const std::string file = ResolvedPath(database);
+    if (file.empty() || otherThanAFile(file)) return -1;
+    int fd = openForWritingIfAllowed(file);
+    keepOnlyAFile(fd);
+    return fd;
+}
+
+// Locks kProgramByte of the open database file: for writing when it was opened for writing, for
+// reading otherwise. Unless it is taken, `fd` is closed and set to -1. EINVAL (no such locks
+// here) and ENOLCK leave the file to the other two objects.
+Hold lockDatabase(int& fd) {
+    if (fd < 0) return Hold::Unusable;
+    struct flock byte {};
+    byte.l_type = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
+    byte.l_whence = SEEK_SET;
+    byte.l_start = kProgramByte;
+    byte.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &byte) == 0) return Hold::Taken;
+    const bool held = errno == EAGAIN || errno == EACCES;
+    ::close(fd);
+    fd = -1;
+    return held ? Hold::HeldByOther : Hold::Unusable;
+}
+
+// A copy runs when it holds the folder or the lock file and no other copy holds any object.
+InstanceLock::Result verdict(Hold onFolder, Hold onFile, Hold onDatabase) {
+    using Result = InstanceLock::Result;
+    if (onFile == Hold::NotAFile) return Result::LockFileNotAFile;
+    if (onFile == Hold::HeldByOther || onDatabase == Hold::HeldByOther) return Result::HeldByOther;
+    if (onFile == Hold::Taken || onFolder == Hold::Taken) return Result::Taken;
+    return Result::Impossible;
 }
 
 }  // namespace
@@ -65,16 +138,17 @@ InstanceLock::~InstanceLock() {
 }
 
 void InstanceLock::Release() {
-    if (folderFd_ >= 0) ::close(folderFd_);
-    if (fileFd_ >= 0) ::close(fileFd_);
-    folderFd_ = fileFd_ = -1;
+    for (int* fd : {&folderFd_, &fileFd_, &databaseFd_}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
 }
 
 std::string InstanceLock::LockFilePath(const std::string& folder) {
     return folder + "/db/PraveltaKVT.lock";
 }
 
-InstanceLock::Result InstanceLock::Acquire(const std::string& folder) {
+InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std::string& database) {
     if (folderFd_ >= 0 || fileFd_ >= 0) return Result::Taken;
     // A copy that may not read the folder cannot meet the copies that lock only the folder.
     folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -82,12 +156,11 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& folder) {
     if (folderFd_ < 0) return Result::Impossible;
     const Hold onFolder = lockExclusive(folderFd_);
     if (onFolder == Hold::HeldByOther) return Result::HeldByOther;
-    fileFd_ = openLockFile(LockFilePath(folder), folder + "/db/db.mdb");
-    const Hold onFile = lockExclusive(fileFd_);
-    if (onFile == Hold::Taken || (onFile == Hold::Unusable && onFolder == Hold::Taken))
-        return Result::Taken;
-    Release();
-    return onFile == Hold::HeldByOther ? Result::HeldByOther : Result::Impossible;
+    const Hold onFile = takeLockFile(LockFilePath(folder), database, fileFd_);
+    databaseFd_ = openDatabase(database);
+    const Result result = verdict(onFolder, onFile, lockDatabase(databaseFd_));
+    if (result != Result::Taken) Release();
+    return result;
 }
 
 }  // namespace platform

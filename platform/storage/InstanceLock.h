@@ -1,10 +1,21 @@
-// One running copy per program folder, held for as long as the object lives. Two objects are
-// locked: the lock file db/PraveltaKVT.lock beside the database and the program folder itself.
-// The file is what works on NFS, where an exclusive flock needs a descriptor opened for writing
-// (a folder never is); the folder is what a copy takes that cannot use the file (no file and no
-// right to make it, or an earlier version of the program). A copy takes every one of the two
-// it can and is refused when another copy holds either, so that any two copies meet on one. The
-// system drops both locks when the process ends, however it ends.
+// One running copy per program folder and per database file, held for as long as the object
+// lives. Three objects are locked: the lock file db/PraveltaKVT.lock beside the database, the
+// program folder itself, and the database file that db/db.mdb leads to.
+//
+// The lock file is what works on NFS, where an exclusive flock needs a descriptor opened for
+// writing (a folder never is); the folder is what a copy takes that cannot use the file (no file
+// and no right to make it, or an earlier version of the program). A copy takes every one of the
+// two it can and is refused when another copy holds either, so that any two copies on one folder
+// meet on one.
+//
+// The database file meets copies in other folders whose db/db.mdb is a link to the same file:
+// a lock on one byte of it (past SQLite's bytes), write for a copy that may write the file and
+// read for one that may only view it, so that viewers share the file but a writer has it alone.
+// It is an open-file-description lock: SQLite's closing of its own descriptors of the file would
+// drop a classic POSIX lock of the process, not this one. Where the system has no such locks,
+// the folder and the lock file still hold.
+//
+// The system drops every lock when the process ends, however it ends.
 #pragma once
 
 #include <string>
@@ -14,10 +25,11 @@ namespace platform {
 class InstanceLock {
   public:
     enum class Result {
-        Taken,         // this copy holds the folder, the lock file or both
-        HeldByOther,   // another copy runs on the folder
-        NoPermission,  // the user may not read the program folder
-        Impossible,    // neither the folder nor the lock file can be locked
+        Taken,             // this copy holds the folder, the lock file or both
+        HeldByOther,       // another copy runs on the folder or on the database file
+        NoPermission,      // the user may not read the program folder
+        LockFileNotAFile,  // the lock file is something else than a regular file (a link, a FIFO)
+        Impossible,        // neither the folder nor the lock file can be locked
     };
 
     InstanceLock() = default;
@@ -25,7 +37,8 @@ class InstanceLock {
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    Result Acquire(const std::string& folder);
+    // `database` is the folder's database file (platform::DatabasePath()).
+    Result Acquire(const std::string& folder, const std::string& database);
 
     // <folder>/db/PraveltaKVT.lock
     static std::string LockFilePath(const std::string& folder);
@@ -35,6 +48,7 @@ class InstanceLock {
 
     int folderFd_ = -1;
     int fileFd_ = -1;
+    int databaseFd_ = -1;
 };
 
 }  // namespace platform

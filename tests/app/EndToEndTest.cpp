@@ -6,9 +6,11 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -101,7 +103,7 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
     ProgramFolder program;
     {
         platform::InstanceLock other;
-        ASSERT_EQ(other.Acquire(fs::path(program.path("db")).parent_path().string()),
+        ASSERT_EQ(other.Acquire(program.folder(), program.path("db/db.mdb")),
                   platform::InstanceLock::Result::Taken);
         const ProgramRun run = program.run("answer OK\nexpect login_form\n");
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
@@ -145,12 +147,44 @@ TEST(EndToEnd, AMissingDatabaseOrAFolderInItsPlaceIsReportedAtStart) {
 
 namespace {
 
-// A copy started on the folder and waiting at its login (killed when the object goes).
+const char* const kLogIn =
+    "expect login_form\n"
+    "set txtUserPwd 123456\n"
+    "click Command1\n"
+    "expect frmMainCode\n";
+
+bool haveStrace() {
+    return !QStandardPaths::findExecutable("strace").isEmpty();
+}
+
+// A save killed after it wrote the file, as it removes its journal: the next start rolls it back
+// into a copy that it puts in place of the file.
+void leaveACrashedSave(const std::string& db) {
+    QProcess writer;
+    writer.start("strace", {"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL",
+                            INTERRUPTED_WRITER, QString::fromStdString(db), "save"});
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    ASSERT_TRUE(fs::exists(db + "-journal"));
+}
+
+// An installed program folder: root's and read-only to the user but for db/ and the database, no
+// lock file made yet.
+void installedFolder(const ProgramFolder& program) {
+    ASSERT_EQ(::chmod(program.folder().c_str(), 0755) | ::chmod(program.path("db").c_str(), 0777) |
+                  ::chmod(program.path("db/db.mdb").c_str(), 0666),
+              0);
+}
+
+// A copy started on the folder (a box at its start answered) and waiting at its login, or logged in
+// and waiting in its main window (killed when the object goes).
 class WaitingCopy {
   public:
-    WaitingCopy(const ProgramFolder& program, const QString& asUser)
-        : process_(program.start("expect login_form\n", asUser, "first.txt")) {
-        while (!log_.contains("done expect login_form") && process_->waitForReadyRead(60000))
+    WaitingCopy(const ProgramFolder& program, const QString& asUser, bool logIn = false)
+        : process_(
+              program.start(std::string("answer OK\n") + (logIn ? kLogIn : "expect login_form\n"),
+                            asUser, "first.txt")),
+          waitedFor_(logIn ? "done expect frmMainCode" : "done expect login_form") {
+        while (!log_.contains(waitedFor_) && process_->waitForReadyRead(60000))
             log_ += process_->readAll();
     }
     ~WaitingCopy() {
@@ -160,56 +194,97 @@ class WaitingCopy {
     WaitingCopy(const WaitingCopy&) = delete;
     WaitingCopy& operator=(const WaitingCopy&) = delete;
 
-    bool atLogin() const { return log_.contains("done expect login_form"); }
+    bool waiting() const { return log_.contains(waitedFor_); }
     bool running() const { return process_->state() == QProcess::Running; }
     std::string log() const { return log_.toStdString(); }
 
   private:
     std::unique_ptr<QProcess> process_;
+    QByteArray waitedFor_;
     QByteArray log_;
 };
 
 }  // namespace
 
 // Two copies on one folder: the first starts, the second is refused, on a local disk and where
-// flock behaves as on NFS; as root, and as another user in an installed folder (root's,
-// read-only to the user but for db/ and the database, no lock file made yet).
+// flock behaves as on NFS; as root, and as another user in an installed folder. So is a second
+// copy in another folder whose db/db.mdb is a link to the first one's database, while the first
+// is logged in and has opened and closed its connections to the file many times, also when the
+// first one's start put a rolled-back copy in place of the file after a crashed save.
 TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
     const struct {
         const char* user;
-        bool nfs;
-    } cases[] = {{"65534", false}, {"65534", true}, {"", true}};
-    for (const auto& [user, nfs] : cases) {
+        bool nfs, linked, crashed;
+    } cases[] = {{"65534", false, false, false}, {"65534", true, false, false},
+                 {"", true, false, false},       {"", false, true, false},
+                 {"65534", true, true, false},   {"", false, true, true}};
+    for (const auto& [user, nfs, linked, crashed] : cases) {
         if (*user && ::geteuid() != 0) continue;  // acting as another user needs root
-        ProgramFolder program;
-        if (nfs) program.onNfs();
-        ASSERT_EQ(::chmod(program.folder().c_str(), 0755) |
-                      ::chmod(program.path("db").c_str(), 0777) |
-                      ::chmod(program.path("db/db.mdb").c_str(), 0666),
-                  0);
-        const WaitingCopy first(program, user);
-        ASSERT_TRUE(first.atLogin()) << user << " nfs " << nfs << "\n" << first.log();
+        if (crashed && !haveStrace()) continue;   // strace stages the crash
+        SCOPED_TRACE(std::string(user) + (nfs ? " nfs" : "") + (linked ? " linked" : "") +
+                     (crashed ? " crashed" : ""));
+        ProgramFolder program, other;
+        installedFolder(program);
+        installedFolder(other);
+        if (linked) {
+            fs::remove(other.path("db/db.mdb"));
+            fs::create_symlink(program.path("db/db.mdb"), other.path("db/db.mdb"));
+        }
+        if (crashed) leaveACrashedSave(program.path("db/db.mdb"));
+        if (nfs) {
+            program.onNfs();
+            other.onNfs();
+        }
+        const WaitingCopy first(program, user, linked);
+        ASSERT_TRUE(first.waiting()) << first.log();
         const ProgramRun second =
-            program.run("answer OK\nexpect login_form\nclick Command2\n", user);
+            (linked ? other : program).run("answer OK\nexpect login_form\nclick Command2\n", user);
         EXPECT_EQ(second.exitCode, 1) << second.log.toStdString();
         EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行"))
-            << user << " nfs " << nfs << "\n"
             << second.log.toStdString();
         EXPECT_TRUE(first.running());
     }
 }
 
-// A program folder the user may not read (another user's, mode 711) is told as such, by name.
-TEST(EndToEnd, AProgramFolderTheUserMayNotReadIsReportedAtStart) {
+// A start as another user that cannot take its lock says why, naming what, and ends: a program
+// folder the user may not read (another user's, mode 711), and a lock file that is no regular
+// file: root's FIFO, whose opening would wait for a writer for ever, or a link.
+TEST(EndToEnd, AStartThatCannotLockSaysWhyByNameAndEnds) {
     if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
-    ProgramFolder program;
-    ASSERT_EQ(::chmod(program.folder().c_str(), 0711) | ::chmod(program.path("db").c_str(), 0777),
-              0);
-    const ProgramRun run = program.run("answer OK\nexpect login_form\n", "65534");
-    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
-    EXPECT_TRUE(run.log.contains(QString::fromStdString(
-        "box [PraveltaKVT] 没有读取程序文件夹的权限，程序不能启动：" + program.folder())))
-        << run.log.toStdString();
+    using Stage = std::function<std::string(const ProgramFolder&)>;  // returns the box
+    const auto notAFile = [](const std::string& lock) {
+        return "锁文件不是普通文件（例如是链接或管道），程序不能启动：" + lock;
+    };
+    const std::pair<const char*, Stage> stages[] = {
+        {"folder 711",
+         [](const ProgramFolder& program) {
+             fs::permissions(program.folder(), fs::perms(0711));
+             return "没有读取程序文件夹的权限，程序不能启动：" + program.folder();
+         }},
+        {"FIFO",
+         [&](const ProgramFolder& program) {
+             const std::string lock = platform::InstanceLock::LockFilePath(program.folder());
+             EXPECT_EQ(::mkfifo(lock.c_str(), 0644), 0);
+             return notAFile(lock);
+         }},
+        {"link",
+         [&](const ProgramFolder& program) {
+             const std::string lock = platform::InstanceLock::LockFilePath(program.folder());
+             fs::create_symlink(program.path("db/db.mdb"), lock);
+             return notAFile(lock);
+         }},
+    };
+    for (const auto& [name, stage] : stages) {
+        SCOPED_TRACE(name);
+        ProgramFolder program;
+        installedFolder(program);
+        const std::string box = stage(program);
+        const ProgramRun run =
+            program.run("answer OK\nexpect login_form\nclick Command2\n", "65534");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains(QString::fromStdString("box [PraveltaKVT] " + box)))
+            << run.log.toStdString();
+    }
 }
 
 // A database folder the user may not enter is told as such, not as a missing file.
@@ -226,12 +301,6 @@ TEST(EndToEnd, ADatabaseFolderTheUserMayNotEnterIsReportedAtStart) {
 }
 
 namespace {
-
-const char* const kLogIn =
-    "expect login_form\n"
-    "set txtUserPwd 123456\n"
-    "click Command1\n"
-    "expect frmMainCode\n";
 
 // Shows a range of form_base: type 3 (quarter) or 4 (month) of 2005, from the first period
 // to the last.
@@ -710,7 +779,7 @@ TEST(Install, TheInstallMakesAndLocksTheProgramsLockFile) {
         EXPECT_EQ(lockStat.st_uid, owner);
         if (nfs) program.onNfs();
         const WaitingCopy running(program, {});
-        ASSERT_TRUE(running.atLogin()) << running.log();
+        ASSERT_TRUE(running.waiting()) << running.log();
         std::tie(code, said) = install(folder, nfs);
         EXPECT_EQ(code, 1) << said;
         EXPECT_EQ(said,

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,8 +14,8 @@
 #include <thread>
 
 #include "platform/AppPath.h"
-#include "platform/storage/Database.h"
 #include "platform/Runtime.h"
+#include "platform/storage/Database.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 
@@ -180,6 +181,42 @@ TEST(Connection, EveryConnectionSyncsItsCommitsWithTheFolder) {
         rs.Open("pragma synchronous", conn);
         EXPECT_EQ(rs.Fields(0).AsText(), "3") << "open " << open;
     }
+}
+
+namespace {
+
+// The whole file as read through `fd`, a descriptor of the test's own.
+std::string contentsAt(int fd) {
+    std::string bytes;
+    char buffer[65536];
+    for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, off_t(bytes.size()))) > 0;)
+        bytes.append(buffer, std::size_t(n));
+    return bytes;
+}
+
+}  // namespace
+
+// A transaction that outgrows the page cache writes nothing to the file before its commit: the
+// pages it would spill would reach the file before the commit puts page 1 in the journal.
+TEST(Connection, ATransactionLargerThanTheCacheWritesTheFileOnlyAtItsCommit) {
+    TestDb db;
+    const int fd = ::open(db.path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string before = contentsAt(fd);
+    {
+        Connection conn;
+        OpenProgramDatabase(conn);
+        conn.Execute("pragma cache_size = 5");
+        Transaction transaction(conn);
+        conn.Execute(
+            "with recursive m(n) as (select 0 union all select n + 1 from m where n < 4999)"
+            " insert into baseData(ItemID, PeriodType, Year, Period, Data)"
+            " select 101, 4, 1000 + n / 12, n % 12 + 1, n from m");
+        EXPECT_EQ(contentsAt(fd), before);
+        transaction.Commit();
+    }
+    EXPECT_NE(contentsAt(fd), before);
+    ::close(fd);
 }
 
 TEST(Connection, BoundTextIsStoredExactlyAndChangesOnlyItsRow) {

@@ -2,6 +2,7 @@
 // where a folder cannot be locked and a lock file only when opened for writing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <set>
 
 #include "platform/storage/InstanceLock.h"
+#include "platform/storage/LockBytes.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 
@@ -27,15 +29,25 @@ const char* nameOf(Result result) {
             return "refused";
         case Result::NoPermission:
             return "no permission";
+        case Result::LockFileNotAFile:
+            return "lock file not a file";
         case Result::Impossible:
             break;
     }
     return "impossible";
 }
 
-// What a copy of another user would meet on the folder now.
-std::string anotherUsersCopy(const std::string& folder) {
-    return AsAnotherUser([&] { return std::string(nameOf(InstanceLock().Acquire(folder))); });
+// What a copy would meet now on the folder with its database: run as root or as another user,
+// in a process of its own.
+std::string copyIn(const std::string& folder, const std::string& database, bool anotherUser) {
+    const auto start = [&] {
+        return std::string(nameOf(InstanceLock().Acquire(folder, database)));
+    };
+    return anotherUser ? AsAnotherUser(start) : InAnotherProcess(start);
+}
+
+std::string anotherUsersCopy(const TestDb& db) {
+    return copyIn(db.folder(), db.path(), true);
 }
 
 // Whether flock locks folders here: not where it behaves as on NFS.
@@ -60,7 +72,61 @@ void installedFolder(const TestDb& db) {
               0);
 }
 
+// What a copy that may only view the database holds on it, for as long as the descriptor is open.
+int holdForViewing(const std::string& database) {
+    const int fd = ::open(database.c_str(), O_RDONLY | O_CLOEXEC);
+    struct flock byte {};
+    byte.l_type = F_RDLCK;
+    byte.l_whence = SEEK_SET;
+    byte.l_start = platform::kProgramByte;
+    byte.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &byte) == 0 ? fd : -1;
+}
+
+// What every action of the program does: an SQLite connection opens the file, reads and closes.
+void readThroughSqlite(const std::string& database) {
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(database.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(handle, "select count(*) from baseData", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(handle);
+}
+
 }  // namespace
+
+// Two program folders whose databases are one file, through a link, meet on that file: a copy
+// that may write it has it alone, copies that may only view it share it. The running copy's hold
+// outlives the SQLite connections of its process that open and close the file.
+TEST(InstanceLock, CopiesInFoldersLinkedToOneDatabaseMeetOnTheFile) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    const struct {
+        bool runningWrites, nextViews;
+        const char* next;
+    } cases[] = {{true, false, "refused"},
+                 {true, true, "refused"},
+                 {false, false, "refused"},
+                 {false, true, "starts"}};
+    for (const auto& [runningWrites, nextViews, next] : cases) {
+        SCOPED_TRACE(std::string(runningWrites ? "writer" : "viewer") + " running, " +
+                     (nextViews ? "viewer" : "writer") + " next");
+        TestDb db, linked;
+        installedFolder(db);
+        installedFolder(linked);
+        fs::remove(linked.path());
+        fs::create_symlink(db.path(), linked.path());
+        ASSERT_EQ(::chmod(db.path().c_str(), nextViews ? 0644 : 0666), 0);
+        InstanceLock running;
+        int viewing = -1;
+        if (runningWrites)
+            ASSERT_EQ(running.Acquire(db.folder(), db.path()), Result::Taken);
+        else
+            ASSERT_GE(viewing = holdForViewing(db.path()), 0);
+        readThroughSqlite(db.path());
+        EXPECT_EQ(copyIn(linked.folder(), linked.path(), nextViews), next);
+        if (viewing >= 0) ::close(viewing);
+    }
+}
 
 // One copy at a time, whoever runs it; the only thing left behind is the lock file in db/,
 // with the database's mode, so that the next user may lock it too.
@@ -68,15 +134,15 @@ TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     TestDb db;
     installedFolder(db);
-    EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
+    EXPECT_EQ(anotherUsersCopy(db), "starts");
     {
         InstanceLock mine;
-        ASSERT_EQ(mine.Acquire(db.folder()), Result::Taken);
-        EXPECT_EQ(anotherUsersCopy(db.folder()), "refused");
+        ASSERT_EQ(mine.Acquire(db.folder(), db.path()), Result::Taken);
+        EXPECT_EQ(anotherUsersCopy(db), "refused");
         InstanceLock second;
-        EXPECT_EQ(second.Acquire(db.folder()), Result::HeldByOther);
+        EXPECT_EQ(second.Acquire(db.folder(), db.path()), Result::HeldByOther);
     }
-    EXPECT_EQ(anotherUsersCopy(db.folder()), "starts");
+    EXPECT_EQ(anotherUsersCopy(db), "starts");
     EXPECT_EQ(entriesOf(db.folder()), std::set<std::string>{"db"});
     EXPECT_EQ(entriesOf(db.folder() + "/db"),
               (std::set<std::string>{"db.mdb", "PraveltaKVT.lock"}));
@@ -100,15 +166,16 @@ TEST(InstanceLock, EitherObjectHeldByAnotherCopyRefusesTheNext) {
             ::close(fd);
             continue;  // the folder where flock behaves as on NFS
         }
-        EXPECT_EQ(InstanceLock().Acquire(db.folder()), Result::HeldByOther) << object;
+        EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::HeldByOther) << object;
         ::close(fd);
-        EXPECT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken) << object;
+        EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken) << object;
     }
 }
 
 // A user who may not write the lock file, made or not yet, still meets the others on the folder
-// where folders lock; where they do not (NFS), nothing can be locked and the copy must not start.
-TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolder) {
+// where folders lock, and on the database file where they do not (NFS); alone there, nothing can
+// be locked and the copy must not start.
+TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolderOrTheDatabase) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     for (const bool fileMade : {true, false}) {
         TestDb db;
@@ -116,14 +183,14 @@ TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolder) {
         ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0755) | ::chmod(db.path().c_str(), 0644),
                   0);
         if (fileMade) {
-            ASSERT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken);
+            ASSERT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken);
         }
         ASSERT_EQ(fs::exists(InstanceLock::LockFilePath(db.folder())), fileMade);
         const bool folders = foldersLock(db.folder());
-        EXPECT_EQ(anotherUsersCopy(db.folder()), folders ? "starts" : "impossible") << fileMade;
+        EXPECT_EQ(anotherUsersCopy(db), folders ? "starts" : "impossible") << fileMade;
         InstanceLock mine;
-        ASSERT_EQ(mine.Acquire(db.folder()), Result::Taken);
-        EXPECT_EQ(anotherUsersCopy(db.folder()), folders ? "refused" : "impossible") << fileMade;
+        ASSERT_EQ(mine.Acquire(db.folder(), db.path()), Result::Taken);
+        EXPECT_EQ(anotherUsersCopy(db), "refused") << fileMade;
     }
 }
 
@@ -134,7 +201,7 @@ TEST(InstanceLock, AFolderTheUserMayNotReadIsNoPermission) {
         TestDb db;
         ASSERT_EQ(::chmod(db.folder().c_str(), mode), 0);
         ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0777), 0);
-        EXPECT_EQ(anotherUsersCopy(db.folder()), "no permission") << std::oct << mode;
+        EXPECT_EQ(anotherUsersCopy(db), "no permission") << std::oct << mode;
     }
 }
 
@@ -149,13 +216,13 @@ TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
                       ::chown(db.path().c_str(), kAnotherUser, kAnotherUser) |
                       ::chmod(db.path().c_str(), mode),
                   0);
-        ASSERT_EQ(InstanceLock().Acquire(db.folder()), Result::Taken);
+        ASSERT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken);
         struct stat lockStat {};
         ASSERT_EQ(::stat(InstanceLock::LockFilePath(db.folder()).c_str(), &lockStat), 0);
         EXPECT_EQ(lockStat.st_uid, kAnotherUser);
         EXPECT_EQ(lockStat.st_gid, kAnotherUser);
         EXPECT_EQ(lockStat.st_mode & 07777, mode);
-        EXPECT_EQ(anotherUsersCopy(db.folder()), "starts") << std::oct << mode;
+        EXPECT_EQ(anotherUsersCopy(db), "starts") << std::oct << mode;
     }
 }
 
@@ -163,6 +230,6 @@ TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
 TEST(InstanceLock, AFolderThatCannotBeOpenedIsNoLock) {
     TestDb db;
     InstanceLock lock;
-    EXPECT_EQ(lock.Acquire(db.folder() + "/none"), Result::Impossible);
-    EXPECT_EQ(lock.Acquire(db.path()), Result::Impossible);  // a file, not a folder
+    EXPECT_EQ(lock.Acquire(db.folder() + "/none", db.path()), Result::Impossible);
+    EXPECT_EQ(lock.Acquire(db.path(), db.path()), Result::Impossible);  // a file, not a folder
 }

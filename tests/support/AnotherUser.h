@@ -1,5 +1,6 @@
-// Runs a piece of a test as another, unprivileged user (nobody, 65534) in a child process: the
-// way a second user of a shared program folder meets files this user made. Needs root.
+// Runs a piece of a test in a child process: as another copy of the program meets this one, or,
+// as another, unprivileged user (nobody, 65534), the way a second user of a shared program folder
+// meets files this user made (that needs root).
 #pragma once
 
 #include <grp.h>
@@ -16,9 +17,9 @@ inline bool CanActAsAnotherUser() {
     return ::geteuid() == 0;
 }
 
-// What `body` returned (or the text of what it threw), as user `uid` with the group `gid` and no
-// other; "" when the child failed. The child must not use a database handle its parent has open.
-inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string()>& body) {
+// What `body` returned (or the text of what it threw) in a child process; "" when the child
+// failed. The child must not use a database handle its parent has open.
+inline std::string InAnotherProcess(const std::function<std::string()>& body) {
     int out[2];
     if (::pipe(out) != 0) return "";
     const pid_t child = ::fork();
@@ -30,9 +31,6 @@ inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string(
     if (child == 0) {
         ::close(out[0]);
         std::string result;
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
-            ::setresuid(uid, uid, uid) != 0)
-            ::_exit(2);
         try {
             result = body();
         } catch (const std::exception& e) {
@@ -50,6 +48,16 @@ inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string(
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "";
+}
+
+// InAnotherProcess as user `uid` with the group `gid` and no other.
+inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string()>& body) {
+    return InAnotherProcess([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            ::_exit(2);
+        return body();
+    });
 }
 
 // The same as user 65534.
