@@ -275,7 +275,8 @@ void LeftoverJournal::keepCopies(const std::string& file, const std::string& jou
 // and a journal found beside the file afterwards is that program's own, live one.
 void LeftoverJournal::rollBackInPlace() const {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc =
+        sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, BusyTimeoutMs());
         sqlite3_extended_result_codes(db, 1);
