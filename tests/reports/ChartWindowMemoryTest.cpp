@@ -37,7 +37,7 @@ constexpr std::size_t kMostRounds = 6;
 constexpr double kBytesPerCycle = 100;
 
 int settlingCycles(const std::string& window) {
-    return window.rfind("print_", 0) == 0 ? 5 : 50;
+    return window.rfind("print_", 0) == 0 ? 8 : 50;
 }
 
 // Whether each of the last kStillRounds growths (bytes per cycle) is small.
