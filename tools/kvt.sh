@@ -72,26 +72,117 @@ build_all() {
     ninja -C "$build"
 }
 
-# The lock file the program locks, made when missing with the database's mode (and, as root, its
-# owner and group), so that every user of the database may lock it. noclobber: never over one
-# that another install or the program made in between.
-make_lock_file() {
-    local lock="$home/db/PraveltaKVT.lock" db="$home/db/db.mdb"
-    [[ -e "$lock" ]] && return
-    (set -C && : >"$lock") 2>/dev/null || return 0
-    chmod --reference="$db" "$lock"
-    if ((EUID == 0)); then chown --reference="$db" "$lock"; fi
+# Stops the script, saying why in one line.
+stop() {
+    echo "kvt.sh: $*" >&2
+    exit 1
 }
 
-# Locks what the program locks, until the script ends: the lock file (opened for writing where
-# the user may, as NFS locks only such) and the folder itself where flock allows it (not on NFS).
-# Either one held means the program runs; neither taken, nothing is replaced.
+# Others may write the program folder and db/ (mode 777 or 1777, so that several users share one
+# database) and put a link to any file under a name the install is about to use. So nothing is
+# written, chmodded or chowned by a name in those folders: files are made in a folder of mktemp's
+# that only this user may write, entered so that its name no longer matters, given their mode and
+# owner there, and put in place by one link or rename, neither of which follows a link.
+
+# Enters a new folder made by mktemp in the current one, after checking that it is the one
+# mktemp made: this user's, writable by no one else, in the current folder and empty (another
+# user may have put a link to a folder of theirs in its place before it was entered).
+enter_private_folder() {
+    local parent here private
+    parent="$(stat -c %d:%i .)"
+    here="$(pwd -P)"
+    private="$(mktemp -d ./.kvt-install.XXXXXXXXXX)" || stop "cannot make a folder in $here"
+    if ! cd -P -- "$private" 2>/dev/null ||
+        [[ "$(stat -c %u .)" != "$EUID" || "$(stat -c %d:%i ..)" != "$parent" ]] ||
+        (((8#$(stat -c %a .) & 8#022) != 0)) || [[ -n "$(ls -A)" ]]; then
+        stop "$private in $here was replaced by another user's; install again"
+    fi
+    trap leave_private_folder EXIT
+}
+
+# Removes what the private folder holds from inside it, then the folder by its name, which another
+# user may have moved meanwhile: rmdir then removes nothing, or their empty folder.
+leave_private_folder() {
+    local name
+    name="$(basename "$(pwd -P)")"
+    find . -mindepth 1 -delete
+    if cd -P ..; then rmdir -- "$name" 2>/dev/null || true; fi
+}
+
+# Links a file of the private folder under its name in the folder above, unless something is
+# there already (another install or the program made it meanwhile): that is left as it is.
+link_in_place() {
+    ln -T -- "$1" "../$1" 2>/dev/null || [[ -e "../$1" || -L "../$1" ]] ||
+        stop "cannot put $1 in $(cd .. && pwd -P)"
+}
+
+# Renames an entry of the private folder to its name in the folder above, replacing a file or a
+# link there (not what the link leads to).
+rename_in_place() {
+    local said
+    said="$(mv -T -f -- "$1" "../$1" 2>&1)" ||
+        stop "cannot put $1 in $(cd .. && pwd -P): ${said##*: }"
+}
+
+# The lock file may only be a plain file: a link or anything else under its name was put there to
+# make the install or the program open what it leads to.
+check_lock_file() {
+    local lock="$home/db/PraveltaKVT.lock"
+    if [[ -L "$lock" || (-e "$lock" && ! -f "$lock") ]]; then
+        stop "$lock is not a plain file; remove it and install again"
+    fi
+}
+
+# The database when there is none (the build folder's: the data of an earlier version that ran
+# there, or an empty database on a fresh build), then the lock file the program locks when there
+# is none, with the database's mode (and, as root, its owner and group), so that every user of
+# the database may lock it. Runs in a subshell: it changes folder.
+make_database_files() {
+    cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
+    if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
+        return 0
+    fi
+    # A user who may not write db/ leaves the lock file unmade: the folder's lock serves then.
+    if [[ (-e db.mdb || -L db.mdb) && ! -w . ]]; then return 0; fi
+    enter_private_folder
+    if [[ ! -e ../db.mdb && ! -L ../db.mdb ]]; then
+        cp -- "$build/db/db.mdb" db.mdb
+        sync db.mdb
+        link_in_place db.mdb
+    fi
+    [[ -f ../db.mdb ]] || stop "$home/db/db.mdb is not a database file"
+    if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock ]]; then
+        : >PraveltaKVT.lock
+        if ((EUID == 0)); then chown --reference=../db.mdb PraveltaKVT.lock; fi
+        chmod --reference=../db.mdb PraveltaKVT.lock
+        link_in_place PraveltaKVT.lock
+    fi
+    sync ..
+}
+
+# Opens the lock file on fd 9, for writing where the user may (NFS locks only such), only when the
+# file opened is the plain file under its name, not where a link put in its place meanwhile leads.
+# It is opened for reading, which makes and changes nothing, and reopened through /proc for
+# writing.
+open_lock_file() {
+    local lock="$home/db/PraveltaKVT.lock"
+    check_lock_file
+    { [[ -e "$lock" ]] && exec 9<"$lock"; } 2>/dev/null || return 0
+    if [[ "$(stat -L -c %d:%i /dev/fd/9)" != "$(stat -c %d:%i -- "$lock" 2>/dev/null)" ]]; then
+        exec 9<&-
+        stop "$lock was replaced while it was opened; install again"
+    fi
+    { [[ -w /proc/self/fd/9 ]] && exec 9<>/proc/self/fd/9; } 2>/dev/null || true
+}
+
+# Locks what the program locks, until the script ends: the lock file and the folder itself where
+# flock allows it (not on NFS). Either one held means the program runs; neither taken, nothing
+# is replaced.
 lock_program_folder() {
-    local lock="$home/db/PraveltaKVT.lock" taken=0 fd rc
+    local taken=0 fd rc
     exec 8<&- 9<&-
     { exec 8<"$home"; } 2>/dev/null || true
-    { [[ -w "$lock" ]] && exec 9<>"$lock"; } 2>/dev/null ||
-        { [[ -r "$lock" ]] && exec 9<"$lock"; } 2>/dev/null || true
+    open_lock_file
     for fd in 8 9; do
         [[ -e /dev/fd/$fd ]] || continue
         rc=0
@@ -108,37 +199,40 @@ lock_program_folder() {
     fi
 }
 
+# The build's program, skins and help pages, copied into a private folder in the program folder
+# and each renamed to its name there. The old skin and help folders are first moved into the
+# private folder, and go with it. Runs in a subshell: it changes folder.
+replace_program_files() {
+    cd -P -- "$home" 2>/dev/null || stop "cannot enter $home"
+    enter_private_folder
+    cp -- "$build/PraveltaKVT" PraveltaKVT
+    cp -r -- "$build/Skinz" "$build/hlp" .
+    rename_in_place PraveltaKVT
+    local part
+    for part in Skinz hlp; do
+        mv -T -- "../$part" "$part.old" 2>/dev/null || true
+        rename_in_place "$part"
+    done
+    sync ..
+}
+
 # Replaces the program, the skins and the help pages in the program folder by the build's.
-# db/db.mdb is written only when there is none: then the build folder's is copied (the data of
-# an earlier version that ran there, or an empty database on a fresh build). An existing
-# database is never replaced or changed; the program's own upgrade at start is the only change.
+# An existing database is never replaced or changed; the program's own upgrade at start is the
+# only change.
 install_program() {
     program_folder
+    [[ "$build" == /* ]] || build="$PWD/$build"
     if [[ ! -x "$build/PraveltaKVT" || ! -f "$build/db/db.mdb" ]]; then
         echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
     mkdir -p "$home/db"
+    check_lock_file
     # The database first: the lock file takes its mode and owner from it.
-    if [[ ! -e "$home/db/db.mdb" ]]; then
-        cp "$build/db/db.mdb" "$home/db/.db.mdb.new"
-        sync "$home/db/.db.mdb.new"
-        mv -n "$home/db/.db.mdb.new" "$home/db/db.mdb"
-        rm -f "$home/db/.db.mdb.new"
-    fi
-    make_lock_file
+    (make_database_files)
     # The running program holds its lock; its files are not replaced under it.
     lock_program_folder
-    cp "$build/PraveltaKVT" "$home/.PraveltaKVT.new"
-    mv -f "$home/.PraveltaKVT.new" "$home/PraveltaKVT"
-    local part
-    for part in Skinz hlp; do
-        rm -rf "$home/.$part.new"
-        cp -r "$build/$part" "$home/.$part.new"
-        rm -rf "$home/$part"
-        mv "$home/.$part.new" "$home/$part"
-    done
-    sync "$home" "$home/db"
+    (replace_program_files)
     exec 8<&- 9<&-
     echo "Program folder: $home (data: $home/db/db.mdb)"
 }

@@ -1,13 +1,21 @@
 // tools/kvt.sh where the environment leaves it no place to work: it says so in one line and stops.
-// Nothing here builds or installs packages: every case stops before that.
+// Nothing here builds or installs packages: every case stops before that, or only installs.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+
+#include "tests/support/AnotherUser.h"
 
 namespace {
 
@@ -40,6 +48,37 @@ QString scriptIn(const QTemporaryDir& clone) {
     QFile::setPermissions(clone.path(),
                           QFile::permissions(clone.path()) | QFile::ReadOther | QFile::ExeOther);
     return script;
+}
+
+namespace fs = std::filesystem;
+
+// Every entry under `dir`: its name, mode, owner and, for a file, a hash of its bytes.
+std::string stateOf(const fs::path& dir) {
+    std::ostringstream state;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
+        struct stat st {};
+        ::lstat(entry.path().c_str(), &st);
+        state << entry.path().string() << " " << std::oct << st.st_mode << std::dec << " "
+              << st.st_uid;
+        if (S_ISREG(st.st_mode)) {
+            std::ostringstream bytes;
+            bytes << std::ifstream(entry.path()).rdbuf();
+            state << " " << std::hash<std::string>()(bytes.str());
+        }
+        state << "\n";
+    }
+    return state.str();
+}
+
+// A folder only root may enter, holding a file and a folder with a file, each root's alone.
+fs::path makeVictims(const fs::path& victims) {
+    fs::create_directories(victims / "folder");
+    for (const fs::path& dir : {victims, victims / "folder"}) {
+        std::ofstream(dir / "file") << "root's file in " << dir.string() << "\n";
+        fs::permissions(dir / "file", fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(dir, fs::perms::owner_all);
+    }
+    return victims;
 }
 
 bool oneLineStartingWith(const std::string& output, const std::string& start) {
@@ -103,5 +142,59 @@ TEST(KvtScript, AUserWhoMayNotWriteTheClonesBuildIsToldInOneLine) {
                                                         "; run as the clone's owner"))
             << command.toStdString() << "\n"
             << run.output;
+    }
+}
+
+// Several users share a program folder whose folders all may write (mode 777, or 1777 with the
+// sticky bit). A link one of them plants under a name the install as root uses, to a file or a
+// folder of root's, must not let the install write, chmod or chown what it points at: it is
+// replaced, left aside, or the install stops in one line before it makes anything.
+TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFolder) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    QTemporaryDir temp;
+    const fs::path top = temp.path().toStdString();
+    fs::permissions(top, fs::perms::others_exec, fs::perm_options::add);
+    const struct {
+        const char* name;  // under the program folder
+        const char* target;
+        bool stops;
+    } plants[] = {{"db/.db.mdb.new", "file", false},     {"db/db.mdb", "file", false},
+                  {"db/PraveltaKVT.lock", "file", true}, {".PraveltaKVT.new", "file", false},
+                  {"PraveltaKVT", "folder", false},      {".Skinz.new", "folder", false},
+                  {"Skinz", "folder", false},            {".hlp.new", "folder", false},
+                  {"hlp", "folder", false}};
+    int folder = 0;
+    for (const auto mode : {0777, 01777}) {
+        for (const auto& [name, target, stops] : plants) {
+            const fs::path row = top / std::to_string(++folder), home = row / "PraveltaKVT";
+            const fs::path victims = makeVictims(row / "victims");
+            const std::string victimsBefore = stateOf(victims);
+            fs::create_directories(home / "db");
+            ::chmod(home.c_str(), mode);
+            ::chmod((home / "db").c_str(), mode);
+            const fs::path link = home / name, pointee = victims / target;
+            ASSERT_EQ(AsAnotherUser([&] {
+                          return ::symlink(pointee.c_str(), link.c_str()) == 0
+                                     ? std::string("planted")
+                                     : std::string(std::strerror(errno));
+                      }),
+                      "planted");
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
+            env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+            const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
+            std::ostringstream said;
+            said << std::oct << mode << " " << name << "\n" << run.output;
+            EXPECT_EQ(stateOf(victims), victimsBefore) << said.str();
+            if (stops) {
+                EXPECT_NE(run.exitCode, 0) << said.str();
+                EXPECT_TRUE(oneLineStartingWith(run.output, "kvt.sh: ")) << said.str();
+                EXPECT_FALSE(fs::exists(home / "db/db.mdb")) << said.str();
+            } else {
+                EXPECT_EQ(run.exitCode, 0) << said.str();
+                EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(home / "PraveltaKVT")))
+                    << said.str();
+            }
+        }
     }
 }
