@@ -1,6 +1,5 @@
 // PraveltaKVT: the program starts with its login window.
 #include <QApplication>
-#include <QTimer>
 #include <clocale>
 
 #include "app/AutomationScript.h"

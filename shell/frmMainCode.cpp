@@ -77,8 +77,11 @@ void frmMainCode::createControls() {
     connect(chrome_.imgTitleClose, &platform::Label::clicked, this,
             [this] { platform::RunGuarded([this] { imgTitleClose_Click(); }); });
 
-    Timer1_ = new platform::Timer(this, "Timer1", 5, true);
+    // The timer runs only while the working form has somewhere to go: a move, a resize or a
+    // change of window state of the strip or of the form starts it, and its tick stops it.
+    Timer1_ = new platform::Timer(this, "Timer1", 5, false);
     connect(Timer1_, &platform::Timer::Tick, this, [this] { Timer1_Timer(); });
+    installEventFilter(this);
 }
 
 void frmMainCode::Form_Load() {
@@ -107,16 +110,35 @@ void frmMainCode::ShowLabelMenu(int index) {
 }
 
 void frmMainCode::dock(Form* form) {
+    form->installEventFilter(this);
     form->Show();
     form->Move(Left(), Top() + Height() - 1);
     setWidth(form->Width());
     reP();
+    followWorkingForm();
+}
+
+void frmMainCode::followWorkingForm() {
+    // Starting a running timer would push its tick back; a drag's moves, closer together than
+    // the interval, would then keep the form from following until the pointer rests.
+    if (!ending_ && !Timer1_->IsRunning()) Timer1_->setEnabled(true);
+}
+
+bool frmMainCode::eventFilter(QObject* watched, QEvent* e) {
+    const QEvent::Type type = e->type();
+    const bool moves = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
+                       type == QEvent::WindowStateChange;
+    if (moves && (watched == this || watched == loForm.data())) followWorkingForm();
+    return Form::eventFilter(watched, e);
 }
 
 void frmMainCode::Timer1_Timer() {
-    if (!loForm || loForm->isMinimized() || loForm->isMaximized()) return;
-    const int left = Left(), top = Top() + Height() - kDockOverlap;
-    if (loForm->Left() != left || loForm->Top() != top) loForm->Move(left, top);
+    if (loForm && !loForm->isMinimized() && !loForm->isMaximized()) {
+        const int left = Left(), top = Top() + Height() - kDockOverlap;
+        if (loForm->Left() != left || loForm->Top() != top) loForm->Move(left, top);
+    }
+    // The form's own move event above asked for another tick; it is in place already.
+    Timer1_->setEnabled(false);
 }
 
 void frmMainCode::Form_Resize() {

@@ -44,6 +44,8 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     void activationRule();
     // Builds the menu of label `index` (0-based) and shows it under the label.
     void ShowLabelMenu(int index);
+    // One step of the docking: puts the working form back in its place under the strip, then
+    // lets the timer rest until the strip or the form moves again.
     void Timer1_Timer();
     void imgTitleMinimize_Click();
     void imgTitleClose_Click();
@@ -70,11 +72,15 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     // The title bar and the menu strip follow the window's new width.
     void Form_Resize() override;
     void Form_Unload(bool& cancel) override;
+    // Watches the strip and the working form for whatever may take the form out of its place.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void createControls();
     // Shows the working form and puts it under the strip; the strip takes its width.
     void dock(platform::Form* form);
+    // Starts the docking timer, which puts the working form in its place at its next tick.
+    void followWorkingForm();
     // Makes and loads a working form and docks it; a form whose Load fails is reported,
     // deleted, and the welcome form is docked instead.
     void openWorkingForm(const FormFactory& factory);

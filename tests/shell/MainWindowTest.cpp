@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 #include "shell/welcome_form.h"
+#include "tests/support/GuiEvents.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
 
@@ -35,15 +37,16 @@ void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A loaded strip after its first activation, with its docking timer held so that each test
-// decides when the timer ticks.
+// A loaded strip after its first activation. Unless the test lets it run, its docking timer is
+// held (its ticks reach no one, also from the event loop that loading a skin runs), so that the
+// test decides when the timer docks the form.
 struct Strip {
     TestDb db;
     frmMainCode* strip = new frmMainCode;
-    Strip() {
+    explicit Strip(bool timerHeld = true) {
         InstallWorkingForms();
+        strip->Timer1()->blockSignals(timerHeld);
         strip->Show();
-        strip->Timer1()->setEnabled(false);
         strip->activationRule();
     }
     ~Strip() {
@@ -204,6 +207,88 @@ TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
     QSignalSpy ended(&m, &frmMainCode::programEnded);
     s.command("BaseData", 5);  // the scripted box fails the test on any question
     EXPECT_EQ(ended.count(), 1);
+}
+
+namespace {
+
+// A strip whose docking timer runs as in the program, with a working form docked.
+struct RunningStrip : Strip {
+    frmMainCode& m = *strip;
+    RunningStrip(const char* key, int item) : Strip(false) { command(key, item); }
+    // Whether the working form sits where the docking timer keeps it.
+    bool docked() const {
+        return m.loForm && m.loForm->Left() == m.Left() &&
+               m.loForm->Top() == m.Top() + m.Height() - 200;
+    }
+    // Runs the event loop until the form is docked and the timer rests.
+    bool settle() {
+        return gui::waitFor([this] { return docked() && !m.Timer1()->IsRunning(); }, 2000);
+    }
+};
+
+// The timers of all windows that tick now.
+QStringList runningTimers() {
+    QStringList running;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        for (auto* timer : w->findChildren<platform::Timer*>())
+            if (timer->IsRunning()) running << w->objectName() + "." + timer->objectName();
+    return running;
+}
+
+}  // namespace
+
+TEST(frmMainCode, AnIdleStripWithADockedFormRunsNoTimer) {
+    RunningStrip s("BaseData", 1);
+    ASSERT_TRUE(s.settle());
+    s.m.ShowLabelMenu(0);  // a menu opened and closed leaves no timer behind either
+    ASSERT_FALSE(runningTimers().isEmpty());
+    clsXPMenu::KillAllMenus();
+    int ticks = 0;
+    QObject::connect(s.m.Timer1(), &platform::Timer::Tick, [&] { ++ticks; });
+    gui::pump(1000);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(runningTimers(), QStringList());
+}
+
+TEST(frmMainCode, TheWorkingFormFollowsEveryPositionOfADraggedStrip) {
+    RunningStrip s("SysSetup", 3);
+    frmMainCode& m = s.m;
+    for (const QPoint to : {QPoint(100, 3), QPoint(101, 4), QPoint(140, 60), QPoint(20, 200)}) {
+        ASSERT_TRUE(s.settle());
+        m.move(to);
+        EXPECT_TRUE(s.settle()) << to.x() << "," << to.y();
+    }
+    m.resize(m.width(), m.height() + 10);  // a taller strip pushes the form down
+    EXPECT_TRUE(s.settle());
+
+    // A fast drag moves the strip more often than the timer ticks: the form keeps up during
+    // the drag, not only once the pointer rests.
+    int moves = 0, caughtUp = 0;
+    QTimer pointer;
+    QObject::connect(&pointer, &QTimer::timeout, [&] {
+        if (moves > 0) caughtUp += s.docked();
+        m.move(m.pos() + QPoint(1, 1));
+        if (++moves == 60) pointer.stop();
+    });
+    pointer.start(1);
+    ASSERT_TRUE(gui::waitFor([&] { return moves == 60; }, 5000));
+    EXPECT_GT(caughtUp, 0);
+    EXPECT_TRUE(s.settle());
+}
+
+TEST(frmMainCode, AWorkingFormMovedAloneSnapsBackUnlessMaximised) {
+    RunningStrip s("SysSetup", 3);
+    Form* form = s.m.loForm;
+    ASSERT_TRUE(s.settle());
+    form->Move(10, 10);
+    EXPECT_TRUE(s.settle());
+
+    form->showMaximized();
+    const QRect maximised = form->geometry();
+    s.m.Timer1_Timer();
+    EXPECT_EQ(form->geometry(), maximised);
+    form->showNormal();
+    EXPECT_TRUE(s.settle());
 }
 
 namespace {
