@@ -67,6 +67,9 @@ class ProgramFolder {
         env.insert("PRAVELTA_MSGLOG", QString::fromStdString(path("messages.log")));
         for (const QString& name : extraEnvironment_.keys())
             env.insert(name, extraEnvironment_.value(name));
+        // LeakSanitizer cannot work under ptrace: a program strace runs to its end would fail.
+        if (!wrapper.isEmpty() && wrapper.front() == "strace")
+            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
         wrapper << QString::fromStdString(path("PraveltaKVT"));
