@@ -1,6 +1,5 @@
 #include "platform/PrintDevices.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -90,20 +89,6 @@ QByteArray pdfBytes(const std::vector<PrintOp>& ops, const QString& documentName
     return buffer.data();
 }
 
-// Writes all of the bytes to the file at the path (a leftover of an earlier failure is
-// replaced) and makes sure they reached the disk.
-// Returns 0, or the error number of the first failure; the file is removed then.
-int writeNewFile(const QString& path, const QByteArray& bytes) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return errno;
-    int error = WriteAll(fd, bytes.constData(), std::size_t(bytes.size()));
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (error) ::unlink(name.constData());
-    return error;
-}
-
 // <program folder>/print, created when missing; 0 or the error number of the failure.
 int makeFolder(const QString& folder) {
     std::error_code ec;
@@ -145,7 +130,11 @@ QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
     const QString path = error ? QDir(folder).filePath(fileName) : freePath(folder, fileName);
     if (!error) {
         const QString partial = path + QStringLiteral(".part");
-        error = writeNewFile(partial, pdfBytes(ops, documentName));
+        ::unlink(QFile::encodeName(partial).constData());  // left by an earlier failure
+        const QByteArray bytes = pdfBytes(ops, documentName);
+        error = WriteNewFile(QFile::encodeName(partial).toStdString(),
+                             std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                             nullptr, true);
         if (!error) error = publish(partial, path, folder);
     }
     if (!error) return path;

@@ -13,18 +13,18 @@ using Outcome = platform::LeftoverJournal::Outcome;
 
 namespace {
 
-const std::string kRolledBack =
-    "上次保存没有完成，数据库文件旁留下了日志文件。已按日志文件撤销未完成的保存，数据库文件检查"
-    "无误。";
+// The sentence that opens the boxes of a journal that was looked into.
+const std::string kJournalLeft = "上次保存没有完成，数据库文件旁留下了日志文件";
+const std::string kUndone = kJournalLeft + "。已按日志文件撤销未完成的保存，";
+const std::string kRolledBack = kUndone + "数据库文件检查无误。";
 const std::string kRolledBackUnsure =
-    "上次保存没有完成，数据库文件旁留下了日志文件。已按日志文件撤销未完成的保存，撤销后的数据库"
-    "文件检查无误，但无法确定这个日志文件属于现在的数据库文件。如果数据库文件是刚从备份复制回来"
-    "的，请退出程序，把下面另存的处理前的数据库文件复制回原处。";
+    kUndone +
+    "撤销后的数据库文件检查无误，但无法确定这个日志文件属于现在的数据库文件。如果数据库文件是刚从"
+    "备份复制回来的，请退出程序，把下面另存的处理前的数据库文件复制回原处。";
 const std::string kNotItsJournal =
     "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
     "复制回来的）";
-const std::string kNothingToUndo =
-    "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。";
+const std::string kNothingToUndo = kJournalLeft + "，但其中没有需要撤销的内容。";
 const std::string kLeftAsIs = "未使用日志文件，数据库文件保持原样。日志文件已移至：\n";
 const std::string kNeedsWriting =
     "数据库文件旁留有上次未完成的保存所留下的日志文件，必须能写入数据库文件才能处理。程序不能"

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/storage/LockBytes.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace {
@@ -25,9 +26,7 @@ struct flock lockRange(short type, off_t length) {
 bool lockAll(int fd) {
     struct flock range = lockRange(F_WRLCK, kSharedFirst + kSharedSize - kPendingByte);
     if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return true;
-    if (errno != EINVAL) return false;
-    range = lockRange(F_WRLCK, kSharedFirst + kSharedSize - kPendingByte);
-    return ::fcntl(fd, F_SETLK, &range) == 0;  // no open-file-description locks here
+    return errno == EINVAL && ::fcntl(fd, F_SETLK, &range) == 0;  // no such locks here
 }
 
 // Whether another process holds a lock that an SQLite writer takes (pending or reserved).
@@ -49,15 +48,12 @@ void DatabaseWriteLock::Release() {
 
 DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const std::string& file, int waitMs) {
     Release();
-    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = ::open(file.c_str(), O_RDWR | flags);
-    const bool writable = fd >= 0;
-    if (!writable && (errno == EACCES || errno == EROFS || errno == EPERM))
-        fd = ::open(file.c_str(), O_RDONLY | flags);
+    const int fd = OpenRegularFileForWritingIfAllowed(file);
     if (fd < 0) {
         error_ = errno;
         return Result::Failed;
     }
+    const bool writable = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         // Without write access the file cannot be locked for writing: only a writer is waited for.

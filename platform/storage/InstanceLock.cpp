@@ -9,6 +9,7 @@
 
 #include "platform/AppPath.h"
 #include "platform/storage/LockBytes.h"
+#include "platform/storage/RegularFile.h"
 #include "platform/storage/SyncedFile.h"
 
 namespace platform {
@@ -16,10 +17,6 @@ namespace platform {
 namespace {
 
 enum class Hold { Taken, HeldByOther, Unusable, NotAFile };
-
-// Every file is opened without following a link and without waiting: the open of a FIFO would
-// wait for its other end, for ever and with no window shown.
-constexpr int kOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 // Takes the exclusive lock on `fd` without waiting. Unless it is taken, `fd` is closed and set
 // to -1. EBADF (a folder, or a file opened read-only, on NFS) and ENOLCK mean the object cannot
@@ -33,28 +30,6 @@ Hold lockExclusive(int& fd) {
     return held ? Hold::HeldByOther : Hold::Unusable;
 }
 
-// The path names something that is there but is no regular file (a link, a FIFO, a device).
-bool otherThanAFile(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-}
-
-// Keeps `fd` only when it is a regular file: closed and set to -1 otherwise.
-bool keepOnlyAFile(int& fd) {
-    struct stat st {};
-    if (fd < 0 || (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))) return fd >= 0;
-    ::close(fd);
-    fd = -1;
-    return false;
-}
-
-// The file opened for writing where the user may write it, read-only otherwise.
-int openForWritingIfAllowed(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_RDWR | kOpenFlags);
-    if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
-    return ::open(file.c_str(), O_RDONLY | kOpenFlags);
-}
-
 // A new lock file with the database file's mode, and, when root makes it, its owner and group:
 // every user who may open the database may then open the lock file as well. Without a database
 // file there is nothing to take the permissions from, and no file is made.
@@ -62,7 +37,8 @@ int createLockFile(const std::string& file, const std::string& db) {
     struct stat dbStat {};
     if (::stat(db.c_str(), &dbStat) != 0 || !S_ISREG(dbStat.st_mode)) return -1;
     const mode_t mode = dbStat.st_mode & 07777;
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | kOpenFlags, mode);
+    const int fd =
+        ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
     if (fd < 0) return -1;
     if (TakeModeAndOwner(fd, dbStat) != 0) {
         ::close(fd);
@@ -76,7 +52,7 @@ int createLockFile(const std::string& file, const std::string& db) {
 // cannot be had.
 int openLockFile(const std::string& file, const std::string& db) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = openForWritingIfAllowed(file);
+        int fd = OpenRegularFileForWritingIfAllowed(file);
         if (fd >= 0 || errno != ENOENT) return fd;
         fd = createLockFile(file, db);
         // Another copy may have made it in between: then open that one.
@@ -89,9 +65,9 @@ int openLockFile(const std::string& file, const std::string& db) {
 // at before the open and what was opened after it (it may have been replaced in between): a
 // link could lead a start by root to a file of someone else's choosing.
 Hold takeLockFile(const std::string& file, const std::string& db, int& fd) {
-    if (otherThanAFile(file)) return Hold::NotAFile;
+    if (NamesOtherThanAFile(file)) return Hold::NotAFile;
     fd = openLockFile(file, db);
-    if (fd >= 0 ? !keepOnlyAFile(fd) : otherThanAFile(file)) return Hold::NotAFile;
+    if (fd < 0 && NamesOtherThanAFile(file)) return Hold::NotAFile;
     return lockExclusive(fd);
 }
 
@@ -99,10 +75,7 @@ Hold takeLockFile(const std::string& file, const std::string& db, int& fd) {
 // be opened: the start reports that when it checks the database.
 int openDatabase(const std::string& database) {
     const std::string file = ResolvedPath(database);
-    if (file.empty() || otherThanAFile(file)) return -1;
-    int fd = openForWritingIfAllowed(file);
-    keepOnlyAFile(fd);
-    return fd;
+    return file.empty() ? -1 : OpenRegularFileForWritingIfAllowed(file);
 }
 
 // Locks kProgramByte of the open database file: for writing when it was opened for writing, for

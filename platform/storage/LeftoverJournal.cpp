@@ -15,6 +15,7 @@
 
 #include "platform/AppPath.h"
 #include "platform/storage/Database.h"
+#include "platform/storage/RegularFile.h"
 #include "platform/storage/SyncedFile.h"
 
 namespace platform {
@@ -42,11 +43,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
 bool names(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool isRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The bytes of a regular file, never through a link or into a FIFO: 0 or the error number
@@ -81,7 +77,7 @@ bool holds(const std::string& path, const std::string& bytes) {
 // a complete, synced copy. 0 or the error number, nothing left behind.
 int keepCopy(const std::string& bytes, const std::string& to, const struct stat& like) {
     const std::string part = to + kPart;
-    if (const int error = WriteNewFile(part, bytes, like, true)) return error;
+    if (const int error = WriteNewFile(part, bytes, &like, true)) return error;
     const int error = RenameNoReplace(part, to);
     if (error) ::unlink(part.c_str());
     return error;
@@ -119,15 +115,6 @@ std::string freshSuffix(const std::vector<std::string>& stems) {
     }
 }
 
-// The temporary copies are this process's own until they are dropped.
-struct stat ownFile() {
-    struct stat st {};
-    st.st_mode = 0600;
-    st.st_uid = ::geteuid();
-    st.st_gid = ::getegid();
-    return st;
-}
-
 }  // namespace
 
 LeftoverJournal::LeftoverJournal(const std::string& database, Check check)
@@ -149,7 +136,7 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
     if (!Present()) return Outcome::NoJournal;
     // SQLite would create no journal of its own beside a folder or a link of that name, and
     // might follow a link into another file's journal: the user must see to it.
-    if (!isRegularFile(journal_)) return Outcome::NotAFile;
+    if (NamesOtherThanAFile(journal_)) return Outcome::NotAFile;
     switch (lock_.Acquire(file_, waitMs)) {
         case DatabaseWriteLock::Result::Taken:
             break;
@@ -160,14 +147,12 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
         case DatabaseWriteLock::Result::Failed:
             throw fileError(file_, lock_.Error());
     }
-    try {
-        const Outcome outcome = recoverLocked();
-        lock_.Release();
-        return outcome;
-    } catch (...) {
-        lock_.Release();
-        throw;
-    }
+    // Released however the steps end: the start's own check of the file follows.
+    const struct Unlock {
+        DatabaseWriteLock& lock;
+        ~Unlock() { lock.Release(); }
+    } unlock{lock_};
+    return recoverLocked();
 }
 
 LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
@@ -213,15 +198,15 @@ LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& fil
         ::unlink(copyJournal.c_str());
         ::unlink(copy.c_str());
     };
-    check(WriteNewFile(copy, file, ownFile(), false), copy);
-    if (const int error = WriteNewFile(copyJournal, journal, ownFile(), false)) {
+    check(WriteNewFile(copy, file, nullptr, false), copy);
+    if (const int error = WriteNewFile(copyJournal, journal, nullptr, false)) {
         drop();
         throw fileError(copyJournal, error);
     }
     Trial trial;
     try {
         trial.problem = check_(copy);
-        trial.hot = !isRegularFile(copyJournal);
+        trial.hot = !names(copyJournal);
         std::string after;
         struct stat st {};
         check(readRegular(copy, after, st), copy);

@@ -24,12 +24,13 @@ int TakeModeAndOwner(int fd, const struct stat& original) {
     return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat& like,
+int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat* like,
                  bool sync) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          like ? 0600 : 0644);
     if (fd < 0) return errno;
     int error = WriteAll(fd, bytes.data(), bytes.size());
-    if (!error) error = TakeModeAndOwner(fd, like);
+    if (!error && like) error = TakeModeAndOwner(fd, *like);
     if (!error && sync && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
     if (error) ::unlink(path.c_str());

@@ -21,10 +21,10 @@ int SyncFolder(const std::string& folder);
 // cannot open.
 int TakeModeAndOwner(int fd, const struct stat& original);
 
-// Makes `path`, a name that must be new (a link there is never followed), holding `bytes`, with
-// the mode and owner of `like` (TakeModeAndOwner) set through its own descriptor, synced when
-// asked. A failure leaves no file.
-int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat& like,
+// Makes `path`, a name that must be new (a link there is never followed), holding `bytes`,
+// synced when asked. With `like`, the file gets its mode and owner (TakeModeAndOwner) through
+// its own descriptor; without, mode 0644 less the umask. A failure leaves no file.
+int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat* like,
                  bool sync);
 
 // Gives `from` the name `to` only while `to` names nothing. Where rename takes no flags (NFS),
