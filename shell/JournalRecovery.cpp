@@ -1,7 +1,5 @@
 #include "shell/JournalRecovery.h"
 
-#include <cstdio>
-
 #include "platform/MsgBox.h"
 #include "platform/storage/Database.h"
 
@@ -25,6 +23,10 @@ const std::string kNotItsJournal =
     "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
     "复制回来的）";
 const std::string kNothingToUndo = kJournalLeft + "，但其中没有需要撤销的内容。";
+const std::string kUndoneByAnInterruptedStart =
+    "上次启动在处理它时中断，未完成的保存已由那次启动撤销，数据库文件检查无误。";
+const std::string kCheckFailed = "按日志文件撤销后的数据库文件检查不通过：";
+const std::string kMaybeNotItsJournal = "，无法确定这个日志文件属于现在的数据库文件，";
 const std::string kLeftAsIs = "未使用日志文件，数据库文件保持原样。日志文件已移至：\n";
 const std::string kNeedsWriting =
     "数据库文件旁留有上次未完成的保存所留下的日志文件，必须能写入数据库文件才能处理。程序不能"
@@ -41,13 +43,27 @@ const std::string kFailed =
 // is done.
 const std::string kRetried = "下次启动时会重新处理。";
 
+// The copies kept of the file and the journal as first found, where there are any.
 std::string copiesText(const LeftoverJournal& journal) {
-    return "\n处理前的数据库文件和日志文件已另存为：\n" + journal.DatabaseCopy() + "\n" +
-           journal.JournalCopy();
+    std::string names;
+    for (const std::string& copy : {journal.DatabaseCopy(), journal.JournalCopy()})
+        if (!copy.empty()) names += "\n" + copy;
+    return names.empty() ? names : "\n处理前的数据库文件和日志文件已另存为：" + names;
+}
+
+// The journal moved aside unused, and why.
+std::string leftAsIsText(const LeftoverJournal& journal, const std::string& why) {
+    return why + kLeftAsIs + journal.JournalAside() + copiesText(journal);
+}
+
+std::string failedCheckText(const LeftoverJournal& journal) {
+    const std::string opening =
+        kJournalLeft + (journal.Fit() == JournalFit::Belongs ? "，" : kMaybeNotItsJournal);
+    return leftAsIsText(journal, opening + kCheckFailed + journal.Problem() + "。\n");
 }
 
 // The box of an outcome; "" for none. `starts` tells whether the program goes on.
-std::string told(const LeftoverJournal& journal, Outcome outcome, bool& starts) {
+std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts) {
     starts = true;
     switch (outcome) {
         case Outcome::NoJournal:
@@ -57,12 +73,13 @@ std::string told(const LeftoverJournal& journal, Outcome outcome, bool& starts) 
             return (journal.Fit() == JournalFit::Belongs ? kRolledBack : kRolledBackUnsure) +
                    copiesText(journal);
         case Outcome::NothingToUndo:
-            return kNothingToUndo + kLeftAsIs + journal.JournalAside();
+            if (journal.JournalAside().empty())
+                return kNothingToUndo + kUndoneByAnInterruptedStart + copiesText(journal);
+            return leftAsIsText(journal, kNothingToUndo);
         case Outcome::Foreign:
-            return kNotItsJournal + "。" + kLeftAsIs + journal.JournalAside();
+            return leftAsIsText(journal, kNotItsJournal + "。");
         case Outcome::FailedCheck:
-            return kNotItsJournal + "，按日志文件撤销后的数据库文件检查不通过。" + kLeftAsIs +
-                   journal.JournalAside();
+            return failedCheckText(journal);
         case Outcome::Busy:
             starts = false;
             return DbError(DbFault::Busy, "", journal.File(), "a lock held on the file").what();
@@ -81,24 +98,29 @@ std::string told(const LeftoverJournal& journal, Outcome outcome, bool& starts) 
 
 }  // namespace
 
-bool RecoverLeftoverJournal(LeftoverJournal& journal) {
+bool RecoverLeftoverJournal(LeftoverJournal& journal, RecoveryBox& box) {
+    box = RecoveryBox();
     if (!journal.Present()) {
         // Without a journal the copies left behind are only in the way: the start goes on.
-        try {
-            journal.RemoveTemporaryCopies();
-        } catch (const DbError& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-        }
+        journal.RemoveTemporaryCopies();
         return true;
     }
     try {
         bool starts = true;
-        const std::string box = told(journal, journal.Recover(platform::BusyTimeoutMs()), starts);
-        if (!box.empty()) platform::MsgBox(box);
+        const Outcome outcome = journal.Recover(platform::BusyTimeoutMs());
+        const std::string told = boxFor(journal, outcome, starts);
+        if (starts) {
+            box.text = told;
+            box.saysChecked = outcome == Outcome::RolledBack ||
+                              (outcome == Outcome::NothingToUndo && journal.JournalAside().empty());
+        } else {
+            platform::MsgBox(told);
+        }
         return starts;
     } catch (const DbError& e) {
         const bool retried = e.Fault() == DbFault::Full || e.Fault() == DbFault::Busy;
-        platform::MsgBox(kFailed + (retried ? kRetried : std::string()) + "\n" + e.what());
+        platform::MsgBox(kFailed + (retried ? kRetried : std::string()) + "\n" + e.what() +
+                         copiesText(journal));
         return false;
     }
 }

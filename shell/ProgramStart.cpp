@@ -84,19 +84,27 @@ bool checkDatabase() {
         return false;
     }
     platform::LeftoverJournal journal(db, DatabaseSchema::Problem);
-    if (!RecoverLeftoverJournal(journal)) return false;
+    RecoveryBox recovered;
+    if (!RecoverLeftoverJournal(journal, recovered)) return false;
+    // What the recovery did is told before a failed check, unless it says the file passed it.
+    const auto tellRecoveryUnlessChecked = [&] {
+        if (!recovered.saysChecked && !recovered.text.empty()) platform::MsgBox(recovered.text);
+    };
     try {
         const std::string problem = DatabaseSchema::Problem(db);
         if (!problem.empty()) {
+            tellRecoveryUnlessChecked();
             std::fprintf(stderr, "%s: %s\n", db.c_str(), problem.c_str());
             platform::MsgBox("数据库文件已损坏或不是本程序的数据库：" + db +
                              keptCopiesText(journal));
             return false;
         }
     } catch (const DbError& e) {
+        tellRecoveryUnlessChecked();
         platform::MsgBox(e.what() + keptCopiesText(journal));
         return false;
     }
+    if (!recovered.text.empty()) platform::MsgBox(recovered.text);
     if (const std::string problem = writeProblem(journal.File()); !problem.empty()) {
         platform::MsgBox(problem);
         return true;

@@ -9,29 +9,22 @@
 
 #include "platform/storage/LockBytes.h"
 #include "platform/storage/RegularFile.h"
+#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {
 
-struct flock lockRange(short type, off_t length) {
-    struct flock range {};
-    range.l_type = type;
-    range.l_whence = SEEK_SET;
-    range.l_start = kPendingByte;
-    range.l_len = length;
-    return range;
-}
-
 // Takes the write lock on SQLite's lock bytes without waiting: true, or false with errno set.
 bool lockAll(int fd) {
-    struct flock range = lockRange(F_WRLCK, kSharedFirst + kSharedSize - kPendingByte);
+    struct flock range =
+        LockRange(F_WRLCK, kPendingByte, kSharedFirst + kSharedSize - kPendingByte);
     if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return true;
     return errno == EINVAL && ::fcntl(fd, F_SETLK, &range) == 0;  // no such locks here
 }
 
 // Whether another process holds a lock that an SQLite writer takes (pending or reserved).
 bool writerPresent(int fd) {
-    struct flock probe = lockRange(F_WRLCK, 2);
+    struct flock probe = LockRange(F_WRLCK, kPendingByte, 2);
     return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
@@ -79,16 +72,26 @@ DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const std::string& file, in
 }
 
 int DatabaseWriteLock::ReadAll(std::string& out) const {
-    out.clear();
-    char buffer[1 << 16];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(fd_, buffer, sizeof buffer, at);
-        if (n == 0) return 0;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        out.append(buffer, std::size_t(n));
-        at += n;
+    return ReadWhole(fd_, out);
+}
+
+int DatabaseWriteLock::Stat(struct stat& out) const {
+    return ::fstat(fd_, &out) == 0 ? 0 : errno;
+}
+
+int DatabaseWriteLock::Rewrite(std::string_view before, std::string_view after,
+                               std::size_t pageSize) const {
+    for (std::size_t at = 0; at < after.size(); at += pageSize) {
+        const std::string_view page = after.substr(at, pageSize);
+        if (before.substr(at, pageSize) == page) continue;
+        if (const int error = PwriteAll(fd_, page, off_t(at))) return error;
     }
+    if (after.size() != before.size() && ::ftruncate(fd_, off_t(after.size())) != 0) return errno;
+    return Sync();
+}
+
+int DatabaseWriteLock::Sync() const {
+    return ::fsync(fd_) == 0 ? 0 : errno;
 }
 
 }  // namespace platform

@@ -6,13 +6,17 @@
 // The lock belongs to the object's own open file description (F_OFD_SETLK), so closing another
 // descriptor of the file in this process leaves it in place. Where the system has no such locks
 // it falls back to a classic POSIX lock, which any close of the file in this process drops: the
-// file is therefore read only through ReadAll, never by opening it again.
+// file is therefore read and written only through this object, never by opening it again.
 //
 // An SQLite handle of this process conflicts with the lock like any other program's: release it
 // before this process's SQLite uses the file.
 #pragma once
 
+#include <sys/stat.h>
+
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -36,8 +40,16 @@ class DatabaseWriteLock {
     void Release();
     int Error() const { return error_; }
 
-    // The whole file, read through the locked descriptor: 0 or the error number.
+    // Through the locked descriptor, each 0 or the error number:
+    // the whole file;
     int ReadAll(std::string& out) const;
+    // its owner, group and mode, of the file locked whatever its name leads to now;
+    int Stat(struct stat& out) const;
+    // the file made to hold `after`, which it held as `before`: the blocks of `pageSize` bytes
+    // that differ are written, the size is set and the file synced;
+    int Rewrite(std::string_view before, std::string_view after, std::size_t pageSize) const;
+    // the file synced.
+    int Sync() const;
 
   private:
     int fd_ = -1;

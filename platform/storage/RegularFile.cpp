@@ -28,4 +28,17 @@ int OpenRegularFileForWritingIfAllowed(const std::string& path) {
     return OpenRegularFile(path, O_RDONLY);
 }
 
+int ReadWhole(int fd, std::string& out) {
+    out.clear();
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n == 0) return 0;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        out.append(buffer, std::size_t(n));
+        at += n;
+    }
+}
+
 }  // namespace platform

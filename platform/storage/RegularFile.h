@@ -17,4 +17,7 @@ int OpenRegularFile(const std::string& path, int access);
 // The same for writing where the user may write the file, read-only otherwise.
 int OpenRegularFileForWritingIfAllowed(const std::string& path);
 
+// The whole of an open file, read from its start whatever its offset: 0 or the error number.
+int ReadWhole(int fd, std::string& out);
+
 }  // namespace platform

@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <string>
 
 namespace platform {
 
@@ -15,6 +18,17 @@ int WriteAll(int fd, const char* data, std::size_t size) {
         if (n <= 0) return n == 0 ? EIO : errno;
         data += n;
         size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int PwriteAll(int fd, std::string_view bytes, off_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n == 0 ? EIO : errno;
+        bytes.remove_prefix(std::size_t(n));
+        offset += n;
     }
     return 0;
 }
@@ -35,6 +49,53 @@ int WriteNewFile(const std::string& path, std::string_view bytes, const struct s
     if (::close(fd) != 0 && !error) error = errno;
     if (error) ::unlink(path.c_str());
     return error;
+}
+
+namespace {
+
+// Fills the open, still private file `fd` and gives it its mode and owner, synced.
+int fill(int fd, std::string_view bytes, const struct stat& like) {
+    if (const int error = WriteAll(fd, bytes.data(), bytes.size())) return error;
+    if (const int error = TakeModeAndOwner(fd, like)) return error;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// An unnamed file in the folder, linked under `path` once filled; ENOTSUP where the file system
+// makes no unnamed files.
+int linkUnnamedFile(const std::string& path, std::string_view bytes, const struct stat& like) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL ? ENOTSUP : errno;
+    int error = fill(fd, bytes, like);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (!error && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        error = errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? ENOTSUP : errno;
+    ::close(fd);
+    return error;
+}
+
+// A file under a random name beside `path`, renamed to it once filled.
+int renameRandomFile(const std::string& path, std::string_view bytes, const struct stat& like) {
+    std::string part = path + TemporaryMark() + "XXXXXX";
+    const int fd = ::mkostemp(part.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = fill(fd, bytes, like);
+    if (::close(fd) != 0 && !error) error = errno;
+    if (!error) error = RenameNoReplace(part, path);
+    if (error) ::unlink(part.c_str());
+    return error;
+}
+
+}  // namespace
+
+const char* TemporaryMark() {
+    return ".part-";
+}
+
+int LinkNewFile(const std::string& path, std::string_view bytes, const struct stat& like) {
+    const int error = linkUnnamedFile(path, bytes, like);
+    return error == ENOTSUP ? renameRandomFile(path, bytes, like) : error;
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to) {

@@ -13,6 +13,9 @@ namespace platform {
 // Writes all `size` bytes to the open file, going on after interruptions.
 int WriteAll(int fd, const char* data, std::size_t size);
 
+// Writes all of `bytes` at `offset` of the open file.
+int PwriteAll(int fd, std::string_view bytes, off_t offset);
+
 // Makes the names made, renamed or removed in the folder durable.
 int SyncFolder(const std::string& folder);
 
@@ -26,6 +29,17 @@ int TakeModeAndOwner(int fd, const struct stat& original);
 // its own descriptor; without, mode 0644 less the umask. A failure leaves no file.
 int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat* like,
                  bool sync);
+
+// Makes `path`, a name that must be new, name a complete and synced file holding `bytes`, with
+// the mode and owner of `like` (TakeModeAndOwner), at once: the file is made unnamed in its
+// folder (or, where the file system cannot, under a random name beside it), and linked under
+// `path` only when complete, so that no other user can read it before its mode is set or swap
+// a name under it. EEXIST when `path` names something already; a failure leaves no file.
+int LinkNewFile(const std::string& path, std::string_view bytes, const struct stat& like);
+
+// What the random name of a file LinkNewFile makes has after the final name: a file whose name
+// holds it was left by a process killed while it wrote.
+const char* TemporaryMark();
 
 // Gives `from` the name `to` only while `to` names nothing. Where rename takes no flags (NFS),
 // by a hard link, which refuses an existing name just as atomically, then the old name's removal.

@@ -7,6 +7,8 @@
 //     commits one save that changes every amount and adds a year of months: run under
 //     `strace -e inject=unlink:signal=SIGKILL`, it dies after the commit wrote the file, before
 //     its journal is removed.
+//   interrupted_writer <database file> commit-after <ms>
+//     the same, but commits its transaction `ms` milliseconds after "ready": a long save.
 //   interrupted_writer <database file> probe <stop file>
 //     another program that writes while the start recovers: tries every 10 ms, without waiting
 //     for locks, to commit a row into the table probe(x), printing each x it was told was
@@ -15,6 +17,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -66,5 +69,9 @@ int main(int argc, char** argv) {
     if (save) return 0;
     std::puts("ready");
     std::fflush(stdout);
+    if (argc == 4 && std::strcmp(argv[2], "commit-after") == 0) {
+        ::usleep(useconds_t(std::atoi(argv[3])) * 1000);
+        return sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : 1;
+    }
     for (;;) ::pause();
 }

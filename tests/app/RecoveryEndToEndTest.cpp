@@ -2,7 +2,9 @@
 // rolled back when it is this file's, kept aside unused when it is not, and left alone while
 // another program writes; a start that is itself killed leaves nothing half done.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sqlite3.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <regex>
 
@@ -39,6 +42,9 @@ const std::string kNotItsJournal =
 const std::string kNothingToUndo =
     "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。未使用日志文件，"
     "数据库文件保持原样。日志文件已移至：";
+const std::string kUndoneByAnInterruptedStart =
+    "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。上次启动在处理它时"
+    "中断，未完成的保存已由那次启动撤销，数据库文件检查无误。";
 
 bool haveStrace() {
     return !QStandardPaths::findExecutable("strace").isEmpty();
@@ -227,96 +233,143 @@ TEST(Recovery, WhileAnotherProgramWritesTheStartTouchesNothingThenTheNextRecover
     expectCopiesTold(program, kRolledBackUnsure, db, file, journal);
 }
 
-// A save killed after it wrote the file: the start comes up on the data before the save, byte for
-// byte, and keeps and names both files as it found them. So does the start after one killed
-// anywhere in its own recovery: before its copies, in SQLite's rollback of the trial copy or of
-// the file itself, after it. Where rename takes no flags (NFS) the copies are linked into place.
-TEST(Recovery, AfterACrashAtTheEndOfASaveEveryStartEndsOnTheDataBeforeIt) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
-    const struct {
-        const char* inject;             // the fault of the first start; none: one plain start
-        bool undoneByTheFirst = false;  // it died with the file rolled back, the journal not gone
-    } cases[] = {
-        {""},
-        {"write:signal=SIGKILL:when=1"},         // the trial copy
-        {"pwrite64:signal=SIGKILL:when=1"},      // SQLite's rollback of the trial copy
-        {"fsync:signal=SIGKILL:when=1"},         // the journal's copy
-        {"renameat2:signal=SIGKILL:when=2"},     // the file's copy named
-        {"fsync:signal=SIGKILL:when=3"},         // the folder after the copies
-        {"pwrite64:signal=SIGKILL:when=12"},     // SQLite's rollback of the file: its first page
-        {"pwrite64:signal=SIGKILL:when=17"},     // ... half of it
-        {"unlink:signal=SIGKILL:when=4", true},  // ... the journal's removal
-        {"renameat2:error=EINVAL"},
+// Whether, in an strace of a start, the database file is synced before its journal is moved or
+// removed: a power cut must never find the file unsynced with no journal beside it.
+bool syncedBeforeTheJournalGoes(const std::vector<std::string>& trace, const std::string& db) {
+    bool synced = false;
+    const auto calls = [](const std::string& line, const char* name) {
+        return line.find(std::string(" ") + name) != std::string::npos;
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.inject);
+    for (const std::string& call : trace) {
+        if (calls(call, "fsync(") && call.find("<" + db + ">") != std::string::npos) synced = true;
+        const bool journalGoes = (calls(call, "unlink(") || calls(call, "rename")) &&
+                                 call.find("\"" + db + "-journal\"") != std::string::npos;
+        if (journalGoes) return synced;
+    }
+    return false;
+}
+
+// A start after a save killed once it wrote the file, itself killed by `inject` (strace's
+// fault, "" for none) inside its recovery. The start after it must come up on the data before
+// the save, byte for byte, and name the copies the first start kept, with the file as first
+// found (`undoneByTheFirst`: the first died with the file rolled back, the journal not yet gone).
+struct KilledRecovery {
+    const char* inject;
+    bool undoneByTheFirst = false;
+    bool onNfs = false;  // rename takes no flags, no unnamed file can be made
+};
+
+void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
+    SCOPED_TRACE(std::string(c.inject) + (c.onNfs ? "on NFS" : ""));
+    ProgramFolder program;
+    if (c.onNfs) program.onNfs();
+    const std::string db = program.path("db/db.mdb");
+    CrashedSave save;
+    crashASave(db, save);
+
+    if (*c.inject) {
+        const ProgramRun first = program.runUnder(
+            {"strace", "-f", "-o", "/dev/null", "-e", QString("inject=") + c.inject}, kStart);
+        // Each kill must land inside the recovery, before the login.
+        EXPECT_EQ(first.exitCode, -1) << first.log.toStdString();
+    }
+    // The start after a kill with the file written back, not yet synced, traced.
+    QStringList traced;
+    if (c.undoneByTheFirst)
+        traced = {"strace",
+                  "-f",
+                  "-y",
+                  "-o",
+                  QString::fromStdString(program.path("trace.txt")),
+                  "-e",
+                  "trace=fsync,unlink,rename,renameat2"};
+    const ProgramRun next =
+        c.undoneByTheFirst ? program.runUnder(traced, kStart) : program.run(kStart);
+    EXPECT_EQ(next.exitCode, 0) << next.log.toStdString();
+    EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
+    EXPECT_EQ(bytesOf(db), save.before);
+    if (c.undoneByTheFirst) EXPECT_TRUE(syncedBeforeTheJournalGoes(program.lines("trace.txt"), db));
+    expectCopiesTold(program, c.undoneByTheFirst ? kUndoneByAnInterruptedStart : kRolledBack, db,
+                     save.crashed, save.journal);
+    for (const std::string& name : namesIn(program.path("db")))
+        EXPECT_TRUE(name.find(".part") == std::string::npos) << name;
+    EXPECT_TRUE(fs::is_empty(program.path("run")));  // no trial copy left
+}
+
+// Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
+// its copies. On NFS the copies are made under a random name and linked into place.
+TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
+    if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
+    const KilledRecovery cases[] = {
+        {""},
+        {"pwrite64:signal=SIGKILL:when=1"},  // SQLite's rollback of the trial copy
+        {"fsync:signal=SIGKILL:when=1"},     // the journal's copy, not yet named
+        {"linkat:signal=SIGKILL:when=2"},    // the file's copy named
+        {"fsync:signal=SIGKILL:when=3"},     // the folder after the copies
+        {"", false, true},
+    };
+    for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
+}
+
+// Killed while it wrote the file back, before it synced it, or as it removed the journal.
+TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefore) {
+    if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
+    const KilledRecovery cases[] = {
+        {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
+        {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
+        {"fsync:signal=SIGKILL:when=4", true},   // ... all, not yet synced
+        {"unlink:signal=SIGKILL:when=2", true},  // the journal's removal
+    };
+    for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
+}
+
+// A disk that fills up while the start copies the file, beside it or in the user's runtime
+// folder where the trial copy goes: the start ends on a box that names the cause and the folder,
+// the files stay as they were and no copy is left; with room again, the next recovers.
+TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
+    if (!haveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
+    for (const bool runtimeFolderFull : {false, true}) {
+        SCOPED_TRACE(runtimeFolderFull);
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
+        // Beside the file: room for the files and a copy of the journal, not for a copy of the
+        // file; in the runtime folder: no room for a copy of the file.
+        const auto pages = [](const std::string& bytes) { return (bytes.size() + 4095) / 4096; };
+        const std::size_t room = runtimeFolderFull
+                                     ? pages(save.crashed) / 2
+                                     : pages(save.crashed) + 2 * pages(save.journal) + 2;
+        const std::string full = program.path(runtimeFolderFull ? "run" : "db");
+        fs::remove_all(full);
+        fs::create_directory(full);
+        ASSERT_EQ(::mount("tmpfs", full.c_str(), "tmpfs", 0,
+                          ("mode=0700,size=" + std::to_string(room * 4) + "k").c_str()),
+                  0);
+        const std::unique_ptr<const char, void (*)(const char*)> unmount(
+            full.c_str(), [](const char* f) { ::umount2(f, MNT_DETACH); });
+        std::ofstream(db, std::ios::binary) << save.crashed;
+        std::ofstream(db + "-journal", std::ios::binary) << save.journal;
 
-        bool firstTold = !*c.inject;
-        if (*c.inject) {
-            const ProgramRun first = program.runUnder(
-                {"strace", "-f", "-o", "/dev/null", "-e", QString("inject=") + c.inject}, kStart);
-            firstTold = first.exitCode == 0;
-            // Each kill must land inside the recovery, before the login.
-            EXPECT_EQ(firstTold, !std::strstr(c.inject, "SIGKILL")) << first.log.toStdString();
-        }
-        const std::string found = bytesOf(db);  // by the start that tells
-        const ProgramRun next = program.run(kStart);
-        EXPECT_EQ(next.exitCode, 0) << next.log.toStdString();
-        EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
+        const ProgramRun stopped = program.run(kStart);
+        EXPECT_EQ(stopped.exitCode, 1) << stopped.log.toStdString();
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("程序不能启动。下次启动时会重新处理。\\n磁盘空间不足"),
+                  std::string::npos)
+            << boxes[0];
+        if (runtimeFolderFull) EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
+        EXPECT_EQ(namesIn(program.path("db")),
+                  (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
+        EXPECT_TRUE(fs::is_empty(program.path("run")));
+        EXPECT_EQ(bytesOf(db), save.crashed);
+
+        ASSERT_EQ(::mount(nullptr, full.c_str(), nullptr, MS_REMOUNT, "size=4m"), 0);
+        fs::remove(program.path("messages.log"));
+        EXPECT_EQ(program.run(kStart).exitCode, 0);
         EXPECT_EQ(bytesOf(db), save.before);
-        if (c.undoneByTheFirst)
-            expectJournalMovedAside(program, db, save.journal, kNothingToUndo);
-        else
-            expectCopiesTold(program, kRolledBack, db, firstTold ? save.crashed : found,
-                             save.journal);
-        for (const std::string& name : namesIn(program.path("db")))
-            EXPECT_TRUE(name.find(".part") == std::string::npos &&
-                        name.find(".recovering") == std::string::npos)
-                << name;
+        expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
     }
-}
-
-// A disk that fills up while the start copies the file: the start ends on a box that names the
-// cause, the files stay as they were and no copy is left; with room again, the next recovers.
-TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
-    if (!haveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
-    ProgramFolder program;
-    const std::string db = program.path("db/db.mdb");
-    CrashedSave save;
-    crashASave(db, save);
-    // Room for the files and a copy of the journal, not for a copy of the file.
-    const auto pages = [](const std::string& bytes) { return (bytes.size() + 4095) / 4096; };
-    const std::size_t room = pages(save.crashed) + 2 * pages(save.journal) + 2;
-    const std::string folder = program.path("db");
-    fs::remove_all(folder);
-    fs::create_directory(folder);
-    ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0,
-                      ("size=" + std::to_string(room * 4) + "k").c_str()),
-              0);
-    const std::unique_ptr<const char, void (*)(const char*)> unmount(
-        folder.c_str(), [](const char* f) { ::umount2(f, MNT_DETACH); });
-    std::ofstream(db, std::ios::binary) << save.crashed;
-    std::ofstream(db + "-journal", std::ios::binary) << save.journal;
-
-    const ProgramRun full = program.run(kStart);
-    EXPECT_EQ(full.exitCode, 1) << full.log.toStdString();
-    const std::vector<std::string> boxes = program.lines("messages.log");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find("程序不能启动。下次启动时会重新处理。\\n磁盘空间不足"),
-              std::string::npos)
-        << boxes[0];
-    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
-    EXPECT_EQ(bytesOf(db), save.crashed);
-
-    ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT, "size=4m"), 0);
-    fs::remove(program.path("messages.log"));
-    EXPECT_EQ(program.run(kStart).exitCode, 0);
-    EXPECT_EQ(bytesOf(db), save.before);
-    expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
 }
 
 // db/db.mdb linked to a file elsewhere: SQLite keeps the journal beside that file, so that is
@@ -403,30 +456,68 @@ TEST(Recovery, AFileWhoseIndexMissesRowsIsRefusedNamingTheCopiesKept) {
     EXPECT_EQ(bytesOf(db), before);
 }
 
+// A crashed save's journal that belongs to the file, on a file already damaged: the rollback
+// fails the check, and the box says so (not that the journal is another file's), keeps the
+// journal aside and leaves the file as it is; the start's own check then refuses the file.
+TEST(Recovery, AJournalWhoseRollbackFailsTheCheckIsToldByThatCause) {
+    if (!haveStrace()) GTEST_SKIP() << "strace stages the crash";
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    dropRowsFromTheIndex(db);
+    CrashedSave save;
+    crashASave(db, save);
+
+    const ProgramRun run = program.run("answer OK\nanswer OK\n");
+    EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].find("PraveltaKVT\tOK\t上次保存没有完成，数据库文件旁留下了日志文件，"
+                            "按日志文件撤销后的数据库文件检查不通过："),
+              0u)
+        << boxes[0];
+    EXPECT_NE(boxes[1].find("数据库文件已损坏或不是本程序的数据库"), std::string::npos);
+    EXPECT_EQ(bytesOf(db), save.crashed);
+    EXPECT_FALSE(fs::exists(db + "-journal"));
+}
+
 // Root's database in an installed folder: the user is told before the login that nothing can be
-// saved, and may go on to view. With a journal beside it the start cannot recover and ends,
-// changing nothing.
+// saved, and may go on to view, also when the start meets another program's save: it waits for
+// it as a writer would. With a crashed save's journal beside the file the start cannot recover
+// and ends, changing nothing.
 TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
-    for (const bool journal : {false, true}) {
+    enum class Journal { None, OfACrash, OfASaveUnderWay };
+    for (const Journal journal : {Journal::None, Journal::OfACrash, Journal::OfASaveUnderWay}) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         fs::permissions(program.path(""), fs::perms::all);  // for the box log
         fs::permissions(program.path("db"), fs::perms(0755));
-        if (journal) crashDuringASave(db);
+        if (journal == Journal::OfACrash) crashDuringASave(db);
+        QProcess writer;
+        if (journal == Journal::OfASaveUnderWay) {
+            writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db), "commit-after", "400"});
+            ASSERT_TRUE(writer.waitForReadyRead(60000));
+        }
         const std::vector<std::string> names = namesIn(program.path("db"));
         const std::string before = bytesOf(db);
 
         const ProgramRun run = program.run(kStart, "65534");
         const std::vector<std::string> boxes = program.lines("messages.log");
         ASSERT_EQ(boxes.size(), 1u) << run.log.toStdString();
-        EXPECT_EQ(run.exitCode, journal ? 1 : 0) << run.log.toStdString();
+        const bool crashed = journal == Journal::OfACrash;
+        EXPECT_EQ(run.exitCode, crashed ? 1 : 0) << run.log.toStdString();
         EXPECT_EQ(boxes[0].find(
-                      journal ? "PraveltaKVT\tOK\t数据库文件旁留有上次未完成的保存"
+                      crashed ? "PraveltaKVT\tOK\t数据库文件旁留有上次未完成的保存"
                               : "PraveltaKVT\tOK\t数据库文件无法写入，只能查看数据，不能保存。"),
                   0u)
             << boxes[0];
-        EXPECT_EQ(run.log.contains("done expect login_form"), !journal);
+        EXPECT_EQ(run.log.contains("done expect login_form"), !crashed);
+        if (journal == Journal::OfASaveUnderWay) {
+            ASSERT_TRUE(writer.waitForFinished(60000));
+            EXPECT_EQ(writer.exitCode(), 0);
+            EXPECT_EQ(namesIn(program.path("db")), std::vector<std::string>{"db.mdb"});
+            continue;
+        }
         EXPECT_EQ(namesIn(program.path("db")), names);
         EXPECT_EQ(bytesOf(db), before);
     }
@@ -613,4 +704,97 @@ TEST(Recovery, AnotherProgramWritingDuringTheRecoveryLosesNothing) {
     const char* const baseData = "select count(*), total(Data) from baseData";
     EXPECT_EQ(QueryFile(db, baseData), QueryFile(beforeFile, baseData));
     expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
+}
+
+namespace {
+
+// Another user (65534) who watches a folder others may write (inotify) while root's start
+// recovers: each name made there is read at once, then replaced by a link to `victim`.
+// Stop() tells what could be read and what was replaced.
+class MeddlingUser {
+  public:
+    MeddlingUser(const std::string& folder, const std::string& victim) {
+        int ready[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(stop_, O_CLOEXEC) != 0) return;
+        watcher_ = std::async(std::launch::async, [=, this] {
+            return AsAnotherUser([&] { return watch(folder, victim, ready[1]); });
+        });
+        char byte = 0;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+
+    // "read <name>" and "swapped <name>" lines.
+    std::string Stop() {
+        ::close(stop_[1]);
+        const std::string seen = watcher_.get();
+        ::close(stop_[0]);
+        return seen;
+    }
+
+  private:
+    std::string watch(const std::string& folder, const std::string& victim, int ready) {
+        ::close(stop_[1]);  // the watcher's own copy: the stop is the test's closing its copy
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ::inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO);
+        (void)!::write(ready, "r", 1);
+        std::string seen;
+        alignas(inotify_event) char buffer[4096];
+        for (int n = 0;;) {
+            pollfd fds[] = {{watch, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            ::poll(fds, 2, -1);
+            if (fds[1].revents) return seen;
+            const ssize_t length = ::read(watch, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+                const std::string name = event->len ? event->name : "";
+                if (name.empty() || name.rfind(".swap", 0) == 0) continue;
+                const std::string path = folder + "/" + name;
+                char byte;
+                const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+                if (fd >= 0 && ::read(fd, &byte, 1) == 1) seen += "read " + name + "\n";
+                if (fd >= 0) ::close(fd);
+                const std::string swap = folder + "/.swap" + std::to_string(n++);
+                if (::symlink(victim.c_str(), swap.c_str()) == 0 &&
+                    ::rename(swap.c_str(), path.c_str()) == 0)
+                    seen += "swapped " + name + "\n";
+            }
+        }
+    }
+
+    int stop_[2] = {-1, -1};
+    std::future<std::string> watcher_;
+};
+
+}  // namespace
+
+// Root's private database (0600) in a db/ that every user may write: another user who reads
+// every name the start makes there, and replaces it by a link to a file of root's, reads
+// nothing, and neither the file nor root's other file is harmed. The trial copy goes into a
+// private folder no one else may enter.
+TEST(Recovery, InAFolderOthersMayWriteAnotherUserCanNeitherReadNorRedirectTheRecovery) {
+    if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb");
+    CrashedSave save;
+    crashASave(db, save);
+    fs::permissions(program.path(""), fs::perms(0755));
+    fs::permissions(program.path("db"), fs::perms::all);
+    fs::permissions(db, fs::perms(0600));
+    const std::string victim = program.path("victim.mdb");
+    std::ofstream(victim, std::ios::binary) << save.before;
+    fs::permissions(victim, fs::perms(0600));
+
+    MeddlingUser other(program.path("db"), victim);
+    const ProgramRun run = program.run(kStart);
+    const std::string seen = other.Stop();
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_EQ(seen.find("read "), std::string::npos) << seen;
+    EXPECT_NE(seen.find("swapped db.mdb-journal."), std::string::npos) << seen;
+    EXPECT_EQ(bytesOf(db), save.before);
+    EXPECT_EQ(bytesOf(victim), save.before);
+    EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(db).permissions(), fs::perms(0600));
 }

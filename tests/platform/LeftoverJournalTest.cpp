@@ -1,12 +1,17 @@
 // The recovery's write lock, probed from another process: it holds from the first look at the
-// journal until SQLite rolls the file back, whatever this process opens and closes meanwhile.
+// journal until the journal is gone, whatever this process opens and closes meanwhile, and
+// whatever another program does to the journal or the file in between.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+
+#include "platform/storage/Database.h"
 #include "platform/storage/LeftoverJournal.h"
 #include "platform/storage/LockBytes.h"
 #include "tests/support/TestDb.h"
@@ -49,7 +54,67 @@ void crashDuringASave(const std::string& file) {
     ::waitpid(child, nullptr, 0);
 }
 
+// Another program that waits up to two seconds for the file's exclusive lock, then holds it for
+// `holdMs`; started once it is waiting. Returns its process.
+pid_t anotherProgramTakingTheFileExclusively(const std::string& file, int holdMs) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Descriptors shared with the start would share its lock: another program has none.
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != ready[1]) ::close(fd);
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        sqlite3_busy_timeout(db, 2000);
+        (void)!::write(ready[1], "w", 1);
+        const bool taken = sqlite3_exec(db, "begin exclusive", nullptr, nullptr, nullptr) == 0;
+        ::usleep(useconds_t(holdMs) * 1000);
+        ::_exit(taken && sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == 0 ? 0 : 1);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    (void)!::read(ready[0], &byte, 1);
+    ::close(ready[0]);
+    return child;
+}
+
 }  // namespace
+
+// What another program does to the journal or the file while the start recovers (here: while it
+// checks the rolled-back copy) changes nothing: the file is rolled back all the same, and nothing
+// waits for a FIFO or fails for a lock.
+TEST(LeftoverJournal, WhatAnotherProgramDoesDuringTheRecoveryChangesNothing) {
+    enum class Meddling { TakesTheJournal, PutsAFifoInItsPlace, TakesTheFileExclusively };
+    for (const Meddling meddling : {Meddling::TakesTheJournal, Meddling::PutsAFifoInItsPlace,
+                                    Meddling::TakesTheFileExclusively}) {
+        SCOPED_TRACE(int(meddling));
+        TestDb db;
+        crashDuringASave(db.path());
+        pid_t other = -1;
+        LeftoverJournal journal(db.path(), [&](const std::string& copy) {
+            const std::string name = db.path() + "-journal";
+            if (meddling != Meddling::TakesTheFileExclusively) ::unlink(name.c_str());
+            if (meddling == Meddling::PutsAFifoInItsPlace) ::mkfifo(name.c_str(), 0666);
+            if (meddling == Meddling::TakesTheFileExclusively)
+                other = anotherProgramTakingTheFileExclusively(db.path(), 300);
+            return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
+        });
+        // The start's own waits are shorter than the other program holds the file.
+        const int busyTimeout = platform::BusyTimeoutMs();
+        platform::SetBusyTimeoutMs(100);
+        EXPECT_NO_THROW(EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack));
+        platform::SetBusyTimeoutMs(busyTimeout);
+        EXPECT_FALSE(journal.Present());
+        if (other > 0) {
+            int status = 0;
+            ::waitpid(other, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        EXPECT_EQ(db.scalar("select count(*) from baseData"), "0");
+        EXPECT_EQ(db.scalar("pragma integrity_check"), "ok");
+    }
+}
 
 TEST(LeftoverJournal, NoOtherProcessMayWriteWhileTheRecoveryWorks) {
     TestDb db;
@@ -68,4 +133,28 @@ TEST(LeftoverJournal, NoOtherProcessMayWriteWhileTheRecoveryWorks) {
     EXPECT_FALSE(journal.Present());
     EXPECT_TRUE(anotherProcessMayWrite(db.path()));
     EXPECT_EQ(db.scalar("select count(*) from baseData"), "0");
+}
+
+// A database whose path is as long as SQLite takes (504 bytes) is recovered: the trial copy's
+// path is the private folder's, whatever the database's.
+TEST(LeftoverJournal, ADatabaseAtTheLongestPathSqliteTakesIsRecovered) {
+    TestDb db;
+    crashDuringASave(db.path());
+    std::string folder = db.folder();
+    while (folder.size() + 100 < 504 - std::strlen("/db.mdb")) {
+        folder += "/" + std::string(90, 'f');
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    }
+    folder += "/" + std::string(504 - std::strlen("/db.mdb") - folder.size() - 1, 'g');
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::string file = folder + "/db.mdb";
+    ASSERT_EQ(file.size(), 504u);
+    ASSERT_EQ(::rename(db.path().c_str(), file.c_str()), 0);
+    ASSERT_EQ(::rename((db.path() + "-journal").c_str(), (file + "-journal").c_str()), 0);
+
+    LeftoverJournal journal(file, [](const std::string& copy) {
+        return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
+    });
+    EXPECT_NO_THROW(EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack));
+    EXPECT_EQ(QueryFile(file, "select count(*) from baseData"), "0");
 }

@@ -1,8 +1,14 @@
-// Preloaded (LD_PRELOAD) into a program under test, makes flock behave as Linux carries it out on
-// NFS, as a byte-range lock on the whole file: an exclusive lock on a folder, or on a descriptor
-// not opened for writing, fails with EBADF. Every other call goes to the C library's flock.
+// Preloaded (LD_PRELOAD) into a program under test, makes the file calls that differ on NFS
+// behave as Linux carries them out there:
+// - flock is a byte-range lock on the whole file: an exclusive lock on a folder, or on a
+//   descriptor not opened for writing, fails with EBADF;
+// - an unnamed file (open with O_TMPFILE) cannot be made: EOPNOTSUPP;
+// - rename takes no flags (renameat2 with RENAME_NOREPLACE): EINVAL.
+// Everything else goes to the C library.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -28,4 +34,50 @@ extern "C" int flock(int fd, int operation) {
         return -1;
     }
     return real(fd, operation);
+}
+
+namespace {
+
+template <typename Function>
+Function next(const char* name) {
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+int openAsOnNfs(const char* name, const char* path, int flags, va_list rest) {
+    using Open = int (*)(const char*, int, ...);
+    const mode_t mode =
+        (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, int) : 0;
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return next<Open>(name)(path, flags, mode);
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openAsOnNfs("open", path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+
+extern "C" int open64(const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openAsOnNfs("open64", path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned flags) {
+    using Renameat2 = int (*)(int, const char*, int, const char*, unsigned);
+    if (flags != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return next<Renameat2>("renameat2")(fromFolder, from, toFolder, to, flags);
 }

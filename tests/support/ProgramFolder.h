@@ -40,10 +40,14 @@ class ProgramFolder {
                               std::filesystem::copy_options::recursive);
         std::filesystem::copy(std::filesystem::path(PROGRAM_DIR) / "hlp", dir / "hlp",
                               std::filesystem::copy_options::recursive);
+        // The user's runtime folder, where a recovery makes its private folder.
+        std::filesystem::create_directory(dir / "run");
+        std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all);
+        extraEnvironment_.insert("XDG_RUNTIME_DIR", QString::fromStdString(path("run")));
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
     std::string folder() const { return folder_.path().toStdString(); }
-    // The copies started from now on lock as on NFS.
+    // The copies started from now on lock, rename and make files as on NFS.
     void onNfs() { flockAsOnNfs(extraEnvironment_); }
 
     // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
