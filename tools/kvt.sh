@@ -124,6 +124,32 @@ rename_in_place() {
         stop "cannot put $1 in $(cd .. && pwd -P): ${said##*: }"
 }
 
+# A link under a name the install follows (db/, db/db.mdb) that another user made could lead it
+# to make files in a folder of someone else's, or take a file's mode and owner for the lock file.
+# As the kernel's protected_symlinks does in sticky shared folders, and as the program does at its
+# start, a link is followed only when root, this user or the owner of the folder holding it made
+# it; any other link is named and the install stops.
+refuse_foreign_link() {
+    local path="$1" owner holder
+    [[ -L "$path" ]] || return 0
+    owner="$(stat -c %u -- "$path" 2>/dev/null)" || return 0
+    holder="$(stat -L -c %u -- "$(dirname -- "$path")")"
+    if ((owner != 0 && owner != EUID && owner != holder)); then
+        stop "$path is a link another user made, which the install does not follow;" \
+            "remove it and install again"
+    fi
+}
+
+# Enters $home/db, then checks that the folder entered is the one the name leads to now, through
+# no link another user made: the name may have been replaced since it was checked.
+enter_database_folder() {
+    cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
+    refuse_foreign_link "$home/db"
+    [[ "$(stat -c %d:%i .)" == "$(stat -L -c %d:%i -- "$home/db" 2>/dev/null)" ]] ||
+        stop "$home/db was replaced while the install entered it; install again"
+    refuse_foreign_link "$home/db/db.mdb"
+}
+
 # The lock file may only be a plain file: a link or anything else under its name was put there to
 # make the install or the program open what it leads to.
 check_lock_file() {
@@ -138,7 +164,7 @@ check_lock_file() {
 # is none, with the database's mode (and, as root, its owner and group), so that every user of
 # the database may lock it. Runs in a subshell: it changes folder.
 make_database_files() {
-    cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
+    enter_database_folder
     if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
         return 0
     fi
@@ -226,7 +252,9 @@ install_program() {
         echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
+    refuse_foreign_link "$home/db"
     mkdir -p "$home/db"
+    refuse_foreign_link "$home/db/db.mdb"
     check_lock_file
     # The database first: the lock file takes its mode and owner from it.
     (make_database_files)

@@ -287,6 +287,38 @@ TEST(EndToEnd, AStartThatCannotLockSaysWhyByNameAndEnds) {
     }
 }
 
+// In a program folder others may write, another user has put a link to root's database folder in
+// place of db/, or to root's database in place of db/db.mdb: a start by root names the link and
+// ends, making nothing where it leads and leaving that database as it is.
+TEST(EndToEnd, ARootStartFollowsNoLinkAnotherUserPutInPlaceOfTheDatabase) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    for (const char* name : {"db", "db/db.mdb"}) {
+        SCOPED_TRACE(name);
+        ProgramFolder program;
+        ASSERT_EQ(
+            ::chmod(program.folder().c_str(), 0777) | ::chmod(program.path("db").c_str(), 0777), 0);
+        const QTemporaryDir roots;
+        const fs::path rootsDb = fs::path(roots.path().toStdString()) / "db";
+        const std::string link = program.path(name), target = roots.filePath(name).toStdString();
+        fs::create_directory(rootsDb);
+        fs::rename(program.path("db/db.mdb"), rootsDb / "db.mdb");
+        if (fs::path(name) == "db") fs::remove(program.path("db"));
+        const std::string before = bytesOf((rootsDb / "db.mdb").string());
+        ASSERT_EQ(
+            AsAnotherUser([&] { return std::to_string(::symlink(target.c_str(), link.c_str())); }),
+            "0");
+        const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains(QString::fromStdString(
+            "box [PraveltaKVT] "
+            "数据库文件夹或数据库文件是其他用户建立的链接，程序不跟随它，不能启动：" +
+            link)))
+            << run.log.toStdString();
+        EXPECT_EQ(std::distance(fs::directory_iterator(rootsDb), fs::directory_iterator()), 1);
+        EXPECT_EQ(bytesOf((rootsDb / "db.mdb").string()), before);
+    }
+}
+
 // A database folder the user may not enter is told as such, not as a missing file.
 TEST(EndToEnd, ADatabaseFolderTheUserMayNotEnterIsReportedAtStart) {
     if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
