@@ -161,8 +161,9 @@ check_lock_file() {
 
 # The database when there is none (the build folder's: the data of an earlier version that ran
 # there, or an empty database on a fresh build), then the lock file the program locks when there
-# is none, with the database's mode (and, as root, its owner and group), so that every user of
-# the database may lock it. Runs in a subshell: it changes folder.
+# is none, with the database's owner (as root), group (where this user may give it), mode and ACL,
+# so that every user the database lets write may lock it on NFS, where only a file opened for
+# writing can be locked. Runs in a subshell: it changes folder.
 make_database_files() {
     enter_database_folder
     if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
@@ -177,10 +178,12 @@ make_database_files() {
         link_in_place db.mdb
     fi
     [[ -f ../db.mdb ]] || stop "$home/db/db.mdb is not a database file"
-    if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock ]]; then
-        : >PraveltaKVT.lock
-        if ((EUID == 0)); then chown --reference=../db.mdb PraveltaKVT.lock; fi
-        chmod --reference=../db.mdb PraveltaKVT.lock
+    # A user who may not read the database has no access to give the lock file, and no use of it.
+    if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock && -r ../db.mdb ]]; then
+        # cp opens the database, makes the new file (a new name, the owner's bits only) and gives
+        # it the database's owner, group, mode and ACL, each through the two files' descriptors;
+        # an owner or group this user may not give is left out, as chown would refuse it.
+        cp --attributes-only --preserve=mode,ownership -- ../db.mdb PraveltaKVT.lock
         link_in_place PraveltaKVT.lock
     fi
     sync ..

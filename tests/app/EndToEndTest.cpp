@@ -19,6 +19,7 @@
 #include "app/WorkingForms.h"
 #include "platform/storage/Database.h"
 #include "platform/storage/InstanceLock.h"
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
@@ -167,6 +168,21 @@ void leaveACrashedSave(const std::string& db) {
     ASSERT_TRUE(fs::exists(db + "-journal"));
 }
 
+// `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
+// output.
+std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", folder);
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    if (nfs) flockAsOnNfs(env);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bash", {KVT_SCRIPT, "install"});
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
+}
+
 // An installed program folder: root's and read-only to the user but for db/ and the database, no
 // lock file made yet.
 void installedFolder(const ProgramFolder& program) {
@@ -243,6 +259,32 @@ TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
         EXPECT_TRUE(second.log.contains("box [PraveltaKVT] 程序已在运行"))
             << second.log.toStdString();
         EXPECT_TRUE(first.running());
+    }
+}
+
+// Users who may only view the database run side by side, on a local disk and where flock behaves
+// as on NFS; while they run, a copy that may write the database (root's) is refused, and so is an
+// install, which would replace the program under them.
+TEST(EndToEnd, ViewersRunSideBySideWhileAWriterAndAnInstallAreRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    for (const bool nfs : {false, true}) {
+        SCOPED_TRACE(nfs ? "nfs" : "local disk");
+        ProgramFolder program;
+        installedFolder(program);
+        ASSERT_EQ(::chmod(program.path("db/db.mdb").c_str(), 0644), 0);
+        if (nfs) program.onNfs();
+        const WaitingCopy first(program, "65534");
+        ASSERT_TRUE(first.waiting()) << first.log();
+        const WaitingCopy second(program, "65533");
+        EXPECT_TRUE(second.waiting()) << second.log();
+        const ProgramRun writer = program.run("answer OK\nexpect login_form\nclick Command2\n");
+        EXPECT_EQ(writer.exitCode, 1) << writer.log.toStdString();
+        EXPECT_TRUE(writer.log.contains("box [PraveltaKVT] 程序已在运行"))
+            << writer.log.toStdString();
+        EXPECT_EQ(install(QString::fromStdString(program.folder()), nfs),
+                  std::make_pair(1, "kvt.sh: PraveltaKVT is running in " + program.folder() +
+                                        "; close it first\n"));
+        EXPECT_TRUE(first.running() && second.running());
     }
 }
 
@@ -749,25 +791,6 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     EXPECT_GT(bluePixels(page), 50);
 }
 
-namespace {
-
-// `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
-// output.
-std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PRAVELTA_HOME", folder);
-    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
-    if (nfs) flockAsOnNfs(env);
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start("bash", {KVT_SCRIPT, "install"});
-    if (!p.waitForFinished(60000)) p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
-}
-
-}  // namespace
-
 // The user's program folder lies outside the build. Installing again brings the program files
 // back but leaves the database, with what the user entered, as it is to the byte.
 TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs) {
@@ -793,22 +816,26 @@ TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs)
     }
 }
 
-// The install makes the lock file the program locks, as the database's (mode, and owner when root
-// installs), and does not replace the files of a running copy: on a local disk and on NFS.
+// The install makes the lock file the program locks, as the database's (mode and ACL, and owner
+// when root installs), and does not replace the files of a running copy: on a local disk and on
+// NFS.
 TEST(Install, TheInstallMakesAndLocksTheProgramsLockFile) {
     for (const bool nfs : {false, true}) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         const uid_t owner = ::geteuid() == 0 ? kAnotherUser : ::geteuid();
-        ASSERT_EQ(::chmod(db.c_str(), 0640) | ::chown(db.c_str(), owner, owner), 0);
+        ASSERT_EQ(::chmod(db.c_str(), 0660) | ::chown(db.c_str(), owner, owner), 0);
+        const std::string acl = AclLetting(4303, 6);  // a user the ACL lets write the database
+        ASSERT_TRUE(SetAccessAcl(db, acl));
         const QString folder = QString::fromStdString(program.folder());
         auto [code, said] = install(folder, nfs);
         ASSERT_EQ(code, 0) << said;
         struct stat lockStat {};
         ASSERT_EQ(::stat(platform::InstanceLock::LockFilePath(program.folder()).c_str(), &lockStat),
                   0);
-        EXPECT_EQ(lockStat.st_mode & 07777, 0640u);
+        EXPECT_EQ(lockStat.st_mode & 07777, 0660u);
         EXPECT_EQ(lockStat.st_uid, owner);
+        EXPECT_EQ(AccessAclOf(platform::InstanceLock::LockFilePath(program.folder())), acl);
         if (nfs) program.onNfs();
         const WaitingCopy running(program, {});
         ASSERT_TRUE(running.waiting()) << running.log();
