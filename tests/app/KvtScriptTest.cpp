@@ -227,3 +227,28 @@ TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFo
         }
     }
 }
+
+// Another user swaps a FIFO in for the lock file after the install checked its name, as it opens
+// it: the opening must not wait for a writer for ever. The install stops in one line, replacing
+// nothing.
+TEST(KvtScript, AnInstallStopsAtAFifoSwappedInForTheLockFileAsItOpensIt) {
+    QTemporaryDir temp;
+    const fs::path home = fs::path(temp.path().toStdString()) / "PraveltaKVT";
+    fs::create_directories(home / "db");
+    fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", home / "db/db.mdb");
+    const fs::path lock = home / "db/PraveltaKVT.lock", fifo = home / "fifo";
+    std::ofstream(lock).close();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    env.insert("LD_PRELOAD", SWAP_AT_OPEN_LIB);
+    env.insert("SWAP_AT_OPEN_NAME", "PraveltaKVT.lock");
+    env.insert("SWAP_AT_OPEN_FROM", QString::fromStdString(fifo.string()));
+    const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(lock))) << "the swap was staged";
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.output,
+              "kvt.sh: " + lock.string() + " is not a plain file; remove it and install again\n");
+    EXPECT_FALSE(fs::exists(home / "PraveltaKVT"));
+}
