@@ -32,9 +32,9 @@ platform::InstanceLock& programLock() {
     return locks[platform::AppPath()];
 }
 
-// A db/ or db/db.mdb that another user made a link in a program folder others may write would
-// lead the start to make its lock file and open a database wherever they chose: it is named, and
-// the program does not start.
+// A db/ or db/db.mdb that is a link another user made, in a program folder others may write,
+// would lead the start to make its lock file and open a database wherever they chose: it is
+// named, and the program does not start.
 bool followsNoForeignLink() {
     const std::filesystem::path db = std::filesystem::path(platform::AppPath()) / "db";
     for (const std::filesystem::path& path : {db, db / "db.mdb"}) {
