@@ -21,6 +21,7 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
+#include "platform/storage/ForeignLink.h"
 #include "platform/storage/SyncedFile.h"
 
 namespace platform {
@@ -51,6 +52,8 @@ QString writeFailureCause(int error) {
             return QStringLiteral("文件超过了允许的大小");
         case EIO:
             return QStringLiteral("磁盘读写出错");
+        case ELOOP:
+            return QStringLiteral("打印位置是其他用户建立的链接，程序不跟随它");
         default:
             return QStringLiteral("系统错误 %1（%2）")
                 .arg(error)
@@ -89,8 +92,10 @@ QByteArray pdfBytes(const std::vector<PrintOp>& ops, const QString& documentName
     return buffer.data();
 }
 
-// <program folder>/print, created when missing; 0 or the error number of the failure.
+// <program folder>/print, created when missing; 0 or the error number of the failure. A link
+// there that another user made (others may write a shared program folder) is not followed: ELOOP.
 int makeFolder(const QString& folder) {
+    if (IsForeignLink(QFile::encodeName(folder).toStdString())) return ELOOP;
     std::error_code ec;
     std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), ec);
     if (!ec && !QFileInfo(folder).isDir()) return ENOTDIR;

@@ -12,6 +12,7 @@
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
+#include "platform/storage/ForeignLink.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LeftoverJournal.h"
 #include "shell/JournalRecovery.h"
@@ -29,6 +30,20 @@ namespace {
 platform::InstanceLock& programLock() {
     static std::map<std::string, platform::InstanceLock> locks;
     return locks[platform::AppPath()];
+}
+
+// A db/ or db/db.mdb that is a link another user made, in a program folder others may write,
+// would lead the start to make its lock file and open a database wherever they chose: it is
+// named, and the program does not start.
+bool followsNoForeignLink() {
+    const std::filesystem::path db = std::filesystem::path(platform::AppPath()) / "db";
+    for (const std::filesystem::path& path : {db, db / "db.mdb"}) {
+        if (!platform::IsForeignLink(path.string())) continue;
+        platform::MsgBox("数据库文件夹或数据库文件是其他用户建立的链接，程序不跟随它，不能启动：" +
+                         path.string());
+        return false;
+    }
+    return true;
 }
 
 bool ownProgramFolder() {
@@ -122,7 +137,7 @@ bool checkDatabase() {
 }  // namespace
 
 bool StartProgram() {
-    if (!ownProgramFolder() || !checkDatabase()) return false;
+    if (!followsNoForeignLink() || !ownProgramFolder() || !checkDatabase()) return false;
     auto* login = new login_form;
     auto* loggedIn = new bool(false);
     QObject::connect(login, &login_form::loggedIn, [loggedIn] {

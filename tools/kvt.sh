@@ -3,11 +3,13 @@
 #   tools/kvt.sh run      install what is missing, build, install the program folder, start it
 #   tools/kvt.sh test     install what is missing, build, run every test
 #   tools/kvt.sh install  install the program folder from the build as it is (no build)
+# (`kvt.sh locked-install` is the second half of `install`, which the script runs itself.)
 # The program folder is $PRAVELTA_HOME, by default ~/PraveltaKVT: outside the source tree, so
 # that cleaning the build never deletes the user's data in its db/db.mdb.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
+self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 build="${KVT_BUILD_DIR:-$here/build}"
 home=""
 
@@ -124,6 +126,32 @@ rename_in_place() {
         stop "cannot put $1 in $(cd .. && pwd -P): ${said##*: }"
 }
 
+# A link under a name the install follows (db/, db/db.mdb) that another user made could lead it
+# to make files in a folder of someone else's, or take a file's mode and owner for the lock file.
+# As the kernel's protected_symlinks does in sticky shared folders, and as the program does at its
+# start, a link is followed only when root, this user or the owner of the folder holding it made
+# it; any other link is named and the install stops.
+refuse_foreign_link() {
+    local path="$1" owner holder
+    [[ -L "$path" ]] || return 0
+    owner="$(stat -c %u -- "$path" 2>/dev/null)" || return 0
+    holder="$(stat -L -c %u -- "$(dirname -- "$path")")"
+    if ((owner != 0 && owner != EUID && owner != holder)); then
+        stop "$path is a link another user made, which the install does not follow;" \
+            "remove it and install again"
+    fi
+}
+
+# Enters $home/db, then checks that the folder entered is the one the name leads to now, through
+# no link another user made: the name may have been replaced since it was checked.
+enter_database_folder() {
+    cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
+    refuse_foreign_link "$home/db"
+    [[ "$(stat -c %d:%i .)" == "$(stat -L -c %d:%i -- "$home/db" 2>/dev/null)" ]] ||
+        stop "$home/db was replaced while the install entered it; install again"
+    refuse_foreign_link "$home/db/db.mdb"
+}
+
 # The lock file may only be a plain file: a link or anything else under its name was put there to
 # make the install or the program open what it leads to.
 check_lock_file() {
@@ -135,10 +163,11 @@ check_lock_file() {
 
 # The database when there is none (the build folder's: the data of an earlier version that ran
 # there, or an empty database on a fresh build), then the lock file the program locks when there
-# is none, with the database's mode (and, as root, its owner and group), so that every user of
-# the database may lock it. Runs in a subshell: it changes folder.
+# is none, with the database's owner (as root), group (where this user may give it), mode and ACL,
+# so that every user the database lets write may lock it on NFS, where only a file opened for
+# writing can be locked. Runs in a subshell: it changes folder.
 make_database_files() {
-    cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
+    enter_database_folder
     if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
         return 0
     fi
@@ -151,28 +180,52 @@ make_database_files() {
         link_in_place db.mdb
     fi
     [[ -f ../db.mdb ]] || stop "$home/db/db.mdb is not a database file"
-    if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock ]]; then
-        : >PraveltaKVT.lock
-        if ((EUID == 0)); then chown --reference=../db.mdb PraveltaKVT.lock; fi
-        chmod --reference=../db.mdb PraveltaKVT.lock
+    # A user who may not read the database has no access to give the lock file, and no use of it.
+    if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock && -r ../db.mdb ]]; then
+        # cp opens the database, makes the new file (a new name, the owner's bits only) and gives
+        # it the database's owner, group, mode and ACL, each through the two files' descriptors;
+        # an owner or group this user may not give is left out, as chown would refuse it.
+        cp --attributes-only --preserve=mode,ownership -- ../db.mdb PraveltaKVT.lock
         link_in_place PraveltaKVT.lock
     fi
     sync ..
 }
 
-# Opens the lock file on fd 9, for writing where the user may (NFS locks only such), only when the
-# file opened is the plain file under its name, not where a link put in its place meanwhile leads.
-# It is opened for reading, which makes and changes nothing, and reopened through /proc for
-# writing.
-open_lock_file() {
-    local lock="$home/db/PraveltaKVT.lock"
-    check_lock_file
-    { [[ -e "$lock" ]] && exec 9<"$lock"; } 2>/dev/null || return 0
-    if [[ "$(stat -L -c %d:%i /dev/fd/9)" != "$(stat -c %d:%i -- "$lock" 2>/dev/null)" ]]; then
-        exec 9<&-
-        stop "$lock was replaced while it was opened; install again"
-    fi
-    { [[ -w /proc/self/fd/9 ]] && exec 9<>/proc/self/fd/9; } 2>/dev/null || true
+# Opens the lock file on fd 9, for writing where the user may (NFS locks exclusively only such),
+# and runs this script again as `kvt.sh locked-install`, which keeps it open until the script
+# ends. Bash cannot open a file without waiting, and another user may swap a FIFO in under the
+# name after it was checked: its opening would wait for ever. So perl opens it, following no link
+# and without waiting, checks on the descriptor it opened that it is a regular file, the one the
+# name still names, and puts it on fd 9 as a plain blocking descriptor. No lock file (the user may
+# not make it): the folder's lock alone.
+open_lock_file='
+use strict;
+use Fcntl;
+use POSIX ();
+my ($lock, @script) = @ARGV;
+sub stop { print STDERR "kvt.sh: @_\n"; exit 1 }
+sub not_a_file { stop("$lock is not a plain file; remove it and install again") }
+my $fh;
+sysopen($fh, $lock, O_RDWR | O_NONBLOCK | O_NOFOLLOW)
+    or (($!{EACCES} || $!{EROFS} || $!{EPERM})
+        && sysopen($fh, $lock, O_RDONLY | O_NONBLOCK | O_NOFOLLOW))
+    or ($!{ELOOP} || $!{ENXIO} || $!{EISDIR} ? not_a_file() : exec { $script[0] } @script)
+    or stop("cannot run $script[0]: $!");
+my @file = stat($fh);
+-f _ or not_a_file();
+my @name = lstat($lock);
+@name && $name[0] == $file[0] && $name[1] == $file[1]
+    or stop("$lock was replaced while it was opened; install again");
+fcntl($fh, F_SETFL, fcntl($fh, F_GETFL, 0) & ~O_NONBLOCK) or stop("cannot use $lock: $!");
+if (fileno($fh) == 9) { fcntl($fh, F_SETFD, 0) or stop("cannot use $lock: $!") }
+else { defined POSIX::dup2(fileno($fh), 9) or stop("cannot use $lock: $!") }
+exec { $script[0] } @script or stop("cannot run $script[0]: $!");
+'
+
+# Goes on as `kvt.sh locked-install` with the lock file on fd 9; $@ are its further arguments.
+reopen_with_lock_file() {
+    export PRAVELTA_HOME="$home" KVT_BUILD_DIR="$build"
+    exec perl -e "$open_lock_file" -- "$home/db/PraveltaKVT.lock" bash "$self" locked-install "$@"
 }
 
 # Locks what the program locks, until the script ends: the lock file and the folder itself where
@@ -180,9 +233,8 @@ open_lock_file() {
 # is replaced.
 lock_program_folder() {
     local taken=0 fd rc
-    exec 8<&- 9<&-
+    exec 8<&-
     { exec 8<"$home"; } 2>/dev/null || true
-    open_lock_file
     for fd in 8 9; do
         [[ -e /dev/fd/$fd ]] || continue
         rc=0
@@ -218,7 +270,7 @@ replace_program_files() {
 
 # Replaces the program, the skins and the help pages in the program folder by the build's.
 # An existing database is never replaced or changed; the program's own upgrade at start is the
-# only change.
+# only change. Goes on as `kvt.sh locked-install`, with $@ as its further arguments.
 install_program() {
     program_folder
     [[ "$build" == /* ]] || build="$PWD/$build"
@@ -226,11 +278,18 @@ install_program() {
         echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
+    refuse_foreign_link "$home/db"
     mkdir -p "$home/db"
+    refuse_foreign_link "$home/db/db.mdb"
     check_lock_file
     # The database first: the lock file takes its mode and owner from it.
     (make_database_files)
-    # The running program holds its lock; its files are not replaced under it.
+    reopen_with_lock_file "$@"
+}
+
+# The second half of the install, with the lock file on fd 9 (or none): the running program holds
+# its lock, and its files are not replaced under it.
+locked_install() {
     lock_program_folder
     (replace_program_files)
     exec 8<&- 9<&-
@@ -243,11 +302,15 @@ case "${1:-}" in
         check_build_writable
         install_missing
         build_program
-        install_program
-        exec "$home/PraveltaKVT"
+        install_program run
         ;;
     install)
         install_program
+        ;;
+    locked-install)
+        program_folder
+        locked_install
+        if [[ "${2:-}" == run ]]; then exec "$home/PraveltaKVT"; fi
         ;;
     test)
         check_build_writable

@@ -2,15 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/AppPath.h"
+#include "platform/storage/FileAccess.h"
 #include "platform/storage/LockBytes.h"
 #include "platform/storage/RegularFile.h"
-#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 
@@ -18,43 +17,42 @@ namespace {
 
 enum class Hold { Taken, HeldByOther, Unusable, NotAFile };
 
-// Takes the exclusive lock on `fd` without waiting. Unless it is taken, `fd` is closed and set
-// to -1. EBADF (a folder, or a file opened read-only, on NFS) and ENOLCK mean the object cannot
-// be locked here, not that another copy holds it.
-Hold lockExclusive(int& fd) {
+// Takes the flock `kind` (LOCK_SH or LOCK_EX) on `fd` without waiting. Unless it is taken, `fd`
+// is closed and set to -1. EBADF (on NFS an exclusive lock of a folder, or of a file opened
+// read-only) and ENOLCK mean the object cannot be locked here, not that another copy holds it.
+Hold lockWhole(int& fd, int kind) {
     if (fd < 0) return Hold::Unusable;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Hold::Taken;
+    if (::flock(fd, kind | LOCK_NB) == 0) return Hold::Taken;
     const bool held = errno == EWOULDBLOCK;
     ::close(fd);
     fd = -1;
     return held ? Hold::HeldByOther : Hold::Unusable;
 }
 
-// A new lock file with the database file's mode, and, when root makes it, its owner and group:
-// every user who may open the database may then open the lock file as well. Without a database
-// file there is nothing to take the permissions from, and no file is made.
-int createLockFile(const std::string& file, const std::string& db) {
-    struct stat dbStat {};
-    if (::stat(db.c_str(), &dbStat) != 0 || !S_ISREG(dbStat.st_mode)) return -1;
-    const mode_t mode = dbStat.st_mode & 07777;
+// A new lock file that every user who may open the database may open as well: made 0600 as a
+// new name only, then given the open database file's owner, group, mode and ACL. Without a
+// database file there is nothing to take them from, and no file is made.
+int createLockFile(const std::string& file, int databaseFd) {
+    if (databaseFd < 0) return -1;
     const int fd =
-        ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+        ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
-    if (TakeModeAndOwner(fd, dbStat) != 0) {
+    if (const int error = TakeAccessOf(fd, databaseFd); error != 0) {
         ::close(fd);
         ::unlink(file.c_str());
+        errno = error;
         return -1;
     }
     return fd;
 }
 
-// The lock file opened (NFS locks only one opened for writing), made when missing; -1 when it
-// cannot be had.
-int openLockFile(const std::string& file, const std::string& db) {
+// The lock file opened (NFS locks exclusively only one opened for writing), made when missing;
+// -1 when it cannot be had.
+int openLockFile(const std::string& file, int databaseFd) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         int fd = OpenRegularFileForWritingIfAllowed(file);
         if (fd >= 0 || errno != ENOENT) return fd;
-        fd = createLockFile(file, db);
+        fd = createLockFile(file, databaseFd);
         // Another copy may have made it in between: then open that one.
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -64,11 +62,11 @@ int openLockFile(const std::string& file, const std::string& db) {
 // Opens and locks the lock file into `fd`. Anything else than a regular file is refused, looked
 // at before the open and what was opened after it (it may have been replaced in between): a
 // link could lead a start by root to a file of someone else's choosing.
-Hold takeLockFile(const std::string& file, const std::string& db, int& fd) {
+Hold takeLockFile(const std::string& file, int databaseFd, int kind, int& fd) {
     if (NamesOtherThanAFile(file)) return Hold::NotAFile;
-    fd = openLockFile(file, db);
+    fd = openLockFile(file, databaseFd);
     if (fd < 0 && NamesOtherThanAFile(file)) return Hold::NotAFile;
-    return lockExclusive(fd);
+    return lockWhole(fd, kind);
 }
 
 // The file the database path leads to, opened; -1 when it is missing, no regular file or cannot
@@ -78,13 +76,17 @@ int openDatabase(const std::string& database) {
     return file.empty() ? -1 : OpenRegularFileForWritingIfAllowed(file);
 }
 
+bool openedReadOnly(int fd) {
+    return fd >= 0 && (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY;
+}
+
 // Locks kProgramByte of the open database file: for writing when it was opened for writing, for
 // reading otherwise. Unless it is taken, `fd` is closed and set to -1. EINVAL (no such locks
 // here) and ENOLCK leave the file to the other two objects.
 Hold lockDatabase(int& fd) {
     if (fd < 0) return Hold::Unusable;
     struct flock byte {};
-    byte.l_type = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
+    byte.l_type = openedReadOnly(fd) ? F_RDLCK : F_WRLCK;
     byte.l_whence = SEEK_SET;
     byte.l_start = kProgramByte;
     byte.l_len = 1;
@@ -127,10 +129,16 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std:
     folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0 && errno == EACCES) return Result::NoPermission;
     if (folderFd_ < 0) return Result::Impossible;
-    const Hold onFolder = lockExclusive(folderFd_);
-    if (onFolder == Hold::HeldByOther) return Result::HeldByOther;
-    const Hold onFile = takeLockFile(LockFilePath(folder), database, fileFd_);
     databaseFd_ = openDatabase(database);
+    // A copy that cannot write the database only views it, beside any other such copy; one that
+    // may write it runs alone (a missing database is reported later, and locked as by a writer).
+    const int kind = openedReadOnly(databaseFd_) ? LOCK_SH : LOCK_EX;
+    const Hold onFolder = lockWhole(folderFd_, kind);
+    if (onFolder == Hold::HeldByOther) {
+        Release();
+        return Result::HeldByOther;
+    }
+    const Hold onFile = takeLockFile(LockFilePath(folder), databaseFd_, kind, fileFd_);
     const Result result = verdict(onFolder, onFile, lockDatabase(databaseFd_));
     if (result != Result::Taken) Release();
     return result;

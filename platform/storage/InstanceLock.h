@@ -1,19 +1,23 @@
-// One running copy per program folder and per database file, held for as long as the object
-// lives. Three objects are locked: the lock file db/PraveltaKVT.lock beside the database, the
-// program folder itself, and the database file that db/db.mdb leads to.
+// One copy per program folder and per database file that may write it, held for as long as the
+// object lives; copies that may only view the database run side by side. Three objects are
+// locked: the lock file db/PraveltaKVT.lock beside the database, the program folder itself, and
+// the database file that db/db.mdb leads to.
+//
+// A copy that may write the database (it opens the file for writing) locks each object
+// exclusively; one that may only read it takes shared locks, which other viewers share and a
+// writer's exclusive lock excludes, either way round.
 //
 // The lock file is what works on NFS, where an exclusive flock needs a descriptor opened for
-// writing (a folder never is); the folder is what a copy takes that cannot use the file (no file
-// and no right to make it, or an earlier version of the program). A copy takes every one of the
-// two it can and is refused when another copy holds either, so that any two copies on one folder
-// meet on one.
+// writing (a folder never is) and a shared one a descriptor opened for reading; the folder is
+// what a copy takes that cannot use the file (no file and no right to make it, or an earlier
+// version of the program). A copy takes every one of the two it can and is refused when another
+// copy holds either against it, so that any two copies on one folder meet on one.
 //
 // The database file meets copies in other folders whose db/db.mdb is a link to the same file:
 // a lock on one byte of it (past SQLite's bytes), write for a copy that may write the file and
-// read for one that may only view it, so that viewers share the file but a writer has it alone.
-// It is an open-file-description lock: SQLite's closing of its own descriptors of the file would
-// drop a classic POSIX lock of the process, not this one. Where the system has no such locks,
-// the folder and the lock file still hold.
+// read for one that may only view it. It is an open-file-description lock: SQLite's closing of
+// its own descriptors of the file would drop a classic POSIX lock of the process, not this one.
+// Where the system has no such locks, the folder and the lock file still hold.
 //
 // The system drops every lock when the process ends, however it ends.
 #pragma once

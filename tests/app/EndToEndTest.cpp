@@ -19,6 +19,7 @@
 #include "app/WorkingForms.h"
 #include "platform/storage/Database.h"
 #include "platform/storage/InstanceLock.h"
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
@@ -167,6 +168,21 @@ void leaveACrashedSave(const std::string& db) {
     ASSERT_TRUE(fs::exists(db + "-journal"));
 }
 
+// `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
+// output.
+std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", folder);
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    if (nfs) flockAsOnNfs(env);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bash", {KVT_SCRIPT, "install"});
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
+}
+
 // An installed program folder: root's and read-only to the user but for db/ and the database, no
 // lock file made yet.
 void installedFolder(const ProgramFolder& program) {
@@ -246,6 +262,32 @@ TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
     }
 }
 
+// Users who may only view the database run side by side, on a local disk and where flock behaves
+// as on NFS; while they run, a copy that may write the database (root's) is refused, and so is an
+// install, which would replace the program under them.
+TEST(EndToEnd, ViewersRunSideBySideWhileAWriterAndAnInstallAreRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    for (const bool nfs : {false, true}) {
+        SCOPED_TRACE(nfs ? "nfs" : "local disk");
+        ProgramFolder program;
+        installedFolder(program);
+        ASSERT_EQ(::chmod(program.path("db/db.mdb").c_str(), 0644), 0);
+        if (nfs) program.onNfs();
+        const WaitingCopy first(program, "65534");
+        ASSERT_TRUE(first.waiting()) << first.log();
+        const WaitingCopy second(program, "65533");
+        EXPECT_TRUE(second.waiting()) << second.log();
+        const ProgramRun writer = program.run("answer OK\nexpect login_form\nclick Command2\n");
+        EXPECT_EQ(writer.exitCode, 1) << writer.log.toStdString();
+        EXPECT_TRUE(writer.log.contains("box [PraveltaKVT] 程序已在运行"))
+            << writer.log.toStdString();
+        EXPECT_EQ(install(QString::fromStdString(program.folder()), nfs),
+                  std::make_pair(1, "kvt.sh: PraveltaKVT is running in " + program.folder() +
+                                        "; close it first\n"));
+        EXPECT_TRUE(first.running() && second.running());
+    }
+}
+
 // A start as another user that cannot take its lock says why, naming what, and ends: a program
 // folder the user may not read (another user's, mode 711), and a lock file that is no regular
 // file: root's FIFO, whose opening would wait for a writer for ever, or a link.
@@ -284,6 +326,38 @@ TEST(EndToEnd, AStartThatCannotLockSaysWhyByNameAndEnds) {
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
         EXPECT_TRUE(run.log.contains(QString::fromStdString("box [PraveltaKVT] " + box)))
             << run.log.toStdString();
+    }
+}
+
+// In a program folder others may write, another user has put a link to root's database folder in
+// place of db/, or to root's database in place of db/db.mdb: a start by root names the link and
+// ends, making nothing where it leads and leaving that database as it is.
+TEST(EndToEnd, ARootStartFollowsNoLinkAnotherUserPutInPlaceOfTheDatabase) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    for (const char* name : {"db", "db/db.mdb"}) {
+        SCOPED_TRACE(name);
+        ProgramFolder program;
+        ASSERT_EQ(
+            ::chmod(program.folder().c_str(), 0777) | ::chmod(program.path("db").c_str(), 0777), 0);
+        const QTemporaryDir roots;
+        const fs::path rootsDb = fs::path(roots.path().toStdString()) / "db";
+        const std::string link = program.path(name), target = roots.filePath(name).toStdString();
+        fs::create_directory(rootsDb);
+        fs::rename(program.path("db/db.mdb"), rootsDb / "db.mdb");
+        if (fs::path(name) == "db") fs::remove(program.path("db"));
+        const std::string before = bytesOf((rootsDb / "db.mdb").string());
+        ASSERT_EQ(
+            AsAnotherUser([&] { return std::to_string(::symlink(target.c_str(), link.c_str())); }),
+            "0");
+        const ProgramRun run = program.run("answer OK\nexpect login_form\nclick Command2\n");
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        EXPECT_TRUE(run.log.contains(QString::fromStdString(
+            "box [PraveltaKVT] "
+            "数据库文件夹或数据库文件是其他用户建立的链接，程序不跟随它，不能启动：" +
+            link)))
+            << run.log.toStdString();
+        EXPECT_EQ(std::distance(fs::directory_iterator(rootsDb), fs::directory_iterator()), 1);
+        EXPECT_EQ(bytesOf((rootsDb / "db.mdb").string()), before);
     }
 }
 
@@ -717,25 +791,6 @@ TEST(EndToEnd, CapabilityTrendAndDupontTreeFilledAndTheTreePrintedToAPdfFile) {
     EXPECT_GT(bluePixels(page), 50);
 }
 
-namespace {
-
-// `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
-// output.
-std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PRAVELTA_HOME", folder);
-    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
-    if (nfs) flockAsOnNfs(env);
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start("bash", {KVT_SCRIPT, "install"});
-    if (!p.waitForFinished(60000)) p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
-}
-
-}  // namespace
-
 // The user's program folder lies outside the build. Installing again brings the program files
 // back but leaves the database, with what the user entered, as it is to the byte.
 TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs) {
@@ -761,22 +816,26 @@ TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs)
     }
 }
 
-// The install makes the lock file the program locks, as the database's (mode, and owner when root
-// installs), and does not replace the files of a running copy: on a local disk and on NFS.
+// The install makes the lock file the program locks, as the database's (mode and ACL, and owner
+// when root installs), and does not replace the files of a running copy: on a local disk and on
+// NFS.
 TEST(Install, TheInstallMakesAndLocksTheProgramsLockFile) {
     for (const bool nfs : {false, true}) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         const uid_t owner = ::geteuid() == 0 ? kAnotherUser : ::geteuid();
-        ASSERT_EQ(::chmod(db.c_str(), 0640) | ::chown(db.c_str(), owner, owner), 0);
+        ASSERT_EQ(::chmod(db.c_str(), 0660) | ::chown(db.c_str(), owner, owner), 0);
+        const std::string acl = AclLetting(4303, 6);  // a user the ACL lets write the database
+        ASSERT_TRUE(SetAccessAcl(db, acl));
         const QString folder = QString::fromStdString(program.folder());
         auto [code, said] = install(folder, nfs);
         ASSERT_EQ(code, 0) << said;
         struct stat lockStat {};
         ASSERT_EQ(::stat(platform::InstanceLock::LockFilePath(program.folder()).c_str(), &lockStat),
                   0);
-        EXPECT_EQ(lockStat.st_mode & 07777, 0640u);
+        EXPECT_EQ(lockStat.st_mode & 07777, 0660u);
         EXPECT_EQ(lockStat.st_uid, owner);
+        EXPECT_EQ(AccessAclOf(platform::InstanceLock::LockFilePath(program.folder())), acl);
         if (nfs) program.onNfs();
         const WaitingCopy running(program, {});
         ASSERT_TRUE(running.waiting()) << running.log();

@@ -12,8 +12,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/AnotherUser.h"
 
@@ -24,19 +26,29 @@ struct ScriptRun {
     std::string output;
 };
 
-// `bash <script> <command>` with `env`, as the user `asUser` when one is given.
-ScriptRun kvt(const QString& script, const QString& command, const QProcessEnvironment& env,
-              const QString& asUser = {}) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
+// `bash <script> <command>` with `env`, as the user `asUser` when one is given, started.
+std::unique_ptr<QProcess> startKvt(const QString& script, const QString& command,
+                                   const QProcessEnvironment& env, const QString& asUser = {}) {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(env);
+    p->setProcessChannelMode(QProcess::MergedChannels);
     if (asUser.isEmpty())
-        p.start("bash", {script, command});
+        p->start("bash", {script, command});
     else
-        p.start("setpriv", {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", "bash",
-                            script, command});
+        p->start("setpriv", {"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups", "bash",
+                             script, command});
+    return p;
+}
+
+ScriptRun finish(QProcess& p) {
     if (!p.waitForFinished(60000)) p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll().toStdString()};
+}
+
+// The same run to its end.
+ScriptRun kvt(const QString& script, const QString& command, const QProcessEnvironment& env,
+              const QString& asUser = {}) {
+    return finish(*startKvt(script, command, env, asUser));
 }
 
 // A copy of kvt.sh in <clone>/tools, where another user may read it (the source tree may be in a
@@ -148,7 +160,7 @@ TEST(KvtScript, AUserWhoMayNotWriteTheClonesBuildIsToldInOneLine) {
 // Several users share a program folder whose folders all may write (mode 777, or 1777 with the
 // sticky bit). A link one of them plants under a name the install as root uses, to a file or a
 // folder of root's, must not let the install write, chmod or chown what it points at: it is
-// replaced, left aside, or the install stops in one line before it makes anything.
+// replaced, or the install names it in one line and stops before it makes or replaces anything.
 TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFolder) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     QTemporaryDir temp;
@@ -158,20 +170,29 @@ TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFo
         const char* name;  // under the program folder
         const char* target;
         bool stops;
-    } plants[] = {{"db/.db.mdb.new", "file", false},     {"db/db.mdb", "file", false},
-                  {"db/PraveltaKVT.lock", "file", true}, {".PraveltaKVT.new", "file", false},
-                  {"PraveltaKVT", "folder", false},      {".Skinz.new", "folder", false},
-                  {"Skinz", "folder", false},            {".hlp.new", "folder", false},
+    } plants[] = {{"db", "folder", true},
+                  {"db/db.mdb", "file", true},
+                  {"db/PraveltaKVT.lock", "file", true},
+                  {"PraveltaKVT", "folder", false},
+                  {"Skinz", "folder", false},
                   {"hlp", "folder", false}};
-    int folder = 0;
+    struct Row {
+        fs::path home, victims, link;
+        std::string victimsBefore, trace;
+        bool stops;
+        std::unique_ptr<QProcess> install;
+    };
+    std::vector<Row> rows;
     for (const auto mode : {0777, 01777}) {
         for (const auto& [name, target, stops] : plants) {
-            const fs::path row = top / std::to_string(++folder), home = row / "PraveltaKVT";
-            const fs::path victims = makeVictims(row / "victims");
-            const std::string victimsBefore = stateOf(victims);
-            fs::create_directories(home / "db");
+            const fs::path dir = top / std::to_string(rows.size()), home = dir / "PraveltaKVT";
+            const fs::path victims = makeVictims(dir / "victims");
+            fs::create_directories(home);
             ::chmod(home.c_str(), mode);
-            ::chmod((home / "db").c_str(), mode);
+            if (fs::path(name) != "db") {
+                fs::create_directory(home / "db");
+                ::chmod((home / "db").c_str(), mode);
+            }
             const fs::path link = home / name, pointee = victims / target;
             ASSERT_EQ(AsAnotherUser([&] {
                           return ::symlink(pointee.c_str(), link.c_str()) == 0
@@ -179,22 +200,55 @@ TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFo
                                      : std::string(std::strerror(errno));
                       }),
                       "planted");
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
-            env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
-            const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
-            std::ostringstream said;
-            said << std::oct << mode << " " << name << "\n" << run.output;
-            EXPECT_EQ(stateOf(victims), victimsBefore) << said.str();
-            if (stops) {
-                EXPECT_NE(run.exitCode, 0) << said.str();
-                EXPECT_TRUE(oneLineStartingWith(run.output, "kvt.sh: ")) << said.str();
-                EXPECT_FALSE(fs::exists(home / "db/db.mdb")) << said.str();
-            } else {
-                EXPECT_EQ(run.exitCode, 0) << said.str();
-                EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(home / "PraveltaKVT")))
-                    << said.str();
-            }
+            std::ostringstream trace;
+            trace << std::oct << mode << " " << name;
+            rows.push_back({home, victims, link, stateOf(victims), trace.str(), stops, nullptr});
         }
     }
+    // The installs run at once, each in its own folder.
+    for (Row& row : rows) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PRAVELTA_HOME", QString::fromStdString(row.home.string()));
+        env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+        row.install = startKvt(KVT_SCRIPT, "install", env);
+    }
+    for (Row& row : rows) {
+        const ScriptRun run = finish(*row.install);
+        const std::string said = row.trace + "\n" + run.output;
+        EXPECT_EQ(stateOf(row.victims), row.victimsBefore) << said;
+        if (row.stops) {
+            EXPECT_NE(run.exitCode, 0) << said;
+            EXPECT_TRUE(oneLineStartingWith(run.output, "kvt.sh: " + row.link.string() + " is "))
+                << said;
+            EXPECT_FALSE(fs::exists(fs::symlink_status(row.home / "PraveltaKVT"))) << said;
+        } else {
+            EXPECT_EQ(run.exitCode, 0) << said;
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(row.home / "PraveltaKVT"))) << said;
+        }
+    }
+}
+
+// Another user swaps a FIFO in for the lock file after the install checked its name, as it opens
+// it: the opening must not wait for a writer for ever. The install stops in one line, replacing
+// nothing.
+TEST(KvtScript, AnInstallStopsAtAFifoSwappedInForTheLockFileAsItOpensIt) {
+    QTemporaryDir temp;
+    const fs::path home = fs::path(temp.path().toStdString()) / "PraveltaKVT";
+    fs::create_directories(home / "db");
+    fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", home / "db/db.mdb");
+    const fs::path lock = home / "db/PraveltaKVT.lock", fifo = home / "fifo";
+    std::ofstream(lock).close();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    env.insert("LD_PRELOAD", SWAP_AT_OPEN_LIB);
+    env.insert("SWAP_AT_OPEN_NAME", "PraveltaKVT.lock");
+    env.insert("SWAP_AT_OPEN_FROM", QString::fromStdString(fifo.string()));
+    const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(lock))) << "the swap was staged";
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.output,
+              "kvt.sh: " + lock.string() + " is not a plain file; remove it and install again\n");
+    EXPECT_FALSE(fs::exists(home / "PraveltaKVT"));
 }

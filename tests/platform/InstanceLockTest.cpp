@@ -12,6 +12,7 @@
 
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LockBytes.h"
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 
@@ -48,14 +49,6 @@ std::string copyIn(const std::string& folder, const std::string& database, bool 
 
 std::string anotherUsersCopy(const TestDb& db) {
     return copyIn(db.folder(), db.path(), true);
-}
-
-// Whether flock locks folders here: not where it behaves as on NFS.
-bool foldersLock(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool locks = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);
-    return locks;
 }
 
 std::set<std::string> entriesOf(const std::string& folder) {
@@ -172,12 +165,16 @@ TEST(InstanceLock, EitherObjectHeldByAnotherCopyRefusesTheNext) {
     }
 }
 
-// A user who may not write the lock file, made or not yet, still meets the others on the folder
-// where folders lock, and on the database file where they do not (NFS); alone there, nothing can
-// be locked and the copy must not start.
-TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolderOrTheDatabase) {
+// Users who may only view the database (and so may not write the lock file, made or not yet)
+// share every object: two run side by side, on the folder where folders lock and on the lock file
+// and the database where they do not (NFS, where a shared lock needs only a descriptor opened
+// for reading). A copy that may write the database is refused while they run, and refuses them
+// while it runs.
+TEST(InstanceLock, ViewersRunSideBySideAndAWriterRunsAlone) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    constexpr uid_t kSecondViewer = 65533;
     for (const bool fileMade : {true, false}) {
+        SCOPED_TRACE(fileMade ? "lock file made" : "no lock file");
         TestDb db;
         installedFolder(db);
         ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0755) | ::chmod(db.path().c_str(), 0644),
@@ -186,11 +183,23 @@ TEST(InstanceLock, AUserWhoMayNotWriteTheLockFileMeetsTheOthersOnTheFolderOrTheD
             ASSERT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken);
         }
         ASSERT_EQ(fs::exists(InstanceLock::LockFilePath(db.folder())), fileMade);
-        const bool folders = foldersLock(db.folder());
-        EXPECT_EQ(anotherUsersCopy(db), folders ? "starts" : "impossible") << fileMade;
-        InstanceLock mine;
-        ASSERT_EQ(mine.Acquire(db.folder(), db.path()), Result::Taken);
-        EXPECT_EQ(anotherUsersCopy(db), "refused") << fileMade;
+        {
+            const HeldByUser viewer(kAnotherUser, kAnotherUser, [&] {
+                static InstanceLock held;  // this child's, kept until it ends
+                return std::string(nameOf(held.Acquire(db.folder(), db.path())));
+            });
+            ASSERT_EQ(viewer.result(), "starts");
+            EXPECT_EQ(AsUser(kSecondViewer, kSecondViewer,
+                             [&] {
+                                 return std::string(
+                                     nameOf(InstanceLock().Acquire(db.folder(), db.path())));
+                             }),
+                      "starts");
+            EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::HeldByOther);
+        }
+        InstanceLock writer;
+        ASSERT_EQ(writer.Acquire(db.folder(), db.path()), Result::Taken);
+        EXPECT_EQ(anotherUsersCopy(db), "refused");
     }
 }
 
@@ -224,6 +233,32 @@ TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
         EXPECT_EQ(lockStat.st_mode & 07777, mode);
         EXPECT_EQ(anotherUsersCopy(db), "starts") << std::oct << mode;
     }
+}
+
+// A lock file made by a member of the database's group (not their own group) gets the
+// database's group, mode and ACL, so that a user whom only the ACL lets write the database may
+// open it for writing and lock it: on NFS nothing else can be locked.
+TEST(InstanceLock, ALockFileAGroupMemberMadeIsLockedByAUserTheDatabasesAclLetsWrite) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    constexpr gid_t kStaff = 4301;
+    constexpr uid_t kMember = 4302, kAclUser = 4303;
+    TestDb db;
+    installedFolder(db);
+    const std::string acl = AclLetting(kAclUser, 6);
+    ASSERT_EQ(::chown(db.path().c_str(), 0, kStaff) | ::chmod(db.path().c_str(), 0660), 0);
+    ASSERT_TRUE(SetAccessAcl(db.path(), acl));
+    const auto start = [&] {
+        return std::string(nameOf(InstanceLock().Acquire(db.folder(), db.path())));
+    };
+    ASSERT_EQ(AsUser(kMember, kMember, start, {kStaff}), "starts");
+    const std::string lock = InstanceLock::LockFilePath(db.folder());
+    struct stat lockStat {};
+    ASSERT_EQ(::stat(lock.c_str(), &lockStat), 0);
+    EXPECT_EQ(lockStat.st_uid, kMember);
+    EXPECT_EQ(lockStat.st_gid, kStaff);
+    EXPECT_EQ(lockStat.st_mode & 07777, 0660u);
+    EXPECT_EQ(AccessAclOf(lock), acl);
+    EXPECT_EQ(AsUser(kAclUser, kAclUser, start), "starts");
 }
 
 // A folder that cannot be opened cannot be locked: said as such, never taken as free.

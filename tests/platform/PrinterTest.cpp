@@ -1,6 +1,7 @@
 // The printer: the operations it records, the PDF file it writes when no printer is installed,
 // failing and abandoned documents, and window printing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -245,6 +246,35 @@ TEST_F(PdfPrinterTest, AnUnwritablePrintFolderIsReportedAndLeavesNothing) {
     ASSERT_TRUE(QFile::remove(printDir()));
     p.EndDoc();
     EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
+}
+
+// A print/ that is a link to another folder, in a program folder others may write: one that
+// another user made is not followed (the print is reported, nothing lands where it leads); one of
+// root's, who owns the program folder here, is.
+TEST_F(PdfPrinterTest, APrintFolderLinkAnotherUserMadeIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－绩效指标");
+    const auto print = [&] {
+        p.Print("标题");
+        p.EndDoc();
+    };
+    for (const uid_t owner : {65534u, 0u}) {
+        SCOPED_TRACE(owner);
+        const QTemporaryDir elsewhere;
+        ASSERT_TRUE(QFile::link(elsewhere.path(), printDir()));
+        ASSERT_EQ(::lchown(QFile::encodeName(printDir()).constData(), owner, owner), 0);
+        if (owner != 0) {
+            ExpectUnwrittenPrintReported(print, printDir(),
+                                         "打印位置是其他用户建立的链接，程序不跟随它");
+        } else {
+            ScriptedMsgBox box;
+            box.answer(platform::MsgResult::OK);
+            print();
+        }
+        EXPECT_EQ(filesBelow(elsewhere.path()).size(), owner == 0 ? 1 : 0);
+        ASSERT_TRUE(QFile::remove(printDir()));
+    }
 }
 
 // A printer that cannot begin the job (here one whose output cannot be opened) is reported under

@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 constexpr uid_t kAnotherUser = 65534;
 
@@ -50,12 +51,19 @@ inline std::string InAnotherProcess(const std::function<std::string()>& body) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "";
 }
 
-// InAnotherProcess as user `uid` with the group `gid` and no other.
-inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string()>& body) {
+// Becomes user `uid` with the group `gid` and the supplementary `groups`; the process ends
+// when it cannot.
+inline void BecomeUser(uid_t uid, gid_t gid, const std::vector<gid_t>& groups = {}) {
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+        ::setresuid(uid, uid, uid) != 0)
+        ::_exit(2);
+}
+
+// InAnotherProcess as user `uid` with the group `gid` and the supplementary `groups`.
+inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string()>& body,
+                          const std::vector<gid_t>& groups = {}) {
     return InAnotherProcess([&] {
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
-            ::setresuid(uid, uid, uid) != 0)
-            ::_exit(2);
+        BecomeUser(uid, gid, groups);
         return body();
     });
 }
@@ -64,3 +72,49 @@ inline std::string AsUser(uid_t uid, gid_t gid, const std::function<std::string(
 inline std::string AsAnotherUser(const std::function<std::string()>& body) {
     return AsUser(kAnotherUser, kAnotherUser, body);
 }
+
+// Runs `body` as user `uid` (group `gid`) in a child process that then keeps what it took (a lock,
+// an open file) until the object goes. result() is what body returned, "" when the child failed.
+class HeldByUser {
+  public:
+    HeldByUser(uid_t uid, gid_t gid, const std::function<std::string()>& body) {
+        int report[2], release[2];
+        if (::pipe(report) != 0) return;
+        if (::pipe(release) != 0) release[0] = release[1] = -1;
+        if (release[0] < 0 || (child_ = ::fork()) < 0) {
+            for (const int fd : {report[0], report[1], release[0], release[1]})
+                if (fd >= 0) ::close(fd);
+            return;
+        }
+        if (child_ == 0) {
+            ::close(report[0]);
+            ::close(release[1]);
+            BecomeUser(uid, gid);
+            const std::string said = body();
+            if (::write(report[1], said.data(), said.size()) != ssize_t(said.size())) ::_exit(3);
+            ::close(report[1]);
+            char end;
+            ::_exit(::read(release[0], &end, 1) == 0 ? 0 : 3);  // the parent closed its end
+        }
+        ::close(report[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char buffer[256];
+        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
+            result_.append(buffer, std::size_t(n));
+        ::close(report[0]);
+    }
+    ~HeldByUser() {
+        if (release_ >= 0) ::close(release_);
+        if (child_ > 0) ::waitpid(child_, nullptr, 0);
+    }
+    HeldByUser(const HeldByUser&) = delete;
+    HeldByUser& operator=(const HeldByUser&) = delete;
+
+    const std::string& result() const { return result_; }
+
+  private:
+    pid_t child_ = -1;
+    int release_ = -1;
+    std::string result_;
+};
