@@ -21,8 +21,8 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/ForeignLink.h"
-#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {

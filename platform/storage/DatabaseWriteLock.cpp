@@ -7,9 +7,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/LockBytes.h"
-#include "platform/storage/RegularFile.h"
-#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {

@@ -7,9 +7,8 @@
 #include <cerrno>
 
 #include "platform/AppPath.h"
-#include "platform/storage/FileAccess.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/LockBytes.h"
-#include "platform/storage/RegularFile.h"
 
 namespace platform {
 
@@ -85,11 +84,7 @@ bool openedReadOnly(int fd) {
 // here) and ENOLCK leave the file to the other two objects.
 Hold lockDatabase(int& fd) {
     if (fd < 0) return Hold::Unusable;
-    struct flock byte {};
-    byte.l_type = openedReadOnly(fd) ? F_RDLCK : F_WRLCK;
-    byte.l_whence = SEEK_SET;
-    byte.l_start = kProgramByte;
-    byte.l_len = 1;
+    struct flock byte = LockRange(openedReadOnly(fd) ? F_RDLCK : F_WRLCK, kProgramByte, 1);
     if (::fcntl(fd, F_OFD_SETLK, &byte) == 0) return Hold::Taken;
     const bool held = errno == EAGAIN || errno == EACCES;
     ::close(fd);

@@ -15,9 +15,8 @@
 
 #include "platform/AppPath.h"
 #include "platform/storage/Database.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/PrivateFolder.h"
-#include "platform/storage/RegularFile.h"
-#include "platform/storage/SyncedFile.h"
 
 namespace platform {
 namespace {

@@ -68,11 +68,7 @@ void installedFolder(const TestDb& db) {
 // What a copy that may only view the database holds on it, for as long as the descriptor is open.
 int holdForViewing(const std::string& database) {
     const int fd = ::open(database.c_str(), O_RDONLY | O_CLOEXEC);
-    struct flock byte {};
-    byte.l_type = F_RDLCK;
-    byte.l_whence = SEEK_SET;
-    byte.l_start = platform::kProgramByte;
-    byte.l_len = 1;
+    struct flock byte = platform::LockRange(F_RDLCK, platform::kProgramByte, 1);
     return ::fcntl(fd, F_OFD_SETLK, &byte) == 0 ? fd : -1;
 }
 

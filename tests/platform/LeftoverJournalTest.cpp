@@ -25,11 +25,7 @@ bool anotherProcessMayWrite(const std::string& file) {
     const pid_t child = ::fork();
     if (child == 0) {
         const int fd = ::open(file.c_str(), O_RDWR);
-        struct flock reserved {};
-        reserved.l_type = F_WRLCK;
-        reserved.l_whence = SEEK_SET;
-        reserved.l_start = platform::kReservedByte;
-        reserved.l_len = 1;
+        struct flock reserved = platform::LockRange(F_WRLCK, platform::kReservedByte, 1);
         ::_exit(fd >= 0 && ::fcntl(fd, F_SETLK, &reserved) == 0 ? 0 : 1);
     }
     int status = 0;

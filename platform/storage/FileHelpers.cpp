@@ -1,15 +1,48 @@
-#include "platform/storage/SyncedFile.h"
+#include "platform/storage/FileHelpers.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <stdlib.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <string>
+#include <vector>
 
 namespace platform {
+
+bool NamesOtherThanAFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+int OpenRegularFile(const std::string& path, int access) {
+    const int fd = ::open(path.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))) return fd;
+    ::close(fd);
+    errno = ENODEV;
+    return -1;
+}
+
+int OpenRegularFileForWritingIfAllowed(const std::string& path) {
+    const int fd = OpenRegularFile(path, O_RDWR);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) return fd;
+    return OpenRegularFile(path, O_RDONLY);
+}
+
+int ReadWhole(int fd, std::string& out) {
+    out.clear();
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n == 0) return 0;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        out.append(buffer, std::size_t(n));
+        at += n;
+    }
+}
 
 int WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -34,7 +67,11 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset) {
 }
 
 int TakeModeAndOwner(int fd, const struct stat& original) {
-    if (::geteuid() == 0 && ::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
+    if (::geteuid() == 0) {
+        if (::fchown(fd, original.st_uid, original.st_gid) != 0) return errno;
+    } else if (::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0 && errno != EPERM) {
+        return errno;  // EPERM: not a member of the group, which the new file does not get then
+    }
     return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
 }
 
@@ -77,7 +114,7 @@ int linkUnnamedFile(const std::string& path, std::string_view bytes, const struc
 
 // A file under a random name beside `path`, renamed to it once filled.
 int renameRandomFile(const std::string& path, std::string_view bytes, const struct stat& like) {
-    std::string part = path + TemporaryMark() + "XXXXXX";
+    std::string part = path + ".part-XXXXXX";
     const int fd = ::mkostemp(part.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     int error = fill(fd, bytes, like);
@@ -88,10 +125,6 @@ int renameRandomFile(const std::string& path, std::string_view bytes, const stru
 }
 
 }  // namespace
-
-const char* TemporaryMark() {
-    return ".part-";
-}
 
 int LinkNewFile(const std::string& path, std::string_view bytes, const struct stat& like) {
     const int error = linkUnnamedFile(path, bytes, like);
@@ -111,6 +144,33 @@ int SyncFolder(const std::string& folder) {
     const int error = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
     return error;
+}
+
+namespace {
+
+// Where the kernel keeps a file's access ACL, as setfacl writes it.
+const char* const kAccessAcl = "system.posix_acl_access";
+
+// Copies the access ACL, which names users and groups beyond the mode's three (a user the
+// database lets write by an ACL entry must be able to open the lock file for writing: NFS locks
+// no other). No ACL on `from`, or none possible on `fd`'s file system, is no failure.
+int copyAccessAcl(int fd, int from) {
+    const ssize_t size = ::fgetxattr(from, kAccessAcl, nullptr, 0);
+    if (size < 0) return errno == ENODATA || errno == ENOTSUP ? 0 : errno;
+    std::vector<char> acl(static_cast<std::size_t>(size));
+    const ssize_t got = ::fgetxattr(from, kAccessAcl, acl.data(), acl.size());
+    if (got < 0) return errno;
+    if (::fsetxattr(fd, kAccessAcl, acl.data(), static_cast<std::size_t>(got), 0) == 0) return 0;
+    return errno == ENOTSUP ? 0 : errno;
+}
+
+}  // namespace
+
+int TakeAccessOf(int fd, int from) {
+    struct stat like {};
+    if (::fstat(from, &like) != 0) return errno;
+    if (const int error = TakeModeAndOwner(fd, like)) return error;
+    return copyAccessAcl(fd, from);
 }
 
 }  // namespace platform
