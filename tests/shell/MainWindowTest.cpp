@@ -245,7 +245,8 @@ TEST(frmMainCode, AnIdleStripWithADockedFormRunsNoTimer) {
     clsXPMenu::KillAllMenus();
     int ticks = 0;
     QObject::connect(s.m.Timer1(), &platform::Timer::Tick, [&] { ++ticks; });
-    gui::pump(1000);
+    // Thirty of its intervals: a timer left running would tick many times over.
+    gui::pump(30 * s.m.Timer1()->Interval());
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(runningTimers(), QStringList());
 }

@@ -49,6 +49,10 @@ class ProgramFolder {
     std::string folder() const { return folder_.path().toStdString(); }
     // The copies started from now on lock, rename and make files as on NFS.
     void onNfs() { flockAsOnNfs(extraEnvironment_); }
+    // The copies started from now on have `name` set to `value`.
+    void setEnv(const QString& name, const QString& value) {
+        extraEnvironment_.insert(name, value);
+    }
 
     // Starts the program with the script (in the file `scriptName`); `asUser` (a user id) runs
     // it as that user.
