@@ -158,8 +158,8 @@ bool haveStrace() {
     return !QStandardPaths::findExecutable("strace").isEmpty();
 }
 
-// A save killed after it wrote the file, as it removes its journal: the next start rolls it back
-// into a copy that it puts in place of the file.
+// A save killed after it wrote the file, as it removes its journal: the next start rolls the file
+// back.
 void leaveACrashedSave(const std::string& db) {
     QProcess writer;
     writer.start("strace", {"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL",

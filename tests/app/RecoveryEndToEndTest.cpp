@@ -391,7 +391,7 @@ TEST(Recovery, ALinkedDatabaseIsRecoveredBesideTheFileItNames) {
     expectCopiesTold(program, kRolledBack, file, save.crashed, save.journal);
 }
 
-// A start by root (sudo) in a user's folder: the database put in place and the copies stay the
+// A start by root (sudo) in a user's folder: the database rolled back and the copies stay the
 // user's, with their mode, so that the user's next save works.
 TEST(Recovery, AStartByRootLeavesTheUsersFilesTheUsers) {
     if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
