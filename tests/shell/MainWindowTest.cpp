@@ -14,11 +14,11 @@
 #include "app/WorkingForms.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "platform/storage/Database.h"
 #include "platform/HelpViewer.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
 #include "platform/Timer.h"
+#include "platform/storage/Database.h"
 #include "shell/frmMainCode.h"
 #include "shell/frmSplash.h"
 #include "shell/frmXPMenu.h"
@@ -197,6 +197,22 @@ TEST(frmMainCode, HoveringALabelOpensItsMenuBelowIt) {
     m.ShowLabelMenu(4);  // the same menu object moves to the next label
     EXPECT_EQ(m.XPMenu()->GetMenuName(), "Print");
     EXPECT_EQ(m.XPMenu()->GetItemText(3), "绩效指标    ");
+    clsXPMenu::KillAllMenus();
+}
+
+// A drag by the title must leave the pointer free: the menu bar opens its menus on a plain
+// hover right after it, with no click first.
+TEST(frmMainCode, AfterADragOfTheStripHoveringALabelOpensItsMenu) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    const QPoint start = m.pos();
+    const QPoint grip = m.chrome().imgTitleMain->mapToGlobal(QPoint(30, 10));
+    gui::systemDrag(&m, grip, grip + QPoint(40, 60));
+    ASSERT_EQ(m.pos(), start + QPoint(40, 60));
+    platform::Label* label = m.menuLabel(0);
+    gui::systemMove(&m, label->mapToGlobal(label->rect().center()));
+    QWidget* popup = m.XPMenu() != nullptr ? m.XPMenu()->PopupWindow() : nullptr;
+    EXPECT_TRUE(popup != nullptr && popup->isVisible());
     clsXPMenu::KillAllMenus();
 }
 
