@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -198,6 +199,41 @@ TEST(frmMainCode, HoveringALabelOpensItsMenuBelowIt) {
     EXPECT_EQ(m.XPMenu()->GetMenuName(), "Print");
     EXPECT_EQ(m.XPMenu()->GetItemText(3), "绩效指标    ");
     clsXPMenu::KillAllMenus();
+}
+
+namespace {
+
+// The place of each window at its first show since the last clear().
+struct FirstShownAt : QObject {
+    std::map<const QObject*, QPoint> at;
+    FirstShownAt() { qApp->installEventFilter(this); }
+    ~FirstShownAt() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (e->type() == QEvent::Show && w != nullptr && w->isWindow()) at.try_emplace(w, w->pos());
+        return false;
+    }
+};
+
+}  // namespace
+
+// Each form appears under the strip: shown anywhere else first, it would flash there (in the
+// corner of the screen) before the docking moves it.
+TEST(frmMainCode, EveryFormIsFirstShownWhereItDocks) {
+    FirstShownAt shown;
+    Strip s;
+    frmMainCode& m = *s.strip;
+    auto firstShownDocked = [&] {
+        const auto it = shown.at.find(m.loForm.data());
+        return it != shown.at.end() && it->second == m.loForm->pos() && m.loForm->x() == m.x();
+    };
+    EXPECT_TRUE(firstShownDocked()) << "the welcome form";
+    for (const auto& [key, item, factory] : ProgramWorkingForms()) {
+        shown.at.clear();
+        s.command(key.toUtf8().constData(), item);
+        EXPECT_TRUE(firstShownDocked()) << key.toStdString() << item;
+        flushDeletes();
+    }
 }
 
 // A drag by the title must leave the pointer free: the menu bar opens its menus on a plain
