@@ -88,7 +88,10 @@ void Form::keepSize(int width, int height) {
 
 void Form::restoreKeptSize() {
     if (!keptSize_ || isMinimized() || Height() <= 360) return;
-    Move(Left(), Top(), keptSize_->width(), keptSize_->height());
+    // The size alone: this runs also while the window is being shown, when its position may
+    // still read off by its frame; writing that back would shift the window by the frame.
+    const int pw = width_.set(keptSize_->width(), 0), ph = height_.set(keptSize_->height(), 0);
+    resize(pw, ph);
 }
 
 void Form::resizeEvent(QResizeEvent* e) {

@@ -28,15 +28,19 @@ class MoveTracker : public QObject {
         switch (e->type()) {
             case QEvent::MouseMove: {
                 // Only a move with the button held drags; a hover after an early release
-                // must not move the window.
+                // neither moves the window nor is kept from the widgets.
                 auto* me = static_cast<QMouseEvent*>(e);
-                if (window_ && (me->buttons() & Qt::LeftButton))
+                if (!(me->buttons() & Qt::LeftButton)) return false;
+                if (window_)
                     window_->move(startPos_ + me->globalPosition().toPoint() - startPointer_);
                 return true;
             }
             case QEvent::MouseButtonRelease:
+                // The release goes on: Qt sends every pointer event to the pressed widget
+                // until it sees the button let go, so a swallowed release would keep the
+                // pointer held by the title bar (no hover, no menu) until the next click.
                 loop_->quit();
-                return true;
+                return false;
             default:
                 return false;
         }

@@ -25,7 +25,8 @@ bool IsWindowMinimized(const QWidget* window);
 
 // Moves the window with the pointer until the mouse button is released, as if its title bar
 // had been pressed, and returns then. Call it from a mouse-press handler. A maximised window
-// does not move. Timers and other events keep running meanwhile.
+// does not move. Timers and other events keep running meanwhile; the release itself reaches
+// the widgets as any release does.
 void DragWindow(QWidget* window);
 
 // The active top-level window of the program, or nullptr when another program is active.

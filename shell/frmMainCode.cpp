@@ -111,8 +111,11 @@ void frmMainCode::ShowLabelMenu(int index) {
 
 void frmMainCode::dock(Form* form) {
     form->installEventFilter(this);
-    form->Show();
+    // Placed while still hidden (and after its Load, which may place it too), the form shows
+    // up under the strip; placed once shown, it would flash where it was made first.
+    form->Load();
     form->Move(Left(), Top() + Height() - 1);
+    form->Show();
     setWidth(form->Width());
     reP();
     followWorkingForm();

@@ -77,7 +77,7 @@ class frmMainCode : public platform::Form, public IMenuOwner {
 
   private:
     void createControls();
-    // Shows the working form and puts it under the strip; the strip takes its width.
+    // Puts the working form under the strip, then shows it there; the strip takes its width.
     void dock(platform::Form* form);
     // Starts the docking timer, which puts the working form in its place at its next tick.
     void followWorkingForm();

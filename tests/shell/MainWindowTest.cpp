@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,11 +15,11 @@
 #include "app/WorkingForms.h"
 #include "entry/form_base.h"
 #include "entry/form_base_interface.h"
-#include "platform/storage/Database.h"
 #include "platform/HelpViewer.h"
 #include "platform/ImageControl.h"
 #include "platform/Label.h"
 #include "platform/Timer.h"
+#include "platform/storage/Database.h"
 #include "shell/frmMainCode.h"
 #include "shell/frmSplash.h"
 #include "shell/frmXPMenu.h"
@@ -200,13 +201,70 @@ TEST(frmMainCode, HoveringALabelOpensItsMenuBelowIt) {
     clsXPMenu::KillAllMenus();
 }
 
-TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
+namespace {
+
+// The place of each window at its first show since the last clear().
+struct FirstShownAt : QObject {
+    std::map<const QObject*, QPoint> at;
+    FirstShownAt() { qApp->installEventFilter(this); }
+    ~FirstShownAt() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (e->type() == QEvent::Show && w != nullptr && w->isWindow()) at.try_emplace(w, w->pos());
+        return false;
+    }
+};
+
+}  // namespace
+
+// Each form appears under the strip: shown anywhere else first, it would flash there (in the
+// corner of the screen) before the docking moves it.
+TEST(frmMainCode, EveryFormIsFirstShownWhereItDocks) {
+    FirstShownAt shown;
     Strip s;
     frmMainCode& m = *s.strip;
-    s.command("BaseData", 1);
-    QSignalSpy ended(&m, &frmMainCode::programEnded);
-    s.command("BaseData", 5);  // the scripted box fails the test on any question
-    EXPECT_EQ(ended.count(), 1);
+    auto firstShownDocked = [&] {
+        const auto it = shown.at.find(m.loForm.data());
+        return it != shown.at.end() && it->second == m.loForm->pos() && m.loForm->x() == m.x();
+    };
+    EXPECT_TRUE(firstShownDocked()) << "the welcome form";
+    for (const auto& [key, item, factory] : ProgramWorkingForms()) {
+        shown.at.clear();
+        s.command(key.toUtf8().constData(), item);
+        EXPECT_TRUE(firstShownDocked()) << key.toStdString() << item;
+        flushDeletes();
+    }
+}
+
+// A drag by the title must leave the pointer free: the menu bar opens its menus on a plain
+// hover right after it, with no click first.
+TEST(frmMainCode, AfterADragOfTheStripHoveringALabelOpensItsMenu) {
+    Strip s;
+    frmMainCode& m = *s.strip;
+    const QPoint start = m.pos();
+    const QPoint grip = m.chrome().imgTitleMain->mapToGlobal(QPoint(30, 10));
+    gui::systemDrag(&m, grip, grip + QPoint(40, 60));
+    ASSERT_EQ(m.pos(), start + QPoint(40, 60));
+    platform::Label* label = m.menuLabel(0);
+    gui::systemMove(&m, label->mapToGlobal(label->rect().center()));
+    QWidget* popup = m.XPMenu() != nullptr ? m.XPMenu()->PopupWindow() : nullptr;
+    EXPECT_TRUE(popup != nullptr && popup->isVisible());
+    clsXPMenu::KillAllMenus();
+}
+
+TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
+    {
+        Strip s;
+        frmMainCode& m = *s.strip;
+        s.command("BaseData", 1);
+        QSignalSpy ended(&m, &frmMainCode::programEnded);
+        s.command("BaseData", 5);  // the scripted box fails the test on any question
+        EXPECT_EQ(ended.count(), 1);
+    }
+    // The program's end makes Qt refuse every later event loop until the application's own
+    // loop has run; the next tests in this process need theirs.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 namespace {

@@ -118,6 +118,21 @@ TEST_F(MessageBoxTest, CloseImageClosesLikeTheButton) {
     });
 }
 
+// Dragged by its title, the box leaves the pointer free: OK lights up under it at once and one
+// click on it closes the box.
+TEST_F(MessageBoxTest, AfterADragByTheTitleOkAnswersThePointer) {
+    showAndInspect("拖动", 0, "", [](frmMsgBox* box) {
+        const QPoint start = box->pos();
+        const QPoint grip = box->chrome().imgTitleMain->mapToGlobal(QPoint(20, 10));
+        gui::systemDrag(box, grip, grip + QPoint(-30, 40));
+        EXPECT_EQ(box->pos(), start + QPoint(-30, 40));
+        QPushButton* ok = box->cmdOK();
+        gui::systemMove(box, ok->mapToGlobal(ok->rect().center()));
+        EXPECT_TRUE(ok->underMouse());
+        gui::systemClick(box, ok->mapToGlobal(ok->rect().center()));
+    });
+}
+
 TEST_F(MessageBoxTest, BoxAskedForWhileOneShowsGoesToTheStandardBox) {
     ScriptedMsgBox standard;
     standard.answer(platform::MsgResult::OK);
