@@ -71,7 +71,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (argc == 4 && std::strcmp(argv[2], "commit-after") == 0) {
         ::usleep(useconds_t(std::atoi(argv[3])) * 1000);
-        return sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : 1;
+        sqlite3_busy_timeout(db, 10000);  // a reader may hold the file for a moment
+        const bool committed = sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!committed) std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+        return sqlite3_close(db) == SQLITE_OK && committed ? 0 : 1;
     }
     for (;;) ::pause();
 }

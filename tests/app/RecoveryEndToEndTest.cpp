@@ -514,7 +514,7 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
         EXPECT_EQ(run.log.contains("done expect login_form"), !crashed);
         if (journal == Journal::OfASaveUnderWay) {
             ASSERT_TRUE(writer.waitForFinished(60000));
-            EXPECT_EQ(writer.exitCode(), 0);
+            EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
             EXPECT_EQ(namesIn(program.path("db")), std::vector<std::string>{"db.mdb"});
             continue;
         }
