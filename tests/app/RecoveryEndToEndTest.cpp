@@ -18,6 +18,7 @@
 #include <optional>
 #include <regex>
 
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
@@ -577,27 +578,6 @@ TEST(Recovery, AJournalBesideAnEmptiedFileIsKeptAside) {
 
 namespace {
 
-// A POSIX access ACL as the system keeps it in system.posix_acl_access: the owner, the group and
-// `user` have `perms` (6: read and write; 7 for a folder); others nothing.
-std::string aclLetting(uid_t user, std::uint16_t perms) {
-    std::string acl;
-    const auto put = [&](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) acl += char(v >> (8 * i));
-    };
-    put(2, 4);  // version
-    const std::uint32_t entries[][3] = {{0x01, perms, 0xffffffff},
-                                        {0x02, perms, user},
-                                        {0x04, perms, 0xffffffff},
-                                        {0x10, perms, 0xffffffff},
-                                        {0x20, 0, 0xffffffff}};
-    for (const auto& e : entries) {
-        put(e[0], 2);
-        put(e[1], 2);
-        put(e[2], 4);
-    }
-    return acl;
-}
-
 std::string attribute(const std::string& file, const char* name) {
     char value[256];
     const ssize_t n = ::getxattr(file.c_str(), name, value, sizeof value);
@@ -622,12 +602,9 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
                       ::chown(db.c_str(), kAnotherUser, kGroup) | ::chmod(db.c_str(), 0660) |
                       ::link(db.c_str(), program.path("db/alias").c_str()),
                   0);
-        const std::string acl = aclLetting(kAclUser, 6), folderAcl = aclLetting(kAclUser, 7);
-        ASSERT_EQ(::setxattr(db.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) |
-                      ::setxattr(folder.c_str(), "system.posix_acl_access", folderAcl.data(),
-                                 folderAcl.size(), 0) |
-                      ::setxattr(db.c_str(), "user.kvt", "kept", 4, 0),
-                  0);
+        const std::string acl = AclLetting(kAclUser, 6), folderAcl = AclLetting(kAclUser, 7);
+        ASSERT_TRUE(SetAccessAcl(db, acl) && SetAccessAcl(folder, folderAcl));
+        ASSERT_EQ(::setxattr(db.c_str(), "user.kvt", "kept", 4, 0), 0);
         CrashedSave save;  // its journal the database's owner's, as SQLite makes it for root
         crashASave(db, save);
         struct stat before {};
@@ -649,7 +626,7 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
         EXPECT_EQ(after.st_uid, kAnotherUser);
         EXPECT_EQ(after.st_gid, kGroup);
         EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(attribute(db, "system.posix_acl_access"), acl);
+        EXPECT_EQ(AccessAclOf(db), acl);
         EXPECT_EQ(attribute(db, "user.kvt"), "kept");
         EXPECT_EQ(bytesOf(program.path("db/alias")), save.before);
         const auto insert = [&](int year) {
