@@ -73,9 +73,9 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
             return (journal.Fit() == JournalFit::Belongs ? kRolledBack : kRolledBackUnsure) +
                    copiesText(journal);
         case Outcome::NothingToUndo:
-            if (journal.JournalAside().empty())
-                return kNothingToUndo + kUndoneByAnInterruptedStart + copiesText(journal);
             return leftAsIsText(journal, kNothingToUndo);
+        case Outcome::UndoneBefore:
+            return kNothingToUndo + kUndoneByAnInterruptedStart + copiesText(journal);
         case Outcome::Foreign:
             return leftAsIsText(journal, kNotItsJournal + "。");
         case Outcome::FailedCheck:
@@ -111,8 +111,7 @@ bool RecoverLeftoverJournal(LeftoverJournal& journal, RecoveryBox& box) {
         const std::string told = boxFor(journal, outcome, starts);
         if (starts) {
             box.text = told;
-            box.saysChecked = outcome == Outcome::RolledBack ||
-                              (outcome == Outcome::NothingToUndo && journal.JournalAside().empty());
+            box.saysChecked = outcome == Outcome::RolledBack || outcome == Outcome::UndoneBefore;
         } else {
             platform::MsgBox(told);
         }

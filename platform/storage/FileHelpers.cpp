@@ -75,27 +75,31 @@ int TakeModeAndOwner(int fd, const struct stat& original) {
     return ::fchmod(fd, original.st_mode & 07777) == 0 ? 0 : errno;
 }
 
+namespace {
+
+// Fills the open, still private file `fd`, gives it the mode and owner of `like` where given, and
+// syncs it when asked.
+int fill(int fd, std::string_view bytes, const struct stat* like, bool sync) {
+    if (const int error = WriteAll(fd, bytes.data(), bytes.size())) return error;
+    if (like)
+        if (const int error = TakeModeAndOwner(fd, *like)) return error;
+    return !sync || ::fsync(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 int WriteNewFile(const std::string& path, std::string_view bytes, const struct stat* like,
                  bool sync) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           like ? 0600 : 0644);
     if (fd < 0) return errno;
-    int error = WriteAll(fd, bytes.data(), bytes.size());
-    if (!error && like) error = TakeModeAndOwner(fd, *like);
-    if (!error && sync && ::fsync(fd) != 0) error = errno;
+    int error = fill(fd, bytes, like, sync);
     if (::close(fd) != 0 && !error) error = errno;
     if (error) ::unlink(path.c_str());
     return error;
 }
 
 namespace {
-
-// Fills the open, still private file `fd` and gives it its mode and owner, synced.
-int fill(int fd, std::string_view bytes, const struct stat& like) {
-    if (const int error = WriteAll(fd, bytes.data(), bytes.size())) return error;
-    if (const int error = TakeModeAndOwner(fd, like)) return error;
-    return ::fsync(fd) == 0 ? 0 : errno;
-}
 
 // An unnamed file in the folder, linked under `path` once filled; ENOTSUP where the file system
 // makes no unnamed files.
@@ -104,7 +108,7 @@ int linkUnnamedFile(const std::string& path, std::string_view bytes, const struc
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL ? ENOTSUP : errno;
-    int error = fill(fd, bytes, like);
+    int error = fill(fd, bytes, &like, true);
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (!error && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
         error = errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? ENOTSUP : errno;
@@ -117,7 +121,7 @@ int renameRandomFile(const std::string& path, std::string_view bytes, const stru
     std::string part = path + ".part-XXXXXX";
     const int fd = ::mkostemp(part.data(), O_CLOEXEC);
     if (fd < 0) return errno;
-    int error = fill(fd, bytes, like);
+    int error = fill(fd, bytes, &like, true);
     if (::close(fd) != 0 && !error) error = errno;
     if (!error) error = RenameNoReplace(part, path);
     if (error) ::unlink(part.c_str());

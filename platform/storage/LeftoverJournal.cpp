@@ -100,7 +100,7 @@ std::size_t pageSizeOf(const std::string& database) {
     return size >= 512 && (size & (size - 1)) == 0 ? size : 4096;
 }
 
-// A file of this process's own, for the trial copies.
+// A file of this process's own, mode 0600 whatever the umask: SQLite writes the trial copies.
 struct stat privateFile() {
     struct stat own {};
     own.st_mode = S_IFREG | 0600;
@@ -180,6 +180,8 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
 }
 
 LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
+    // Only a start killed while a journal was there can have left a trial folder.
+    PrivateFolder::RemoveAbandoned(privateParent_);
     RemoveTemporaryCopies();
     // Another program may have rolled it back while the lock was awaited.
     if (!Present()) return Outcome::NoJournal;
@@ -192,7 +194,7 @@ LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
     throwIfFailed(lock_.ReadAll(file), file_);
     fit_ = JudgeJournal(journal, file);
     if (fit_ == JournalFit::NotHot) return Outcome::NotHot;
-    const bool keptBefore = findKeptPair(journal);
+    findKeptPair(journal);
     if (fit_ == JournalFit::Foreign) return moveJournalAside(Outcome::Foreign);
     const Trial trial = rollIntoTrialCopy(file, journal);
     if (!trial.problem.empty()) {
@@ -202,10 +204,10 @@ LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
     }
     if (trial.rolledBack == file) {
         // An interrupted start rolled the file back already; its copies keep the journal.
-        if (keptBefore && !databaseCopy_.empty() && !journalCopy_.empty()) {
+        if (!databaseCopy_.empty()) {
             throwIfFailed(lock_.Sync(), file_);
             removeJournal();
-            return Outcome::NothingToUndo;
+            return Outcome::UndoneBefore;
         }
         return moveJournalAside(Outcome::NothingToUndo);
     }
@@ -234,8 +236,8 @@ LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& fil
 
 // Copies an interrupted earlier start kept of this very journal, found by the journal's bytes:
 // its copy of the file is the file as first found (the file may have been rolled back in part
-// since). Sets the names of those that exist; true when the journal's copy does.
-bool LeftoverJournal::findKeptPair(const std::string& journal) {
+// since). Sets the names of those that exist.
+void LeftoverJournal::findKeptPair(const std::string& journal) {
     const std::string journalBase = std::filesystem::path(journal_).filename().string();
     for (const std::string& name : namesIn(folder_)) {
         if (name.rfind(journalBase + ".", 0) != 0 || !endsWith(name, kCopyTail)) continue;
@@ -245,9 +247,8 @@ bool LeftoverJournal::findKeptPair(const std::string& journal) {
         struct stat st {};
         if (::lstat((file_ + suffix).c_str(), &st) == 0 && S_ISREG(st.st_mode))
             databaseCopy_ = file_ + suffix;
-        return true;
+        return;
     }
-    return false;
 }
 
 // The file and the journal as found, kept under one date and time, with the file's mode and
@@ -300,7 +301,6 @@ void LeftoverJournal::removeJournal() const {
 }
 
 void LeftoverJournal::RemoveTemporaryCopies() const {
-    PrivateFolder::RemoveAbandoned(privateParent_);
     const std::string base = std::filesystem::path(file_).filename().string();
     bool removed = false;
     for (const std::string& name : namesIn(folder_)) {

@@ -39,8 +39,9 @@ class LeftoverJournal {
         NoJournal,      // none, or another program dealt with it during the wait
         NotHot,         // SQLite would not roll it back: left as it is
         RolledBack,     // the file rolled back and synced; the copies are kept (Fit(): how sure)
-        NothingToUndo,  // the rollback would change nothing: the journal was moved aside, or
-                        // removed where an interrupted start kept it (KeptCopies() names those)
+        NothingToUndo,  // the rollback would change nothing: the journal was moved aside
+        UndoneBefore,   // an interrupted start rolled the file back already: the file synced,
+                        // the journal removed (that start kept its copy with the file's)
         Foreign,        // not the file's journal: moved aside, the file untouched
         FailedCheck,    // the file rolled back fails the check (Problem()): the journal moved
                         // aside, the file untouched
@@ -69,7 +70,7 @@ class LeftoverJournal {
     // interrupted earlier one); "" before.
     const std::string& DatabaseCopy() const { return databaseCopy_; }
     const std::string& JournalCopy() const { return journalCopy_; }
-    // After NothingToUndo (without kept copies), Foreign and FailedCheck: where the journal went.
+    // After NothingToUndo, Foreign and FailedCheck: where the journal went.
     const std::string& JournalAside() const { return journalAside_; }
 
     // Removes the temporary files an interrupted start left; never raises.
@@ -88,7 +89,7 @@ class LeftoverJournal {
     // The steps, in their order, under lock_.
     Outcome recoverLocked();
     Trial rollIntoTrialCopy(const std::string& file, const std::string& journal) const;
-    bool findKeptPair(const std::string& journal);
+    void findKeptPair(const std::string& journal);
     void keepCopies(const std::string& file, const std::string& journal);
     void rewriteFile(const std::string& file, const std::string& rolledBack) const;
     Outcome moveJournalAside(Outcome outcome);

@@ -6,7 +6,6 @@
 
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +20,7 @@
 #include "platform/storage/InstanceLock.h"
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/CrashedSaves.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
 
@@ -154,20 +154,6 @@ const char* const kLogIn =
     "click Command1\n"
     "expect frmMainCode\n";
 
-bool haveStrace() {
-    return !QStandardPaths::findExecutable("strace").isEmpty();
-}
-
-// A save killed after it wrote the file, as it removes its journal: the next start rolls the file
-// back.
-void leaveACrashedSave(const std::string& db) {
-    QProcess writer;
-    writer.start("strace", {"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL",
-                            INTERRUPTED_WRITER, QString::fromStdString(db), "save"});
-    ASSERT_TRUE(writer.waitForFinished(60000));
-    ASSERT_TRUE(fs::exists(db + "-journal"));
-}
-
 // `kvt.sh install` of this build into the folder (with flock as on NFS): its exit code, then its
 // output.
 std::pair<int, std::string> install(const QString& folder, bool nfs = false) {
@@ -236,7 +222,7 @@ TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
                  {"65534", true, true, false},   {"", false, true, true}};
     for (const auto& [user, nfs, linked, crashed] : cases) {
         if (*user && ::geteuid() != 0) continue;  // acting as another user needs root
-        if (crashed && !haveStrace()) continue;   // strace stages the crash
+        if (crashed && !HaveStrace()) continue;   // strace stages the crash
         SCOPED_TRACE(std::string(user) + (nfs ? " nfs" : "") + (linked ? " linked" : "") +
                      (crashed ? " crashed" : ""));
         ProgramFolder program, other;
@@ -246,7 +232,7 @@ TEST(EndToEnd, ASecondCopySaysSoAndEndsOnALocalDiskAndOnNfs) {
             fs::remove(other.path("db/db.mdb"));
             fs::create_symlink(program.path("db/db.mdb"), other.path("db/db.mdb"));
         }
-        if (crashed) leaveACrashedSave(program.path("db/db.mdb"));
+        if (crashed) CrashAtTheJournalsRemoval(program.path("db/db.mdb"));
         if (nfs) {
             program.onNfs();
             other.onNfs();

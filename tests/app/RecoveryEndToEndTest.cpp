@@ -10,7 +10,6 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <QStandardPaths>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +19,7 @@
 
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/CrashedSaves.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
 
@@ -47,32 +47,6 @@ const std::string kUndoneByAnInterruptedStart =
     "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。上次启动在处理它时"
     "中断，未完成的保存已由那次启动撤销，数据库文件检查无误。";
 
-bool haveStrace() {
-    return !QStandardPaths::findExecutable("strace").isEmpty();
-}
-
-// A large save cut short in its middle (kill -9, a power cut), its changed pages already in the
-// file: it commits one year of 34 amounts first. Its journal holds no page 1.
-void crashDuringASave(const std::string& db) {
-    QProcess writer;
-    writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db)});
-    ASSERT_TRUE(writer.waitForReadyRead(60000)) << writer.readAllStandardError().toStdString();
-    ASSERT_EQ(writer.readAllStandardOutput().trimmed(), "ready");
-    writer.kill();
-    writer.waitForFinished();
-    ASSERT_GT(fs::file_size(db + "-journal"), 0u);
-}
-
-// A save killed after its commit wrote the file, as it removes its journal (beside `file`, the
-// file a linked `db` names).
-void crashAtTheJournalsRemoval(const std::string& db, const std::string& file = {}) {
-    QProcess writer;
-    writer.start("strace", {"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL",
-                            INTERRUPTED_WRITER, QString::fromStdString(db), "save"});
-    ASSERT_TRUE(writer.waitForFinished(60000));
-    ASSERT_GT(fs::file_size((file.empty() ? db : file) + "-journal"), 0u);
-}
-
 // Stores twelve months of every item for each of `years` years from `from` on.
 void storeYearsOfMonths(const std::string& db, int from, int years) {
     QueryFile(db,
@@ -91,7 +65,7 @@ void crashASave(const std::string& db, CrashedSave& save, std::string file = {})
     if (file.empty()) file = db;
     storeYearsOfMonths(db, 1900, 2);
     save.before = bytesOf(file);
-    crashAtTheJournalsRemoval(db, file);
+    CrashAtTheJournalsRemoval(db, file);
     save.crashed = bytesOf(file);
     save.journal = bytesOf(file + "-journal");
 }
@@ -144,7 +118,7 @@ std::vector<std::string> namesIn(const std::string& folder) {
 // the journal of the later file is kept aside. So is a journal of another database altogether,
 // whose rollback would have turned 4080 rows into 850 without a fault to see.
 TEST(Recovery, AJournalOfAnotherStateOfTheFileIsKeptAsideAndNotApplied) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crash";
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     for (const bool restoredBackup : {true, false}) {
         ProgramFolder program, other;
         const std::string db = program.path("db/db.mdb");
@@ -153,12 +127,12 @@ TEST(Recovery, AJournalOfAnotherStateOfTheFileIsKeptAsideAndNotApplied) {
             storeYearsOfMonths(db, 1900, 5);
             const std::string backup = bytesOf(db);
             storeYearsOfMonths(db, 1905, 5);
-            crashAtTheJournalsRemoval(db);
+            CrashAtTheJournalsRemoval(db);
             journal = bytesOf(db + "-journal");
             std::ofstream(db, std::ios::binary | std::ios::trunc) << backup;
         } else {
             storeYearsOfMonths(other.path("db/db.mdb"), 1900, 2);
-            crashAtTheJournalsRemoval(other.path("db/db.mdb"));
+            CrashAtTheJournalsRemoval(other.path("db/db.mdb"));
             for (int year = 1900; year < 1910; year += 2)  // more saves than the other file had
                 storeYearsOfMonths(db, year, 2);
             journal = bytesOf(other.path("db/db.mdb-journal"));
@@ -300,7 +274,7 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
 // its copies. On NFS the copies are made under a random name and linked into place.
 TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
         {""},
         {"pwrite64:signal=SIGKILL:when=1"},  // SQLite's rollback of the trial copy
@@ -314,7 +288,7 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
 
 // Killed while it wrote the file back, before it synced it, or as it removed the journal.
 TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefore) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crashes";
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
         {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
         {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
@@ -328,7 +302,7 @@ TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefor
 // folder where the trial copy goes: the start ends on a box that names the cause and the folder,
 // the files stay as they were and no copy is left; with room again, the next recovers.
 TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
-    if (!haveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
+    if (!HaveStrace() || ::geteuid() != 0) GTEST_SKIP() << "needs strace and root (mount)";
     for (const bool runtimeFolderFull : {false, true}) {
         SCOPED_TRACE(runtimeFolderFull);
         ProgramFolder program;
@@ -376,7 +350,7 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
 // db/db.mdb linked to a file elsewhere: SQLite keeps the journal beside that file, so that is
 // where the start looks for it and keeps its copies; the link stays a link.
 TEST(Recovery, ALinkedDatabaseIsRecoveredBesideTheFileItNames) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crash";
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     ProgramFolder program;
     QTemporaryDir elsewhere;
     const std::string db = program.path("db/db.mdb");
@@ -395,7 +369,7 @@ TEST(Recovery, ALinkedDatabaseIsRecoveredBesideTheFileItNames) {
 // A start by root (sudo) in a user's folder: the database rolled back and the copies stay the
 // user's, with their mode, so that the user's next save works.
 TEST(Recovery, AStartByRootLeavesTheUsersFilesTheUsers) {
-    if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
     storeYearsOfMonths(db, 1900, 1);
@@ -403,7 +377,7 @@ TEST(Recovery, AStartByRootLeavesTheUsersFilesTheUsers) {
     ASSERT_EQ(::chown(program.path("db").c_str(), kAnotherUser, kAnotherUser) |
                   ::chown(db.c_str(), kAnotherUser, kAnotherUser) | ::chmod(db.c_str(), 0640),
               0);
-    crashAtTheJournalsRemoval(db);
+    CrashAtTheJournalsRemoval(db);
 
     EXPECT_EQ(program.run(kStart).exitCode, 0);
     for (const std::string& name : namesIn(program.path("db"))) {
@@ -461,7 +435,7 @@ TEST(Recovery, AFileWhoseIndexMissesRowsIsRefusedNamingTheCopiesKept) {
 // fails the check, and the box says so (not that the journal is another file's), keeps the
 // journal aside and leaves the file as it is; the start's own check then refuses the file.
 TEST(Recovery, AJournalWhoseRollbackFailsTheCheckIsToldByThatCause) {
-    if (!haveStrace()) GTEST_SKIP() << "strace stages the crash";
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
     dropRowsFromTheIndex(db);
@@ -493,7 +467,7 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
         const std::string db = program.path("db/db.mdb");
         fs::permissions(program.path(""), fs::perms::all);  // for the box log
         fs::permissions(program.path("db"), fs::perms(0755));
-        if (journal == Journal::OfACrash) crashDuringASave(db);
+        if (journal == Journal::OfACrash) CrashDuringASave(db);
         QProcess writer;
         if (journal == Journal::OfASaveUnderWay) {
             writer.start(INTERRUPTED_WRITER, {QString::fromStdString(db), "commit-after", "400"});
@@ -533,7 +507,7 @@ TEST(Recovery, AJournalThatIsNoReadableFileIsNamedAndNothingChanges) {
         SCOPED_TRACE(int(kind));
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
-        crashDuringASave(db);
+        CrashDuringASave(db);
         fs::rename(journal, program.path("journal"));
         if (kind == Kind::Folder) fs::create_directory(journal);
         if (kind == Kind::DanglingLink) fs::create_symlink(program.path("gone"), journal);
@@ -567,7 +541,7 @@ TEST(Recovery, AJournalThatIsNoReadableFileIsNamedAndNothingChanges) {
 TEST(Recovery, AJournalBesideAnEmptiedFileIsKeptAside) {
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
-    crashDuringASave(db);
+    CrashDuringASave(db);
     const std::string journal = bytesOf(db + "-journal");
     fs::resize_file(db, 0);
     const ProgramRun run = program.run("answer OK\nanswer OK\n");
@@ -590,7 +564,7 @@ std::string attribute(const std::string& file, const char* name) {
 // file's group), the database keeps its inode, owner, group, mode, ACL, attributes and hard
 // links, and the users the ACL lets write still may.
 TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
-    if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
     constexpr gid_t kGroup = 3003;
     constexpr uid_t kMember = 3002, kAclUser = 3004;
     for (const bool byRoot : {true, false}) {
@@ -643,7 +617,7 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
 // holds each step a while): no row that program was told it committed is lost, and the save cut
 // short is undone.
 TEST(Recovery, AnotherProgramWritingDuringTheRecoveryLosesNothing) {
-    if (!haveStrace()) GTEST_SKIP() << "strace slows the recovery down";
+    if (!HaveStrace()) GTEST_SKIP() << "strace slows the recovery down";
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
     QueryFile(db, "create table probe(x integer)");
@@ -752,7 +726,7 @@ class MeddlingUser {
 // nothing, and neither the file nor root's other file is harmed. The trial copy goes into a
 // private folder no one else may enter.
 TEST(Recovery, InAFolderOthersMayWriteAnotherUserCanNeitherReadNorRedirectTheRecovery) {
-    if (!haveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
     ProgramFolder program;
     const std::string db = program.path("db/db.mdb");
     CrashedSave save;
