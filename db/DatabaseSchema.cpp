@@ -31,13 +31,12 @@ const std::vector<std::vector<const char*>> kUpgrades = {
      "update indicatorItem set Unit = '万' || Unit where Unit in ('元', '元/人')"},
 };
 
-// A handle on the file under check that closes itself. It may write but never creates the file:
-// the first read rolls back a transaction that a crashed writer left in its journal (a
-// read-only handle could not), so the check sees the last committed state.
+// A handle on the file under check that closes itself, opened as every handle of the program
+// (only for reading where the program only views the file); it never creates the file.
 class CheckedFile {
   public:
     explicit CheckedFile(const std::string& path) {
-        rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        rc_ = sqlite3_open_v2(path.c_str(), &db_, platform::DatabaseOpenFlags(), nullptr);
         if (db_) {
             sqlite3_busy_timeout(db_, platform::BusyTimeoutMs());
             sqlite3_extended_result_codes(db_, 1);

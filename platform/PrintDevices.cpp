@@ -1,5 +1,6 @@
 #include "platform/PrintDevices.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -21,7 +22,8 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
-#include "platform/storage/FileHelpers.h"
+#include "platform/storage/Folder.h"
+#include "platform/storage/FolderTrust.h"
 #include "platform/storage/ForeignLink.h"
 
 namespace platform {
@@ -92,59 +94,59 @@ QByteArray pdfBytes(const std::vector<PrintOp>& ops, const QString& documentName
     return buffer.data();
 }
 
-// <program folder>/print, created when missing; 0 or the error number of the failure. A link
-// there that another user made (others may write a shared program folder) is not followed: ELOOP.
-int makeFolder(const QString& folder) {
-    if (IsForeignLink(QFile::encodeName(folder).toStdString())) return ELOOP;
-    std::error_code ec;
-    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), ec);
-    if (!ec && !QFileInfo(folder).isDir()) return ENOTDIR;
-    return ec.value();
-}
-
-// A path in the folder that no file has yet (two prints within one second get "-2", "-3").
-QString freePath(const QString& folder, const QString& fileName) {
-    const QString base = QFileInfo(fileName).completeBaseName();
-    QString path = QDir(folder).filePath(fileName);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(QStringLiteral("%1-%2.pdf").arg(base).arg(n));
-    return path;
-}
-
-// Gives the complete file at `partial` its name `path` and syncs the folder, so that the name
-// survives a power cut; 0 or the error number of the failure, nothing left behind then.
-int publish(const QString& partial, const QString& path, const QString& folder) {
-    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) !=
-        0) {
-        const int error = errno;
-        QFile::remove(partial);
-        return error;
-    }
-    const int error = SyncFolder(QFile::encodeName(folder).toStdString());
-    if (error) QFile::remove(path);
+// Opens <program folder>/print, made when missing; 0 or the error number of the failure. A link
+// there is followed only when it is no other user's (others may write a shared program folder):
+// ELOOP.
+int openPrintFolder(const std::string& path, Folder& folder) {
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    int error = folder.Open(path, false);
+    if (error == ELOOP && !IsForeignLink(path)) error = folder.Open(path, true);
     return error;
 }
 
-// Writes the PDF file under a temporary name and renames it once complete, so that no
-// half-written file is ever seen under the document's name. The saved file's path, or an
-// empty text when it could not be written (reported then, nothing left behind).
+// The names a print may take: the document's, then with "-2", "-3" ... (two prints within one
+// second), as far as "-999".
+Folder::NameFor numberedNames(const QString& fileName) {
+    const QString base = QFileInfo(fileName).completeBaseName();
+    return [fileName, base](int attempt) {
+        if (attempt > 999) return std::string();
+        const QString name =
+            attempt == 1 ? fileName : QStringLiteral("%1-%2.pdf").arg(base).arg(attempt);
+        return QFile::encodeName(name).toStdString();
+    };
+}
+
+// A print folder others may change: where, why and how to mend it.
+void reportDoubt(const FolderDoubt& doubt) {
+    reportFailure(
+        QStringLiteral("打印文件夹不安全，打印内容没有保存：其他用户可以改动其中的文件。\n"
+                       "文件夹：%1\n原因：%2\n改正的命令：%3")
+            .arg(Q(doubt.folder), Q(doubt.why), Q(doubt.fix)));
+}
+
+// Writes the PDF file unnamed, then links it under the document's first free name once complete
+// and synced: no half-written file is ever seen, and no file is replaced. The saved file's path,
+// or an empty text when it could not be written (reported then, nothing left behind).
 QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
-    const QString folder = QDir(Q(AppPath())).filePath(QStringLiteral("print"));
+    const std::string path = (std::filesystem::path(AppPath()) / "print").string();
     const QString fileName = PdfFileName(documentName, QDateTime::currentDateTime());
-    int error = makeFolder(folder);
-    const QString path = error ? QDir(folder).filePath(fileName) : freePath(folder, fileName);
+    Folder folder;
+    int error = openPrintFolder(path, folder);
+    std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
-        const QString partial = path + QStringLiteral(".part");
-        ::unlink(QFile::encodeName(partial).constData());  // left by an earlier failure
+        const FolderDoubt doubt = DoubtAbout(path, OnlyUser(::geteuid()), true);
+        if (!doubt.Empty()) {
+            reportDoubt(doubt);
+            return QString();
+        }
         const QByteArray bytes = pdfBytes(ops, documentName);
-        error = WriteNewFile(QFile::encodeName(partial).toStdString(),
-                             std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                             nullptr, true);
-        if (!error) error = publish(partial, path, folder);
+        error = folder.Publish(std::string_view(bytes.constData(), std::size_t(bytes.size())), -1,
+                               numberedNames(fileName), name);
     }
-    if (!error) return path;
+    const QString saved = QFile::decodeName(QByteArray::fromStdString(path + "/" + name));
+    if (!error) return saved;
     reportFailure(QStringLiteral("打印文件无法写入：%1。\n%2")
-                      .arg(writeFailureCause(error), QDir::toNativeSeparators(path)));
+                      .arg(writeFailureCause(error), QDir::toNativeSeparators(saved)));
     return QString();
 }
 

@@ -75,7 +75,7 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
         case Outcome::NothingToUndo:
             return leftAsIsText(journal, kNothingToUndo);
         case Outcome::UndoneBefore:
-            return kNothingToUndo + kUndoneByAnInterruptedStart + copiesText(journal);
+            return kJournalLeft + "。" + kUndoneByAnInterruptedStart + copiesText(journal);
         case Outcome::Foreign:
             return leftAsIsText(journal, kNotItsJournal + "。");
         case Outcome::FailedCheck:

@@ -12,6 +12,7 @@
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
+#include "platform/storage/FolderTrust.h"
 #include "platform/storage/ForeignLink.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LeftoverJournal.h"
@@ -46,9 +47,9 @@ bool followsNoForeignLink() {
     return true;
 }
 
-bool ownProgramFolder() {
+bool ownProgramFolder(bool viewOnly) {
     const std::string folder = platform::AppPath();
-    switch (programLock().Acquire(folder, platform::DatabasePath())) {
+    switch (programLock().Acquire(folder, platform::DatabasePath(), viewOnly)) {
         case platform::InstanceLock::Result::Taken:
             return true;
         case platform::InstanceLock::Result::HeldByOther:
@@ -89,10 +90,33 @@ std::string writeProblem(const std::string& file) {
     return std::string(DbError::Description(fault)) + "，只能查看数据，不能保存。\n文件：" + file;
 }
 
+// Why the program only views a database whose folder others may change, and how to mend it.
+std::string viewOnlyText(const platform::FolderDoubt& doubt) {
+    return "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
+           "他们放入的日志文件会改写数据库。程序只能查看数据，不能保存。\n文件夹：" +
+           doubt.folder + "\n原因：" + doubt.why +
+           "\n改正的命令（由文件夹的所有者或 root 执行）：" + doubt.fix;
+}
+
+// Where the program only views the database, a journal beside it is neither played back nor
+// moved: one that SQLite would roll back (or that cannot be looked into) keeps the program from
+// starting, since a read-only handle cannot read the file past it.
+bool journalLeftAlone(const platform::LeftoverJournal& journal,
+                      const platform::FolderDoubt& doubt) {
+    if (!journal.LooksHot()) return true;
+    platform::MsgBox(
+        viewOnlyText(doubt) +
+        "\n数据库文件旁留有上次未完成的保存所留下的日志文件，程序没有使用也没有移动它，"
+        "不能启动。改正后第一次启动程序时会处理它：\n" +
+        journal.Journal());
+    return false;
+}
+
 // The database must be this program's and whole, indexes included, before anything reads or
-// writes it; a journal a crashed save left is dealt with first. Then the file is brought to the
-// current schema. A failed upgrade is reported and the program goes on without it.
-bool checkDatabase() {
+// writes it; a journal a crashed save left is dealt with first, unless the program only views the
+// file (`doubt`). Then the file is brought to the current schema. A failed upgrade is reported and
+// the program goes on without it.
+bool checkDatabase(const platform::FolderDoubt& doubt) {
     const std::string db = platform::DatabasePath();
     if (const std::string missing = platform::DatabaseFileProblem(db); !missing.empty()) {
         platform::MsgBox(missing);
@@ -100,7 +124,9 @@ bool checkDatabase() {
     }
     platform::LeftoverJournal journal(db, DatabaseSchema::Problem);
     RecoveryBox recovered;
-    if (!RecoverLeftoverJournal(journal, recovered)) return false;
+    if (!doubt.Empty() ? !journalLeftAlone(journal, doubt)
+                       : !RecoverLeftoverJournal(journal, recovered))
+        return false;
     // What the recovery did is told before a failed check, unless it says the file passed it.
     const auto tellRecoveryUnlessChecked = [&] {
         if (!recovered.saysChecked && !recovered.text.empty()) platform::MsgBox(recovered.text);
@@ -120,6 +146,10 @@ bool checkDatabase() {
         return false;
     }
     if (!recovered.text.empty()) platform::MsgBox(recovered.text);
+    if (!doubt.Empty()) {
+        platform::MsgBox(viewOnlyText(doubt));
+        return true;
+    }
     if (const std::string problem = writeProblem(journal.File()); !problem.empty()) {
         platform::MsgBox(problem);
         return true;
@@ -137,7 +167,12 @@ bool checkDatabase() {
 }  // namespace
 
 bool StartProgram() {
-    if (!followsNoForeignLink() || !ownProgramFolder() || !checkDatabase()) return false;
+    if (!followsNoForeignLink()) return false;
+    // Where others who may not write the database may change its folder, the program writes
+    // nothing there: SQLite would play back a journal they put beside the file.
+    const platform::FolderDoubt doubt = platform::DoubtAboutDatabase(platform::DatabasePath());
+    platform::SetViewOnly(!doubt.Empty());
+    if (!ownProgramFolder(!doubt.Empty()) || !checkDatabase(doubt)) return false;
     auto* login = new login_form;
     auto* loggedIn = new bool(false);
     QObject::connect(login, &login_form::loggedIn, [loggedIn] {

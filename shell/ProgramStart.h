@@ -5,6 +5,7 @@
 // program folder or on its database file, the folder cannot be locked, another program is writing
 // the database, or the database is missing, damaged or not this program's; then nothing was opened
 // and the file was not touched. A journal a crashed save left is dealt with first (see
-// RecoverLeftoverJournal). A database the user may not write is told before the login; the program
-// goes on for viewing.
+// RecoverLeftoverJournal). A database the user may not write, or whose folder others may change
+// (then a journal beside it is left as it is), is told before the login; the program goes on for
+// viewing.
 bool StartProgram();

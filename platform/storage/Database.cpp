@@ -22,6 +22,7 @@ namespace platform {
 namespace {
 
 int busyTimeoutMs = 2000;
+bool viewOnly = false;
 
 // The thread that opened the first connection: the only one that may open connections after it.
 std::atomic<std::thread::id> owningThread;
@@ -422,8 +423,7 @@ void Connection::Open(const std::string& path) {
     // Every handle serves the one thread checked above (the registry of handles is not shared
     // between threads either), so SQLite's per-call locking of the handle is left out: it costs
     // about as much as reading a column.
-    int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &db, DatabaseOpenFlags() | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const char* what) {
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -567,6 +567,18 @@ int BusyTimeoutMs() {
 
 void SetBusyTimeoutMs(int ms) {
     busyTimeoutMs = ms;
+}
+
+void SetViewOnly(bool only) {
+    viewOnly = only;
+}
+
+bool ViewOnly() {
+    return viewOnly;
+}
+
+int DatabaseOpenFlags() {
+    return viewOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
 }
 
 std::string DatabaseFileProblem(const std::string& path) {

@@ -125,6 +125,15 @@ void OpenProgramDatabase(Connection& conn);
 int BusyTimeoutMs();
 void SetBusyTimeoutMs(int ms);
 
+// Whether every Open from then on opens the file only for reading (SQLITE_OPEN_READONLY): SQLite
+// then neither plays back a journal into it nor writes one beside it, and every save fails as on
+// a file the user may not write. Set by the start where others may change the database's folder.
+void SetViewOnly(bool viewOnly);
+bool ViewOnly();
+// The flags of sqlite3_open_v2 for the program's database: read-only when ViewOnly(), else
+// reading and writing (never creating).
+int DatabaseOpenFlags();
+
 // "" when the path names a regular file SQLite can open; otherwise what the user is told, with
 // the path: no such file, not a file (a folder), a folder on the way that may not be entered, or
 // a path (symbolic links resolved) too long for SQLite.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/storage/FileHelpers.h"
+#include "platform/storage/Folder.h"
 #include "platform/storage/LockBytes.h"
 
 namespace platform {
@@ -38,9 +39,10 @@ void DatabaseWriteLock::Release() {
     fd_ = -1;
 }
 
-DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const std::string& file, int waitMs) {
+DatabaseWriteLock::Result DatabaseWriteLock::Acquire(const Folder& folder, const std::string& name,
+                                                     int waitMs) {
     Release();
-    const int fd = OpenRegularFileForWritingIfAllowed(file);
+    const int fd = folder.OpenFileForWritingIfAllowed(name);
     if (fd < 0) {
         error_ = errno;
         return Result::Failed;
@@ -74,15 +76,12 @@ int DatabaseWriteLock::ReadAll(std::string& out) const {
     return ReadWhole(fd_, out);
 }
 
-int DatabaseWriteLock::Stat(struct stat& out) const {
-    return ::fstat(fd_, &out) == 0 ? 0 : errno;
-}
-
 int DatabaseWriteLock::Rewrite(std::string_view before, std::string_view after,
                                std::size_t pageSize) const {
     for (std::size_t at = 0; at < after.size(); at += pageSize) {
         const std::string_view page = after.substr(at, pageSize);
-        if (before.substr(at, pageSize) == page) continue;
+        // A file cut short is shorter than what it is to hold: its missing pages are all new.
+        if (at < before.size() && before.substr(at, pageSize) == page) continue;
         if (const int error = PwriteAll(fd_, page, off_t(at))) return error;
     }
     if (after.size() != before.size() && ::ftruncate(fd_, off_t(after.size())) != 0) return errno;

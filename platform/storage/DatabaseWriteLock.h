@@ -12,13 +12,13 @@
 // before this process's SQLite uses the file.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+class Folder;
 
 class DatabaseWriteLock {
   public:
@@ -34,17 +34,17 @@ class DatabaseWriteLock {
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
-    // Tries for up to `waitMs` milliseconds while another program holds a lock on the file. A
-    // symbolic link is not followed: `file` is the resolved name.
-    Result Acquire(const std::string& file, int waitMs);
+    // Tries for up to `waitMs` milliseconds while another program holds a lock on the regular
+    // file `name` of `folder` (a symbolic link is not followed).
+    Result Acquire(const Folder& folder, const std::string& name, int waitMs);
     void Release();
     int Error() const { return error_; }
+    // The locked descriptor, whose access the copies of the file take; -1 when not held.
+    int Fd() const { return fd_; }
 
     // Through the locked descriptor, each 0 or the error number:
     // the whole file;
     int ReadAll(std::string& out) const;
-    // its owner, group and mode, of the file locked whatever its name leads to now;
-    int Stat(struct stat& out) const;
     // the file made to hold `after`, which it held as `before`: the blocks of `pageSize` bytes
     // that differ are written, the size is set and the file synced;
     int Rewrite(std::string_view before, std::string_view after, std::size_t pageSize) const;

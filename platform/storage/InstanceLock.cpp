@@ -8,11 +8,14 @@
 
 #include "platform/AppPath.h"
 #include "platform/storage/FileHelpers.h"
+#include "platform/storage/Folder.h"
 #include "platform/storage/LockBytes.h"
 
 namespace platform {
 
 namespace {
+
+const char* const kLockFile = "PraveltaKVT.lock";
 
 enum class Hold { Taken, HeldByOther, Unusable, NotAFile };
 
@@ -28,30 +31,14 @@ Hold lockWhole(int& fd, int kind) {
     return held ? Hold::HeldByOther : Hold::Unusable;
 }
 
-// A new lock file that every user who may open the database may open as well: made 0600 as a
-// new name only, then given the open database file's owner, group, mode and ACL. Without a
-// database file there is nothing to take them from, and no file is made.
-int createLockFile(const std::string& file, int databaseFd) {
-    if (databaseFd < 0) return -1;
-    const int fd =
-        ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
-    if (const int error = TakeAccessOf(fd, databaseFd); error != 0) {
-        ::close(fd);
-        ::unlink(file.c_str());
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
-// The lock file opened (NFS locks exclusively only one opened for writing), made when missing;
-// -1 when it cannot be had.
-int openLockFile(const std::string& file, int databaseFd) {
+// The lock file opened (NFS locks exclusively only one opened for writing); a writer makes it
+// when missing, with the open database file's access, so that every user the database lets write
+// may open it too. -1 when it cannot be had.
+int openLockFile(const Folder& db, int databaseFd, bool make) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = OpenRegularFileForWritingIfAllowed(file);
-        if (fd >= 0 || errno != ENOENT) return fd;
-        fd = createLockFile(file, databaseFd);
+        int fd = db.OpenFileForWritingIfAllowed(kLockFile);
+        if (fd >= 0 || errno != ENOENT || !make || databaseFd < 0) return fd;
+        fd = db.CreateFile(kLockFile, databaseFd);
         // Another copy may have made it in between: then open that one.
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -61,18 +48,21 @@ int openLockFile(const std::string& file, int databaseFd) {
 // Opens and locks the lock file into `fd`. Anything else than a regular file is refused, looked
 // at before the open and what was opened after it (it may have been replaced in between): a
 // link could lead a start by root to a file of someone else's choosing.
-Hold takeLockFile(const std::string& file, int databaseFd, int kind, int& fd) {
-    if (NamesOtherThanAFile(file)) return Hold::NotAFile;
-    fd = openLockFile(file, databaseFd);
-    if (fd < 0 && NamesOtherThanAFile(file)) return Hold::NotAFile;
+Hold takeLockFile(const Folder& db, int databaseFd, int kind, int& fd) {
+    if (!db.IsOpen()) return Hold::Unusable;
+    if (db.What(kLockFile) == Folder::Entry::Other) return Hold::NotAFile;
+    fd = openLockFile(db, databaseFd, kind == LOCK_EX);
+    if (fd < 0 && db.What(kLockFile) == Folder::Entry::Other) return Hold::NotAFile;
     return lockWhole(fd, kind);
 }
 
-// The file the database path leads to, opened; -1 when it is missing, no regular file or cannot
+// The file the database path leads to, opened (only for reading by a copy that only views it);
+// -1 when it is missing, no regular file or cannot
 // be opened: the start reports that when it checks the database.
-int openDatabase(const std::string& database) {
+int openDatabase(const std::string& database, bool viewOnly) {
     const std::string file = ResolvedPath(database);
-    return file.empty() ? -1 : OpenRegularFileForWritingIfAllowed(file);
+    if (file.empty()) return -1;
+    return viewOnly ? OpenRegularFile(file, O_RDONLY) : OpenRegularFileForWritingIfAllowed(file);
 }
 
 bool openedReadOnly(int fd) {
@@ -115,16 +105,17 @@ void InstanceLock::Release() {
 }
 
 std::string InstanceLock::LockFilePath(const std::string& folder) {
-    return folder + "/db/PraveltaKVT.lock";
+    return folder + "/db/" + kLockFile;
 }
 
-InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std::string& database) {
+InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std::string& database,
+                                           bool viewOnly) {
     if (folderFd_ >= 0 || fileFd_ >= 0) return Result::Taken;
     // A copy that may not read the folder cannot meet the copies that lock only the folder.
     folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0 && errno == EACCES) return Result::NoPermission;
     if (folderFd_ < 0) return Result::Impossible;
-    databaseFd_ = openDatabase(database);
+    databaseFd_ = openDatabase(database, viewOnly);
     // A copy that cannot write the database only views it, beside any other such copy; one that
     // may write it runs alone (a missing database is reported later, and locked as by a writer).
     const int kind = openedReadOnly(databaseFd_) ? LOCK_SH : LOCK_EX;
@@ -133,7 +124,9 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std:
         Release();
         return Result::HeldByOther;
     }
-    const Hold onFile = takeLockFile(LockFilePath(folder), databaseFd_, kind, fileFd_);
+    Folder db;
+    db.Open(folder + "/db");
+    const Hold onFile = takeLockFile(db, databaseFd_, kind, fileFd_);
     const Result result = verdict(onFolder, onFile, lockDatabase(databaseFd_));
     if (result != Result::Taken) Release();
     return result;

@@ -4,8 +4,9 @@
 // the database file that db/db.mdb leads to.
 //
 // A copy that may write the database (it opens the file for writing) locks each object
-// exclusively; one that may only read it takes shared locks, which other viewers share and a
-// writer's exclusive lock excludes, either way round.
+// exclusively; one that may only read it, or that only views it because others may change its
+// folder, takes shared locks, which other viewers share and a writer's exclusive lock excludes,
+// either way round. Only a writer makes a missing lock file, with the database's access.
 //
 // The lock file is what works on NFS, where an exclusive flock needs a descriptor opened for
 // writing (a folder never is) and a shared one a descriptor opened for reading; the folder is
@@ -41,8 +42,9 @@ class InstanceLock {
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // `database` is the folder's database file (platform::DatabasePath()).
-    Result Acquire(const std::string& folder, const std::string& database);
+    // `database` is the folder's database file (platform::DatabasePath()); with `viewOnly` the
+    // copy only views it, whether it may write it or not.
+    Result Acquire(const std::string& folder, const std::string& database, bool viewOnly = false);
 
     // <folder>/db/PraveltaKVT.lock
     static std::string LockFilePath(const std::string& folder);

@@ -23,7 +23,8 @@ namespace {
 
 const char* const kCopyTail = ".bak";  // the end of the name of a copy a start kept
 
-// The failure of a file operation as the user is told it: its cause and the file or folder.
+// The failure of a file operation beside the database as the user is told it: its cause and the
+// file or folder.
 DbError fileError(const std::string& path, int error) {
     DbFault fault = DbFault::Io;
     if (error == ENOSPC || error == EDQUOT) fault = DbFault::Full;
@@ -35,41 +36,25 @@ void throwIfFailed(int error, const std::string& path) {
     if (error) throw fileError(path, error);
 }
 
+// A failure in the folder of the trial copies, told with that folder: it is not the database's.
+DbError trialFolderError(const std::string& folder, DbFault fault, const std::string& detail) {
+    if (fault == DbFault::FolderNotWritable || fault == DbFault::NotWritable ||
+        fault == DbFault::CannotOpen)
+        return DbError("存放临时文件的文件夹无法写入\n文件夹：" + folder, detail);
+    return DbError(fault, "", folder, detail);
+}
+
+void throwIfTrialFailed(int error, const std::string& folder) {
+    if (!error) return;
+    const DbFault fault = error == ENOSPC || error == EDQUOT ? DbFault::Full
+                          : error == EACCES || error == EPERM || error == EROFS
+                              ? DbFault::FolderNotWritable
+                              : DbFault::Io;
+    throw trialFolderError(folder, fault, std::strerror(error));
+}
+
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool nameTaken(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-// The bytes of the regular file at `path` (never through a link or into a FIFO), opened with
-// `access`: 0 or the error number (ENODEV: not a regular file, ELOOP: a link).
-int readRegularFile(const std::string& path, std::string& out, int access = O_RDONLY) {
-    const int fd = OpenRegularFile(path, access);
-    if (fd < 0) return errno;
-    const int error = ReadWhole(fd, out);
-    ::close(fd);
-    return error;
-}
-
-// Whether `path` is a regular file holding exactly `bytes`.
-bool holds(const std::string& path, const std::string& bytes) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || std::size_t(st.st_size) != bytes.size()) return false;
-    std::string content;
-    return readRegularFile(path, content) == 0 && content == bytes;
-}
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string now() {
@@ -81,32 +66,12 @@ std::string now() {
     return text;
 }
 
-// ".<date>-<time>.bak", with "-2", "-3" ... added until no stem with it names a file.
-std::string freshSuffix(const std::vector<std::string>& stems) {
-    const std::string stamp = now();
-    for (int n = 1;; ++n) {
-        const std::string suffix = "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + kCopyTail;
-        if (std::none_of(stems.begin(), stems.end(),
-                         [&](const std::string& stem) { return nameTaken(stem + suffix); }))
-            return suffix;
-    }
-}
-
 // The page size in the header of a database file; 4096 when the header tells none.
 std::size_t pageSizeOf(const std::string& database) {
     if (database.size() < 100) return 4096;
     const unsigned size = unsigned(std::uint8_t(database[16])) << 8 | std::uint8_t(database[17]);
     if (size == 1) return 65536;
     return size >= 512 && (size & (size - 1)) == 0 ? size : 4096;
-}
-
-// A file of this process's own, mode 0600 whatever the umask: SQLite writes the trial copies.
-struct stat privateFile() {
-    struct stat own {};
-    own.st_mode = S_IFREG | 0600;
-    own.st_uid = ::geteuid();
-    own.st_gid = ::getegid();
-    return own;
 }
 
 // SQLite plays the hot journal beside `copy` back into it, as it does at the first read of any
@@ -125,11 +90,13 @@ std::string playBack(const std::string& copy, const std::string& folder) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);
+    struct stat st {};
     if (rc == SQLITE_OK)
-        return nameTaken(copy + "-journal") ? "the journal was not played back" : "";
+        return ::lstat((copy + "-journal").c_str(), &st) == 0 ? "the journal was not played back"
+                                                              : "";
     const DbFault fault = DbError::FaultOf(code);
     if (fault != DbFault::Damaged && fault != DbFault::Other)
-        throw DbError(fault, "", folder, detail);
+        throw trialFolderError(folder, fault, detail);
     return detail;
 }
 
@@ -142,12 +109,25 @@ LeftoverJournal::LeftoverJournal(const std::string& database, Check check,
       check_(std::move(check)) {
     if (file_.empty()) file_ = database;  // missing: the start reports it before any of this
     journal_ = file_ + "-journal";
-    folder_ = std::filesystem::path(file_).parent_path().string();
+    const std::filesystem::path path(file_);
+    fileName_ = path.filename().string();
+    journalName_ = fileName_ + "-journal";
+    folder_.Open(path.parent_path().string());
     if (privateParent_.empty()) privateParent_ = PrivateFolder::Parent();
 }
 
 bool LeftoverJournal::Present() const {
-    return nameTaken(journal_);
+    return folder_.Has(journalName_);
+}
+
+bool LeftoverJournal::LooksHot() const {
+    if (!Present()) return false;
+    const int fd = folder_.OpenFile(journalName_, O_RDONLY);
+    if (fd < 0) return errno != ENOENT;
+    char first = 0;
+    const ssize_t n = ::pread(fd, &first, 1, 0);
+    ::close(fd);
+    return n != 0 && first != 0;
 }
 
 LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
@@ -159,8 +139,8 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
     if (!Present()) return Outcome::NoJournal;
     // SQLite would create no journal of its own beside a folder or a link of that name, and
     // might follow a link into another file's journal: the user must see to it.
-    if (NamesOtherThanAFile(journal_)) return Outcome::NotAFile;
-    switch (lock_.Acquire(file_, waitMs)) {
+    if (folder_.What(journalName_) == Folder::Entry::Other) return Outcome::NotAFile;
+    switch (lock_.Acquire(folder_, fileName_, waitMs)) {
         case DatabaseWriteLock::Result::Taken:
             break;
         case DatabaseWriteLock::Result::Busy:
@@ -181,13 +161,13 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
 
 LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
     // Only a start killed while a journal was there can have left a trial folder.
-    PrivateFolder::RemoveAbandoned(privateParent_);
+    if (!privateParent_.empty()) PrivateFolder::RemoveAbandoned(privateParent_);
     RemoveTemporaryCopies();
-    // Another program may have rolled it back while the lock was awaited.
-    if (!Present()) return Outcome::NoJournal;
     std::string journal, file;
     // SQLite opens a hot journal for writing, or not at all.
-    const int error = readRegularFile(journal_, journal, O_RDWR);
+    const int error = folder_.ReadFile(journalName_, journal, O_RDWR);
+    // Another program may have rolled it back while the lock was awaited.
+    if (error == ENOENT) return Outcome::NoJournal;
     if (error == EACCES || error == EPERM || error == EROFS) return Outcome::NoAccess;
     if (error == ELOOP || error == ENODEV) return Outcome::NotAFile;
     throwIfFailed(error, journal_);
@@ -219,56 +199,75 @@ LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
 
 LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& file,
                                                           const std::string& journal) const {
+    if (privateParent_.empty())
+        throw DbError(
+            "找不到只有本用户能改动的临时文件夹，无法处理日志文件。请设置环境变量 "
+            "TMPDIR，指向一个属于本用户、其他用户不能写入的文件夹。\n检查过的文件夹：" +
+                PrivateFolder::Candidates(),
+            "no private folder for the trial copy");
     // Its failures name the folder the user knows, not the private one that goes with them.
     PrivateFolder folder;
-    throwIfFailed(folder.Make(privateParent_), privateParent_);
-    const std::string copy = folder.File(std::filesystem::path(file_).filename().string());
-    const struct stat own = privateFile();
-    throwIfFailed(WriteNewFile(copy, file, &own, false), privateParent_);
-    throwIfFailed(WriteNewFile(copy + "-journal", journal, &own, false), privateParent_);
-    Trial trial;
-    trial.problem = playBack(copy, privateParent_);
-    if (trial.problem.empty()) trial.problem = check_(copy);
-    if (trial.problem.empty())
-        throwIfFailed(readRegularFile(copy, trial.rolledBack), privateParent_);
-    return trial;
+    throwIfTrialFailed(folder.Make(privateParent_), privateParent_);
+    const Folder& trial = folder.Files();
+    // Files of this process's own, mode 0600 whatever the umask, that SQLite writes.
+    for (const auto& [name, bytes] : {std::pair{fileName_, &file}, {journalName_, &journal}}) {
+        const int fd = trial.CreateFile(name, -1);
+        int error = fd < 0 ? errno : WriteAll(fd, bytes->data(), bytes->size());
+        if (fd >= 0 && ::close(fd) != 0 && !error) error = errno;
+        throwIfTrialFailed(error, privateParent_);
+    }
+    Trial outcome;
+    const std::string copy = trial.PathOf(fileName_);
+    outcome.problem = playBack(copy, privateParent_);
+    if (outcome.problem.empty()) outcome.problem = check_(copy);
+    if (outcome.problem.empty())
+        throwIfTrialFailed(trial.ReadFile(fileName_, outcome.rolledBack), privateParent_);
+    return outcome;
+}
+
+// ".<date>-<time>.bak", with "-2", "-3" ... added until no stem with it names a file.
+std::string LeftoverJournal::freshSuffix(const std::vector<std::string>& stems) const {
+    const std::string stamp = now();
+    for (int n = 1;; ++n) {
+        const std::string suffix = "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + kCopyTail;
+        if (std::none_of(stems.begin(), stems.end(),
+                         [&](const std::string& stem) { return folder_.Has(stem + suffix); }))
+            return suffix;
+    }
 }
 
 // Copies an interrupted earlier start kept of this very journal, found by the journal's bytes:
 // its copy of the file is the file as first found (the file may have been rolled back in part
 // since). Sets the names of those that exist.
 void LeftoverJournal::findKeptPair(const std::string& journal) {
-    const std::string journalBase = std::filesystem::path(journal_).filename().string();
-    for (const std::string& name : namesIn(folder_)) {
-        if (name.rfind(journalBase + ".", 0) != 0 || !endsWith(name, kCopyTail)) continue;
-        const std::string suffix = name.substr(journalBase.size());
-        if (!holds(journal_ + suffix, journal)) continue;
+    for (const std::string& name : folder_.Names()) {
+        if (name.rfind(journalName_ + ".", 0) != 0 || !endsWith(name, kCopyTail)) continue;
+        const std::string suffix = name.substr(journalName_.size());
+        std::string kept;
+        if (folder_.ReadFile(name, kept) != 0 || kept != journal) continue;
         journalCopy_ = journal_ + suffix;
-        struct stat st {};
-        if (::lstat((file_ + suffix).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            databaseCopy_ = file_ + suffix;
+        if (folder_.What(fileName_ + suffix) == Folder::Entry::File) databaseCopy_ = file_ + suffix;
         return;
     }
 }
 
-// The file and the journal as found, kept under one date and time, with the file's mode and
-// owner; what an interrupted start kept already is completed (it never touched the file before
-// both copies existed).
+// The file and the journal as found, kept under one date and time with the file's access; what
+// an interrupted start kept already is completed (it never touched the file before both copies
+// existed).
 void LeftoverJournal::keepCopies(const std::string& file, const std::string& journal) {
-    struct stat like {};
-    throwIfFailed(lock_.Stat(like), file_);
     const bool fresh = journalCopy_.empty();
     const std::string suffix =
-        fresh ? freshSuffix({file_, journal_}) : journalCopy_.substr(journal_.size());
-    if (fresh) throwIfFailed(LinkNewFile(journal_ + suffix, journal, like), journal_ + suffix);
+        fresh ? freshSuffix({fileName_, journalName_}) : journalCopy_.substr(journal_.size());
+    if (fresh)
+        throwIfFailed(folder_.Publish(journalName_ + suffix, journal, lock_.Fd()),
+                      journal_ + suffix);
     if (databaseCopy_.empty()) {
-        if (const int error = LinkNewFile(file_ + suffix, file, like)) {
-            if (fresh) ::unlink((journal_ + suffix).c_str());  // a failure leaves no new copy
-            SyncFolder(folder_);
+        if (const int error = folder_.Publish(fileName_ + suffix, file, lock_.Fd())) {
+            if (fresh) folder_.Remove(journalName_ + suffix);  // a failure leaves no new copy
+            folder_.Sync();
             throw fileError(file_ + suffix, error);
         }
     }
-    throwIfFailed(SyncFolder(folder_), folder_);
     databaseCopy_ = file_ + suffix;
     journalCopy_ = journal_ + suffix;
 }
@@ -286,43 +285,41 @@ void LeftoverJournal::rewriteFile(const std::string& file, const std::string& ro
 // no journal beside it.
 LeftoverJournal::Outcome LeftoverJournal::moveJournalAside(Outcome outcome) {
     throwIfFailed(lock_.Sync(), file_);
-    const std::string aside = journal_ + freshSuffix({journal_});
-    throwIfFailed(RenameNoReplace(journal_, aside), journal_);
-    throwIfFailed(SyncFolder(folder_), folder_);
-    journalAside_ = aside;
+    const std::string aside = journalName_ + freshSuffix({journalName_});
+    throwIfFailed(folder_.RenameNoReplace(journalName_, aside), journal_);
+    throwIfFailed(folder_.Sync(), folder_.Path());
+    journalAside_ = folder_.PathOf(aside);
     return outcome;
 }
 
 // Called with the file synced. No other program can have made a journal of its own meanwhile:
 // the lock keeps every writer out.
 void LeftoverJournal::removeJournal() const {
-    if (::unlink(journal_.c_str()) != 0 && errno != ENOENT) throw fileError(journal_, errno);
-    throwIfFailed(SyncFolder(folder_), folder_);
+    if (const int error = folder_.Remove(journalName_); error && error != ENOENT)
+        throw fileError(journal_, error);
+    throwIfFailed(folder_.Sync(), folder_.Path());
 }
 
 void LeftoverJournal::RemoveTemporaryCopies() const {
-    const std::string base = std::filesystem::path(file_).filename().string();
     bool removed = false;
-    for (const std::string& name : namesIn(folder_)) {
+    for (const std::string& name : folder_.Names()) {
         // Copies an earlier version of the program rolled journals into, and copies cut short.
-        const bool temporary = name == base + ".recovering" ||
-                               name == base + ".recovering-journal" ||
-                               (name.rfind(base, 0) == 0 &&
-                                name.find(std::string(kCopyTail) + ".part") != std::string::npos);
-        const std::string path = folder_ + "/" + name;
-        struct stat st {};
-        if (!temporary || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
-        removed = ::unlink(path.c_str()) == 0 || removed;
+        const bool temporary =
+            name == fileName_ + ".recovering" || name == fileName_ + ".recovering-journal" ||
+            (name.rfind(fileName_, 0) == 0 &&
+             name.find(std::string(kCopyTail) + ".part") != std::string::npos) ||
+            (name.rfind("." + fileName_, 0) == 0 && name.find(".part-") != std::string::npos);
+        if (!temporary || folder_.What(name) == Folder::Entry::None) continue;
+        removed = folder_.Remove(name) == 0 || removed;
     }
-    if (removed) SyncFolder(folder_);
+    if (removed) folder_.Sync();
 }
 
 std::vector<std::string> LeftoverJournal::KeptCopies() const {
-    const std::string base = std::filesystem::path(file_).filename().string();
     std::vector<std::string> copies;
-    for (const std::string& name : namesIn(folder_))
-        if (name.rfind(base, 0) == 0 && endsWith(name, kCopyTail))
-            copies.push_back(folder_ + "/" + name);
+    for (const std::string& name : folder_.Names())
+        if (name.rfind(fileName_, 0) == 0 && endsWith(name, kCopyTail))
+            copies.push_back(folder_.PathOf(name));
     return copies;
 }
 

@@ -2,8 +2,8 @@
 // killed, a power cut), and its recovery at start. SQLite keeps the journal beside the file a
 // linked database name resolves to, so everything happens in that folder: a link stays a link.
 //
-// Recover holds one write lock on the file from its first look at the journal until the journal
-// is gone, so that no other program reads or writes the file, or plays, opens or takes the
+// Recover takes one write lock on the file before it reads the journal, and holds it until the
+// journal is gone, so that no other program reads or writes the file, or plays, opens or takes the
 // journal, in between:
 //   1. A journal SQLite would not roll back is left alone; one of another state of the file (a
 //      backup copied back after the crash) or of another file is moved aside unused.
@@ -11,7 +11,7 @@
 //      (PrivateFolder), and the copy must pass the full check; a journal whose copy fails it,
 //      or whose rollback changes nothing, is moved aside unused.
 //   3. The file and the journal as found are kept beside them, synced, under names with the date
-//      and time.
+//      and time, with the file's owner, group, mode and ACL.
 //   4. The blocks of the file that differ from the checked copy are written through the locked
 //      descriptor, the size set and the file synced; only then is the journal removed and the
 //      folder synced. The file is never replaced: its inode, owner, group, mode, ACL,
@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/storage/DatabaseWriteLock.h"
+#include "platform/storage/Folder.h"
 #include "platform/storage/JournalFit.h"
 
 namespace platform {
@@ -52,12 +53,16 @@ class LeftoverJournal {
     };
 
     // `database` may be a symbolic link. The trial copies go into a folder made in
-    // `privateParent` (PrivateFolder::Parent()).
+    // `privateParent` (PrivateFolder::Parent(); "" when there is none).
     LeftoverJournal(const std::string& database, Check check, std::string privateParent = {});
 
     const std::string& File() const { return file_; }
     const std::string& Journal() const { return journal_; }
     bool Present() const;
+    // Whether SQLite would take the journal for one to roll back (not empty, its first byte not
+    // zero), or it cannot be looked into (no regular file, no permission); false without one.
+    // Nothing is changed.
+    bool LooksHot() const;
 
     // Raises DbError (the cause and the file or folder) when a file operation fails; the next
     // start then finds the journal again, with the file as found or rolled back.
@@ -92,14 +97,17 @@ class LeftoverJournal {
     void findKeptPair(const std::string& journal);
     void keepCopies(const std::string& file, const std::string& journal);
     void rewriteFile(const std::string& file, const std::string& rolledBack) const;
+    std::string freshSuffix(const std::vector<std::string>& stems) const;
     Outcome moveJournalAside(Outcome outcome);
     void removeJournal() const;
 
     DatabaseWriteLock lock_;
 
-    std::string folder_;
-    std::string file_;
+    Folder folder_;     // the folder of the file the database's name leads to
+    std::string file_;  // that file's path, and the journal's, for messages
     std::string journal_;
+    std::string fileName_;  // their names in the folder
+    std::string journalName_;
     std::string privateParent_;
     Check check_;
     JournalFit fit_ = JournalFit::NotHot;

@@ -9,6 +9,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
+
+#include "platform/storage/FolderTrust.h"
 
 namespace platform {
 namespace {
@@ -26,13 +29,13 @@ void removeOpenFolder(int fd, const std::string& path) {
     ::rmdir(path.c_str());
 }
 
-// A folder no other user may rename entries in: this user's and writable by no one else, or
-// sticky. A link is not followed.
-bool safeParent(const char* path) {
-    struct stat st {};
-    if (!path || path[0] != '/' || ::lstat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    const bool own = st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
-    return own || (st.st_mode & S_ISVTX) != 0;
+// The folders a private folder may go into, in the order they are tried.
+std::vector<std::string> candidates() {
+    std::vector<std::string> folders;
+    for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR"})
+        if (const char* value = ::getenv(name); value && value[0] == '/') folders.push_back(value);
+    folders.push_back("/tmp");
+    return folders;
 }
 
 }  // namespace
@@ -42,36 +45,35 @@ PrivateFolder::~PrivateFolder() {
 }
 
 void PrivateFolder::remove() {
-    if (fd_ >= 0) {
-        removeOpenFolder(fd_, path_);
-        ::close(fd_);
-    }
-    fd_ = -1;
-    path_.clear();
+    if (folder_.IsOpen()) removeOpenFolder(folder_.Fd(), folder_.Path());
+    folder_.Close();
 }
 
 int PrivateFolder::Make(const std::string& parent) {
     remove();
     std::string path = parent + "/" + kPrefix + "XXXXXX";
     if (!::mkdtemp(path.data())) return errno;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd_ < 0) {
-        const int error = errno;
+    if (const int error = folder_.Open(path, false)) {
         ::rmdir(path.c_str());
         return error;
     }
     // Where a folder cannot be locked (NFS), a folder left behind is not removed later.
-    ::flock(fd_, LOCK_EX | LOCK_NB);
-    path_ = path;
+    ::flock(folder_.Fd(), LOCK_EX | LOCK_NB);
     return 0;
 }
 
 std::string PrivateFolder::Parent() {
-    for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
-        const char* value = ::getenv(name);
-        if (safeParent(value)) return value;
-    }
-    return "/tmp";
+    for (const std::string& folder : candidates())
+        if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 &&
+            DoubtAbout(folder, OnlyUser(::geteuid()), true).Empty())
+            return folder;
+    return std::string();
+}
+
+std::string PrivateFolder::Candidates() {
+    std::string text;
+    for (const std::string& folder : candidates()) text += (text.empty() ? "" : "，") + folder;
+    return text;
 }
 
 void PrivateFolder::RemoveAbandoned(const std::string& parent) {

@@ -1,10 +1,12 @@
 // A folder of this process's own, for copies of the database that no other user may read or
-// swap: made by mkdtemp (mode 0700) in the user's runtime folder, or else in the temporary
-// folder, locked (flock) for as long as the object lives, and removed with its files then.
-// A start killed while it held one leaves it behind; the next start removes it.
+// swap: made by mkdtemp (mode 0700) in a folder whose entries only this user or root may rename
+// (PrivateFolder::Parent), locked (flock) for as long as the object lives, and removed with its
+// files then. A start killed while it held one leaves it behind; the next start removes it.
 #pragma once
 
 #include <string>
+
+#include "platform/storage/Folder.h"
 
 namespace platform {
 
@@ -17,22 +19,22 @@ class PrivateFolder {
 
     // Makes the folder in `parent`: 0 or the error number.
     int Make(const std::string& parent);
-    const std::string& Path() const { return path_; }
-    // <folder>/<name>
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // The files are made and read through it.
+    const Folder& Files() const { return folder_; }
 
-    // Where the folders go: $XDG_RUNTIME_DIR when it is a folder of this user's that no one else
-    // may write, else $TMPDIR, else /tmp, when that is a folder others may not rename in (this
-    // user's and private, or sticky).
+    // Where the folders go: the first of $XDG_RUNTIME_DIR, $TMPDIR and /tmp that this user may
+    // write and on whose path no other user may add or rename entries but in sticky folders
+    // (DoubtAbout, for this user alone); "" when none is.
     static std::string Parent();
+    // Those looked at, for a box when none would do.
+    static std::string Candidates();
     // Removes the folders in `parent` that starts of this user's left and no start holds.
     static void RemoveAbandoned(const std::string& parent);
 
   private:
     void remove();
 
-    std::string path_;
-    int fd_ = -1;
+    Folder folder_;
 };
 
 }  // namespace platform

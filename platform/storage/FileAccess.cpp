@@ -1,0 +1,98 @@
+#include "platform/storage/FileAccess.h"
+
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace platform {
+namespace {
+
+const char* const kAccessAcl = "system.posix_acl_access";
+
+// The ACL's entries as the kernel stores them: a version, then tag, permissions and id each.
+enum Tag : std::uint16_t {
+    UserObj = 0x01,
+    User = 0x02,
+    GroupObj = 0x04,
+    Group = 0x08,
+    Mask = 0x10
+};
+constexpr std::size_t kHeader = 4, kEntry = 8;
+
+std::uint32_t little(const std::string& bytes, std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | std::uint8_t(bytes[at + i]);
+    return value;
+}
+
+// Fills what the mode says, then lets the ACL's entries refine it.
+void readAccess(const struct stat& st, FileAccess& out) {
+    out.owner = st.st_uid;
+    out.group = st.st_gid;
+    out.mode = st.st_mode & 07777;
+    out.ownerMay = (st.st_mode >> 6) & 7;
+    out.groupMay = (st.st_mode >> 3) & 7;
+    out.othersMay = st.st_mode & 7;
+    out.users.clear();
+    out.groups.clear();
+    unsigned mask = 7, groupObj = out.groupMay;
+    for (std::size_t at = kHeader; at + kEntry <= out.acl.size(); at += kEntry) {
+        const auto tag = std::uint16_t(little(out.acl, at, 2));
+        const unsigned perm = little(out.acl, at + 2, 2) & 7;
+        const auto id = little(out.acl, at + 4, 4);
+        if (tag == User) out.users.emplace_back(uid_t(id), perm);
+        if (tag == Group) out.groups.emplace_back(gid_t(id), perm);
+        if (tag == GroupObj) groupObj = perm;
+        if (tag == Mask) mask = perm;
+    }
+    if (out.acl.empty()) return;
+    out.groupMay = groupObj & mask;
+    for (auto& user : out.users) user.second &= mask;
+    for (auto& group : out.groups) group.second &= mask;
+}
+
+// The ACL read by `get` (fgetxattr or getxattr); no ACL, or none possible, leaves "".
+template <typename Get>
+int readAcl(Get get, std::string& acl) {
+    acl.clear();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const ssize_t size = get(nullptr, 0);
+        if (size < 0) return errno == ENODATA || errno == ENOTSUP ? 0 : errno;
+        acl.resize(std::size_t(size));
+        const ssize_t got = get(acl.data(), acl.size());
+        if (got >= 0) {
+            acl.resize(std::size_t(got));
+            return 0;
+        }
+        if (errno != ERANGE) return errno;  // ERANGE: it grew in between
+    }
+    return ERANGE;
+}
+
+}  // namespace
+
+mode_t FileAccess::ModeWithoutAcl() const {
+    return (mode & ~mode_t(070)) | mode_t(groupMay << 3);
+}
+
+int FileAccessOf(int fd, FileAccess& out) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    const int error = readAcl(
+        [&](char* to, std::size_t size) { return ::fgetxattr(fd, kAccessAcl, to, size); }, out.acl);
+    if (!error) readAccess(st, out);
+    return error;
+}
+
+int FileAccessAt(const std::string& path, FileAccess& out) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    const int error = readAcl(
+        [&](char* to, std::size_t size) { return ::getxattr(path.c_str(), kAccessAcl, to, size); },
+        out.acl);
+    if (!error) readAccess(st, out);
+    return error;
+}
+
+}  // namespace platform
