@@ -87,21 +87,24 @@ class FolderRule {
                          "chown " + userName(writers_.owner));
         const bool shielded = stickyShields(access, below);
         const auto mayWrite = [&](unsigned may) { return (may & kMayWrite) != 0 && !shielded; };
-        if (mayWrite(access.groupMay) && !writers_.Group(access.group))
-            return doubt("组 " + groupName(access.group) + " 的成员可以在其中建立、改名或删除文件",
-                         "chmod g-w");
+        // The mode's classes first, in one command: "chmod go-w" for a folder of mode 777.
+        const bool others = mayWrite(access.othersMay) && !writers_.everyone;
+        const bool group = mayWrite(access.groupMay) && !writers_.Group(access.group);
+        if (others || group)
+            return doubt(others ? "任何用户都可以在其中建立、改名或删除文件"
+                                : "组 " + groupName(access.group) +
+                                      " 的成员可以在其中建立、改名或删除文件",
+                         std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
         for (const auto& [uid, may] : access.users)
             if (mayWrite(may) && !writers_.User(uid))
-                return doubt(
-                    "访问控制列表让用户 " + userName(uid) + " 可以在其中建立、改名或删除文件",
-                    "setfacl -x u:" + userName(uid));
+                return doubt("访问控制列表让用户 " + userName(uid) +
+                                 " 可以在其中建立、改名或删除文件",
+                             "setfacl -x u:" + userName(uid));
         for (const auto& [gid, may] : access.groups)
             if (mayWrite(may) && !writers_.Group(gid))
-                return doubt(
-                    "访问控制列表让组 " + groupName(gid) + " 的成员可以在其中建立、改名或删除文件",
-                    "setfacl -x g:" + groupName(gid));
-        if (mayWrite(access.othersMay) && !writers_.everyone)
-            return doubt("任何用户都可以在其中建立、改名或删除文件", "chmod o-w");
+                return doubt("访问控制列表让组 " + groupName(gid) +
+                                 " 的成员可以在其中建立、改名或删除文件",
+                             "setfacl -x g:" + groupName(gid));
         return {};
     }
 

@@ -44,8 +44,8 @@ const std::string kNothingToUndo =
     "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。未使用日志文件，"
     "数据库文件保持原样。日志文件已移至：";
 const std::string kUndoneByAnInterruptedStart =
-    "上次保存没有完成，数据库文件旁留下了日志文件，但其中没有需要撤销的内容。上次启动在处理它时"
-    "中断，未完成的保存已由那次启动撤销，数据库文件检查无误。";
+    "上次保存没有完成，数据库文件旁留下了日志文件。上次启动在处理它时中断，未完成的保存已由那次"
+    "启动撤销，数据库文件检查无误。";
 
 // Stores twelve months of every item for each of `years` years from `from` on.
 void storeYearsOfMonths(const std::string& db, int from, int years) {
@@ -215,10 +215,13 @@ bool syncedBeforeTheJournalGoes(const std::vector<std::string>& trace, const std
     const auto calls = [](const std::string& line, const char* name) {
         return line.find(std::string(" ") + name) != std::string::npos;
     };
+    const fs::path journal = db + "-journal";
+    const std::string inFolder = "<" + journal.parent_path().string() + ">, \"" +
+                                 journal.filename().string() + "\"";
     for (const std::string& call : trace) {
         if (calls(call, "fsync(") && call.find("<" + db + ">") != std::string::npos) synced = true;
-        const bool journalGoes = (calls(call, "unlink(") || calls(call, "rename")) &&
-                                 call.find("\"" + db + "-journal\"") != std::string::npos;
+        const bool journalGoes = (calls(call, "unlink") || calls(call, "rename")) &&
+                                 call.find(inFolder) != std::string::npos;
         if (journalGoes) return synced;
     }
     return false;
@@ -257,7 +260,7 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
                   "-o",
                   QString::fromStdString(program.path("trace.txt")),
                   "-e",
-                  "trace=fsync,unlink,rename,renameat2"};
+                  "trace=fsync,unlink,unlinkat,rename,renameat,renameat2"};
     const ProgramRun next =
         c.undoneByTheFirst ? program.runUnder(traced, kStart) : program.run(kStart);
     EXPECT_EQ(next.exitCode, 0) << next.log.toStdString();
@@ -280,7 +283,8 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
         {"pwrite64:signal=SIGKILL:when=1"},  // SQLite's rollback of the trial copy
         {"fsync:signal=SIGKILL:when=1"},     // the journal's copy, not yet named
         {"linkat:signal=SIGKILL:when=2"},    // the file's copy named
-        {"fsync:signal=SIGKILL:when=3"},     // the folder after the copies
+        {"fsync:signal=SIGKILL:when=3"},     // the file's copy, not yet named
+        {"fsync:signal=SIGKILL:when=4"},     // the folder after the copies
         {"", false, true},
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
@@ -292,8 +296,8 @@ TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefor
     const KilledRecovery cases[] = {
         {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
         {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
-        {"fsync:signal=SIGKILL:when=4", true},   // ... all, not yet synced
-        {"unlink:signal=SIGKILL:when=2", true},  // the journal's removal
+        {"fsync:signal=SIGKILL:when=5", true},     // ... all, not yet synced
+        {"unlinkat:signal=SIGKILL:when=2", true},  // the journal's removal
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
 }
@@ -465,7 +469,7 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
     for (const Journal journal : {Journal::None, Journal::OfACrash, Journal::OfASaveUnderWay}) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
-        fs::permissions(program.path(""), fs::perms::all);  // for the box log
+        program.letOtherUsersRun();
         fs::permissions(program.path("db"), fs::perms(0755));
         if (journal == Journal::OfACrash) CrashDuringASave(db);
         QProcess writer;
@@ -514,7 +518,7 @@ TEST(Recovery, AJournalThatIsNoReadableFileIsNamedAndNothingChanges) {
         if (kind == Kind::Link) fs::create_symlink(program.path("journal"), journal);
         if (kind == Kind::Unreadable) fs::rename(program.path("journal"), journal);
         ::chmod(journal.c_str(), 0400);
-        fs::permissions(program.path(""), fs::perms::all);
+        program.letOtherUsersRun();
         for (const std::string& name : {program.path("db"), db})
             ASSERT_EQ(::chown(name.c_str(), kAnotherUser, kAnotherUser), 0);
         const std::vector<std::string> names = namesIn(program.path("db"));
@@ -571,7 +575,7 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
         SCOPED_TRACE(byRoot ? "root" : "group member");
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb"), folder = program.path("db");
-        fs::permissions(program.path(""), fs::perms::all);
+        program.letOtherUsersRun();
         ASSERT_EQ(::chown(folder.c_str(), kAnotherUser, kGroup) | ::chmod(folder.c_str(), 0770) |
                       ::chown(db.c_str(), kAnotherUser, kGroup) | ::chmod(db.c_str(), 0660) |
                       ::link(db.c_str(), program.path("db/alias").c_str()),
@@ -721,31 +725,63 @@ class MeddlingUser {
 
 }  // namespace
 
-// Root's private database (0600) in a db/ that every user may write: another user who reads
-// every name the start makes there, and replaces it by a link to a file of root's, reads
-// nothing, and neither the file nor root's other file is harmed. The trial copy goes into a
-// private folder no one else may enter.
-TEST(Recovery, InAFolderOthersMayWriteAnotherUserCanNeitherReadNorRedirectTheRecovery) {
-    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
-    ProgramFolder program;
-    const std::string db = program.path("db/db.mdb");
-    CrashedSave save;
-    crashASave(db, save);
-    fs::permissions(program.path(""), fs::perms(0755));
-    fs::permissions(program.path("db"), fs::perms::all);
-    fs::permissions(db, fs::perms(0600));
-    const std::string victim = program.path("victim.mdb");
-    std::ofstream(victim, std::ios::binary) << save.before;
-    fs::permissions(victim, fs::perms(0600));
+// A folder on the database's path that a user who may only read the file may write: that user
+// plants a journal that SQLite would roll back (here the journal of a real crashed save, moved
+// aside and put back by them). The start, by root or by the file's owner, only views: it neither
+// plays the journal back nor moves it, names the folder with its fix, and ends; the file stays
+// byte for byte, and no name is made in the folder for the watching user to read or swap.
+TEST(Recovery, AJournalPlantedWhereOthersMayWriteIsNeitherPlayedBackNorMoved) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    constexpr gid_t kGroup = 3005;
+    struct Case {
+        const char* name;
+        mode_t programFolder, db;
+        gid_t group;       // of db/ and the file
+        mode_t file;       // the file's mode
+        const char* fix;   // the command the box gives, and the folder it names
+        const char* at;
+        bool plantedByOther = true;  // else a crash left it
+    };
+    const Case cases[] = {
+        {"1777", 0755, 01777, 0, 0644, "chmod go-w ", "db"},
+        {"777", 0755, 0777, 0, 0644, "chmod go-w ", "db"},
+        {"2775, the group may not write the file", 0755, 02775, kGroup, 0640, "chmod g-w ", "db"},
+        {"a folder above others may write", 0777, 0755, 0, 0644, "chmod go-w ", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
+        CrashedSave save;
+        crashASave(db, save);
+        fs::remove(journal);
+        ASSERT_EQ(::chown(program.path("db").c_str(), 0, c.group) |
+                      ::chown(db.c_str(), 0, c.group) | ::chmod(db.c_str(), c.file) |
+                      ::chmod(program.path("db").c_str(), c.db) |
+                      ::chmod(program.folder().c_str(), c.programFolder),
+                  0);
+        const auto plant = [&] {
+            std::ofstream(journal, std::ios::binary) << save.journal;
+            return std::string(bytesOf(journal) == save.journal ? "planted" : "not planted");
+        };
+        ASSERT_EQ(c.plantedByOther ? AsUser(kAnotherUser, kAnotherUser, plant, {kGroup}) : plant(),
+                  "planted");
+        const std::vector<std::string> names = namesIn(program.path("db"));
 
-    MeddlingUser other(program.path("db"), victim);
-    const ProgramRun run = program.run(kStart);
-    const std::string seen = other.Stop();
-    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
-    EXPECT_EQ(seen.find("read "), std::string::npos) << seen;
-    EXPECT_NE(seen.find("swapped db.mdb-journal."), std::string::npos) << seen;
-    EXPECT_EQ(bytesOf(db), save.before);
-    EXPECT_EQ(bytesOf(victim), save.before);
-    EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0600));
-    EXPECT_EQ(fs::status(db).permissions(), fs::perms(0600));
+        MeddlingUser other(program.path("db"), program.path("victim"));
+        const ProgramRun run = program.run(kStart);
+        const std::string seen = other.Stop();
+        EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::string folder = program.path(c.at);
+        EXPECT_EQ(boxes[0].find("PraveltaKVT\tOK\t数据库文件所在的位置不安全"), 0u) << boxes[0];
+        EXPECT_NE(boxes[0].find("\\n文件夹：" + folder + "\\n"), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find(c.fix + folder), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find("程序没有使用也没有移动它"), std::string::npos) << boxes[0];
+        EXPECT_EQ(seen, "");
+        EXPECT_EQ(bytesOf(db), save.crashed);
+        EXPECT_EQ(bytesOf(journal), save.journal);
+        EXPECT_EQ(namesIn(program.path("db")), names);
+    }
 }

@@ -47,6 +47,13 @@ class ProgramFolder {
     }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
     std::string folder() const { return folder_.path().toStdString(); }
+    // Lets copies that other users start log their boxes, with no folder on the database's path
+    // that others may write (a start would only view the database then).
+    void letOtherUsersRun() const {
+        std::filesystem::permissions(folder(), std::filesystem::perms(0755));
+        std::ofstream(path("messages.log"), std::ios::app);
+        std::filesystem::permissions(path("messages.log"), std::filesystem::perms(0666));
+    }
     // The copies started from now on lock, rename and make files as on NFS.
     void onNfs() { flockAsOnNfs(extraEnvironment_); }
     // The copies started from now on have `name` set to `value`.
