@@ -66,12 +66,8 @@ void frmMainCode::createControls() {
 
     labels_ = CreateMenuLabels(this, kLabelTop, [this](int i) { ShowLabelMenu(i); });
 
-    OnTitleBarPressed(chrome_, this, [this] {
-        platform::RunGuarded([this] {
-            DragForm(this);
-            if (loForm) DragForm(loForm);
-        });
-    });
+    // The working form follows the strip by the docking timer once the drag is over.
+    OnTitleBarPressed(chrome_, this, [this] { platform::RunGuarded([this] { DragForm(this); }); });
     connect(chrome_.imgTitleMinimize, &platform::Label::clicked, this,
             [this] { platform::RunGuarded([this] { imgTitleMinimize_Click(); }); });
     connect(chrome_.imgTitleClose, &platform::Label::clicked, this,

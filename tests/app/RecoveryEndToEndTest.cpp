@@ -235,15 +235,25 @@ struct KilledRecovery {
     const char* inject;
     bool undoneByTheFirst = false;
     bool onNfs = false;  // rename takes no flags, no unnamed file can be made
+    bool othersRuntimeFolder = false;  // $XDG_RUNTIME_DIR is another user's sticky folder
 };
 
 void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
     SCOPED_TRACE(std::string(c.inject) + (c.onNfs ? "on NFS" : ""));
     ProgramFolder program;
     if (c.onNfs) program.onNfs();
-    const std::string db = program.path("db/db.mdb");
+    const std::string db = program.path("db/db.mdb"), shared = program.path("shared");
     CrashedSave save;
     crashASave(db, save);
+    if (c.othersRuntimeFolder) {
+        // Its owner could move the trial folder away and put one of their own in its place.
+        fs::create_directory(shared);
+        ASSERT_EQ(::chown(shared.c_str(), kAnotherUser, kAnotherUser) |
+                      ::chmod(shared.c_str(), 01777),
+                  0);
+        program.setEnv("XDG_RUNTIME_DIR", QString::fromStdString(shared));
+        program.setEnv("TMPDIR", QString::fromStdString(program.path("run")));
+    }
 
     if (*c.inject) {
         const ProgramRun first = program.runUnder(
@@ -266,12 +276,19 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
     EXPECT_EQ(next.exitCode, 0) << next.log.toStdString();
     EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
     EXPECT_EQ(bytesOf(db), save.before);
-    if (c.undoneByTheFirst) EXPECT_TRUE(syncedBeforeTheJournalGoes(program.lines("trace.txt"), db));
+    if (c.undoneByTheFirst) {
+        EXPECT_TRUE(syncedBeforeTheJournalGoes(program.lines("trace.txt"), db));
+    }
     expectCopiesTold(program, c.undoneByTheFirst ? kUndoneByAnInterruptedStart : kRolledBack, db,
                      save.crashed, save.journal);
     for (const std::string& name : namesIn(program.path("db")))
         EXPECT_TRUE(name.find(".part") == std::string::npos) << name;
-    EXPECT_TRUE(fs::is_empty(program.path("run")));  // no trial copy left
+    // No trial copy left (Qt makes a runtime folder of its own in $TMPDIR).
+    for (const auto& entry : fs::directory_iterator(program.path("run")))
+        EXPECT_NE(entry.path().filename().string().rfind("PraveltaKVT-recovery.", 0), 0u);
+    if (c.othersRuntimeFolder) {
+        EXPECT_TRUE(fs::is_empty(shared));  // never used
+    }
 }
 
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
@@ -286,6 +303,7 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
         {"fsync:signal=SIGKILL:when=3"},     // the file's copy, not yet named
         {"fsync:signal=SIGKILL:when=4"},     // the folder after the copies
         {"", false, true},
+        {"", false, false, true},
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
 }
@@ -337,7 +355,9 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
         EXPECT_NE(boxes[0].find("程序不能启动。下次启动时会重新处理。\\n磁盘空间不足"),
                   std::string::npos)
             << boxes[0];
-        if (runtimeFolderFull) EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
+        if (runtimeFolderFull) {
+            EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
+        }
         EXPECT_EQ(namesIn(program.path("db")),
                   (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
         EXPECT_TRUE(fs::is_empty(program.path("run")));
