@@ -90,11 +90,12 @@ std::string writeProblem(const std::string& file) {
     return std::string(DbError::Description(fault)) + "，只能查看数据，不能保存。\n文件：" + file;
 }
 
-// Why the program only views a database whose folder others may change, and how to mend it.
-std::string viewOnlyText(const platform::FolderDoubt& doubt) {
+// Why the program only views a database whose folder others may change, what follows
+// (`consequence`) and how to mend it.
+std::string viewOnlyText(const platform::FolderDoubt& doubt, const std::string& consequence) {
     return "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
-           "他们放入的日志文件会改写数据库。程序只能查看数据，不能保存。\n文件夹：" +
-           doubt.folder + "\n原因：" + doubt.why +
+           "他们放入的日志文件会改写数据库。" +
+           consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
            "\n改正的命令（由文件夹的所有者或 root 执行）：" + doubt.fix;
 }
 
@@ -104,11 +105,10 @@ std::string viewOnlyText(const platform::FolderDoubt& doubt) {
 bool journalLeftAlone(const platform::LeftoverJournal& journal,
                       const platform::FolderDoubt& doubt) {
     if (!journal.LooksHot()) return true;
-    platform::MsgBox(
-        viewOnlyText(doubt) +
-        "\n数据库文件旁留有上次未完成的保存所留下的日志文件，程序没有使用也没有移动它，"
-        "不能启动。改正后第一次启动程序时会处理它：\n" +
-        journal.Journal());
+    platform::MsgBox(viewOnlyText(doubt,
+                                  "数据库文件旁留有上次未完成的保存所留下的日志文件，程序没有使用"
+                                  "也没有移动它，不能启动。改正后第一次启动程序时会处理它。") +
+                     "\n日志文件：" + journal.Journal());
     return false;
 }
 
@@ -147,7 +147,7 @@ bool checkDatabase(const platform::FolderDoubt& doubt) {
     }
     if (!recovered.text.empty()) platform::MsgBox(recovered.text);
     if (!doubt.Empty()) {
-        platform::MsgBox(viewOnlyText(doubt));
+        platform::MsgBox(viewOnlyText(doubt, "程序只能查看数据，不能保存。"));
         return true;
     }
     if (const std::string problem = writeProblem(journal.File()); !problem.empty()) {

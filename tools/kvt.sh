@@ -62,11 +62,11 @@ configure() {
     cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 }
 
-# The program and its folder (database, skins, help pages) only; tests and performance
-# programs are built by `test`.
+# The program and its folder (database, skins, help pages), and the install's tools/dbfolder,
+# only; tests and performance programs are built by `test`.
 build_program() {
     configure
-    ninja -C "$build" PraveltaKVT
+    ninja -C "$build" PraveltaKVT dbfolder
 }
 
 build_all() {
@@ -165,7 +165,8 @@ check_lock_file() {
 # there, or an empty database on a fresh build), then the lock file the program locks when there
 # is none, with the database's owner (as root), group (where this user may give it), mode and ACL,
 # so that every user the database lets write may lock it on NFS, where only a file opened for
-# writing can be locked. Runs in a subshell: it changes folder.
+# writing can be locked. The lock file is made by dbfolder, through the code with which the program
+# makes the files it puts beside the database. Runs in a subshell: it changes folder.
 make_database_files() {
     enter_database_folder
     if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
@@ -182,10 +183,14 @@ make_database_files() {
     [[ -f ../db.mdb ]] || stop "$home/db/db.mdb is not a database file"
     # A user who may not read the database has no access to give the lock file, and no use of it.
     if [[ ! -e ../PraveltaKVT.lock && ! -L ../PraveltaKVT.lock && -r ../db.mdb ]]; then
-        # cp opens the database, makes the new file (a new name, the owner's bits only) and gives
-        # it the database's owner, group, mode and ACL, each through the two files' descriptors;
-        # an owner or group this user may not give is left out, as chown would refuse it.
-        cp --attributes-only --preserve=mode,ownership -- ../db.mdb PraveltaKVT.lock
+        # dbfolder opens the database where its name leads, as the program does (a link there
+        # was checked above), and only if it is a regular file; it makes the new name, following
+        # no link there, with the owner's bits only, and gives it the database's owner, group,
+        # mode and ACL, each through the two files' descriptors; an owner or group this user may
+        # not give is left out, as chown would refuse it.
+        local said
+        said="$("$build/tools/dbfolder" lock-file ../db.mdb PraveltaKVT.lock 2>&1)" ||
+            stop "cannot make $home/db/PraveltaKVT.lock: ${said##*: }"
         link_in_place PraveltaKVT.lock
     fi
     sync ..
@@ -274,8 +279,10 @@ replace_program_files() {
 install_program() {
     program_folder
     [[ "$build" == /* ]] || build="$PWD/$build"
-    if [[ ! -x "$build/PraveltaKVT" || ! -f "$build/db/db.mdb" ]]; then
-        echo "kvt.sh: no built program in $build (run: bash tools/kvt.sh run)" >&2
+    if [[ ! -x "$build/PraveltaKVT" || ! -x "$build/tools/dbfolder" || ! -f "$build/db/db.mdb" ]]
+    then
+        echo "kvt.sh: no built program (PraveltaKVT and tools/dbfolder) in $build" \
+            "(run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
     refuse_foreign_link "$home/db"
@@ -288,11 +295,17 @@ install_program() {
 }
 
 # The second half of the install, with the lock file on fd 9 (or none): the running program holds
-# its lock, and its files are not replaced under it.
+# its lock, and its files are not replaced under it. A folder on the database's path that others
+# may change makes every start of the program a viewer of the database: the install goes on, and
+# says which folder, why and what makes it safe in one line.
 locked_install() {
     lock_program_folder
     (replace_program_files)
     exec 8<&- 9<&-
+    local doubt
+    doubt="$("$build/tools/dbfolder" doubt "$home/db/db.mdb")" ||
+        stop "cannot check the folders of $home/db/db.mdb"
+    if [[ -n "$doubt" ]]; then echo "kvt.sh: $doubt" >&2; fi
     echo "Program folder: $home (data: $home/db/db.mdb)"
 }
 

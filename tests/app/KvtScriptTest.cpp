@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 
 namespace {
@@ -95,6 +96,24 @@ fs::path makeVictims(const fs::path& victims) {
 
 bool oneLineStartingWith(const std::string& output, const std::string& start) {
     return output.rfind(start, 0) == 0 && output.find('\n') == output.size() - 1;
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// `install` of kvt.sh into the program folder `home`, from the build, started.
+std::unique_ptr<QProcess> startInstall(const fs::path& home) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
+    env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
+    return startKvt(KVT_SCRIPT, "install", env);
+}
+
+// What an install into `home` ends with.
+std::string installedLine(const fs::path& home) {
+    return "Program folder: " + home.string() + " (data: " + (home / "db/db.mdb").string() + ")\n";
 }
 
 }  // namespace
@@ -225,6 +244,102 @@ TEST(KvtScript, AnInstallAsRootFollowsNoLinkAnotherUserPlantedInASharedProgramFo
             EXPECT_EQ(run.exitCode, 0) << said;
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(row.home / "PraveltaKVT"))) << said;
         }
+    }
+}
+
+// The install needs the build's tools/dbfolder, which makes the lock file: without it, it says so
+// in one line and makes nothing.
+TEST(KvtScript, AnInstallFromABuildWithoutDbfolderIsRefusedInOneLine) {
+    QTemporaryDir temp;
+    const fs::path build = fs::path(temp.path().toStdString()) / "build";
+    fs::create_directories(build / "db");
+    fs::copy_file(PROGRAM_EXE, build / "PraveltaKVT");
+    fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", build / "db/db.mdb");
+    const fs::path home = fs::path(temp.path().toStdString()) / "PraveltaKVT";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
+    env.insert("KVT_BUILD_DIR", QString::fromStdString(build.string()));
+    const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const std::string refused = "kvt.sh: no built program (PraveltaKVT and tools/dbfolder) in ";
+    EXPECT_TRUE(oneLineStartingWith(run.output, refused + build.string())) << run.output;
+    EXPECT_FALSE(fs::exists(home));
+}
+
+// The program writes its database only where no one else may add or rename a name in db/ or the
+// folders above; elsewhere every start only views it. An install into a db/ that all may write
+// (mode 777, or 1777: the sticky bit does not keep others from the journal's fixed name) goes on
+// and says in one line which folder and the command that makes it safe; after that command, or
+// in a db/ of mode 755, it says no more than where the program folder is. Either way the lock
+// file it makes has the database's mode, owner, group and ACL.
+TEST(KvtScript, AnInstallNamesADatabaseFolderOthersMayChangeAndGivesTheLockFileTheDatabasesAccess) {
+    QTemporaryDir temp;
+    struct Row {
+        mode_t dbMode;
+        bool doubted;
+        fs::path home;
+        std::unique_ptr<QProcess> install;
+        std::string trace() const {
+            std::ostringstream trace;
+            trace << std::oct << dbMode;
+            return trace.str();
+        }
+    };
+    std::vector<Row> rows;
+    for (const auto& [dbMode, doubted] : {std::pair{0755, false}, {0777, true}, {01777, true}}) {
+        const fs::path dir = fs::path(temp.path().toStdString()) / std::to_string(rows.size());
+        const fs::path home = dir / "PraveltaKVT", db = home / "db/db.mdb";
+        fs::create_directories(home / "db");
+        ASSERT_EQ(::chmod(dir.c_str(), 0755) | ::chmod(home.c_str(), 0755) |
+                      ::chmod((home / "db").c_str(), dbMode),
+                  0);
+        // A database another user owns (where root can give it) and the ACL lets write.
+        fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", db);
+        ASSERT_EQ(::chmod(db.c_str(), 0640), 0);
+        if (::geteuid() == 0) ASSERT_EQ(::chown(db.c_str(), kAnotherUser, kAnotherUser), 0);
+        ASSERT_TRUE(SetAccessAcl(db.string(), AclLetting(kAnotherUser, 6)));
+        rows.push_back({static_cast<mode_t>(dbMode), doubted, home, nullptr});
+    }
+    for (Row& row : rows) row.install = startInstall(row.home);
+    for (Row& row : rows) {
+        const ScriptRun run = finish(*row.install);
+        const std::string said = row.trace() + "\n" + run.output;
+        ASSERT_EQ(run.exitCode, 0) << said;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(row.home / "PraveltaKVT"))) << said;
+        const std::string installed = installedLine(row.home);
+        ASSERT_TRUE(endsWith(run.output, installed)) << said;
+        const std::string told = run.output.substr(0, run.output.size() - installed.size());
+        const std::string folder = (row.home / "db").string(), fix = "; fix: ";
+        if (row.doubted) {
+            EXPECT_TRUE(oneLineStartingWith(told, "kvt.sh: " + folder + ": ")) << said;
+            const std::size_t at = told.find(" — the program will only view this database" + fix);
+            ASSERT_NE(at, told.npos) << said;
+            EXPECT_TRUE(endsWith(told, "o-w " + folder + "\n")) << said;
+            // The command the line gives, run as it is.
+            const std::string command = told.substr(told.find(fix, at) + fix.size());
+            EXPECT_EQ(command.rfind("chmod ", 0), 0u) << said;
+            EXPECT_EQ(QProcess::execute("sh", {"-c", QString::fromStdString(command)}), 0) << said;
+        } else {
+            EXPECT_EQ(told, "") << said;
+        }
+        const fs::path lockPath = row.home / "db/PraveltaKVT.lock", dbPath = row.home / "db/db.mdb";
+        struct stat lock {};
+        struct stat database {};
+        ASSERT_EQ(::lstat(lockPath.c_str(), &lock), 0) << said;
+        ASSERT_EQ(::stat(dbPath.c_str(), &database), 0) << said;
+        EXPECT_TRUE(S_ISREG(lock.st_mode)) << said;
+        EXPECT_EQ(lock.st_mode & 07777, database.st_mode & 07777) << said;
+        EXPECT_EQ(lock.st_uid, database.st_uid) << said;
+        EXPECT_EQ(lock.st_gid, database.st_gid) << said;
+        EXPECT_NE(AccessAclOf(dbPath.string()), "none") << said;
+        EXPECT_EQ(AccessAclOf(lockPath.string()), AccessAclOf(dbPath.string())) << said;
+    }
+    // Installed again, after the fix where a line gave one: nothing more is said.
+    for (Row& row : rows) row.install = startInstall(row.home);
+    for (Row& row : rows) {
+        const ScriptRun run = finish(*row.install);
+        EXPECT_EQ(run.exitCode, 0) << row.trace() << "\n" << run.output;
+        EXPECT_EQ(run.output, installedLine(row.home)) << row.trace();
     }
 }
 

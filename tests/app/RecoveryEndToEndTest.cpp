@@ -798,7 +798,9 @@ TEST(Recovery, AJournalPlantedWhereOthersMayWriteIsNeitherPlayedBackNorMoved) {
         EXPECT_EQ(boxes[0].find("PraveltaKVT\tOK\t数据库文件所在的位置不安全"), 0u) << boxes[0];
         EXPECT_NE(boxes[0].find("\\n文件夹：" + folder + "\\n"), std::string::npos) << boxes[0];
         EXPECT_NE(boxes[0].find(c.fix + folder), std::string::npos) << boxes[0];
-        EXPECT_NE(boxes[0].find("程序没有使用也没有移动它"), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find("程序没有使用也没有移动它，不能启动。"), std::string::npos)
+            << boxes[0];
+        EXPECT_NE(boxes[0].find("\\n日志文件：" + journal), std::string::npos) << boxes[0];
         EXPECT_EQ(seen, "");
         EXPECT_EQ(bytesOf(db), save.crashed);
         EXPECT_EQ(bytesOf(journal), save.journal);
