@@ -134,7 +134,8 @@ QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
     int error = openPrintFolder(path, folder);
     std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
-        const FolderDoubt doubt = DoubtAbout(path, OnlyUser(::geteuid()), true);
+        // Whoever may write the database may change the prints; no one else.
+        const FolderDoubt doubt = DoubtAbout(path, DatabaseWriters(DatabasePath()), true);
         if (!doubt.Empty()) {
             reportDoubt(doubt);
             return QString();

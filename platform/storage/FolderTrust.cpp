@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/AppPath.h"
@@ -91,20 +92,20 @@ class FolderRule {
         const bool others = mayWrite(access.othersMay) && !writers_.everyone;
         const bool group = mayWrite(access.groupMay) && !writers_.Group(access.group);
         if (others || group)
-            return doubt(others ? "任何用户都可以在其中建立、改名或删除文件"
-                                : "组 " + groupName(access.group) +
-                                      " 的成员可以在其中建立、改名或删除文件",
-                         std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
+            return doubt(
+                others ? "任何用户都可以在其中建立、改名或删除文件"
+                       : "组 " + groupName(access.group) + " 的成员可以在其中建立、改名或删除文件",
+                std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
         for (const auto& [uid, may] : access.users)
             if (mayWrite(may) && !writers_.User(uid))
-                return doubt("访问控制列表让用户 " + userName(uid) +
-                                 " 可以在其中建立、改名或删除文件",
-                             "setfacl -x u:" + userName(uid));
+                return doubt(
+                    "访问控制列表让用户 " + userName(uid) + " 可以在其中建立、改名或删除文件",
+                    "setfacl -x u:" + userName(uid));
         for (const auto& [gid, may] : access.groups)
             if (mayWrite(may) && !writers_.Group(gid))
-                return doubt("访问控制列表让组 " + groupName(gid) +
-                                 " 的成员可以在其中建立、改名或删除文件",
-                             "setfacl -x g:" + groupName(gid));
+                return doubt(
+                    "访问控制列表让组 " + groupName(gid) + " 的成员可以在其中建立、改名或删除文件",
+                    "setfacl -x g:" + groupName(gid));
         return {};
     }
 
@@ -149,6 +150,25 @@ Writers OnlyUser(uid_t user) {
     return writers;
 }
 
+namespace {
+
+// The writers of the file the database's path leads to: 0 or the error number.
+int databaseWriters(const std::string& database, Writers& writers) {
+    const std::string file = ResolvedPath(database);
+    const int fd = file.empty() ? -1 : OpenRegularFile(file, O_RDONLY);
+    if (fd < 0) return file.empty() ? ENOENT : errno;
+    const int error = WritersOf(fd, writers);
+    ::close(fd);
+    return error;
+}
+
+}  // namespace
+
+Writers DatabaseWriters(const std::string& database) {
+    Writers writers;
+    return databaseWriters(database, writers) == 0 ? writers : OnlyUser(::geteuid());
+}
+
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf) {
     const FolderRule rule(writers, shareableLeaf);
     const std::filesystem::path given = absolute(folder);
@@ -160,18 +180,14 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
 }
 
 FolderDoubt DoubtAboutDatabase(const std::string& database) {
+    // A file that cannot be opened is the start's to report.
     const std::string file = ResolvedPath(database);
-    if (file.empty()) return {};
-    const int fd = OpenRegularFile(file, O_RDONLY);
-    if (fd < 0) return {};
     Writers writers;
-    const int error = WritersOf(fd, writers);
-    ::close(fd);
-    if (error) return {};
-    FolderDoubt doubt =
-        DoubtAbout(std::filesystem::path(file).parent_path().string(), writers, false);
-    if (doubt.Empty())
-        doubt = DoubtAbout(absolute(database).parent_path().string(), writers, false);
+    if (databaseWriters(file, writers) != 0) return {};
+    const std::string folder = std::filesystem::path(file).parent_path().string();
+    const std::string named = absolute(database).parent_path().string();
+    FolderDoubt doubt = DoubtAbout(folder, writers, false);
+    if (doubt.Empty() && named != folder) doubt = DoubtAbout(named, writers, false);
     return doubt;
 }
 

@@ -28,6 +28,8 @@ struct Writers {
 int WritersOf(int fd, Writers& out);
 // Root and `user` only: who may write the files of `user`'s private folders.
 Writers OnlyUser(uid_t user);
+// Of the file the database's path leads to; where it cannot be opened, root and the user running.
+Writers DatabaseWriters(const std::string& database);
 
 // A folder that others may change: which one, why (Chinese, for a box) and the command that
 // makes it safe. Empty when every folder is safe.

@@ -113,7 +113,6 @@ LeftoverJournal::LeftoverJournal(const std::string& database, Check check,
     fileName_ = path.filename().string();
     journalName_ = fileName_ + "-journal";
     folder_.Open(path.parent_path().string());
-    if (privateParent_.empty()) privateParent_ = PrivateFolder::Parent();
 }
 
 bool LeftoverJournal::Present() const {
@@ -160,6 +159,7 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
 }
 
 LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
+    if (privateParent_.empty()) privateParent_ = PrivateFolder::Parent();
     // Only a start killed while a journal was there can have left a trial folder.
     if (!privateParent_.empty()) PrivateFolder::RemoveAbandoned(privateParent_);
     RemoveTemporaryCopies();
