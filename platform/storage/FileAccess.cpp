@@ -76,6 +76,15 @@ mode_t FileAccess::ModeWithoutAcl() const {
     return (mode & ~mode_t(070)) | mode_t(groupMay << 3);
 }
 
+void FileAccess::GroupAsOthers() {
+    groupMay = othersMay;
+    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry) {
+        if (little(acl, at, 2) != GroupObj) continue;
+        acl[at + 2] = char(othersMay);
+        acl[at + 3] = 0;
+    }
+}
+
 int FileAccessOf(int fd, FileAccess& out) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return errno;

@@ -26,6 +26,9 @@ struct FileAccess {
     // The mode with the group bits the group itself has: a file given this mode without the ACL
     // lets no one more than the ACL does.
     mode_t ModeWithoutAcl() const;
+    // Gives the owning group, in the mode and in the ACL's group entry, what others have: for a
+    // copy left in another group, whose members are others to this file.
+    void GroupAsOthers();
 };
 
 // Of the open file `fd`; of the path (following links) with At. 0 or the error number.

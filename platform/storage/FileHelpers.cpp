@@ -71,6 +71,11 @@ int TakeAccessOf(int fd, int from) {
     } else if (::fchown(fd, static_cast<uid_t>(-1), like.group) != 0 && errno != EPERM) {
         return errno;  // EPERM: not a member of the group, which the new file does not get then
     }
+    // A file left in another group than `from`'s gives that group what `from` gives it: what
+    // others have.
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) return errno;
+    if (made.st_gid != like.group) like.GroupAsOthers();
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
     if (::fchmod(fd, like.ModeWithoutAcl()) != 0) return errno;
     if (like.acl.empty()) return 0;

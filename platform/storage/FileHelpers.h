@@ -35,7 +35,8 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset);
 // Gives the open file `fd` the access of the open file `from`: its owner (where this process
 // may: root), its group (root, or a member of that group), its mode and its access ACL. Where
 // the ACL cannot be given (a file system without ACLs), the mode's group bits are those of the
-// group itself, not the ACL's mask: the file lets no one more than `from` does. A start by root or
+// group itself, not the ACL's mask; where the group cannot be given, the file's group gets what
+// others have. The file lets no one more than `from` does. A start by root or
 // by a member thus leaves no file the database's users cannot open, nor one others may.
 int TakeAccessOf(int fd, int from);
 

@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "platform/storage/Database.h"
+#include "platform/storage/DatabaseWriteLock.h"
+#include "platform/storage/Folder.h"
 #include "platform/storage/LeftoverJournal.h"
 #include "platform/storage/LockBytes.h"
 #include "tests/support/TestDb.h"
@@ -153,4 +156,25 @@ TEST(LeftoverJournal, ADatabaseAtTheLongestPathSqliteTakesIsRecovered) {
     });
     EXPECT_NO_THROW(EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack));
     EXPECT_EQ(QueryFile(file, "select count(*) from baseData"), "0");
+}
+
+// The file is made to hold exactly what it is to hold, however much shorter or longer it was.
+TEST(DatabaseWriteLock, RewriteLeavesTheFileHoldingExactlyTheNewBytes) {
+    constexpr std::size_t kPage = 512;
+    const std::string after = std::string(kPage, 'a') + std::string(kPage, 'b') +
+                              std::string(kPage, 'c') + std::string(kPage, 'd') + "tail";
+    TestDb db;
+    platform::Folder folder;
+    ASSERT_EQ(folder.Open(db.folder()), 0);
+    for (const std::string& before :
+         {std::string(), after.substr(0, kPage), std::string(kPage / 2, 'x'),
+          after + std::string(kPage, 'z')}) {
+        SCOPED_TRACE(before.size());
+        ASSERT_TRUE(std::ofstream(db.folder() + "/pages", std::ios::binary) << before);
+        platform::DatabaseWriteLock lock;
+        ASSERT_EQ(lock.Acquire(folder, "pages", 0), platform::DatabaseWriteLock::Result::Taken);
+        EXPECT_NO_THROW(EXPECT_EQ(lock.Rewrite(before, after, kPage), 0));
+        std::string bytes;
+        EXPECT_TRUE(lock.ReadAll(bytes) == 0 && bytes == after);
+    }
 }

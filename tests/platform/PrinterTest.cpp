@@ -201,13 +201,13 @@ TEST_F(PdfPrinterTest, WritesTheTextWhereItWasPrintedAndTellsThePath) {
     EXPECT_NEAR(y2 - y1, 12, 0.5);
 }
 
-// The file's new name is made durable: the print folder is synced after the rename into it.
-TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsRenamedIntoIt) {
+// The file's name is made durable: the print folder is synced after the file is linked into it.
+TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsLinkedIntoIt) {
     ASSERT_TRUE(QDir().mkpath(printDir()));
     const std::string folder = S(QFileInfo(printDir()).canonicalFilePath());
     ScriptedMsgBox box;
     box.answer(platform::MsgResult::OK);
-    SyscallTrace trace("rename,renameat,renameat2,fsync");
+    SyscallTrace trace("linkat,link,fsync");
     if (!trace.attached()) GTEST_SKIP() << "strace is not installed or may not trace this process";
     Printer& p = Printer::Default();
     p.setDocumentName("sync");
@@ -215,16 +215,64 @@ TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsRenamedIntoIt) {
     p.EndDoc();
     const std::vector<std::string> calls = trace.Stop();
 
-    // rename("…/sync_….pdf.part", "…/sync_….pdf") = 0, or renameat with folder descriptors.
-    const auto rename = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
-        return call.rfind("rename", 0) == 0 && call.find(".pdf.part\", ") != std::string::npos &&
-               call.find(".pdf\") = 0") != std::string::npos;
+    // linkat(AT_FDCWD, "/proc/self/fd/6", 4</…/print>, "sync_….pdf", AT_SYMLINK_FOLLOW) = 0,
+    // or from a hidden name in the folder where files cannot be made unnamed.
+    const auto link = std::find_if(calls.begin(), calls.end(), [&](const std::string& call) {
+        return call.rfind("link", 0) == 0 &&
+               call.find(folder + ">, \"sync_") != std::string::npos &&
+               call.find(".pdf\", ") != std::string::npos && call.ends_with(") = 0");
     });
-    ASSERT_NE(rename, calls.end()) << testing::PrintToString(calls);
-    EXPECT_TRUE(std::any_of(rename, calls.end(), [&](const std::string& call) {
+    ASSERT_NE(link, calls.end()) << testing::PrintToString(calls);
+    EXPECT_TRUE(std::any_of(link, calls.end(), [&](const std::string& call) {
         return call.rfind("fsync(", 0) == 0 &&
                call.find("<" + folder + ">) = 0") != std::string::npos;
     })) << testing::PrintToString(calls);
+}
+
+// A print never replaces a file of its name, another print's of the same second or one someone
+// put there: it takes the next free name, "-2", and tells that one. Nothing else is left.
+TEST_F(PdfPrinterTest, APrintTakesTheNextFreeNameAndLeavesTheFileAtItsName) {
+    const auto bytes = [&](const QString& name) {
+        QFile in(printDir() + "/" + name);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const auto complete = [&](const QString& name) {
+        const QByteArray pdf = bytes(name);
+        return pdf.startsWith("%PDF") && (pdf.endsWith("%%EOF") || pdf.endsWith("%%EOF\n"));
+    };
+    Printer& p = Printer::Default();
+    p.setDocumentName("同名");
+    for (const bool planted : {false, true}) {
+        SCOPED_TRACE(planted ? "a file planted at the name" : "an earlier print");
+        QString first;
+        std::vector<ShownBox> shown;
+        // Both must fall within one second, or the second print has a name of its own: again.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            ASSERT_TRUE(QDir(printDir()).removeRecursively() && QDir().mkpath(printDir()));
+            first = platform::PdfFileName("同名", QDateTime::currentDateTime());
+            QFile plant(printDir() + "/" + first);
+            ASSERT_TRUE(!planted || (plant.open(QIODevice::WriteOnly) && plant.write("x") == 1));
+            plant.close();
+            ScriptedMsgBox box;
+            box.answer(platform::MsgResult::OK, planted ? 1 : 2);
+            for (int print = planted ? 1 : 0; print < 2; ++print) {
+                p.Print("同名");
+                p.EndDoc();
+            }
+            shown = box.shown();
+            if (platform::PdfFileName("同名", QDateTime::currentDateTime()) == first) break;
+        }
+        const QString second = QFileInfo(first).completeBaseName() + "-2.pdf";
+        QStringList files = filesBelow(printDir()), expected{first, second};
+        files.sort();
+        expected.sort();
+        EXPECT_EQ(S(files.join(" ")), S(expected.join(" ")));
+        EXPECT_TRUE(complete(second));
+        EXPECT_TRUE(planted ? bytes(first) == "x" : complete(first));
+        ASSERT_FALSE(shown.empty());
+        const std::string path = S(QDir::toNativeSeparators(printDir() + "/" + second));
+        EXPECT_NE(shown.back().prompt.find(path), std::string::npos) << shown.back().prompt;
+    }
 }
 
 // A print file that cannot be written is reported with its cause; nothing of it is left, and

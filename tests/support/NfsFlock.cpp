@@ -2,7 +2,7 @@
 // behave as Linux carries them out there:
 // - flock is a byte-range lock on the whole file: an exclusive lock on a folder, or on a
 //   descriptor not opened for writing, fails with EBADF;
-// - an unnamed file (open with O_TMPFILE) cannot be made: EOPNOTSUPP;
+// - an unnamed file (open or openat with O_TMPFILE) cannot be made: EOPNOTSUPP;
 // - rename takes no flags (renameat2 with RENAME_NOREPLACE): EINVAL.
 // Everything else goes to the C library.
 #include <dlfcn.h>
@@ -43,15 +43,24 @@ Function next(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
+// The mode argument of an open that creates; EOPNOTSUPP (-1) for an unnamed file.
+bool refusedUnnamed(int flags, va_list rest, mode_t& mode) {
+    mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, int) : 0;
+    if ((flags & O_TMPFILE) != O_TMPFILE) return false;
+    errno = EOPNOTSUPP;
+    return true;
+}
+
 int openAsOnNfs(const char* name, const char* path, int flags, va_list rest) {
-    using Open = int (*)(const char*, int, ...);
-    const mode_t mode =
-        (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, int) : 0;
-    if ((flags & O_TMPFILE) == O_TMPFILE) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return next<Open>(name)(path, flags, mode);
+    mode_t mode;
+    if (refusedUnnamed(flags, rest, mode)) return -1;
+    return next<int (*)(const char*, int, ...)>(name)(path, flags, mode);
+}
+
+int openatAsOnNfs(const char* name, int folder, const char* path, int flags, va_list rest) {
+    mode_t mode;
+    if (refusedUnnamed(flags, rest, mode)) return -1;
+    return next<int (*)(int, const char*, int, ...)>(name)(folder, path, flags, mode);
 }
 
 }  // namespace
@@ -68,6 +77,22 @@ extern "C" int open64(const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
     const int fd = openAsOnNfs("open64", path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+
+extern "C" int openat(int folder, const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openatAsOnNfs("openat", folder, path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+
+extern "C" int openat64(int folder, const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openatAsOnNfs("openat64", folder, path, flags, rest);
     va_end(rest);
     return fd;
 }

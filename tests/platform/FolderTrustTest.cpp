@@ -1,0 +1,273 @@
+// Which folders the program trusts with its files, where its private folders go, and how a file is
+// published into a folder: on real folders, owners and ACLs made under a fresh folder of /tmp
+// (root's, 0755: /tmp's sticky bit shields it). Making files of other users needs root.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "platform/storage/Folder.h"
+#include "platform/storage/FolderTrust.h"
+#include "platform/storage/PrivateFolder.h"
+#include "tests/support/AccessAcl.h"
+#include "tests/support/AnotherUser.h"
+
+namespace {
+
+constexpr uid_t N = kAnotherUser;  // nobody, and its group nogroup
+
+// One entry to make: a folder (path ending in '/'), a link (to `link`) or a file, with exactly
+// `mode` and its owner, and an access ACL when `acl` is set.
+struct Node {
+    std::string path;
+    mode_t mode = 0755;
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::string link = {}, acl = {};
+};
+
+class TrustedTree : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!CanActAsAnotherUser()) GTEST_SKIP() << "giving files other owners needs root";
+        char name[] = "/tmp/folder-trust-XXXXXX";
+        ASSERT_TRUE(::mkdtemp(name) && ::chmod(name, 0755) == 0);
+        base_ = name;
+    }
+    void TearDown() override {
+        if (!base_.empty()) std::filesystem::remove_all(base_);
+    }
+    std::string at(const std::string& path) const { return base_ + "/" + path; }
+
+    void make(const std::vector<Node>& nodes) const {
+        for (const Node& node : nodes) {
+            const std::string path = at(node.path);
+            const char* const p = path.c_str();
+            if (!node.link.empty()) {
+                ASSERT_EQ(::symlink(node.link.c_str(), p) | ::lchown(p, node.uid, node.gid), 0)
+                    << p;
+                continue;
+            }
+            ASSERT_EQ(path.back() == '/' ? ::mkdir(p, 0700) : ::close(::creat(p, 0600)), 0) << p;
+            ASSERT_EQ(::chown(p, node.uid, node.gid) | ::chmod(p, node.mode), 0) << p;
+            ASSERT_TRUE(node.acl.empty() || SetAccessAcl(path, node.acl)) << p;
+        }
+    }
+
+    std::string base_;
+};
+
+// An environment variable set ("" unsets it) for as long as the object lives.
+struct ScopedEnv {
+    ScopedEnv(const char* name, const std::string& value) : name(name) {
+        if (const char* was = ::getenv(name)) before = was;
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() { before ? ::setenv(name, before->c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    std::optional<std::string> before;
+};
+
+// Makes /proc empty for this process alone (a mount namespace of its own): a file made unnamed
+// can then not be linked in.
+bool withoutProc() {
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+}
+
+}  // namespace
+
+TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsFolders) {
+    struct Row {
+        const char* what;
+        std::string database;
+        std::string doubt;  // "<folder>: <how the command mending it starts>", "" for none
+        std::vector<Node> nodes;
+    };
+    const std::string fileAcl = AclLetting(N, 6), folderAcl = AclLetting(N, 7);
+    // clang-format off
+    const std::vector<Row> rows = {
+        {"db/ root's, 0755", "db/db.mdb", "", {{"db/"}, {"db/db.mdb", 0644}}},
+        {"group and others may write db/", "db/db.mdb", "db: chmod go-w",
+         {{"db/", 0777}, {"db/db.mdb", 0644}}},
+        {"db/ sticky", "db/db.mdb", "db: chmod o-w", {{"db/", 01777}, {"db/db.mdb", 0664}}},
+        {"db/ and the file writable by group G", "db/db.mdb", "",
+         {{"db/", 02775, 0, N}, {"db/db.mdb", 0660, 0, N}}},
+        {"db/ writable by group G, the file not", "db/db.mdb", "db: chmod g-w",
+         {{"db/", 02775, 0, N}, {"db/db.mdb", 0640, 0, N}}},
+        {"a sticky folder above, the one below root's", "u/p/db/db.mdb", "",
+         {{"u/", 01777}, {"u/p/"}, {"u/p/db/"}, {"u/p/db/db.mdb"}}},
+        {"a sticky folder above, the one below another user's", "u/p/db/db.mdb", "u/p: chown root",
+         {{"u/", 01777}, {"u/p/", 0755, N, N}, {"u/p/db/"}, {"u/p/db/db.mdb"}}},
+        {"a sticky folder above, the one below the file owner's", "u/p/db/db.mdb", "",
+         {{"u/", 01777}, {"u/p/", 0755, N, N}, {"u/p/db/"}, {"u/p/db/db.mdb", 0644, N}}},
+        {"a sticky folder above, below it another user's link", "u/p/db/db.mdb", "u: chmod go-w",
+         {{"u/", 01777}, {"r/"}, {"r/db/"}, {"r/db/db.mdb"}, {"u/p", 0, N, N, "../r"}}},
+        {"a sticky folder above, below it root's link", "u/p/db/db.mdb", "",
+         {{"u/", 01777}, {"r/"}, {"r/db/"}, {"r/db/db.mdb"}, {"u/p", 0, 0, 0, "../r"}}},
+        {"db/ another user's", "db/db.mdb", "db: chown root", {{"db/", 0755, N, N}, {"db/db.mdb"}}},
+        {"db/ and the file another user's", "db/db.mdb", "",
+         {{"db/", 0755, N, N}, {"db/db.mdb", 0644, N}}},
+        {"the ACLs let user N write db/ and the file", "db/db.mdb", "",
+         {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0644, 0, 0, "", fileAcl}}},
+        {"the ACL lets user N write db/ only", "db/db.mdb", "db: setfacl -x u:nobody",
+         {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0664}}},
+        {"db.mdb a link to a file in a folder all may write", "db/db.mdb", "o: chmod o-w",
+         {{"db/"}, {"o/", 0777}, {"o/db.mdb", 0664}, {"db/db.mdb", 0, 0, 0, "../o/db.mdb"}}},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const char* top : {"db", "u", "r", "o"}) std::filesystem::remove_all(at(top));
+        make(row.nodes);
+        const platform::FolderDoubt doubt = platform::DoubtAboutDatabase(at(row.database));
+        const std::string folder = row.doubt.substr(0, row.doubt.find(':'));
+        EXPECT_EQ(doubt.folder, folder.empty() ? "" : at(folder)) << doubt.fix;
+        if (folder.empty()) continue;
+        EXPECT_EQ(doubt.fix.rfind(row.doubt.substr(folder.size() + 2) + " ", 0), 0u) << doubt.fix;
+        EXPECT_FALSE(doubt.why.empty());
+    }
+}
+
+TEST_F(TrustedTree, PrivateFoldersGoIntoTheFirstCandidateOnlyThisUserMayChange) {
+    struct Row {
+        const char* what;
+        std::string runtime, tmp;  // $XDG_RUNTIME_DIR and $TMPDIR in the tree, "" for unset
+        std::string chosen;
+        std::vector<Node> nodes;
+    };
+    // clang-format off
+    const std::vector<Row> rows = {
+        {"a private runtime folder", "run", "t", "run", {{"run/", 0700}, {"t/", 0700}}},
+        {"a sticky runtime folder of root's", "run", "", "run", {{"run/", 01777}}},
+        {"a sticky runtime folder of another user's", "run", "t", "t",
+         {{"run/", 01777, N, N}, {"t/", 0700}}},
+        {"a runtime folder all may write", "run", "", "/tmp", {{"run/", 0777}}},
+        {"no runtime folder", "", "t", "t", {{"t/", 0700}}},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const char* top : {"run", "t"}) std::filesystem::remove_all(at(top));
+        make(row.nodes);
+        const ScopedEnv runtime("XDG_RUNTIME_DIR", row.runtime.empty() ? "" : at(row.runtime));
+        const ScopedEnv tmp("TMPDIR", row.tmp.empty() ? "" : at(row.tmp));
+        EXPECT_EQ(platform::PrivateFolder::Parent(),
+                  row.chosen.front() == '/' ? row.chosen : at(row.chosen));
+    }
+}
+
+// Publish never replaces a name nor follows a link there, and gives the file its bytes and the
+// access asked for; where a file made unnamed cannot be linked in (no /proc), just the same.
+TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
+    // The owner may read and write, user N too, the group nothing: the mode shows the mask, 0660.
+    std::string groupNothing = AclLetting(N, 6);
+    groupNothing[4 + 2 * 8 + 2] = 0;  // the group entry's permissions
+    make({{"elsewhere/"}, {"plain", 0640, N, N}, {"acl", 0600, 0, N, "", groupNothing}});
+    ASSERT_EQ(AccessAclOf(at("acl")), groupNothing);
+    const auto access = [](const std::string& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        char owner[64];
+        std::snprintf(owner, sizeof owner, "%u %u %o ", st.st_uid, st.st_gid, st.st_mode & 07777);
+        return owner + AccessAclOf(path);
+    };
+    struct Row {
+        std::string planted;  // at "a.pdf": "file", "link" or nothing
+        bool numbered;        // the names "a.pdf", "a-2.pdf" ... or "a.pdf" only
+        std::string like;     // the file whose access it takes, "" for the default
+        std::string result;   // the error number and the name given
+    };
+    const std::vector<Row> rows = {
+        {"", false, "plain", "0 a.pdf"}, {"file", false, "plain", "17 "},
+        {"link", false, "", "17 "},      {"file", true, "acl", "0 a-2.pdf"},
+        {"link", true, "", "0 a-2.pdf"}, {"", true, "acl", "0 a.pdf"},
+    };
+    const platform::Folder::NameFor numbered = [](int attempt) {
+        return attempt == 1 ? std::string("a.pdf") : "a-" + std::to_string(attempt) + ".pdf";
+    };
+    const struct Umask {
+        mode_t before = ::umask(027);
+        ~Umask() { ::umask(before); }
+    } umask;
+    for (const bool noProc : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.planted + " at the name, like " + row.like +
+                         (row.numbered ? ", numbered" : "") + (noProc ? ", without /proc" : ""));
+            std::filesystem::remove_all(at("out"));
+            make({{"out/"}});
+            if (row.planted == "file") make({{"out/a.pdf", 0644, N, N}});
+            if (row.planted == "link") make({{"out/a.pdf", 0, N, N, "../elsewhere/a.pdf"}});
+            platform::Folder folder;
+            ASSERT_EQ(folder.Open(at("out")), 0);
+            const int like = row.like.empty() ? -1 : ::open(at(row.like).c_str(), O_RDONLY);
+            const auto publish = [&] {
+                std::string name = "a.pdf";
+                const int error = row.numbered ? folder.Publish("%PDF", like, numbered, name)
+                                               : folder.Publish(name, "%PDF", like);
+                return std::to_string(error) + " " + (error ? "" : name);
+            };
+            const std::string result =
+                noProc ? InAnotherProcess([&] { return withoutProc() ? publish() : "-"; })
+                       : publish();
+            ::close(like);
+            if (result == "-") GTEST_SKIP() << "/proc cannot be hidden here";
+            EXPECT_EQ(result, row.result);
+
+            const std::string name = row.result.substr(row.result.find(' ') + 1);
+            std::set<std::string> names{name, row.planted.empty() ? "" : "a.pdf"};
+            names.erase("");  // and no other, hidden name left
+            EXPECT_EQ(folder.Names(), std::vector<std::string>(names.begin(), names.end()));
+            EXPECT_FALSE(std::filesystem::exists(at("elsewhere/a.pdf")));
+            std::string bytes;
+            const bool plantedFile = row.planted == "file";
+            EXPECT_TRUE(!plantedFile || (folder.ReadFile("a.pdf", bytes) == 0 && bytes.empty()));
+            if (name.empty()) continue;
+            EXPECT_TRUE(folder.ReadFile(name, bytes) == 0 && bytes == "%PDF");
+            EXPECT_EQ(access(at("out/" + name)),
+                      row.like.empty() ? "0 0 640 none" : access(at(row.like)));  // 0644 - umask
+        }
+    }
+}
+
+// A user who may not give a copy the original's group (not a member) leaves it in their own, whose
+// members are others to the original: the copy gives that group what the original gives others,
+// in the mode and in the ACL's group entry, and never the original group's rights.
+TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupOnlyWhatOthersHad) {
+    std::string groupWrites = AclLetting(N + 1, 6);  // the owner, the group and user N+1: rw
+    groupWrites[4 + 4 * 8 + 2] = 4;                  // others: r
+    make({{"out/", 0777}, {"plain", 0664, 0, 50}, {"acl", 0604, 0, 50, "", groupWrites}});
+    struct Row {
+        const char* like;
+        std::string mode;  // of the copy, then whether its ACL's group entry is others' (r)
+    };
+    for (const Row& row : {Row{"plain", "644"}, Row{"acl", "664 r"}}) {
+        SCOPED_TRACE(row.like);
+        const std::string made = AsAnotherUser([&] {
+            const int from = ::open(at(row.like).c_str(), O_RDONLY);
+            platform::Folder folder;
+            if (from < 0 || folder.Open(at("out")) != 0) return std::string("cannot open");
+            const int error = folder.Publish(row.like, "bytes", from);
+            ::close(from);
+            return std::to_string(error);
+        });
+        ASSERT_EQ(made, "0");
+        struct stat st {};
+        ASSERT_EQ(::stat(at(std::string("out/") + row.like).c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, gid_t(N));
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%o", st.st_mode & 0777);
+        const std::string acl = AccessAclOf(at(std::string("out/") + row.like));
+        const std::string groupEntry = acl == "none" ? "" : (acl[4 + 2 * 8 + 2] == 4 ? " r" : " ?");
+        EXPECT_EQ(mode + groupEntry, row.mode);
+    }
+}
