@@ -199,6 +199,28 @@ TEST(InstanceLock, ViewersRunSideBySideAndAWriterRunsAlone) {
     }
 }
 
+// Copies that only view a database they could write (its folder is one others may change) share
+// it as viewers do and make no lock file there; a copy that writes it is refused meanwhile, here
+// and on NFS.
+TEST(InstanceLock, CopiesThatOnlyViewAFileTheyMayWriteShareItAndMakeNoLockFile) {
+    TestDb db;
+    installedFolder(db);
+    const auto viewer = [&] {
+        return std::string(nameOf(InstanceLock().Acquire(db.folder(), db.path(), true)));
+    };
+    {
+        const HeldByUser first(::geteuid(), ::getegid(), [&] {
+            static InstanceLock held;  // this child's, kept until it ends
+            return std::string(nameOf(held.Acquire(db.folder(), db.path(), true)));
+        });
+        ASSERT_EQ(first.result(), "starts");
+        EXPECT_EQ(InAnotherProcess(viewer), "starts");
+        EXPECT_FALSE(fs::exists(InstanceLock::LockFilePath(db.folder())));
+        EXPECT_EQ(copyIn(db.folder(), db.path(), false), "refused");
+    }
+    EXPECT_EQ(copyIn(db.folder(), db.path(), false), "starts");
+}
+
 // A program folder the user may not read is said to be so, not as a folder that cannot be locked.
 TEST(InstanceLock, AFolderTheUserMayNotReadIsNoPermission) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
