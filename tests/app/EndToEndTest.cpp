@@ -1,5 +1,6 @@
 // Starts the program binary headless in a temporary program folder, logs in through the login
 // window and opens every window the menus offer, driven by the program's automation script.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -273,6 +274,44 @@ TEST(EndToEnd, ViewersRunSideBySideWhileAWriterAndAnInstallAreRefused) {
                                         "; close it first\n"));
         EXPECT_TRUE(first.running() && second.running());
     }
+}
+
+// A private database (0600) in its owner's db/ that every user may write: another user makes an
+// empty journal beside it, readable by all, and keeps it open. The owner's start only views:
+// it says why before the login, a save fails as on a file that may not be written, and nothing
+// is written into their journal or the database.
+TEST(EndToEnd, InAFolderOthersMayWriteTheOwnerOnlyViewsAndWritesNoJournal) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    ProgramFolder program;
+    const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
+    program.letOtherUsersRun();
+    ASSERT_EQ(::chmod(program.path("db").c_str(), 01777) | ::chmod(db.c_str(), 0600), 0);
+    const std::string before = bytesOf(db);
+    const HeldByUser other(kAnotherUser, kAnotherUser, [&] {
+        ::umask(0);
+        static const int kept = ::open(journal.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+        return std::string(kept >= 0 ? "kept" : "not made");
+    });
+    ASSERT_EQ(other.result(), "kept");
+
+    const ProgramRun run = program.run(std::string("answer OK\n") + kLogIn +
+                                       "menu SysSetup 3\n"
+                                       "expect system_jc_form\n"
+                                       "set txtCompName 东方机械厂\n"
+                                       "set txtTableUserName 张三\n"
+                                       "answer OK\n"
+                                       "click Command1\n"
+                                       "menu BaseData 5\n");
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    const std::vector<std::string> boxes = program.lines("messages.log");
+    ASSERT_EQ(boxes.size(), 2u) << run.log.toStdString();
+    EXPECT_EQ(boxes[0].find("PraveltaKVT\tOK\t数据库文件所在的位置不安全"), 0u) << boxes[0];
+    EXPECT_NE(boxes[0].find("程序只能查看数据，不能保存。\\n文件夹：" + program.path("db")),
+              std::string::npos)
+        << boxes[0];
+    EXPECT_EQ(boxes[1], "PraveltaKVT\tOK\t数据库文件无法写入\\n文件：" + db);
+    EXPECT_EQ(fs::file_size(journal), 0u);
+    EXPECT_EQ(bytesOf(db), before);
 }
 
 // A start as another user that cannot take its lock says why, naming what, and ends: a program
