@@ -113,10 +113,12 @@ class FolderRule {
     bool shareableLeaf_;
 };
 
+// The path made absolute, without "." and ".." (as far as they go lexically) or a trailing "/".
 std::filesystem::path absolute(const std::string& path) {
     std::error_code ec;
     std::filesystem::path full = std::filesystem::absolute(path, ec);
-    return (ec ? std::filesystem::path(path) : full).lexically_normal();
+    full = (ec ? std::filesystem::path(path) : full).lexically_normal();
+    return full.has_relative_path() && !full.has_filename() ? full.parent_path() : full;
 }
 
 }  // namespace
