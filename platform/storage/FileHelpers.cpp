@@ -22,10 +22,10 @@ int OpenRegularFileAt(int dirFd, const std::string& name, int access) {
     return -1;
 }
 
-int OpenRegularFileForWritingIfAllowed(const std::string& path) {
-    const int fd = OpenRegularFile(path, O_RDWR);
+int OpenRegularFileForWritingIfAllowedAt(int dirFd, const std::string& name) {
+    const int fd = OpenRegularFileAt(dirFd, name, O_RDWR);
     if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) return fd;
-    return OpenRegularFile(path, O_RDONLY);
+    return OpenRegularFileAt(dirFd, name, O_RDONLY);
 }
 
 int ReadWhole(int fd, std::string& out) {

@@ -21,7 +21,10 @@ inline int OpenRegularFile(const std::string& path, int access) {
 }
 
 // The same for writing where the user may write the file, read-only otherwise.
-int OpenRegularFileForWritingIfAllowed(const std::string& path);
+int OpenRegularFileForWritingIfAllowedAt(int dirFd, const std::string& name);
+inline int OpenRegularFileForWritingIfAllowed(const std::string& path) {
+    return OpenRegularFileForWritingIfAllowedAt(AT_FDCWD, path);
+}
 
 // The whole of an open file, read from its start whatever its offset.
 int ReadWhole(int fd, std::string& out);

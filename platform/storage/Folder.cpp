@@ -81,9 +81,7 @@ int Folder::OpenFile(const std::string& name, int access) const {
 }
 
 int Folder::OpenFileForWritingIfAllowed(const std::string& name) const {
-    const int fd = OpenFile(name, O_RDWR);
-    if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) return fd;
-    return OpenFile(name, O_RDONLY);
+    return OpenRegularFileForWritingIfAllowedAt(fd_, name);
 }
 
 int Folder::ReadFile(const std::string& name, std::string& out, int access) const {

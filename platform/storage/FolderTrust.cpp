@@ -154,9 +154,8 @@ Writers OnlyUser(uid_t user) {
 
 namespace {
 
-// The writers of the file the database's path leads to: 0 or the error number.
-int databaseWriters(const std::string& database, Writers& writers) {
-    const std::string file = ResolvedPath(database);
+// The writers of `file`, a resolved path ("" for none): 0 or the error number.
+int writersOfFile(const std::string& file, Writers& writers) {
     const int fd = file.empty() ? -1 : OpenRegularFile(file, O_RDONLY);
     if (fd < 0) return file.empty() ? ENOENT : errno;
     const int error = WritersOf(fd, writers);
@@ -168,7 +167,7 @@ int databaseWriters(const std::string& database, Writers& writers) {
 
 Writers DatabaseWriters(const std::string& database) {
     Writers writers;
-    return databaseWriters(database, writers) == 0 ? writers : OnlyUser(::geteuid());
+    return writersOfFile(ResolvedPath(database), writers) == 0 ? writers : OnlyUser(::geteuid());
 }
 
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf) {
@@ -185,7 +184,7 @@ FolderDoubt DoubtAboutDatabase(const std::string& database) {
     // A file that cannot be opened is the start's to report.
     const std::string file = ResolvedPath(database);
     Writers writers;
-    if (databaseWriters(file, writers) != 0) return {};
+    if (writersOfFile(file, writers) != 0) return {};
     const std::string folder = std::filesystem::path(file).parent_path().string();
     const std::string named = absolute(database).parent_path().string();
     FolderDoubt doubt = DoubtAbout(folder, writers, false);

@@ -81,8 +81,7 @@ class JournalReader {
 }  // namespace
 
 JournalFit JudgeJournal(std::string_view journal, std::string_view database) {
-    // SQLite's own test of a hot journal.
-    if (journal.empty() || journal[0] == 0) return JournalFit::NotHot;
+    if (!SqliteWouldPlayBack(journal)) return JournalFit::NotHot;
     // SQLite deletes a hot journal beside an empty file unread: a file emptied after the crash
     // (a copy cut short on a full disk) is no state of the file the journal belongs to.
     if (database.size() < 100) return JournalFit::Foreign;

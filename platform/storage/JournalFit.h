@@ -20,6 +20,12 @@ enum class JournalFit {
     Unknown,  // it holds no page 1: the file's own data cannot tell
 };
 
+// SQLite's own test of a hot journal, which needs only its first bytes: not empty, and its first
+// byte not zero.
+inline bool SqliteWouldPlayBack(std::string_view journal) {
+    return !journal.empty() && journal[0] != 0;
+}
+
 // Reads the journal as SQLite's rollback would: its segments in order, each record up to the
 // first one that is cut short or fails its checksum. `database` is the file, or at least its
 // first 100 bytes (fewer: an empty or cut file).

@@ -23,13 +23,17 @@ namespace {
 
 const char* const kCopyTail = ".bak";  // the end of the name of a copy a start kept
 
+// The cause of a failed file operation that the user can act on.
+DbFault faultOf(int error) {
+    if (error == ENOSPC || error == EDQUOT) return DbFault::Full;
+    if (error == EACCES || error == EPERM || error == EROFS) return DbFault::FolderNotWritable;
+    return DbFault::Io;
+}
+
 // The failure of a file operation beside the database as the user is told it: its cause and the
 // file or folder.
 DbError fileError(const std::string& path, int error) {
-    DbFault fault = DbFault::Io;
-    if (error == ENOSPC || error == EDQUOT) fault = DbFault::Full;
-    if (error == EACCES || error == EPERM || error == EROFS) fault = DbFault::FolderNotWritable;
-    return DbError(fault, "", path, std::strerror(error));
+    return DbError(faultOf(error), "", path, std::strerror(error));
 }
 
 void throwIfFailed(int error, const std::string& path) {
@@ -45,12 +49,7 @@ DbError trialFolderError(const std::string& folder, DbFault fault, const std::st
 }
 
 void throwIfTrialFailed(int error, const std::string& folder) {
-    if (!error) return;
-    const DbFault fault = error == ENOSPC || error == EDQUOT ? DbFault::Full
-                          : error == EACCES || error == EPERM || error == EROFS
-                              ? DbFault::FolderNotWritable
-                              : DbFault::Io;
-    throw trialFolderError(folder, fault, std::strerror(error));
+    if (error) throw trialFolderError(folder, faultOf(error), std::strerror(error));
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -126,7 +125,7 @@ bool LeftoverJournal::LooksHot() const {
     char first = 0;
     const ssize_t n = ::pread(fd, &first, 1, 0);
     ::close(fd);
-    return n != 0 && first != 0;
+    return n > 0 && SqliteWouldPlayBack(std::string_view(&first, 1));
 }
 
 LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
