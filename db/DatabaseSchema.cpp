@@ -36,7 +36,7 @@ const std::vector<std::vector<const char*>> kUpgrades = {
 class CheckedFile {
   public:
     explicit CheckedFile(const std::string& path) {
-        rc_ = sqlite3_open_v2(path.c_str(), &db_, platform::DatabaseOpenFlags(), nullptr);
+        rc_ = platform::OpenThroughPlace(path, &db_, place_);
         if (db_) {
             sqlite3_busy_timeout(db_, platform::BusyTimeoutMs());
             sqlite3_extended_result_codes(db_, 1);
@@ -74,6 +74,7 @@ class CheckedFile {
 
   private:
     sqlite3* db_ = nullptr;
+    std::shared_ptr<platform::DatabasePlace> place_;  // before db_ goes, it stays
     int rc_ = SQLITE_OK;
 };
 

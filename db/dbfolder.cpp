@@ -2,11 +2,12 @@
 //   dbfolder lock-file <database> <new file>
 //     Makes <new file> (a new name; a link there is never followed) with the database's owner,
 //     group, mode and ACL, given through the two files' descriptors, as the program makes the
-//     files it puts beside the database.
+//     files it puts beside the database; nothing where the program will only view the database.
 //   dbfolder doubt <database>
 //     Prints one line when a folder on the database's path lets others change the database, so
 //     that the program will only view it; nothing when the program may write it.
 // 0 on success; 1 with one line on stderr when a step fails.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +16,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/AppPath.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
@@ -27,11 +28,25 @@ int fail(const std::string& what, int error) {
     return 1;
 }
 
+// Whom the program in the folder holding db/ will trust: root, the user running it and the
+// folder's owner (who controls the program there).
+platform::TrustedOwners programOwners(const std::string& database) {
+    platform::TrustedOwners owners = platform::TrustedOwners::RunningUser();
+    struct stat st {};
+    const std::filesystem::path folder =
+        std::filesystem::absolute(database).lexically_normal().parent_path().parent_path();
+    if (::stat(folder.c_str(), &st) == 0) owners.ids.push_back(st.st_uid);
+    return owners;
+}
+
 int makeLockFile(const std::string& database, const std::string& newFile) {
-    // The file the program opens under the database's name, followed to where it leads.
-    const std::string resolved = platform::ResolvedPath(database);
-    if (resolved.empty()) return fail("cannot open " + database, errno);
-    const int databaseFd = platform::OpenRegularFile(resolved, O_RDONLY);
+    // The file the program opens under the database's name, walked to where it leads as the
+    // program walks it. Where the program would only view the database, no lock file is made:
+    // one made for a file another user put there would be theirs to hold.
+    const platform::DatabasePlace place(database, programOwners(database));
+    if (place.Error()) return fail("cannot open " + database, place.Error());
+    if (!place.Doubt().Empty()) return 0;
+    const int databaseFd = place.OpenFile(false);
     if (databaseFd < 0) return fail("cannot open " + database, errno);
 
     const std::filesystem::path path(newFile);
@@ -54,7 +69,10 @@ int makeLockFile(const std::string& database, const std::string& newFile) {
 }
 
 int tellDoubt(const std::string& database) {
-    const platform::FolderDoubt doubt = platform::DoubtAboutDatabase(database);
+    const platform::DatabasePlace place(database, programOwners(database));
+    // A file that cannot be looked up is the program's to report at its start.
+    if (place.Error() == ENOENT) return 0;
+    const platform::FolderDoubt& doubt = place.Doubt();
     if (doubt.Empty()) return 0;
     std::printf("%s: %s — the program will only view this database; fix: %s\n",
                 doubt.folder.c_str(), doubt.why.c_str(), doubt.fix.c_str());

@@ -22,6 +22,7 @@
 #include "platform/MsgBox.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 #include "platform/storage/ForeignLink.h"
@@ -135,7 +136,8 @@ QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
     std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
         // Whoever may write the database may change the prints; no one else.
-        const FolderDoubt doubt = DoubtAbout(path, DatabaseWriters(DatabasePath()), true);
+        const FolderDoubt doubt =
+            DoubtAbout(path, DatabasePlace::Of(DatabasePath())->FileWriters(), true);
         if (!doubt.Empty()) {
             reportDoubt(doubt);
             return QString();

@@ -2,6 +2,7 @@
 
 #include "platform/MsgBox.h"
 #include "platform/storage/Database.h"
+#include "platform/storage/PrivateFolder.h"
 
 using platform::DbError;
 using platform::DbFault;
@@ -15,16 +16,20 @@ namespace {
 const std::string kJournalLeft = "上次保存没有完成，数据库文件旁留下了日志文件";
 const std::string kUndone = kJournalLeft + "。已按日志文件撤销未完成的保存，";
 const std::string kRolledBack = kUndone + "数据库文件检查无误。";
+const std::string kUnsureWhoseJournal =
+    "但无法确定这个日志文件属于现在的数据库文件。如果数据库文件是刚从备份复制回来的，请退出程序，"
+    "把下面另存的处理前的数据库文件复制回原处。";
 const std::string kRolledBackUnsure =
-    kUndone +
-    "撤销后的数据库文件检查无误，但无法确定这个日志文件属于现在的数据库文件。如果数据库文件是刚从"
-    "备份复制回来的，请退出程序，把下面另存的处理前的数据库文件复制回原处。";
+    kUndone + "撤销后的数据库文件检查无误，" + kUnsureWhoseJournal;
 const std::string kNotItsJournal =
     "上次保存没有完成，数据库文件旁留下的日志文件与现在的数据库文件不符（例如数据库文件是从备份"
     "复制回来的）";
 const std::string kNothingToUndo = kJournalLeft + "，但其中没有需要撤销的内容。";
 const std::string kUndoneByAnInterruptedStart =
     "上次启动在处理它时中断，未完成的保存已由那次启动撤销，数据库文件检查无误。";
+const std::string kNamesSuperJournal =
+    kJournalLeft +
+    "，但它指向另一个日志文件（super-journal）。本程序的日志文件从不这样，它不是本程序写的。";
 const std::string kCheckFailed = "按日志文件撤销后的数据库文件检查不通过：";
 const std::string kMaybeNotItsJournal = "，无法确定这个日志文件属于现在的数据库文件，";
 const std::string kLeftAsIs = "未使用日志文件，数据库文件保持原样。日志文件已移至：\n";
@@ -75,7 +80,11 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
         case Outcome::NothingToUndo:
             return leftAsIsText(journal, kNothingToUndo);
         case Outcome::UndoneBefore:
-            return kJournalLeft + "。" + kUndoneByAnInterruptedStart + copiesText(journal);
+            return kJournalLeft + "。" + kUndoneByAnInterruptedStart +
+                   (journal.Fit() == JournalFit::Belongs ? "" : kUnsureWhoseJournal) +
+                   copiesText(journal);
+        case Outcome::NotOurs:
+            return leftAsIsText(journal, kNamesSuperJournal);
         case Outcome::Foreign:
             return leftAsIsText(journal, kNotItsJournal + "。");
         case Outcome::FailedCheck:
@@ -92,6 +101,10 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
         case Outcome::NoAccess:
             starts = false;
             return kNoAccess + journal.Journal();
+        case Outcome::NotUsable:
+            starts = false;
+            return platform::BesideFileText(journal.Place(), journal.Place().Files(),
+                                            journal.Place().Name() + "-journal");
     }
     return std::string();
 }
@@ -101,8 +114,11 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
 bool RecoverLeftoverJournal(LeftoverJournal& journal, RecoveryBox& box) {
     box = RecoveryBox();
     if (!journal.Present()) {
-        // Without a journal the copies left behind are only in the way: the start goes on.
+        // Without a journal the copies left behind are only in the way: the start goes on. So
+        // are trial folders a killed start of this user's left.
         journal.RemoveTemporaryCopies();
+        if (const std::string parent = platform::PrivateFolder::Parent(); !parent.empty())
+            platform::PrivateFolder::RemoveAbandoned(parent);
         return true;
     }
     try {

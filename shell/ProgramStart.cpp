@@ -12,8 +12,7 @@
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
-#include "platform/storage/FolderTrust.h"
-#include "platform/storage/ForeignLink.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LeftoverJournal.h"
 #include "shell/JournalRecovery.h"
@@ -33,23 +32,63 @@ platform::InstanceLock& programLock() {
     return locks[platform::AppPath()];
 }
 
-// A db/ or db/db.mdb that is a link another user made, in a program folder others may write,
-// would lead the start to make its lock file and open a database wherever they chose: it is
-// named, and the program does not start.
-bool followsNoForeignLink() {
-    const std::filesystem::path db = std::filesystem::path(platform::AppPath()) / "db";
-    for (const std::filesystem::path& path : {db, db / "db.mdb"}) {
-        if (!platform::IsForeignLink(path.string())) continue;
-        platform::MsgBox("数据库文件夹或数据库文件是其他用户建立的链接，程序不跟随它，不能启动：" +
-                         path.string());
-        return false;
-    }
-    return true;
+// The database's place, walked and judged once before anything reads the file, and held until
+// the process ends: every handle of the program opens the file through it.
+std::shared_ptr<platform::DatabasePlace>& programPlace() {
+    static std::shared_ptr<platform::DatabasePlace> place;
+    return place;
 }
 
-bool ownProgramFolder(bool viewOnly) {
+// A link another user made on the way to the database would lead the start to make its lock file
+// and open a database wherever they chose: it is named, and the program does not start.
+bool followsNoForeignLink(const platform::DatabasePlace& place) {
+    if (!place.Doubt().foreignLink) return true;
+    platform::MsgBox("数据库文件夹或数据库文件是其他用户建立的链接，程序不跟随它，不能启动：" +
+                     place.Doubt().folder);
+    return false;
+}
+
+// SQLite would take the pages of a write-ahead log beside the file for the database's, and open
+// its index by name: the program uses none, whoever made it, and the owner finishes it.
+bool noWriteAheadLog(const platform::DatabasePlace& place) {
+    const std::string wal = place.Name() + "-wal", shm = place.Name() + "-shm";
+    char header[20] = {};
+    const int fd = place.OpenFile(false);
+    const bool walMode = fd >= 0 && ::pread(fd, header, sizeof header, 0) == sizeof header &&
+                         header[18] == 2 && header[19] == 2;
+    if (fd >= 0) ::close(fd);
+    if (!walMode && !place.Files().Has(wal) && !place.Files().Has(shm)) return true;
+    const bool planted = !place.BesideProblem(wal).empty() || !place.BesideProblem(shm).empty();
+    platform::MsgBox(
+        "数据库使用了预写日志（数据库文件旁有 -wal 或 -shm 文件，或数据库处于预写日志模式）。本程序"
+        "不使用预写日志，没有打开数据库，不能启动。\n文件：" +
+        place.File() +
+        (planted ? "\n这些文件不是能写入数据库的用户留下的：请把它们移到别处。"
+                 : "\n请由数据库文件的所有者用 SQLite 的命令行程序（apt-get install sqlite3）结束"
+                   "预写日志：\nsqlite3 " +
+                       place.File() + " 'pragma journal_mode=delete'"));
+    return false;
+}
+
+// A journal beside the database that no writer made, or that lets others more than the
+// database does, is neither played back nor moved: the start names it and stops. Where the
+// program only views the database, the viewer's box tells of any journal.
+bool journalUsable(const platform::DatabasePlace& place) {
+    // One that is no regular file is the recovery's to name.
+    const std::string journal = place.Name() + "-journal";
+    if (!place.Doubt().Empty() || place.Error() ||
+        place.Files().What(journal) != platform::Folder::Entry::File)
+        return true;
+    const std::string text =
+        platform::BesideFileText(place, place.Files(), place.Name() + "-journal");
+    if (text.empty()) return true;
+    platform::MsgBox(text);
+    return false;
+}
+
+bool ownProgramFolder(const platform::DatabasePlace& place, bool viewOnly) {
     const std::string folder = platform::AppPath();
-    switch (programLock().Acquire(folder, platform::DatabasePath(), viewOnly)) {
+    switch (programLock().Acquire(folder, place, viewOnly)) {
         case platform::InstanceLock::Result::Taken:
             return true;
         case platform::InstanceLock::Result::HeldByOther:
@@ -61,6 +100,9 @@ bool ownProgramFolder(bool viewOnly) {
         case platform::InstanceLock::Result::LockFileNotAFile:
             platform::MsgBox("锁文件不是普通文件（例如是链接或管道），程序不能启动：" +
                              platform::InstanceLock::LockFilePath(folder));
+            return false;
+        case platform::InstanceLock::Result::LockFileForeign:
+            platform::MsgBox(platform::BesideFileText(place, place.Named(), "PraveltaKVT.lock"));
             return false;
         case platform::InstanceLock::Result::Impossible:
             break;
@@ -96,7 +138,9 @@ std::string viewOnlyText(const platform::FolderDoubt& doubt, const std::string& 
     return "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
            "他们放入的日志文件会改写数据库。" +
            consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
-           "\n改正的命令（由文件夹的所有者或 root 执行）：" + doubt.fix;
+           (doubt.fix.empty() ? std::string()
+                              : "\n改正的方法（由文件夹的所有者或 root 执行）：" + doubt.fix) +
+           "\n改正只防止以后的改动：改正前其他用户放在数据库旁的文件，程序以后也不会使用。";
 }
 
 // Where the program only views the database, a journal beside it is neither played back nor
@@ -107,7 +151,9 @@ bool journalLeftAlone(const platform::LeftoverJournal& journal,
     if (!journal.LooksHot()) return true;
     platform::MsgBox(viewOnlyText(doubt,
                                   "数据库文件旁留有上次未完成的保存所留下的日志文件，程序没有使用"
-                                  "也没有移动它，不能启动。改正后第一次启动程序时会处理它。") +
+                                  "也没有移动它，不能启动。改正后第一次启动程序时：日志文件若是能"
+                                  "写入数据库的用户留下的，就按它撤销未完成的保存；否则不使用它，"
+                                  "并说明如何处理。") +
                      "\n日志文件：" + journal.Journal());
     return false;
 }
@@ -116,13 +162,18 @@ bool journalLeftAlone(const platform::LeftoverJournal& journal,
 // writes it; a journal a crashed save left is dealt with first, unless the program only views the
 // file (`doubt`). Then the file is brought to the current schema. A failed upgrade is reported and
 // the program goes on without it.
-bool checkDatabase(const platform::FolderDoubt& doubt) {
+bool checkDatabase(const platform::DatabasePlace& place) {
+    const platform::FolderDoubt& doubt = place.Doubt();
     const std::string db = platform::DatabasePath();
     if (const std::string missing = platform::DatabaseFileProblem(db); !missing.empty()) {
         platform::MsgBox(missing);
         return false;
     }
-    platform::LeftoverJournal journal(db, DatabaseSchema::Problem);
+    if (place.Error()) {
+        platform::MsgBox(platform::DbError(DbFault::CannotOpen, "", place.ErrorPath(), "").what());
+        return false;
+    }
+    platform::LeftoverJournal journal(place, DatabaseSchema::Problem);
     RecoveryBox recovered;
     if (!doubt.Empty() ? !journalLeftAlone(journal, doubt)
                        : !RecoverLeftoverJournal(journal, recovered))
@@ -167,12 +218,16 @@ bool checkDatabase(const platform::FolderDoubt& doubt) {
 }  // namespace
 
 bool StartProgram() {
-    if (!followsNoForeignLink()) return false;
+    programPlace() = platform::DatabasePlace::Of(platform::DatabasePath());
+    const platform::DatabasePlace& place = *programPlace();
+    if (!followsNoForeignLink(place)) return false;
     // Where others who may not write the database may change its folder, the program writes
-    // nothing there: SQLite would play back a journal they put beside the file.
-    const platform::FolderDoubt doubt = platform::DoubtAboutDatabase(platform::DatabasePath());
-    platform::SetViewOnly(!doubt.Empty());
-    if (!ownProgramFolder(!doubt.Empty()) || !checkDatabase(doubt)) return false;
+    // nothing there: SQLite would play back a journal they put beside the file. So where the
+    // place cannot be judged.
+    const bool viewOnly = !place.Doubt().Empty();
+    platform::SetViewOnly(viewOnly);
+    if (!place.Error() && (!noWriteAheadLog(place) || !journalUsable(place))) return false;
+    if (!ownProgramFolder(place, viewOnly) || !checkDatabase(place)) return false;
     auto* login = new login_form;
     auto* loggedIn = new bool(false);
     QObject::connect(login, &login_form::loggedIn, [loggedIn] {

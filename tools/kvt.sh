@@ -191,7 +191,8 @@ make_database_files() {
         local said
         said="$("$build/tools/dbfolder" lock-file ../db.mdb PraveltaKVT.lock 2>&1)" ||
             stop "cannot make $home/db/PraveltaKVT.lock: ${said##*: }"
-        link_in_place PraveltaKVT.lock
+        # None where the program will only view the database (the doubt is told at the end).
+        if [[ -e PraveltaKVT.lock ]]; then link_in_place PraveltaKVT.lock; fi
     fi
     sync ..
 }

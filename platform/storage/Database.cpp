@@ -1,7 +1,9 @@
 #include "platform/storage/Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cctype>
@@ -17,6 +19,8 @@
 
 #include "platform/AppPath.h"
 #include "platform/Runtime.h"
+#include "platform/storage/DatabasePlace.h"
+#include "platform/storage/PinnedVfs.h"
 
 namespace platform {
 namespace {
@@ -163,6 +167,8 @@ struct IdleConnection {
 struct LiveHandle {
     bool keepable;
     FileId file;
+    std::shared_ptr<DatabasePlace> place;  // held while the handle lives
+    uid_t user = ::geteuid();              // whose judgement of the place it was opened on
 };
 
 // Every open handle with its statements, and the idle ones. One object, so that at exit the idle
@@ -175,7 +181,10 @@ class Registry {
         gone = true;
     }
 
-    void opened(sqlite3* db, bool keepable, const FileId& file) { live_[db] = {keepable, file}; }
+    void opened(sqlite3* db, bool keepable, const FileId& file,
+                std::shared_ptr<DatabasePlace> place) {
+        live_[db] = {keepable, file, std::move(place)};
+    }
     StatementCache& statements(sqlite3* db) { return caches_[db]; }
 
     // Marks a kept statement idle again; false when it is not kept (the caller finalizes it).
@@ -205,7 +214,9 @@ class Registry {
             }
             sqlite3* db = it->db;
             it = idle_.erase(it);
-            if (live_.at(db).file == file) return db;
+            const LiveHandle& live = live_.at(db);
+            // A child process that became another user opens its own.
+            if (live.file == file && live.user == ::geteuid()) return db;
             close(db);
         }
         return nullptr;
@@ -288,22 +299,6 @@ std::string statementLine(const std::string& sql) {
         line += blank ? ' ' : ch;
     }
     return line;
-}
-
-// SQLite opens a database only when its journal's full path, the file's own with "-journal"
-// added, fits the longest path its file layer takes; the path counts after "." and symbolic links
-// are resolved (SQLITE_CANTOPEN otherwise). True when the file's path is longer than that.
-bool pathTooLongForSqlite(const std::string& path) {
-    const std::string resolved = ResolvedPath(path);
-    if (resolved.empty()) return false;
-    const std::size_t length = resolved.size();
-    const sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
-    const std::size_t longest = vfs ? static_cast<std::size_t>(vfs->mxPathname) : 512;
-    return length + std::strlen("-journal") > longest;
-}
-
-std::string pathTooLongText(const std::string& path) {
-    return "数据库文件的路径太长，无法打开：" + path;
 }
 
 // A mistake of the calling code about a statement: the statement is for the developer.
@@ -420,16 +415,17 @@ void Connection::Open(const std::string& path) {
         return;
     }
     sqlite3* db = nullptr;
+    std::shared_ptr<DatabasePlace> place;
     // Every handle serves the one thread checked above (the registry of handles is not shared
     // between threads either), so SQLite's per-call locking of the handle is left out: it costs
     // about as much as reading a column.
-    int rc = sqlite3_open_v2(path.c_str(), &db, DatabaseOpenFlags() | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = OpenThroughPlace(path, &db, place, SQLITE_OPEN_NOMUTEX);
     auto fail = [&](const char* what) {
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        if ((code & 0xff) == SQLITE_CANTOPEN && pathTooLongForSqlite(path))
-            throw DbError(pathTooLongText(path), msg);
+        if (const std::string journal = JournalLeftText(place.get()); !journal.empty())
+            throw DbError(journal, msg);
         throw DbError(DbError::FaultOf(code), what, path, msg);
     };
     if (rc != SQLITE_OK) fail("无法打开数据库文件");
@@ -446,7 +442,7 @@ void Connection::Open(const std::string& path) {
     // has open; otherwise it was being replaced and the handle is not kept.
     const bool settled = pathNames(path, file);
     db_ = db;
-    registry().opened(db, pinned && settled, file);
+    registry().opened(db, pinned && settled, file, std::move(place));
 }
 
 void Connection::Close() {
@@ -465,7 +461,13 @@ DbError Connection::lastError(const std::string& what, const std::string& sql) c
     const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
     std::string detail = (db_ ? sqlite3_errmsg(db_) : "") + (" [" + std::to_string(code) + "]");
     if (!sql.empty()) detail += "; " + statementLine(sql);
-    return DbError(DbError::FaultOf(code), what, path_, detail);
+    const DbFault fault = DbError::FaultOf(code);
+    // A reader meets a journal another program left: it only read, so "cannot write" misleads.
+    if (code == SQLITE_READONLY_ROLLBACK || fault == DbFault::CannotOpen)
+        if (const std::string journal = JournalLeftText(DatabasePlace::Of(path_).get());
+            !journal.empty())
+            return DbError(journal, detail);
+    return DbError(fault, what, path_, detail);
 }
 
 void Connection::Fail(const std::string& what, const std::string& sql) const {
@@ -581,11 +583,37 @@ int DatabaseOpenFlags() {
     return viewOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
 }
 
+int OpenThroughPlace(const std::string& path, sqlite3** db, std::shared_ptr<DatabasePlace>& place,
+                     int flags) {
+    *db = nullptr;
+    place = DatabasePlace::Of(path);
+    if (place->Error()) return SQLITE_CANTOPEN;
+    const int access =
+        viewOnly || !place->Doubt().Empty() ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    return sqlite3_open_v2(place->SqlitePath().c_str(), db, access | flags, PinnedVfs::Name());
+}
+
+std::string JournalLeftText(const DatabasePlace* place) {
+    if (!place || place->Error()) return std::string();
+    // Only a journal SQLite would play back keeps a reader out.
+    const int fd = place->Files().OpenFile(place->Name() + "-journal", O_RDONLY);
+    char first = 0;
+    const bool hot = fd >= 0 && ::pread(fd, &first, 1, 0) == 1 && first != 0;
+    if (fd >= 0) ::close(fd);
+    if (!hot) return std::string();
+    return "数据库文件旁有另一个程序未完成的保存所留下的日志文件，现在无法读取数据库。"
+           "请稍后再试；如果没有其他程序在保存，请关闭本程序后重新启动，由启动时处理它。\n文件：" +
+           place->Files().PathOf(place->Name() + "-journal");
+}
+
 std::string DatabaseFileProblem(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return "不是数据库文件：" + path;
-        return pathTooLongForSqlite(path) ? pathTooLongText(path) : std::string();
+        if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 && errno == EACCES)
+            return DbError(DbFault::CannotOpen, "", path, "no permission to read it").what() +
+                   std::string("\n原因：没有读取这个文件的权限");
+        return std::string();
     }
     if (errno == ENOENT || errno == ENOTDIR) return "找不到数据库文件：" + path;
     // A folder on the way the user may not enter.

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -18,6 +19,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace platform {
+
+class DatabasePlace;
 
 // The causes of a database failure that the user can act on.
 enum class DbFault {
@@ -134,9 +137,19 @@ bool ViewOnly();
 // reading and writing (never creating).
 int DatabaseOpenFlags();
 
+// Opens the SQLite file at `path` through its place (DatabasePlace::Of): by the folder the place
+// holds, never by the name again, and only for reading where ViewOnly() or the place's doubt
+// says; `flags` are added (SQLITE_OPEN_NOMUTEX). The place is handed back, to be held for as long
+// as the handle lives. SQLite's result code; `db` may be set on failure too.
+int OpenThroughPlace(const std::string& path, sqlite3** db, std::shared_ptr<DatabasePlace>& place,
+                     int flags = 0);
+// What a reader is told when a journal beside the database keeps it from reading: "" without one.
+std::string JournalLeftText(const DatabasePlace* place);
+
 // "" when the path names a regular file SQLite can open; otherwise what the user is told, with
-// the path: no such file, not a file (a folder), a folder on the way that may not be entered, or
-// a path (symbolic links resolved) too long for SQLite.
+// the path: no such file, not a file (a folder), one the user may not read, or a folder on the
+// way that may not be entered. (SQLite opens the file through its held folder, so the path's
+// length does not matter to it.)
 std::string DatabaseFileProblem(const std::string& path);
 
 // Makes the handle write the database file only when a transaction commits, and every commit

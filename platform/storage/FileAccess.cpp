@@ -8,7 +8,8 @@
 namespace platform {
 namespace {
 
-const char* const kAccessAcl = "system.posix_acl_access";
+const char* const kAccessAcl = kAccessAclAttribute;
+const char* const kDefaultAcl = "system.posix_acl_default";
 
 // The ACL's entries as the kernel stores them: a version, then tag, permissions and id each.
 enum Tag : std::uint16_t {
@@ -70,6 +71,11 @@ int readAcl(Get get, std::string& acl) {
     return ERANGE;
 }
 
+std::string procPath(int fd, const std::string& name) {
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    return name.empty() ? path : path + "/" + name;
+}
+
 }  // namespace
 
 mode_t FileAccess::ModeWithoutAcl() const {
@@ -102,6 +108,54 @@ int FileAccessAt(const std::string& path, FileAccess& out) {
         out.acl);
     if (!error) readAccess(st, out);
     return error;
+}
+
+int FileAccessIn(int dirFd, const std::string& name, FileAccess& out) {
+    struct stat st {};
+    const int statted = name.empty() ? ::fstat(dirFd, &st)
+                                     : ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    if (statted != 0) return errno;
+    const std::string path = procPath(dirFd, name);
+    // The folder itself through its descriptor's link; an entry of it without following a link.
+    const auto get = name.empty() ? ::getxattr : ::lgetxattr;
+    const int error =
+        readAcl([&](char* to, std::size_t size) { return get(path.c_str(), kAccessAcl, to, size); },
+                out.acl);
+    struct stat after {};
+    const int again = name.empty() ? ::fstat(dirFd, &after)
+                                   : ::fstatat(dirFd, name.c_str(), &after, AT_SYMLINK_NOFOLLOW);
+    // Replaced while its ACL was read: the ACL may be another file's.
+    if (!error && (again != 0 || after.st_ino != st.st_ino || after.st_dev != st.st_dev))
+        return EAGAIN;
+    if (!error) readAccess(after, out);
+    return error;
+}
+
+int DefaultAclOf(int dirFd, std::vector<AclEntry>& out) {
+    out.clear();
+    std::string acl;
+    const std::string path = procPath(dirFd, "");
+    if (const int error = readAcl(
+            [&](char* to, std::size_t size) {
+                return ::getxattr(path.c_str(), kDefaultAcl, to, size);
+            },
+            acl))
+        return error;
+    unsigned mask = 7;
+    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry) {
+        AclEntry entry{little(acl, at, 2), little(acl, at + 2, 2) & 7, little(acl, at + 4, 4)};
+        if (entry.tag == AclEntry::Mask) mask = entry.may;
+        out.push_back(entry);
+    }
+    for (AclEntry& entry : out)
+        if (entry.tag == AclEntry::User || entry.tag == AclEntry::Group ||
+            entry.tag == AclEntry::GroupObj)
+            entry.may &= mask;
+    return 0;
+}
+
+bool HasAttribute(int fd, const char* name) {
+    return ::getxattr(procPath(fd, "").c_str(), name, nullptr, 0) >= 0;
 }
 
 }  // namespace platform

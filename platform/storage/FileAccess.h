@@ -10,6 +10,9 @@
 
 namespace platform {
 
+// The attribute the kernel keeps a file's access ACL in.
+inline constexpr const char* kAccessAclAttribute = "system.posix_acl_access";
+
 // The permission bits of one class of users.
 constexpr unsigned kMayRead = 4, kMayWrite = 2, kMayEnter = 1;
 
@@ -34,5 +37,25 @@ struct FileAccess {
 // Of the open file `fd`; of the path (following links) with At. 0 or the error number.
 int FileAccessOf(int fd, FileAccess& out);
 int FileAccessAt(const std::string& path, FileAccess& out);
+// Of the entry `name` of the folder `dirFd`, a link not followed ("": the folder itself). Any
+// descriptor will do, O_PATH ones too: the ACL is read through /proc/self/fd.
+int FileAccessIn(int dirFd, const std::string& name, FileAccess& out);
+
+// One entry of a folder's default ACL: what new files in it get.
+struct AclEntry {
+    enum Tag : unsigned {
+        UserObj = 0x01,
+        User = 0x02,
+        GroupObj = 0x04,
+        Group = 0x08,
+        Mask = 0x10,
+        Other = 0x20
+    };
+    unsigned tag = 0, may = 0, id = 0;
+};
+// The default ACL of the folder `dirFd` (none: empty), each entry limited by its mask.
+int DefaultAclOf(int dirFd, std::vector<AclEntry>& out);
+// Whether the folder or file `fd` bears the attribute `name` (an ACL of another kind).
+bool HasAttribute(int fd, const char* name);
 
 }  // namespace platform

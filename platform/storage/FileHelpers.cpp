@@ -79,8 +79,7 @@ int TakeAccessOf(int fd, int from) {
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
     if (::fchmod(fd, like.ModeWithoutAcl()) != 0) return errno;
     if (like.acl.empty()) return 0;
-    if (::fsetxattr(fd, "system.posix_acl_access", like.acl.data(), like.acl.size(), 0) == 0)
-        return 0;
+    if (::fsetxattr(fd, kAccessAclAttribute, like.acl.data(), like.acl.size(), 0) == 0) return 0;
     return errno == ENOTSUP ? 0 : errno;
 }
 

@@ -55,6 +55,16 @@ int Folder::Open(const std::string& path, bool followLink) {
     return 0;
 }
 
+int Folder::Hold(int pathFd, const std::string& path) {
+    Close();
+    fd_ = ::openat(pathFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder the user may only enter is still held, for look-ups by name.
+    if (fd_ < 0 && errno == EACCES) fd_ = ::fcntl(pathFd, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) return errno;
+    path_ = path;
+    return 0;
+}
+
 Folder::Entry Folder::What(const std::string& name) const {
     struct stat st {};
     if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Entry::None;

@@ -28,6 +28,9 @@ class Folder {
     // Opens the folder at `path`; with `followLink` false, a link at its last component is
     // refused (ELOOP). 0 or the error number.
     int Open(const std::string& path, bool followLink = true);
+    // Holds the folder open at `pathFd` (O_PATH will do), named `path` for messages: a descriptor
+    // of its own, for reading where the user may read the folder. 0 or the error number.
+    int Hold(int pathFd, const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     int Fd() const { return fd_; }

@@ -4,23 +4,29 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <filesystem>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "platform/AppPath.h"
 #include "platform/storage/FileAccess.h"
-#include "platform/storage/FileHelpers.h"
+#include "platform/storage/PathWalk.h"
 
 namespace platform {
 namespace {
 
+constexpr long kNfs = 0x6969, kProcFs = 0x9fa0, kFuse = 0x65735546, kMsdos = 0x4d44,
+               kExfat = 0x2011BAB0;
+
 std::string userName(uid_t uid) {
-    const passwd* user = ::getpwuid(uid);
-    return user ? user->pw_name : std::to_string(uid);
+    return UserName(uid);
 }
 
 std::string groupName(gid_t gid) {
@@ -39,89 +45,231 @@ std::string quoted(const std::string& path) {
     return out + "'";
 }
 
-// The folders from `folder` up to /, nearest first.
-std::vector<std::string> folderChain(const std::filesystem::path& folder) {
-    std::vector<std::string> chain;
-    for (std::filesystem::path at = folder;; at = at.parent_path()) {
-        chain.push_back(at.string());
-        if (at == at.root_path() || at.parent_path() == at) break;
-    }
-    return chain;
+uid_t overflowUid() {
+    std::ifstream in("/proc/sys/kernel/overflowuid");
+    long uid = 65534;
+    in >> uid;
+    return uid_t(uid);
 }
 
-class FolderRule {
-  public:
-    FolderRule(const Writers& writers, bool shareableLeaf)
-        : writers_(writers), shareableLeaf_(shareableLeaf) {}
+// The groups of `uid` as the system's group list says: its own and the supplementary ones. Of the
+// user running, the groups this process has.
+std::vector<gid_t> groupsOf(uid_t uid) {
+    if (uid == ::geteuid()) {
+        std::vector<gid_t> mine(std::size_t(std::max(::getgroups(0, nullptr), 0)));
+        mine.resize(std::size_t(std::max(::getgroups(int(mine.size()), mine.data()), 0)));
+        mine.push_back(::getegid());
+        return mine;
+    }
+    const passwd* user = ::getpwuid(uid);
+    if (!user) return {};
+    const std::string name = user->pw_name;
+    const gid_t primary = user->pw_gid;
+    int count = 32;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    if (::getgrouplist(name.c_str(), primary, groups.data(), &count) < 0) {
+        groups.resize(std::size_t(count));
+        if (::getgrouplist(name.c_str(), primary, groups.data(), &count) < 0) return {primary};
+    }
+    groups.resize(std::size_t(count));
+    return groups;
+}
 
-    FolderDoubt check(const std::vector<std::string>& chain) const {
-        for (std::size_t i = 0; i < chain.size(); ++i) {
-            FolderDoubt doubt = checkOne(chain[i], i == 0 ? std::string() : chain[i - 1]);
-            if (!doubt.Empty()) return doubt;
+// Whether no one but `owner` is in the group `gid` (a user private group): no member listed but
+// the owner, and no other user with it as their own group.
+bool onlyOwnerIn(gid_t gid, uid_t owner) {
+    const group* g = ::getgrgid(gid);
+    const passwd* user = ::getpwuid(owner);
+    if (!g || !user || user->pw_gid != gid) return false;
+    const std::string ownerName = user->pw_name;
+    for (char** member = g->gr_mem; member && *member; ++member)
+        if (ownerName != *member) return false;
+    bool alone = true;
+    ::setpwent();
+    while (const passwd* other = ::getpwent())
+        if (other->pw_gid == gid && other->pw_uid != owner) alone = false;
+    ::endpwent();
+    return alone;
+}
+
+// The mount of the device `dev` as /proc/self/mountinfo tells it: its file system type and its
+// options of the super block ("" when not found).
+struct Mount {
+    std::string type, options;
+};
+Mount mountOf(dev_t dev) {
+    std::ifstream in("/proc/self/mountinfo");
+    const std::string id = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string mountId, parent, devId, word;
+        fields >> mountId >> parent >> devId;
+        if (devId != id) continue;
+        while (fields >> word && word != "-") {
         }
+        Mount mount;
+        std::string source;
+        fields >> mount.type >> source >> mount.options;
+        return mount;
+    }
+    return {};
+}
+
+// The user a FUSE file system was mounted by (its user_id option); -1 when unknown.
+long fuseUser(const Mount& mount) {
+    const std::string key = "user_id=";
+    const std::size_t at = mount.options.find(key);
+    return at == std::string::npos ? -1 : std::atol(mount.options.c_str() + at + key.size());
+}
+
+bool fatLike(long type, const Mount& mount) {
+    return type == kMsdos || type == kExfat || mount.type.find("fat") != std::string::npos ||
+           mount.type == "fuseblk";
+}
+
+class Judging {
+  public:
+    Judging(const PathWalk& walk, const FolderRule& rule) : walk_(walk), rule_(rule) {}
+
+    FolderDoubt run() const {
+        const auto& steps = walk_.Steps();
+        for (const PathWalk::Step& step : steps) {
+            if (FolderDoubt doubt = folder(step.folder, &step); !doubt.Empty()) return doubt;
+            if (step.link && !rule_.owners.Has(step.entry.st_uid) &&
+                step.entry.st_uid != walk_.Folders()[step.folder].st.st_uid)
+                return FolderDoubt{walk_.PathIn(step.folder, step.name),
+                                   "链接属于用户 " + userName(step.entry.st_uid), "", true};
+        }
+        if (walk_.FinalFolder() >= 0) return folder(std::size_t(walk_.FinalFolder()), nullptr);
         return {};
     }
 
   private:
-    bool trustedOwner(uid_t uid) const {
-        return uid == 0 || uid == ::geteuid() || uid == writers_.owner;
-    }
-
-    // Whether the sticky bit keeps others who may write `folder` from what matters: the entry
-    // below it on the path (none for the folder itself) is one they cannot rename.
-    bool stickyShields(const FileAccess& folder, const std::string& below) const {
-        if ((folder.mode & S_ISVTX) == 0) return false;
-        if (below.empty()) return shareableLeaf_;
-        struct stat entry {};
-        return ::lstat(below.c_str(), &entry) == 0 && trustedOwner(entry.st_uid);
-    }
-
-    FolderDoubt checkOne(const std::string& folder, const std::string& below) const {
-        FileAccess access;
-        if (FileAccessAt(folder, access) != 0) return {};  // not there: nothing to write into
+    // The folder `index`, passed through on the way to `below` (none: the walk's final folder).
+    FolderDoubt folder(std::size_t index, const PathWalk::Step* below) const {
+        const PathWalk::Folder& held = walk_.Folders()[index];
         const auto doubt = [&](std::string why, std::string fix) {
-            return FolderDoubt{folder, std::move(why), std::move(fix) + " " + quoted(folder)};
+            return FolderDoubt{held.path, std::move(why), std::move(fix)};
         };
-        if (!trustedOwner(access.owner))
+        FileAccess access;
+        if (const int error = FileAccessIn(held.fd, "", access))
+            return doubt("无法读取文件夹的访问权限（" + std::string(std::strerror(error)) + "）",
+                         "");
+        struct statfs fs {};
+        if (::fstatfs(held.fd, &fs) != 0)
+            return doubt(
+                "无法读取文件夹所在的文件系统（" + std::string(std::strerror(errno)) + "）", "");
+        const Mount mount = mountOf(held.st.st_dev);
+        if (fs.f_type == kProcFs) return doubt("文件夹在 /proc 中", "把数据库移到普通的文件夹中");
+        if (fs.f_type == kFuse && !rule_.owners.Has(uid_t(fuseUser(mount))))
+            return doubt("文件系统是其他用户挂载的（FUSE）", "把数据库移到属于本用户的文件夹中");
+        if (HasAttribute(held.fd, "system.nfs4_acl") || HasAttribute(held.fd, "system.cifs_acl"))
+            return doubt("文件夹带有无法判断的 NFSv4 或 CIFS 访问控制列表",
+                         "把数据库移到属于本用户的文件夹中");
+        if (!rule_.owners.Has(access.owner))
             return doubt("文件夹属于用户 " + userName(access.owner) +
                              "，这个用户可以在其中建立、改名或删除文件",
-                         "chown " + userName(writers_.owner));
-        const bool shielded = stickyShields(access, below);
-        const auto mayWrite = [&](unsigned may) { return (may & kMayWrite) != 0 && !shielded; };
-        // The mode's classes first, in one command: "chmod go-w" for a folder of mode 777.
-        const bool others = mayWrite(access.othersMay) && !writers_.everyone;
-        const bool group = mayWrite(access.groupMay) && !writers_.Group(access.group);
+                         "以用户 " + userName(access.owner) +
+                             " 的身份运行程序，或把数据库移到属于本用户的文件夹中");
+        if (FolderDoubt writes = writers(held, access, below, fatLike(fs.f_type, mount));
+            !writes.Empty())
+            return writes;
+        if (rule_.readers && below && below->final) return defaultAcl(held);
+        return {};
+    }
+
+    // Whether the sticky bit keeps others who may write the folder from what matters: the entry
+    // below it on the way is one they cannot rename.
+    bool shielded(const FileAccess& access, const PathWalk::Step* below) const {
+        if ((access.mode & S_ISVTX) == 0) return false;
+        if (!below) return rule_.shareableLeaf;
+        // The folder of a file written under a fixed name (the database's and its journal's).
+        if ((below->final || below->givenLast) && walk_.FinalFolder() < 0) return false;
+        return rule_.owners.Has(below->entry.st_uid);
+    }
+
+    FolderDoubt writers(const PathWalk::Folder& held, const FileAccess& access,
+                        const PathWalk::Step* below, bool fat) const {
+        const auto doubt = [&](std::string why, std::string fix) {
+            return FolderDoubt{held.path, std::move(why), std::move(fix) + " " + quoted(held.path)};
+        };
+        const bool shield = shielded(access, below);
+        const auto mayWrite = [&](unsigned may) { return (may & kMayWrite) != 0 && !shield; };
+        const Writers& w = rule_.writers;
+        const bool others = mayWrite(access.othersMay) && !w.everyone;
+        const bool group = mayWrite(access.groupMay) && !w.Group(access.group) &&
+                           !onlyOwnerIn(access.group, access.owner);
+        if (others && fat)
+            return FolderDoubt{
+                held.path,
+                "U 盘一类的文件系统（FAT、exFAT）以 umask=000 "
+                "挂载，任何用户都可以在其中建立、改名或删除文件",
+                "以 umask=022 重新挂载这个文件系统，或把数据库移到属于本用户的文件夹中"};
+        // /tmp and the like, which every user shares: the database moves, not the folder.
+        if (others && (access.mode & S_ISVTX) && access.owner == 0)
+            return FolderDoubt{held.path,
+                               "这是所有用户共用的文件夹（粘滞位）：任何用户都可以在其中建立文件，"
+                               "并改名或删除自己的文件",
+                               "把数据库移到属于本用户的文件夹中"};
         if (others || group)
-            return doubt(
-                others ? "任何用户都可以在其中建立、改名或删除文件"
-                       : "组 " + groupName(access.group) + " 的成员可以在其中建立、改名或删除文件",
-                std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
+            return doubt(others && (access.mode & S_ISVTX)
+                             ? "任何用户都可以在其中建立文件，并改名或删除自己的文件（粘滞位）"
+                         : others ? "任何用户都可以在其中建立、改名或删除文件"
+                                  : "组 " + groupName(access.group) +
+                                        " 的成员可以在其中建立、改名或删除文件",
+                         std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
         for (const auto& [uid, may] : access.users)
-            if (mayWrite(may) && !writers_.User(uid))
+            if (mayWrite(may) && !w.User(uid))
                 return doubt(
                     "访问控制列表让用户 " + userName(uid) + " 可以在其中建立、改名或删除文件",
                     "setfacl -x u:" + userName(uid));
         for (const auto& [gid, may] : access.groups)
-            if (mayWrite(may) && !writers_.Group(gid))
+            if (mayWrite(may) && !w.Group(gid))
                 return doubt(
                     "访问控制列表让组 " + groupName(gid) + " 的成员可以在其中建立、改名或删除文件",
                     "setfacl -x g:" + groupName(gid));
         return {};
     }
 
-    const Writers& writers_;
-    bool shareableLeaf_;
+    // New files get the folder's default ACL: it may give no one more than the database does.
+    FolderDoubt defaultAcl(const PathWalk::Folder& held) const {
+        std::vector<AclEntry> entries;
+        if (DefaultAclOf(held.fd, entries) != 0) return {};
+        const Writers& w = rule_.writers;
+        const Writers& r = *rule_.readers;
+        for (const AclEntry& e : entries) {
+            const bool writes = (e.may & kMayWrite) != 0, reads = (e.may & kMayRead) != 0;
+            bool wider = false;
+            std::string who;
+            if (e.tag == AclEntry::User) {
+                wider = (writes && !w.User(e.id)) || (reads && !r.User(e.id));
+                who = "用户 " + userName(e.id);
+            } else if (e.tag == AclEntry::Group) {
+                wider = (writes && !w.Group(e.id)) || (reads && !r.Group(e.id));
+                who = "组 " + groupName(e.id);
+            } else if (e.tag == AclEntry::Other) {
+                wider = (writes && !w.everyone) || (reads && !r.everyone);
+                who = "任何用户";
+            }
+            if (wider)
+                return FolderDoubt{
+                    held.path,
+                    "文件夹的默认访问控制列表让" + who + "能读写其中新建的文件（日志文件）",
+                    "setfacl -k " + quoted(held.path)};
+        }
+        return {};
+    }
+
+    const PathWalk& walk_;
+    const FolderRule& rule_;
 };
 
-// The path made absolute, without "." and ".." (as far as they go lexically) or a trailing "/".
-std::filesystem::path absolute(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(path, ec);
-    full = (ec ? std::filesystem::path(path) : full).lexically_normal();
-    return full.has_relative_path() && !full.has_filename() ? full.parent_path() : full;
-}
-
 }  // namespace
+
+std::string UserName(uid_t uid) {
+    const passwd* user = ::getpwuid(uid);
+    return user ? user->pw_name : std::to_string(uid);
+}
 
 bool Writers::User(uid_t uid) const {
     return everyone || uid == 0 || uid == owner ||
@@ -132,17 +280,28 @@ bool Writers::Group(gid_t gid) const {
     return everyone || std::find(groups.begin(), groups.end(), gid) != groups.end();
 }
 
+bool Writers::Member(uid_t uid) const {
+    if (User(uid)) return true;
+    const std::vector<gid_t> mine = groupsOf(uid);
+    return std::any_of(mine.begin(), mine.end(), [&](gid_t gid) { return Group(gid); });
+}
+
+Writers Who(const FileAccess& access, unsigned may) {
+    Writers who;
+    who.owner = access.owner;
+    if (access.groupMay & may) who.groups.push_back(access.group);
+    for (const auto& [uid, can] : access.users)
+        if (can & may) who.users.push_back(uid);
+    for (const auto& [gid, can] : access.groups)
+        if (can & may) who.groups.push_back(gid);
+    who.everyone = (access.othersMay & may) != 0;
+    return who;
+}
+
 int WritersOf(int fd, Writers& out) {
     FileAccess access;
     if (const int error = FileAccessOf(fd, access)) return error;
-    out = Writers();
-    out.owner = access.owner;
-    if (access.groupMay & kMayWrite) out.groups.push_back(access.group);
-    for (const auto& [uid, may] : access.users)
-        if (may & kMayWrite) out.users.push_back(uid);
-    for (const auto& [gid, may] : access.groups)
-        if (may & kMayWrite) out.groups.push_back(gid);
-    out.everyone = (access.othersMay & kMayWrite) != 0;
+    out = Who(access, kMayWrite);
     return 0;
 }
 
@@ -152,44 +311,44 @@ Writers OnlyUser(uid_t user) {
     return writers;
 }
 
-namespace {
-
-// The writers of `file`, a resolved path ("" for none): 0 or the error number.
-int writersOfFile(const std::string& file, Writers& writers) {
-    const int fd = file.empty() ? -1 : OpenRegularFile(file, O_RDONLY);
-    if (fd < 0) return file.empty() ? ENOENT : errno;
-    const int error = WritersOf(fd, writers);
-    ::close(fd);
-    return error;
+bool TrustedOwners::Has(uid_t uid) const {
+    return std::find(ids.begin(), ids.end(), uid) != ids.end();
 }
 
-}  // namespace
-
-Writers DatabaseWriters(const std::string& database) {
-    Writers writers;
-    return writersOfFile(ResolvedPath(database), writers) == 0 ? writers : OnlyUser(::geteuid());
+TrustedOwners TrustedOwners::RunningUser() {
+    return TrustedOwners{{0, ::geteuid()}};
 }
 
-FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf) {
-    const FolderRule rule(writers, shareableLeaf);
-    const std::filesystem::path given = absolute(folder);
-    FolderDoubt doubt = rule.check(folderChain(given));
-    const std::string resolved = ResolvedPath(given.string());
-    if (doubt.Empty() && !resolved.empty() && resolved != given.string())
-        doubt = rule.check(folderChain(resolved));
-    return doubt;
+TrustedOwners TrustedOwners::Program() {
+    TrustedOwners owners = RunningUser();
+    PathWalk walk;
+    struct stat st {};
+    struct statfs fs {};
+    if (walk.Walk(AppPath()) != 0 || walk.FinalFolder() < 0) return owners;
+    const int fd = walk.Folders()[std::size_t(walk.FinalFolder())].fd;
+    // Where a network file system shows owners it cannot map as the overflow user, that user
+    // owns nothing.
+    if (::fstat(fd, &st) != 0 ||
+        (st.st_uid == overflowUid() && (::fstatfs(fd, &fs) != 0 || fs.f_type == kNfs)))
+        return owners;
+    owners.ids.push_back(st.st_uid);
+    return owners;
 }
 
-FolderDoubt DoubtAboutDatabase(const std::string& database) {
-    // A file that cannot be opened is the start's to report.
-    const std::string file = ResolvedPath(database);
-    Writers writers;
-    if (writersOfFile(file, writers) != 0) return {};
-    const std::string folder = std::filesystem::path(file).parent_path().string();
-    const std::string named = absolute(database).parent_path().string();
-    FolderDoubt doubt = DoubtAbout(folder, writers, false);
-    if (doubt.Empty() && named != folder) doubt = DoubtAbout(named, writers, false);
-    return doubt;
+FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule) {
+    return Judging(walk, rule).run();
+}
+
+FolderDoubt CannotLookUp(const std::string& path, int error) {
+    return FolderDoubt{path, "无法查找这个文件夹（" + std::string(std::strerror(error)) + "）", ""};
+}
+
+FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,
+                       const TrustedOwners& owners) {
+    PathWalk walk;
+    const int error = walk.Walk(folder);
+    if (error) return CannotLookUp(walk.ErrorPath(), error);
+    return Judge(walk, FolderRule{writers, owners, shareableLeaf});
 }
 
 }  // namespace platform

@@ -3,6 +3,9 @@
 // whoever may add, remove or rename an entry in the database's folder, or rename that folder or
 // one above it, may change the database, whatever the file's own mode says. The program writes
 // only where no one but the file's writers may do that.
+//
+// Trust starts from who runs the program, never from a file found at the end of a path: the
+// folders on the way must belong to root, the user running or the owner of the program folder.
 #pragma once
 
 #include <sys/types.h>
@@ -12,48 +15,85 @@
 
 namespace platform {
 
-// Who may write a file: root, its owner, and everyone its mode and ACL let write it (its group
-// when the group may, the ACL's named users and groups that may, everyone when others may).
+struct FileAccess;
+class PathWalk;
+
+// The user's name, or its number where it has none.
+std::string UserName(uid_t uid);
+
+// Who may write (or, of Readers, read) a file: root, its owner, and everyone its mode and ACL let
+// (its group when the group may, the ACL's named users and groups that may, everyone when others
+// may).
 struct Writers {
     uid_t owner = 0;
     std::vector<uid_t> users;
     std::vector<gid_t> groups;
     bool everyone = false;
 
+    // Named: root, the owner, a named user, or everyone.
     bool User(uid_t uid) const;
     bool Group(gid_t gid) const;
+    // User(), or a member of one of the groups, as the system's group list says for `uid`.
+    bool Member(uid_t uid) const;
 };
 
-// Of the open file `fd`: 0 or the error number.
+// Those whom `access` lets do `may` (kMayWrite, kMayRead).
+Writers Who(const FileAccess& access, unsigned may);
+// The writers of the open file `fd`: 0 or the error number.
 int WritersOf(int fd, Writers& out);
 // Root and `user` only: who may write the files of `user`'s private folders.
 Writers OnlyUser(uid_t user);
-// Of the file the database's path leads to; where it cannot be opened, root and the user running.
-Writers DatabaseWriters(const std::string& database);
 
-// A folder that others may change: which one, why (Chinese, for a box) and the command that
-// makes it safe. Empty when every folder is safe.
+// The owners whose folders are trusted: root, the user running and, for the program's own
+// folders, the owner of the program folder (AppPath(): the folder the running program lies in,
+// whose owner controls the program anyway; never the overflow user a network file system shows
+// for owners it cannot map).
+struct TrustedOwners {
+    std::vector<uid_t> ids;
+    bool Has(uid_t uid) const;
+    static TrustedOwners Program();
+    static TrustedOwners RunningUser();
+};
+
+// A folder that others may change: which one, why (Chinese, for a box) and how to make it safe
+// (a command where one does it). Empty when every folder is safe.
 struct FolderDoubt {
     std::string folder;
     std::string why;
     std::string fix;
-    bool Empty() const { return folder.empty(); }
+    bool foreignLink = false;  // `folder` is a link another user made: not followed
+    bool Empty() const { return folder.empty() && why.empty(); }
 };
 
-// Checks `folder` and each folder above it, up to /, along the path as given and along the path
-// with its links resolved. A folder is safe when
-//   - its owner is root, the running user or the writers' owner;
-//   - its group, each named user and group of its ACL, and others may write it only when they
-//     are writers, or when it is sticky (anyone may then add a name, but rename or remove only
-//     their own) and the folder below it on the path belongs to root, the running user or the
-//     writers' owner. A sticky `folder` itself is safe only with `shareableLeaf`: where the
-//     program makes a folder of its own in it, but not where it writes a file under a fixed name
-//     (the journal's).
-FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf);
+// What the rule asks of the folders of one walk.
+struct FolderRule {
+    const Writers& writers;
+    const TrustedOwners& owners;
+    // A sticky folder holding the walk's final entry is safe only where the program makes a
+    // folder of its own in it, not where it writes a file under a fixed name (the journal's).
+    bool shareableLeaf = false;
+    // Where given, a default ACL of the folder holding the final entry may give new files no more
+    // than these readers and the writers have of the database.
+    const Writers* readers = nullptr;
+};
 
-// The doubt about where the database at `database` (a link is resolved) is written: the folder
-// of the file the path leads to and the folder of the path itself, for the file's writers.
-// EACCES and the like for a file that cannot be opened are the start's to report: no doubt then.
-FolderDoubt DoubtAboutDatabase(const std::string& database);
+// Judges every folder the walk passed through, each link met and the folder holding it. A folder
+// is safe when
+//   - its owner is one of the trusted owners;
+//   - its group (unless only its owner is in it), each named user and group of its ACL, and others
+//     may write it only when they are writers, or when it is sticky (anyone may then add a name,
+//     but rename or remove only their own) and the entry below it on the way belongs to a
+//     trusted owner; a sticky folder holding the final entry only with `shareableLeaf`;
+//   - it is no procfs, no FUSE file system another user mounted, and bears no NFSv4 or CIFS ACL
+//     that cannot be judged.
+// A link is followed only when it belongs to a trusted owner or to the owner of its folder.
+FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule);
+
+// Walks `folder` and judges it as Judge does; a folder that cannot be looked up is a doubt too.
+FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,
+                       const TrustedOwners& owners = TrustedOwners::Program());
+
+// The doubt about a folder that cannot be walked: `path` could not be looked up (`error`).
+FolderDoubt CannotLookUp(const std::string& path, int error);
 
 }  // namespace platform

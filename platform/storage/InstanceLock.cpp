@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/AppPath.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/LockBytes.h"
@@ -17,7 +17,7 @@ namespace {
 
 const char* const kLockFile = "PraveltaKVT.lock";
 
-enum class Hold { Taken, HeldByOther, Unusable, NotAFile };
+enum class Hold { Taken, HeldByOther, Unusable, NotAFile, Foreign };
 
 // Takes the flock `kind` (LOCK_SH or LOCK_EX) on `fd` without waiting. Unless it is taken, `fd`
 // is closed and set to -1. EBADF (on NFS an exclusive lock of a folder, or of a file opened
@@ -48,21 +48,23 @@ int openLockFile(const Folder& db, int databaseFd, bool make) {
 // Opens and locks the lock file into `fd`. Anything else than a regular file is refused, looked
 // at before the open and what was opened after it (it may have been replaced in between): a
 // link could lead a start by root to a file of someone else's choosing.
-Hold takeLockFile(const Folder& db, int databaseFd, int kind, int& fd) {
+Hold takeLockFile(const DatabasePlace& place, int databaseFd, int kind, int& fd) {
+    const Folder& db = place.Named();
     if (!db.IsOpen()) return Hold::Unusable;
     if (db.What(kLockFile) == Folder::Entry::Other) return Hold::NotAFile;
+    // One that a non-writer left may be held by them for ever: a writer is refused, a viewer
+    // meets other copies on the folder and the database file alone.
+    if (!place.BesideProblemIn(db, kLockFile).empty())
+        return kind == LOCK_EX ? Hold::Foreign : Hold::Unusable;
     fd = openLockFile(db, databaseFd, kind == LOCK_EX);
     if (fd < 0 && db.What(kLockFile) == Folder::Entry::Other) return Hold::NotAFile;
     return lockWhole(fd, kind);
 }
 
-// The file the database path leads to, opened (only for reading by a copy that only views it);
-// -1 when it is missing, no regular file or cannot
-// be opened: the start reports that when it checks the database.
-int openDatabase(const std::string& database, bool viewOnly) {
-    const std::string file = ResolvedPath(database);
-    if (file.empty()) return -1;
-    return viewOnly ? OpenRegularFile(file, O_RDONLY) : OpenRegularFileForWritingIfAllowed(file);
+// The file the place holds, opened (only for reading by a copy that only views it); -1 when it
+// is missing or cannot be opened: the start reports that when it checks the database.
+int openDatabase(const DatabasePlace& place, bool viewOnly) {
+    return place.Error() ? -1 : place.OpenFile(!viewOnly);
 }
 
 bool openedReadOnly(int fd) {
@@ -86,6 +88,7 @@ Hold lockDatabase(int& fd) {
 InstanceLock::Result verdict(Hold onFolder, Hold onFile, Hold onDatabase) {
     using Result = InstanceLock::Result;
     if (onFile == Hold::NotAFile) return Result::LockFileNotAFile;
+    if (onFile == Hold::Foreign) return Result::LockFileForeign;
     if (onFile == Hold::HeldByOther || onDatabase == Hold::HeldByOther) return Result::HeldByOther;
     if (onFile == Hold::Taken || onFolder == Hold::Taken) return Result::Taken;
     return Result::Impossible;
@@ -108,14 +111,14 @@ std::string InstanceLock::LockFilePath(const std::string& folder) {
     return folder + "/db/" + kLockFile;
 }
 
-InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std::string& database,
+InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const DatabasePlace& place,
                                            bool viewOnly) {
     if (folderFd_ >= 0 || fileFd_ >= 0) return Result::Taken;
     // A copy that may not read the folder cannot meet the copies that lock only the folder.
     folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0 && errno == EACCES) return Result::NoPermission;
     if (folderFd_ < 0) return Result::Impossible;
-    databaseFd_ = openDatabase(database, viewOnly);
+    databaseFd_ = openDatabase(place, viewOnly);
     // A copy that cannot write the database only views it, beside any other such copy; one that
     // may write it runs alone (a missing database is reported later, and locked as by a writer).
     const int kind = openedReadOnly(databaseFd_) ? LOCK_SH : LOCK_EX;
@@ -124,9 +127,7 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& folder, const std:
         Release();
         return Result::HeldByOther;
     }
-    Folder db;
-    db.Open(folder + "/db");
-    const Hold onFile = takeLockFile(db, databaseFd_, kind, fileFd_);
+    const Hold onFile = takeLockFile(place, databaseFd_, kind, fileFd_);
     const Result result = verdict(onFolder, onFile, lockDatabase(databaseFd_));
     if (result != Result::Taken) Release();
     return result;

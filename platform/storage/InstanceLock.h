@@ -27,6 +27,8 @@
 
 namespace platform {
 
+class DatabasePlace;
+
 class InstanceLock {
   public:
     enum class Result {
@@ -34,6 +36,8 @@ class InstanceLock {
         HeldByOther,       // another copy runs on the folder or on the database file
         NoPermission,      // the user may not read the program folder
         LockFileNotAFile,  // the lock file is something else than a regular file (a link, a FIFO)
+        LockFileForeign,   // a copy that may write finds a lock file no writer made
+                           // (DatabasePlace::BesideProblemIn): it is not used
         Impossible,        // neither the folder nor the lock file can be locked
     };
 
@@ -42,9 +46,10 @@ class InstanceLock {
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // `database` is the folder's database file (platform::DatabasePath()); with `viewOnly` the
-    // copy only views it, whether it may write it or not.
-    Result Acquire(const std::string& folder, const std::string& database, bool viewOnly = false);
+    // `place` is the place of the folder's database file (platform::DatabasePath()); the lock
+    // file is made in the folder holding its name. With `viewOnly` the copy only views it,
+    // whether it may write it or not, and passes over a lock file no writer made.
+    Result Acquire(const std::string& folder, const DatabasePlace& place, bool viewOnly = false);
 
     // <folder>/db/PraveltaKVT.lock
     static std::string LockFilePath(const std::string& folder);

@@ -39,6 +39,20 @@ class JournalReader {
 
     // Page 1 as it was before the transaction, if the playback would restore it.
     std::optional<std::string_view> pageOne() {
+        std::optional<std::string_view> one;
+        records([&](std::uint32_t page, std::string_view data) {
+            if (page == 1) one = data;
+            return page != 1;
+        });
+        return one;
+    }
+
+    std::uint32_t pageSize() const { return pageSize_; }
+
+    // Calls `each(page, data)` for every record the playback would restore, in order, until it
+    // returns false.
+    template <typename Each>
+    void records(Each each) {
         std::size_t header = 0;
         while (header + sector_ <= journal_.size() &&
                std::memcmp(journal_.data() + header, kMagic, 8) == 0) {
@@ -48,18 +62,17 @@ class JournalReader {
             if (records == 0xffffffff)
                 records = std::uint32_t((journal_.size() - at) / recordSize());
             for (std::uint32_t r = 0; r < records; ++r, at += recordSize()) {
-                if (at + recordSize() > journal_.size()) return std::nullopt;  // cut short
+                if (at + recordSize() > journal_.size()) return;  // cut short
                 const std::uint32_t page = be32(journal_, at);
                 if (page == 0 || page == std::uint64_t(kPendingByte) / pageSize_ + 1)
-                    return std::nullopt;              // SQLite stops at the lock page too
+                    return;                           // SQLite stops at the lock page too
                 if (page > originalPages_) continue;  // not played back, not checked
                 const std::string_view data = journal_.substr(at + 4, pageSize_);
-                if (checksum(data) != be32(journal_, at + 4 + pageSize_)) return std::nullopt;
-                if (page == 1) return data;
+                if (checksum(data) != be32(journal_, at + 4 + pageSize_)) return;
+                if (!each(page, data)) return;
             }
             header = ((at - 1) / sector_ + 1) * sector_;  // the next sector boundary
         }
-        return std::nullopt;
     }
 
   private:
@@ -93,6 +106,32 @@ JournalFit JudgeJournal(std::string_view journal, std::string_view database) {
     if (!pageOne) return JournalFit::Unknown;
     const std::uint32_t before = be32(*pageOne, 24), now = be32(database, 24);
     return now == before || now == before + 1 ? JournalFit::Belongs : JournalFit::Foreign;
+}
+
+bool NamesSuperJournal(std::string_view journal) {
+    // At the end: the name, its length, the sum of its bytes and the journal's magic.
+    if (journal.size() < 16 || std::memcmp(journal.data() + journal.size() - 8, kMagic, 8) != 0)
+        return false;
+    const std::uint32_t length = be32(journal, journal.size() - 16);
+    const std::uint32_t sum = be32(journal, journal.size() - 12);
+    if (length == 0 || length > journal.size() - 16) return false;
+    const std::string_view name = journal.substr(journal.size() - 16 - length, length);
+    std::uint32_t bytes = 0;
+    for (char c : name) bytes += std::uint8_t(c);
+    return bytes == sum && name[0] != 0;
+}
+
+std::vector<std::uint32_t> JournaledPages(std::string_view journal, std::uint32_t& pageSize) {
+    std::vector<std::uint32_t> pages;
+    JournalReader reader(journal);
+    pageSize = 0;
+    if (!reader.readFirstHeader()) return pages;
+    pageSize = reader.pageSize();
+    reader.records([&](std::uint32_t page, std::string_view) {
+        pages.push_back(page);
+        return true;
+    });
+    return pages;
 }
 
 }  // namespace platform

@@ -8,7 +8,9 @@
 // (the crash came before the commit reached the file) or one more (it came after).
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -30,5 +32,12 @@ inline bool SqliteWouldPlayBack(std::string_view journal) {
 // first one that is cut short or fails its checksum. `database` is the file, or at least its
 // first 100 bytes (fewer: an empty or cut file).
 JournalFit JudgeJournal(std::string_view journal, std::string_view database);
+
+// Whether the journal ends in the record that names a super-journal: SQLite would open that file,
+// wherever it lies, after the playback, and delete it. The program's own journals never name one.
+bool NamesSuperJournal(std::string_view journal);
+
+// The pages the playback would restore (SQLite's order, within its limits), and the page size.
+std::vector<std::uint32_t> JournaledPages(std::string_view journal, std::uint32_t& pageSize);
 
 }  // namespace platform

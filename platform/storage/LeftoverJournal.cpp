@@ -78,8 +78,8 @@ std::size_t pageSizeOf(const std::string& database) {
 // "" or what is wrong with the journal or the copy.
 std::string playBack(const std::string& copy, const std::string& folder) {
     sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    std::shared_ptr<DatabasePlace> place;  // through the private folder, held
+    int rc = OpenThroughPlace(copy, &db, place);
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         // A copy the start drops needs no syncs.
@@ -101,17 +101,16 @@ std::string playBack(const std::string& copy, const std::string& folder) {
 
 }  // namespace
 
-LeftoverJournal::LeftoverJournal(const std::string& database, Check check,
-                                 std::string privateParent)
-    : file_(ResolvedPath(database)),
+LeftoverJournal::LeftoverJournal(const DatabasePlace& place, Check check, std::string privateParent)
+    : place_(place),
+      file_(place.Error() ? place.Given() : place.File()),
       privateParent_(std::move(privateParent)),
       check_(std::move(check)) {
-    if (file_.empty()) file_ = database;  // missing: the start reports it before any of this
     journal_ = file_ + "-journal";
-    const std::filesystem::path path(file_);
-    fileName_ = path.filename().string();
+    fileName_ = place.Name();
     journalName_ = fileName_ + "-journal";
-    folder_.Open(path.parent_path().string());
+    // A missing file is reported by the start before any of this.
+    if (!place.Error()) folder_.Hold(place.Files().Fd(), place.Files().Path());
 }
 
 bool LeftoverJournal::Present() const {
@@ -138,6 +137,7 @@ LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {
     // SQLite would create no journal of its own beside a folder or a link of that name, and
     // might follow a link into another file's journal: the user must see to it.
     if (folder_.What(journalName_) == Folder::Entry::Other) return Outcome::NotAFile;
+    if (!place_.BesideProblem(journalName_).empty()) return Outcome::NotUsable;
     switch (lock_.Acquire(folder_, fileName_, waitMs)) {
         case DatabaseWriteLock::Result::Taken:
             break;
@@ -170,10 +170,13 @@ LeftoverJournal::Outcome LeftoverJournal::recoverLocked() {
     if (error == EACCES || error == EPERM || error == EROFS) return Outcome::NoAccess;
     if (error == ELOOP || error == ENODEV) return Outcome::NotAFile;
     throwIfFailed(error, journal_);
+    // Swapped for another one while it was read: that one is looked at again at the next start.
+    if (!place_.BesideProblem(journalName_).empty()) return Outcome::NotUsable;
     throwIfFailed(lock_.ReadAll(file), file_);
     fit_ = JudgeJournal(journal, file);
     if (fit_ == JournalFit::NotHot) return Outcome::NotHot;
-    findKeptPair(journal);
+    if (NamesSuperJournal(journal)) return moveJournalAside(Outcome::NotOurs);
+    findKeptPair(journal, file);
     if (fit_ == JournalFit::Foreign) return moveJournalAside(Outcome::Foreign);
     const Trial trial = rollIntoTrialCopy(file, journal);
     if (!trial.problem.empty()) {
@@ -237,17 +240,40 @@ std::string LeftoverJournal::freshSuffix(const std::vector<std::string>& stems) 
 
 // Copies an interrupted earlier start kept of this very journal, found by the journal's bytes:
 // its copy of the file is the file as first found (the file may have been rolled back in part
-// since). Sets the names of those that exist.
-void LeftoverJournal::findKeptPair(const std::string& journal) {
+// since). Only copies a writer made are taken, and a copy of the file only when it equals the
+// file in every page the journal does not hold. Sets the names of those taken.
+void LeftoverJournal::findKeptPair(const std::string& journal, const std::string& file) {
     for (const std::string& name : folder_.Names()) {
         if (name.rfind(journalName_ + ".", 0) != 0 || !endsWith(name, kCopyTail)) continue;
+        if (!place_.BesideProblem(name).empty()) continue;
         const std::string suffix = name.substr(journalName_.size());
-        std::string kept;
+        std::string kept, keptFile;
         if (folder_.ReadFile(name, kept) != 0 || kept != journal) continue;
         journalCopy_ = journal_ + suffix;
-        if (folder_.What(fileName_ + suffix) == Folder::Entry::File) databaseCopy_ = file_ + suffix;
+        if (place_.BesideProblem(fileName_ + suffix).empty() &&
+            folder_.What(fileName_ + suffix) == Folder::Entry::File &&
+            folder_.ReadFile(fileName_ + suffix, keptFile) == 0 &&
+            keptFileFits(keptFile, journal, file))
+            databaseCopy_ = file_ + suffix;
         return;
     }
+}
+
+// Whether `kept` equals `file` in every page the journal does not hold: the rollback changes
+// those pages only.
+bool LeftoverJournal::keptFileFits(const std::string& kept, const std::string& journal,
+                                   const std::string& file) const {
+    std::uint32_t pageSize = 0;
+    const std::vector<std::uint32_t> pages = JournaledPages(journal, pageSize);
+    if (pageSize == 0) return false;
+    const std::size_t common = std::min(kept.size(), file.size());
+    for (std::size_t at = 0; at < common; at += pageSize) {
+        const auto page = std::uint32_t(at / pageSize + 1);
+        if (std::find(pages.begin(), pages.end(), page) != pages.end()) continue;
+        const std::size_t size = std::min<std::size_t>(pageSize, common - at);
+        if (kept.compare(at, size, file, at, size) != 0) return false;
+    }
+    return true;
 }
 
 // The file and the journal as found, kept under one date and time with the file's access; what
@@ -308,7 +334,10 @@ void LeftoverJournal::RemoveTemporaryCopies() const {
             (name.rfind(fileName_, 0) == 0 &&
              name.find(std::string(kCopyTail) + ".part") != std::string::npos) ||
             (name.rfind("." + fileName_, 0) == 0 && name.find(".part-") != std::string::npos);
-        if (!temporary || folder_.What(name) == Folder::Entry::None) continue;
+        // Only the program's own: a file another user left is not removed.
+        if (!temporary || folder_.What(name) == Folder::Entry::None ||
+            !place_.BesideProblem(name).empty())
+            continue;
         removed = folder_.Remove(name) == 0 || removed;
     }
     if (removed) folder_.Sync();

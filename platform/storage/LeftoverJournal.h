@@ -5,8 +5,10 @@
 // Recover takes one write lock on the file before it reads the journal, and holds it until the
 // journal is gone, so that no other program reads or writes the file, or plays, opens or takes the
 // journal, in between:
-//   1. A journal SQLite would not roll back is left alone; one of another state of the file (a
-//      backup copied back after the crash) or of another file is moved aside unused.
+//   1. A journal no writer of the database made, or that lets others more than the database
+//      does, is neither read, played, moved nor removed. A journal SQLite would not roll back is
+//      left alone; one of another state of the file (a backup copied back after the crash), of
+//      another file, or one naming a super-journal is moved aside unused.
 //   2. SQLite rolls the journal into a trial copy of the file, in a folder of this process's own
 //      (PrivateFolder), and the copy must pass the full check; a journal whose copy fails it,
 //      or whose rollback changes nothing, is moved aside unused.
@@ -25,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/DatabaseWriteLock.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/JournalFit.h"
@@ -50,11 +53,16 @@ class LeftoverJournal {
         NotWritable,    // the file may not be written: nothing done
         NotAFile,       // the journal's name holds no regular file (a folder, a link): nothing done
         NoAccess,       // the journal may not be read and written: nothing done
+        NotUsable,      // no writer of the database made the journal, or it lets others more
+                        // than the database does (DatabasePlace::BesideProblem): nothing done
+        NotOurs,        // it names a super-journal, which the program's journals never do:
+                        // moved aside unplayed, the file untouched
     };
 
-    // `database` may be a symbolic link. The trial copies go into a folder made in
-    // `privateParent` (PrivateFolder::Parent(); "" when there is none).
-    LeftoverJournal(const std::string& database, Check check, std::string privateParent = {});
+    // Of the database `place` holds (it must outlive this object). The trial copies go into a
+    // folder made in `privateParent` (PrivateFolder::Parent(); "" when there is none).
+    LeftoverJournal(const DatabasePlace& place, Check check, std::string privateParent = {});
+    const DatabasePlace& Place() const { return place_; }
 
     const std::string& File() const { return file_; }
     const std::string& Journal() const { return journal_; }
@@ -94,13 +102,17 @@ class LeftoverJournal {
     // The steps, in their order, under lock_.
     Outcome recoverLocked();
     Trial rollIntoTrialCopy(const std::string& file, const std::string& journal) const;
-    void findKeptPair(const std::string& journal);
+    void findKeptPair(const std::string& journal, const std::string& file);
     void keepCopies(const std::string& file, const std::string& journal);
     void rewriteFile(const std::string& file, const std::string& rolledBack) const;
     std::string freshSuffix(const std::vector<std::string>& stems) const;
     Outcome moveJournalAside(Outcome outcome);
     void removeJournal() const;
 
+    bool keptFileFits(const std::string& kept, const std::string& journal,
+                      const std::string& file) const;
+
+    const DatabasePlace& place_;
     DatabaseWriteLock lock_;
 
     Folder folder_;     // the folder of the file the database's name leads to

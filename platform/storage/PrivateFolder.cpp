@@ -18,15 +18,10 @@ namespace {
 
 const char* const kPrefix = "PraveltaKVT-recovery.";
 
-// Removes the files of the open folder `fd`, then the folder by its name in `parent`.
-void removeOpenFolder(int fd, const std::string& path) {
-    if (DIR* dir = ::fdopendir(::dup(fd))) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                ::unlinkat(fd, entry->d_name, 0);
-        ::closedir(dir);
-    }
-    ::rmdir(path.c_str());
+// Removes the files of the open folder, then the folder by its name.
+void removeOpenFolder(const Folder& folder) {
+    for (const std::string& name : folder.Names()) folder.Remove(name);
+    ::rmdir(folder.Path().c_str());
 }
 
 // The folders a private folder may go into, in the order they are tried.
@@ -45,7 +40,7 @@ PrivateFolder::~PrivateFolder() {
 }
 
 void PrivateFolder::remove() {
-    if (folder_.IsOpen()) removeOpenFolder(folder_.Fd(), folder_.Path());
+    if (folder_.IsOpen()) removeOpenFolder(folder_);
     folder_.Close();
 }
 
@@ -65,7 +60,7 @@ int PrivateFolder::Make(const std::string& parent) {
 std::string PrivateFolder::Parent() {
     for (const std::string& folder : candidates())
         if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 &&
-            DoubtAbout(folder, OnlyUser(::geteuid()), true).Empty())
+            DoubtAbout(folder, OnlyUser(::geteuid()), true, TrustedOwners::RunningUser()).Empty())
             return folder;
     return std::string();
 }
@@ -86,9 +81,10 @@ void PrivateFolder::RemoveAbandoned(const std::string& parent) {
         if (fd < 0) continue;
         struct stat st {};
         // Another user's is left alone; so is one a running start holds.
+        Folder held;
         if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            removeOpenFolder(fd, path);
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && held.Hold(fd, path) == 0)
+            removeOpenFolder(held);
         ::close(fd);
     }
     ::closedir(dir);

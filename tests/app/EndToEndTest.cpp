@@ -18,6 +18,7 @@
 
 #include "app/WorkingForms.h"
 #include "platform/storage/Database.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/InstanceLock.h"
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
@@ -105,7 +106,8 @@ TEST(EndToEnd, ASecondCopyOnTheSameFolderSaysSoAndEnds) {
     ProgramFolder program;
     {
         platform::InstanceLock other;
-        ASSERT_EQ(other.Acquire(program.folder(), program.path("db/db.mdb")),
+        ASSERT_EQ(other.Acquire(program.folder(),
+                                *platform::DatabasePlace::Of(program.path("db/db.mdb"))),
                   platform::InstanceLock::Result::Taken);
         const ProgramRun run = program.run("answer OK\nexpect login_form\n");
         EXPECT_EQ(run.exitCode, 1) << run.log.toStdString();
@@ -850,6 +852,9 @@ TEST(Install, TheInstallMakesAndLocksTheProgramsLockFile) {
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         const uid_t owner = ::geteuid() == 0 ? kAnotherUser : ::geteuid();
+        // The user's own program folder, into which root installs.
+        for (const std::string& path : {program.folder(), program.path("db")})
+            ASSERT_EQ(::chown(path.c_str(), owner, owner), 0);
         ASSERT_EQ(::chmod(db.c_str(), 0660) | ::chown(db.c_str(), owner, owner), 0);
         const std::string acl = AclLetting(4303, 6);  // a user the ACL lets write the database
         ASSERT_TRUE(SetAccessAcl(db, acl));

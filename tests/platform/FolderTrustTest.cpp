@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 #include "platform/storage/PrivateFolder.h"
@@ -24,14 +25,15 @@ namespace {
 
 constexpr uid_t N = kAnotherUser;  // nobody, and its group nogroup
 
-// One entry to make: a folder (path ending in '/'), a link (to `link`) or a file, with exactly
-// `mode` and its owner, and an access ACL when `acl` is set.
+// One entry to make: a folder (path ending in '/'), a link (to `link`; "=path": a hard link)
+// or a file, with exactly `mode` and its owner, and an access ACL when `acl` is set (and a
+// default ACL with `defaultAcl`).
 struct Node {
     std::string path;
     mode_t mode = 0755;
     uid_t uid = 0;
     gid_t gid = 0;
-    std::string link = {}, acl = {};
+    std::string link = {}, acl = {}, defaultAcl = {};
 };
 
 class TrustedTree : public testing::Test {
@@ -51,6 +53,10 @@ class TrustedTree : public testing::Test {
         for (const Node& node : nodes) {
             const std::string path = at(node.path);
             const char* const p = path.c_str();
+            if (!node.link.empty() && node.link[0] == '=') {
+                ASSERT_EQ(::link(at(node.link.substr(1)).c_str(), p), 0) << p;
+                continue;
+            }
             if (!node.link.empty()) {
                 ASSERT_EQ(::symlink(node.link.c_str(), p) | ::lchown(p, node.uid, node.gid), 0)
                     << p;
@@ -59,6 +65,7 @@ class TrustedTree : public testing::Test {
             ASSERT_EQ(path.back() == '/' ? ::mkdir(p, 0700) : ::close(::creat(p, 0600)), 0) << p;
             ASSERT_EQ(::chown(p, node.uid, node.gid) | ::chmod(p, node.mode), 0) << p;
             ASSERT_TRUE(node.acl.empty() || SetAccessAcl(path, node.acl)) << p;
+            ASSERT_TRUE(node.defaultAcl.empty() || SetDefaultAcl(path, node.defaultAcl)) << p;
         }
     }
 
@@ -94,33 +101,54 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
         std::vector<Node> nodes;
     };
     const std::string fileAcl = AclLetting(N, 6), folderAcl = AclLetting(N, 7);
+    const std::string maskedAcl = AclLetting(N, 7, 5);  // N named with rwx, the mask lets r-x
+    const std::string share = "把数据库移到属于本用户的文件夹中";
     // clang-format off
     const std::vector<Row> rows = {
         {"db/ root's, 0755", "db/db.mdb", "", {{"db/"}, {"db/db.mdb", 0644}}},
-        {"group and others may write db/", "db/db.mdb", "db: chmod go-w",
+        // root's group has no member but root: it counts as root
+        {"group and others may write db/", "db/db.mdb", "db: chmod o-w",
          {{"db/", 0777}, {"db/db.mdb", 0644}}},
-        {"db/ sticky", "db/db.mdb", "db: chmod o-w", {{"db/", 01777}, {"db/db.mdb", 0664}}},
+        {"group and others may write db/, its group another's", "db/db.mdb", "db: chmod go-w",
+         {{"db/", 0777, 0, N}, {"db/db.mdb", 0644}}},
+        {"db/ sticky", "db/db.mdb", "db: " + share, {{"db/", 01777}, {"db/db.mdb", 0664}}},
         {"db/ and the file writable by group G", "db/db.mdb", "",
          {{"db/", 02775, 0, N}, {"db/db.mdb", 0660, 0, N}}},
         {"db/ writable by group G, the file not", "db/db.mdb", "db: chmod g-w",
          {{"db/", 02775, 0, N}, {"db/db.mdb", 0640, 0, N}}},
         {"a sticky folder above, the one below root's", "u/p/db/db.mdb", "",
          {{"u/", 01777}, {"u/p/"}, {"u/p/db/"}, {"u/p/db/db.mdb"}}},
-        {"a sticky folder above, the one below another user's", "u/p/db/db.mdb", "u/p: chown root",
+        {"a sticky folder above, the one below another user's", "u/p/db/db.mdb", "u: " + share,
          {{"u/", 01777}, {"u/p/", 0755, N, N}, {"u/p/db/"}, {"u/p/db/db.mdb"}}},
-        {"a sticky folder above, the one below the file owner's", "u/p/db/db.mdb", "",
+        {"a sticky folder above, the one below and the file another user's", "u/p/db/db.mdb",
+         "u: " + share,
          {{"u/", 01777}, {"u/p/", 0755, N, N}, {"u/p/db/"}, {"u/p/db/db.mdb", 0644, N}}},
-        {"a sticky folder above, below it another user's link", "u/p/db/db.mdb", "u: chmod go-w",
+        {"a sticky folder above, below it another user's link", "u/p/db/db.mdb", "u/p: ",
          {{"u/", 01777}, {"r/"}, {"r/db/"}, {"r/db/db.mdb"}, {"u/p", 0, N, N, "../r"}}},
         {"a sticky folder above, below it root's link", "u/p/db/db.mdb", "",
          {{"u/", 01777}, {"r/"}, {"r/db/"}, {"r/db/db.mdb"}, {"u/p", 0, 0, 0, "../r"}}},
-        {"db/ another user's", "db/db.mdb", "db: chown root", {{"db/", 0755, N, N}, {"db/db.mdb"}}},
-        {"db/ and the file another user's", "db/db.mdb", "",
+        {"inside a link's target another user's link", "u/db/db.mdb", "r/x: ",
+         {{"r/"}, {"o/"}, {"o/db/"}, {"o/db/db.mdb"}, {"r/x", 0, N, N, "../o"},
+          {"u", 0, 0, 0, "r/x"}}},
+        {"db/ another user's", "db/db.mdb", "db: 以用户 nobody 的身份运行程序",
+         {{"db/", 0755, N, N}, {"db/db.mdb"}}},
+        {"db/ and the file another user's", "db/db.mdb", "db: 以用户 nobody 的身份运行程序",
          {{"db/", 0755, N, N}, {"db/db.mdb", 0644, N}}},
+        {"db/ root's, the file another user's", "db/db.mdb", "db/db.mdb: 把数据库文件交给",
+         {{"db/"}, {"db/db.mdb", 0644, N}}},
+        {"the file has a second link", "db/db.mdb", "db/db.mdb: 复制一份数据库文件",
+         {{"db/"}, {"db/db.mdb", 0644}, {"db/other", 0, 0, 0, "=db/db.mdb"}}},
+        {"no file: it fails closed", "db/none.mdb", "db/none.mdb: ", {{"db/"}}},
         {"the ACLs let user N write db/ and the file", "db/db.mdb", "",
          {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0644, 0, 0, "", fileAcl}}},
         {"the ACL lets user N write db/ only", "db/db.mdb", "db: setfacl -x u:nobody",
          {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0664}}},
+        {"the ACL names user N for db/, its mask lets no one write", "db/db.mdb", "",
+         {{"db/", 0755, 0, 0, "", maskedAcl}, {"db/db.mdb", 0664}}},
+        {"a default ACL gives user N the new files", "db/db.mdb", "db: setfacl -k",
+         {{"db/", 0755, 0, 0, "", "", folderAcl}, {"db/db.mdb", 0600}}},
+        {"a default ACL gives new files what the file gives", "db/db.mdb", "",
+         {{"db/", 0755, 0, 0, "", "", folderAcl}, {"db/db.mdb", 0600, 0, 0, "", fileAcl}}},
         {"db.mdb a link to a file in a folder all may write", "db/db.mdb", "o: chmod o-w",
          {{"db/"}, {"o/", 0777}, {"o/db.mdb", 0664}, {"db/db.mdb", 0, 0, 0, "../o/db.mdb"}}},
     };
@@ -129,11 +157,12 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
         SCOPED_TRACE(row.what);
         for (const char* top : {"db", "u", "r", "o"}) std::filesystem::remove_all(at(top));
         make(row.nodes);
-        const platform::FolderDoubt doubt = platform::DoubtAboutDatabase(at(row.database));
+        const platform::FolderDoubt doubt = platform::DatabasePlace(at(row.database)).Doubt();
         const std::string folder = row.doubt.substr(0, row.doubt.find(':'));
         EXPECT_EQ(doubt.folder, folder.empty() ? "" : at(folder)) << doubt.fix;
-        if (folder.empty()) continue;
-        EXPECT_EQ(doubt.fix.rfind(row.doubt.substr(folder.size() + 2) + " ", 0), 0u) << doubt.fix;
+        if (folder.empty() || row.doubt.size() == folder.size() + 2) continue;
+        EXPECT_EQ(doubt.fix.rfind(row.doubt.substr(folder.size() + 2), 0), 0u)
+            << doubt.fix << " / " << doubt.why;
         EXPECT_FALSE(doubt.why.empty());
     }
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LockBytes.h"
 #include "tests/support/AccessAcl.h"
@@ -42,7 +43,8 @@ const char* nameOf(Result result) {
 // in a process of its own.
 std::string copyIn(const std::string& folder, const std::string& database, bool anotherUser) {
     const auto start = [&] {
-        return std::string(nameOf(InstanceLock().Acquire(folder, database)));
+        return std::string(
+            nameOf(InstanceLock().Acquire(folder, *platform::DatabasePlace::Of(database))));
     };
     return anotherUser ? AsAnotherUser(start) : InAnotherProcess(start);
 }
@@ -108,7 +110,8 @@ TEST(InstanceLock, CopiesInFoldersLinkedToOneDatabaseMeetOnTheFile) {
         InstanceLock running;
         int viewing = -1;
         if (runningWrites)
-            ASSERT_EQ(running.Acquire(db.folder(), db.path()), Result::Taken);
+            ASSERT_EQ(running.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                      Result::Taken);
         else
             ASSERT_GE(viewing = holdForViewing(db.path()), 0);
         readThroughSqlite(db.path());
@@ -126,10 +129,12 @@ TEST(InstanceLock, HoldsInAFolderTheUsersMayOnlyRead) {
     EXPECT_EQ(anotherUsersCopy(db), "starts");
     {
         InstanceLock mine;
-        ASSERT_EQ(mine.Acquire(db.folder(), db.path()), Result::Taken);
+        ASSERT_EQ(mine.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::Taken);
         EXPECT_EQ(anotherUsersCopy(db), "refused");
         InstanceLock second;
-        EXPECT_EQ(second.Acquire(db.folder(), db.path()), Result::HeldByOther);
+        EXPECT_EQ(second.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::HeldByOther);
     }
     EXPECT_EQ(anotherUsersCopy(db), "starts");
     EXPECT_EQ(entriesOf(db.folder()), std::set<std::string>{"db"});
@@ -155,9 +160,13 @@ TEST(InstanceLock, EitherObjectHeldByAnotherCopyRefusesTheNext) {
             ::close(fd);
             continue;  // the folder where flock behaves as on NFS
         }
-        EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::HeldByOther) << object;
+        EXPECT_EQ(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::HeldByOther)
+            << object;
         ::close(fd);
-        EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken) << object;
+        EXPECT_EQ(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::Taken)
+            << object;
     }
 }
 
@@ -176,25 +185,29 @@ TEST(InstanceLock, ViewersRunSideBySideAndAWriterRunsAlone) {
         ASSERT_EQ(::chmod((db.folder() + "/db").c_str(), 0755) | ::chmod(db.path().c_str(), 0644),
                   0);
         if (fileMade) {
-            ASSERT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken);
+            ASSERT_EQ(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                      Result::Taken);
         }
         ASSERT_EQ(fs::exists(InstanceLock::LockFilePath(db.folder())), fileMade);
         {
             const HeldByUser viewer(kAnotherUser, kAnotherUser, [&] {
                 static InstanceLock held;  // this child's, kept until it ends
-                return std::string(nameOf(held.Acquire(db.folder(), db.path())));
+                return std::string(
+                    nameOf(held.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path()))));
             });
             ASSERT_EQ(viewer.result(), "starts");
             EXPECT_EQ(AsUser(kSecondViewer, kSecondViewer,
                              [&] {
-                                 return std::string(
-                                     nameOf(InstanceLock().Acquire(db.folder(), db.path())));
+                                 return std::string(nameOf(InstanceLock().Acquire(
+                                     db.folder(), *platform::DatabasePlace::Of(db.path()))));
                              }),
                       "starts");
-            EXPECT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::HeldByOther);
+            EXPECT_EQ(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                      Result::HeldByOther);
         }
         InstanceLock writer;
-        ASSERT_EQ(writer.Acquire(db.folder(), db.path()), Result::Taken);
+        ASSERT_EQ(writer.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::Taken);
         EXPECT_EQ(anotherUsersCopy(db), "refused");
     }
 }
@@ -206,12 +219,14 @@ TEST(InstanceLock, CopiesThatOnlyViewAFileTheyMayWriteShareItAndMakeNoLockFile) 
     TestDb db;
     installedFolder(db);
     const auto viewer = [&] {
-        return std::string(nameOf(InstanceLock().Acquire(db.folder(), db.path(), true)));
+        return std::string(nameOf(
+            InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path()), true)));
     };
     {
         const HeldByUser first(::geteuid(), ::getegid(), [&] {
             static InstanceLock held;  // this child's, kept until it ends
-            return std::string(nameOf(held.Acquire(db.folder(), db.path(), true)));
+            return std::string(
+                nameOf(held.Acquire(db.folder(), *platform::DatabasePlace::Of(db.path()), true)));
         });
         ASSERT_EQ(first.result(), "starts");
         EXPECT_EQ(InAnotherProcess(viewer), "starts");
@@ -243,7 +258,8 @@ TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
                       ::chown(db.path().c_str(), kAnotherUser, kAnotherUser) |
                       ::chmod(db.path().c_str(), mode),
                   0);
-        ASSERT_EQ(InstanceLock().Acquire(db.folder(), db.path()), Result::Taken);
+        ASSERT_EQ(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path())),
+                  Result::Taken);
         struct stat lockStat {};
         ASSERT_EQ(::stat(InstanceLock::LockFilePath(db.folder()).c_str(), &lockStat), 0);
         EXPECT_EQ(lockStat.st_uid, kAnotherUser);
@@ -253,20 +269,22 @@ TEST(InstanceLock, ALockFileMadeByRootIsTheDatabaseOwners) {
     }
 }
 
-// A lock file made by a member of the database's group (not their own group) gets the
+// A lock file made by a member of the database's group gets the
 // database's group, mode and ACL, so that a user whom only the ACL lets write the database may
 // open it for writing and lock it: on NFS nothing else can be locked.
 TEST(InstanceLock, ALockFileAGroupMemberMadeIsLockedByAUserTheDatabasesAclLetsWrite) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
-    constexpr gid_t kStaff = 4301;
-    constexpr uid_t kMember = 4302, kAclUser = 4303;
+    // A member the system knows (getgrouplist): the user daemon, in its own group.
+    constexpr gid_t kStaff = 1;
+    constexpr uid_t kMember = 1, kAclUser = 4303;
     TestDb db;
     installedFolder(db);
     const std::string acl = AclLetting(kAclUser, 6);
     ASSERT_EQ(::chown(db.path().c_str(), 0, kStaff) | ::chmod(db.path().c_str(), 0660), 0);
     ASSERT_TRUE(SetAccessAcl(db.path(), acl));
     const auto start = [&] {
-        return std::string(nameOf(InstanceLock().Acquire(db.folder(), db.path())));
+        return std::string(
+            nameOf(InstanceLock().Acquire(db.folder(), *platform::DatabasePlace::Of(db.path()))));
     };
     ASSERT_EQ(AsUser(kMember, kMember, start, {kStaff}), "starts");
     const std::string lock = InstanceLock::LockFilePath(db.folder());
@@ -283,6 +301,8 @@ TEST(InstanceLock, ALockFileAGroupMemberMadeIsLockedByAUserTheDatabasesAclLetsWr
 TEST(InstanceLock, AFolderThatCannotBeOpenedIsNoLock) {
     TestDb db;
     InstanceLock lock;
-    EXPECT_EQ(lock.Acquire(db.folder() + "/none", db.path()), Result::Impossible);
-    EXPECT_EQ(lock.Acquire(db.path(), db.path()), Result::Impossible);  // a file, not a folder
+    EXPECT_EQ(lock.Acquire(db.folder() + "/none", *platform::DatabasePlace::Of(db.path())),
+              Result::Impossible);
+    EXPECT_EQ(lock.Acquire(db.path(), *platform::DatabasePlace::Of(db.path())),
+              Result::Impossible);  // a file, not a folder
 }

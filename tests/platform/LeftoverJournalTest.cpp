@@ -91,7 +91,8 @@ TEST(LeftoverJournal, WhatAnotherProgramDoesDuringTheRecoveryChangesNothing) {
         TestDb db;
         crashDuringASave(db.path());
         pid_t other = -1;
-        LeftoverJournal journal(db.path(), [&](const std::string& copy) {
+        const auto place = platform::DatabasePlace::Of(db.path());
+        LeftoverJournal journal(*place, [&](const std::string& copy) {
             const std::string name = db.path() + "-journal";
             if (meddling != Meddling::TakesTheFileExclusively) ::unlink(name.c_str());
             if (meddling == Meddling::PutsAFifoInItsPlace) ::mkfifo(name.c_str(), 0666);
@@ -119,7 +120,8 @@ TEST(LeftoverJournal, NoOtherProcessMayWriteWhileTheRecoveryWorks) {
     TestDb db;
     crashDuringASave(db.path());
     bool probed = false;
-    LeftoverJournal journal(db.path(), [&](const std::string& copy) {
+    const auto place = platform::DatabasePlace::Of(db.path());
+    LeftoverJournal journal(*place, [&](const std::string& copy) {
         // The steps before opened and closed the file and the journal; so does this.
         ::close(::open(db.path().c_str(), O_RDONLY));
         EXPECT_FALSE(anotherProcessMayWrite(db.path()));
@@ -151,7 +153,8 @@ TEST(LeftoverJournal, ADatabaseAtTheLongestPathSqliteTakesIsRecovered) {
     ASSERT_EQ(::rename(db.path().c_str(), file.c_str()), 0);
     ASSERT_EQ(::rename((db.path() + "-journal").c_str(), (file + "-journal").c_str()), 0);
 
-    LeftoverJournal journal(file, [](const std::string& copy) {
+    const auto place = platform::DatabasePlace::Of(file);
+    LeftoverJournal journal(*place, [](const std::string& copy) {
         return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
     });
     EXPECT_NO_THROW(EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <grp.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +58,9 @@ inline void BecomeUser(uid_t uid, gid_t gid, const std::vector<gid_t>& groups = 
     if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
         ::setresuid(uid, uid, uid) != 0)
         ::_exit(2);
+    // A process that gave up root is no longer dumpable, and its /proc/self/fd becomes root's:
+    // the program, started anew by exec, can read its own.
+    ::prctl(PR_SET_DUMPABLE, 1);
 }
 
 // InAnotherProcess as user `uid` with the group `gid` and the supplementary `groups`.

@@ -1,0 +1,90 @@
+// Where the database lies, walked once from / and held from then on: the folder SQLite keeps its
+// files in (for a linked db.mdb, the folder of the file the link leads to), the file's name there
+// with its device and inode, and the folder holding the name as given (the lock file's). The walk
+// judges every folder on the way (FolderTrust); whoever uses the database after it (the instance
+// lock, the recovery, the start's check, every SQLite handle, the install's tool) goes through
+// the folders held here, never through a name looked up again.
+//
+// It fails closed: where the walk or a judgement fails, the program does not write the database.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/storage/Folder.h"
+#include "platform/storage/FolderTrust.h"
+
+namespace platform {
+
+class DatabasePlace {
+  public:
+    // Walks `database` and judges it now, trusting the folders of `owners`.
+    explicit DatabasePlace(const std::string& database,
+                           const TrustedOwners& owners = TrustedOwners::Program());
+    ~DatabasePlace();
+    DatabasePlace(const DatabasePlace&) = delete;
+    DatabasePlace& operator=(const DatabasePlace&) = delete;
+
+    // The place of `database`, made at the first call and kept while anyone holds it: later calls
+    // give the same object for as long as the name still leads to the file it holds.
+    static std::shared_ptr<DatabasePlace> Of(const std::string& database);
+
+    // 0 when the file is there and held; otherwise why not (ENOENT, EACCES, ENODEV: no regular
+    // file, ELOOP: a link another user made, not followed), with ErrorPath() where.
+    int Error() const { return error_; }
+    const std::string& ErrorPath() const { return errorPath_; }
+    const std::string& Given() const { return given_; }
+    // The file's path as the walk reached it, for messages.
+    const std::string& File() const { return file_; }
+    // The folder of the file, its name there, and the folder holding the name as given.
+    const Folder& Files() const { return files_; }
+    const std::string& Name() const { return name_; }
+    const Folder& Named() const { return named_; }
+    // Why the program may not write here; empty where it may.
+    const FolderDoubt& Doubt() const { return doubt_; }
+    const Writers& FileWriters() const { return writers_; }
+    const Writers& FileReaders() const { return readers_; }
+
+    // The name SQLite opens the file by: through the held folder (PinnedVfs).
+    std::string SqlitePath() const;
+    // Whether the name in the held folder still holds the file held.
+    bool StillHolds() const;
+    // Opens the file through the held folder, checked to be the file held (ESTALE otherwise):
+    // only for reading, or for writing where the user may; -1 with errno set.
+    int OpenFile(bool forWriting) const;
+
+    // Why the file `name` beside the database may not be used: "" when it is a regular file with
+    // one link, made by a writer of the database, and lets no one more than the database does.
+    // Missing files are no problem. Of the folder the file is in.
+    std::string BesideProblem(const std::string& name) const {
+        return BesideProblemIn(files_, name);
+    }
+    // The same of a file in `folder` (the lock file's: Named()).
+    std::string BesideProblemIn(const Folder& folder, const std::string& name) const;
+
+  private:
+    void walk(const TrustedOwners& owners);
+    int guard(const std::string& name, int openFlags, int step) const;
+
+    std::string given_;
+    int error_ = 0;
+    std::string errorPath_;
+    std::string file_;
+    std::string name_;
+    Folder files_;
+    Folder named_;
+    struct stat held_ {};
+    FolderDoubt doubt_;
+    Writers writers_, readers_;
+    bool pinned_ = false;
+    mutable bool journalMadeHere_ = false;  // between the two looks of one open
+};
+
+// What the start tells of a file beside the database in `folder` that is not used
+// (BesideProblemIn), and what to do: "" when `name` is usable.
+std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
+                           const std::string& name);
+
+}  // namespace platform
