@@ -127,6 +127,13 @@ bool fatLike(long type, const Mount& mount) {
            mount.type == "fuseblk";
 }
 
+// Whether `path` (links resolved) is the program folder or lies in it.
+bool inProgramFolder(const std::string& path) {
+    const std::string program = ResolvedPath(AppPath());
+    return !program.empty() &&
+           (path == program || path.rfind(program == "/" ? program : program + "/", 0) == 0);
+}
+
 class Judging {
   public:
     Judging(const PathWalk& walk, const FolderRule& rule) : walk_(walk), rule_(rule) {}
@@ -205,8 +212,9 @@ class Judging {
                 "U 盘一类的文件系统（FAT、exFAT）以 umask=000 "
                 "挂载，任何用户都可以在其中建立、改名或删除文件",
                 "以 umask=022 重新挂载这个文件系统，或把数据库移到属于本用户的文件夹中"};
-        // /tmp and the like, which every user shares: the database moves, not the folder.
-        if (others && (access.mode & S_ISVTX) && access.owner == 0)
+        // /tmp and the like, which every user shares: the database moves, not the folder. The
+        // program folder and what lies in it are the user's to mend.
+        if (others && (access.mode & S_ISVTX) && !inProgramFolder(held.path))
             return FolderDoubt{held.path,
                                "这是所有用户共用的文件夹（粘滞位）：任何用户都可以在其中建立文件，"
                                "并改名或删除自己的文件",

@@ -768,7 +768,7 @@ TEST(Recovery, AJournalPlantedWhereOthersMayWriteIsNeitherPlayedBackNorMoved) {
         bool plantedByOther = true;  // else a crash left it
     };
     const Case cases[] = {
-        {"1777", 0755, 01777, 0, 0644, "把数据库移到属于本用户的文件夹中", "db"},
+        {"1777", 0755, 01777, 0, 0644, "chmod o-w ", "db"},
         {"777", 0755, 0777, 0, 0644, "chmod o-w ", "db"},
         {"2775, the group may not write the file", 0755, 02775, kGroup, 0640, "chmod g-w ", "db"},
         {"a folder above others may write", 0777, 0755, 0, 0644, "chmod o-w ", "", false},
@@ -813,5 +813,112 @@ TEST(Recovery, AJournalPlantedWhereOthersMayWriteIsNeitherPlayedBackNorMoved) {
         EXPECT_EQ(bytesOf(db), save.crashed);
         EXPECT_EQ(bytesOf(journal), save.journal);
         EXPECT_EQ(namesIn(program.path("db")), names);
+    }
+}
+
+namespace {
+
+// A super-journal record at the end of a journal, as SQLite writes one: the lock page's number,
+// the name, its length, the sum of its bytes and the journal's magic.
+std::string superJournalRecord(const std::string& name) {
+    const auto be32 = [](std::uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    std::uint32_t sum = 0;
+    for (char c : name) sum += std::uint8_t(c);
+    const char magic[] = "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7";
+    return be32(0x40000000 / 4096 + 1) + name + be32(std::uint32_t(name.size())) + be32(sum) +
+           std::string(magic, 8);
+}
+
+}  // namespace
+
+// Files left beside the database by a user who may only read it, in a db/ all may write, then
+// mended with the box's own command; and a writer's journal that would reach a file elsewhere.
+// The start by root uses none of them: the file stays byte for byte, the planted file stays where
+// it is (or, a writer's journal naming a super-journal, is moved aside), and the file it would
+// reach stays as it was.
+TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMended) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    enum class Plant { CraftedJournal, EmptyJournalHeldOpen, WriteAheadLog, LockFile, SuperJournal,
+                       HardLink };
+    struct Row {
+        const char* name;
+        Plant plant;
+        const char* said;  // the start of the box
+        int exitCode;
+    };
+    const Row rows[] = {
+        {"a crafted journal", Plant::CraftedJournal, "数据库文件旁的文件不能使用", 1},
+        {"an empty journal held open", Plant::EmptyJournalHeldOpen, "数据库文件旁的文件不能使用", 1},
+        {"a write-ahead log", Plant::WriteAheadLog, "数据库使用了预写日志", 1},
+        {"a lock file", Plant::LockFile, "数据库文件旁的文件不能使用", 1},
+        {"a writer's journal naming a super-journal", Plant::SuperJournal,
+         "上次保存没有完成，数据库文件旁留下了日志文件，但它指向另一个日志文件", 0},
+        {"a writer's hard link at the journal's name", Plant::HardLink,
+         "数据库文件旁的文件不能使用", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramFolder program;
+        const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
+        const std::string victim = program.path("victim");
+        std::ofstream(victim) << "a file elsewhere";
+        ::chmod(victim.c_str(), 0644);
+        CrashedSave save;
+        crashASave(db, save);
+        fs::remove(journal);
+        const std::string before = bytesOf(db);
+        program.letOtherUsersRun();
+        ::chmod(program.path("db").c_str(), 01777);
+        const auto plantAs = [&](uid_t user, const std::string& name, const std::string& bytes) {
+            const std::string path = program.path(("db/" + name).c_str());
+            return AsUser(user, user, [&] {
+                std::ofstream(path, std::ios::binary) << bytes;
+                return std::string(::chmod(path.c_str(), 0666) == 0 ? "ok" : "no");
+            });
+        };
+        std::optional<HeldByUser> holder;
+        switch (row.plant) {
+            case Plant::CraftedJournal:
+                ASSERT_EQ(plantAs(kAnotherUser, "db.mdb-journal", save.journal), "ok");
+                break;
+            case Plant::EmptyJournalHeldOpen:
+                holder.emplace(kAnotherUser, kAnotherUser, [&] {
+                    const int fd = ::open(journal.c_str(), O_RDWR | O_CREAT, 0666);
+                    return std::string(fd >= 0 && ::fchmod(fd, 0666) == 0 ? "ok" : "no");
+                });
+                ASSERT_EQ(holder->result(), "ok");
+                break;
+            case Plant::WriteAheadLog:
+                ASSERT_EQ(plantAs(kAnotherUser, "db.mdb-wal", std::string(4096, '\x37')), "ok");
+                break;
+            case Plant::LockFile:
+                ASSERT_EQ(plantAs(kAnotherUser, "PraveltaKVT.lock", ""), "ok");
+                break;
+            case Plant::SuperJournal:
+                std::ofstream(journal, std::ios::binary) << save.journal + superJournalRecord(victim);
+                break;
+            case Plant::HardLink:
+                ASSERT_EQ(::link(victim.c_str(), journal.c_str()), 0);
+                break;
+        }
+        // The box's command for a db/ all may write; a writer's own files need none.
+        ASSERT_EQ(::chmod(program.path("db").c_str(), 0755), 0);
+        const std::vector<std::string> names = namesIn(program.path("db"));
+
+        const ProgramRun run = program.run(kStart);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.log.toStdString();
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].find(std::string("PraveltaKVT\tOK\t") + row.said), 0u) << boxes[0];
+        EXPECT_EQ(bytesOf(db), before);
+        EXPECT_EQ(bytesOf(victim), "a file elsewhere");
+        if (row.plant == Plant::SuperJournal) {
+            EXPECT_FALSE(fs::exists(journal));  // moved aside, unplayed
+        } else {
+            EXPECT_EQ(namesIn(program.path("db")), names);
+        }
+        if (row.plant == Plant::EmptyJournalHeldOpen) EXPECT_EQ(fs::file_size(journal), 0u);
     }
 }
