@@ -1,0 +1,219 @@
+#include "platform/storage/PinnedVfs.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+
+namespace platform {
+namespace {
+
+constexpr char kVfsName[] = "kvt-pinned";
+constexpr std::string_view kFdFolders = "/proc/self/fd/";
+
+std::mutex pinsMutex;
+std::map<int, PinnedVfs::Guard>& pins() {
+    static std::map<int, PinnedVfs::Guard> table;
+    return table;
+}
+
+// A name "/proc/self/fd/<fd>/<file>" taken apart.
+struct PinnedName {
+    int fd = -1;
+    std::string file;
+};
+
+// The folder's descriptor and the file's name of a name of exactly that form: the descriptor as
+// /proc names it (no sign, no leading zero), the file one component, not "." or "..". Called
+// from SQLite: it lets no exception through.
+std::optional<PinnedName> splitName(const char* path) noexcept try {
+    if (!path || std::strncmp(path, kFdFolders.data(), kFdFolders.size()) != 0) return std::nullopt;
+    const char* digits = path + kFdFolders.size();
+    int fd = -1;
+    const auto [slash, error] = std::from_chars(digits, digits + std::strlen(digits), fd);
+    if (error != std::errc() || fd < 0 || *slash != '/') return std::nullopt;
+    const std::string file(slash + 1);
+    if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos ||
+        PinnedVfs::PathIn(fd, file) != path)
+        return std::nullopt;
+    return PinnedName{fd, file};
+} catch (...) {
+    return std::nullopt;
+}
+
+// A file named in a pinned folder, with that folder's guard.
+struct PinnedFile {
+    std::string file;
+    PinnedVfs::Guard guard;
+
+    // The guard's word, SQLITE_OK without one; `refusal` when it throws.
+    int ask(int openFlags, PinnedVfs::Step step, int refusal) const {
+        if (!guard) return SQLITE_OK;
+        try {
+            return guard(file, openFlags, step);
+        } catch (...) {
+            return refusal;
+        }
+    }
+};
+
+// The file `path` names in a pinned folder; none for any other name.
+std::optional<PinnedFile> pinnedFile(const char* path) noexcept try {
+    std::optional<PinnedName> name = splitName(path);
+    if (!name) return std::nullopt;
+    std::lock_guard<std::mutex> lock(pinsMutex);
+    auto pin = pins().find(name->fd);
+    if (pin == pins().end()) return std::nullopt;
+    return PinnedFile{std::move(name->file), pin->second};
+} catch (...) {
+    return std::nullopt;
+}
+
+sqlite3_vfs* belowVfs(sqlite3_vfs* vfs) {
+    return static_cast<sqlite3_vfs*>(vfs->pAppData);
+}
+
+// SQLite's unix layer would resolve the /proc link into the folder's path of the moment.
+int fullPathname(sqlite3_vfs*, const char* name, int nOut, char* out) {
+    if (!splitName(name)) return SQLITE_CANTOPEN;
+    const std::size_t size = std::strlen(name) + 1;
+    if (nOut < 0 || size > static_cast<std::size_t>(nOut)) return SQLITE_CANTOPEN;
+    std::memcpy(out, name, size);
+    return SQLITE_OK;
+}
+
+int openFile(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+    sqlite3_vfs* below = belowVfs(vfs);
+    if (!name) return below->xOpen(below, name, file, flags, outFlags);
+    file->pMethods = nullptr;
+    if (flags & (SQLITE_OPEN_WAL | SQLITE_OPEN_SUPER_JOURNAL)) return SQLITE_CANTOPEN;
+    const std::optional<PinnedFile> pinned = pinnedFile(name);
+    if (!pinned) return SQLITE_CANTOPEN;
+    int rc = pinned->ask(flags, PinnedVfs::Step::BeforeOpen, SQLITE_CANTOPEN);
+    if (rc != SQLITE_OK) return rc;
+    rc = below->xOpen(below, name, file, flags, outFlags);
+    if (rc != SQLITE_OK) return rc;
+    rc = pinned->ask(flags, PinnedVfs::Step::AfterOpen, SQLITE_CANTOPEN);
+    if (rc != SQLITE_OK && file->pMethods) {
+        file->pMethods->xClose(file);
+        file->pMethods = nullptr;  // SQLite closes a file only when its open succeeded
+    }
+    return rc;
+}
+
+int deleteFile(sqlite3_vfs* vfs, const char* name, int syncFolder) {
+    const std::optional<PinnedFile> pinned = pinnedFile(name);
+    if (!pinned) return SQLITE_IOERR_DELETE;
+    const int rc = pinned->ask(0, PinnedVfs::Step::Delete, SQLITE_IOERR_DELETE);
+    if (rc != SQLITE_OK) return rc;
+    // The folder's sync opens "/proc/self/fd/<fd>", which opens the folder anew.
+    return belowVfs(vfs)->xDelete(belowVfs(vfs), name, syncFolder);
+}
+
+// SQLite asks whether a journal, a log or a super-journal exists before it opens it. Outside a
+// pinned folder none does: a journal naming a super-journal elsewhere is then taken for one of a
+// save that finished, and SQLite removes it unplayed, never opening the super-journal.
+int accessFile(sqlite3_vfs* vfs, const char* name, int flags, int* result) {
+    if (!pinnedFile(name)) {
+        *result = 0;
+        return SQLITE_OK;
+    }
+    return belowVfs(vfs)->xAccess(belowVfs(vfs), name, flags, result);
+}
+
+// The rest is the unix layer's, called with its own VFS.
+void* dlOpen(sqlite3_vfs* vfs, const char* name) {
+    return belowVfs(vfs)->xDlOpen(belowVfs(vfs), name);
+}
+void dlError(sqlite3_vfs* vfs, int n, char* out) {
+    belowVfs(vfs)->xDlError(belowVfs(vfs), n, out);
+}
+void (*dlSym(sqlite3_vfs* vfs, void* handle, const char* symbol))(void) {
+    return belowVfs(vfs)->xDlSym(belowVfs(vfs), handle, symbol);
+}
+void dlClose(sqlite3_vfs* vfs, void* handle) {
+    belowVfs(vfs)->xDlClose(belowVfs(vfs), handle);
+}
+int randomness(sqlite3_vfs* vfs, int n, char* out) {
+    return belowVfs(vfs)->xRandomness(belowVfs(vfs), n, out);
+}
+int sleepFor(sqlite3_vfs* vfs, int microseconds) {
+    return belowVfs(vfs)->xSleep(belowVfs(vfs), microseconds);
+}
+int currentTime(sqlite3_vfs* vfs, double* now) {
+    return belowVfs(vfs)->xCurrentTime(belowVfs(vfs), now);
+}
+int lastError(sqlite3_vfs* vfs, int n, char* out) {
+    return belowVfs(vfs)->xGetLastError(belowVfs(vfs), n, out);
+}
+int currentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* now) {
+    return belowVfs(vfs)->xCurrentTimeInt64(belowVfs(vfs), now);
+}
+int setSystemCall(sqlite3_vfs* vfs, const char* name, sqlite3_syscall_ptr call) {
+    return belowVfs(vfs)->xSetSystemCall(belowVfs(vfs), name, call);
+}
+sqlite3_syscall_ptr getSystemCall(sqlite3_vfs* vfs, const char* name) {
+    return belowVfs(vfs)->xGetSystemCall(belowVfs(vfs), name);
+}
+const char* nextSystemCall(sqlite3_vfs* vfs, const char* name) {
+    return belowVfs(vfs)->xNextSystemCall(belowVfs(vfs), name);
+}
+
+// Over the default layer at the first use; null when SQLite has none.
+sqlite3_vfs* registeredVfs() {
+    static sqlite3_vfs* const vfs = []() -> sqlite3_vfs* {
+        sqlite3_vfs* below = sqlite3_vfs_find(nullptr);
+        if (!below) return nullptr;
+        static sqlite3_vfs pinned{};
+        pinned.iVersion = below->iVersion < 3 ? below->iVersion : 3;
+        pinned.szOsFile = below->szOsFile;
+        pinned.mxPathname = below->mxPathname;
+        pinned.zName = kVfsName;
+        pinned.pAppData = below;
+        pinned.xOpen = openFile;
+        pinned.xDelete = deleteFile;
+        pinned.xAccess = accessFile;
+        pinned.xFullPathname = fullPathname;
+        pinned.xDlOpen = dlOpen;
+        pinned.xDlError = dlError;
+        pinned.xDlSym = dlSym;
+        pinned.xDlClose = dlClose;
+        pinned.xRandomness = randomness;
+        pinned.xSleep = sleepFor;
+        pinned.xCurrentTime = currentTime;
+        pinned.xGetLastError = lastError;
+        pinned.xCurrentTimeInt64 = currentTimeInt64;
+        pinned.xSetSystemCall = setSystemCall;
+        pinned.xGetSystemCall = getSystemCall;
+        pinned.xNextSystemCall = nextSystemCall;
+        return sqlite3_vfs_register(&pinned, 0) == SQLITE_OK ? &pinned : nullptr;
+    }();
+    return vfs;
+}
+
+}  // namespace
+
+const char* PinnedVfs::Name() {
+    registeredVfs();
+    return kVfsName;
+}
+
+void PinnedVfs::Pin(int dirFd, Guard guard) {
+    std::lock_guard<std::mutex> lock(pinsMutex);
+    pins()[dirFd] = std::move(guard);
+}
+
+void PinnedVfs::Unpin(int dirFd) {
+    std::lock_guard<std::mutex> lock(pinsMutex);
+    pins().erase(dirFd);
+}
+
+std::string PinnedVfs::PathIn(int dirFd, const std::string& name) {
+    return std::string(kFdFolders) + std::to_string(dirFd) + "/" + name;
+}
+
+}  // namespace platform
