@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <climits>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -28,28 +28,22 @@ struct PinnedName {
     std::string file;
 };
 
-// The folder's descriptor and the file's name of a name of exactly that form: the descriptor in
-// decimal as /proc shows it (no sign, no leading zero), the file one component, not "." or "..".
-std::optional<PinnedName> splitName(const char* path) {
-    if (!path) return std::nullopt;
-    std::string_view rest(path);
-    if (rest.substr(0, kFdFolders.size()) != kFdFolders) return std::nullopt;
-    rest.remove_prefix(kFdFolders.size());
-    const std::size_t slash = rest.find('/');
-    const std::string_view digits = rest.substr(0, slash);
-    if (slash == std::string_view::npos || digits.empty() || digits.size() > 10 ||
-        (digits.size() > 1 && digits[0] == '0'))
+// The folder's descriptor and the file's name of a name of exactly that form: the descriptor as
+// /proc names it (no sign, no leading zero), the file one component, not "." or "..". Called
+// from SQLite: it lets no exception through.
+std::optional<PinnedName> splitName(const char* path) noexcept try {
+    if (!path || std::strncmp(path, kFdFolders.data(), kFdFolders.size()) != 0) return std::nullopt;
+    const char* digits = path + kFdFolders.size();
+    int fd = -1;
+    const auto [slash, error] = std::from_chars(digits, digits + std::strlen(digits), fd);
+    if (error != std::errc() || fd < 0 || *slash != '/') return std::nullopt;
+    const std::string file(slash + 1);
+    if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos ||
+        PinnedVfs::PathIn(fd, file) != path)
         return std::nullopt;
-    long long fd = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        fd = fd * 10 + (c - '0');
-    }
-    const std::string_view file = rest.substr(slash + 1);
-    if (fd > INT_MAX || file.empty() || file == "." || file == ".." ||
-        file.find('/') != std::string_view::npos)
-        return std::nullopt;
-    return PinnedName{static_cast<int>(fd), std::string(file)};
+    return PinnedName{fd, file};
+} catch (...) {
+    return std::nullopt;
 }
 
 // A file named in a pinned folder, with that folder's guard.
@@ -68,17 +62,16 @@ struct PinnedFile {
     }
 };
 
-std::optional<PinnedFile> pinnedFile(const char* path) {
+// The file `path` names in a pinned folder; none for any other name.
+std::optional<PinnedFile> pinnedFile(const char* path) noexcept try {
     std::optional<PinnedName> name = splitName(path);
     if (!name) return std::nullopt;
-    try {
-        std::lock_guard<std::mutex> lock(pinsMutex);
-        auto pin = pins().find(name->fd);
-        if (pin == pins().end()) return std::nullopt;
-        return PinnedFile{std::move(name->file), pin->second};
-    } catch (...) {
-        return std::nullopt;
-    }
+    std::lock_guard<std::mutex> lock(pinsMutex);
+    auto pin = pins().find(name->fd);
+    if (pin == pins().end()) return std::nullopt;
+    return PinnedFile{std::move(name->file), pin->second};
+} catch (...) {
+    return std::nullopt;
 }
 
 sqlite3_vfs* belowVfs(sqlite3_vfs* vfs) {
@@ -122,7 +115,9 @@ int deleteFile(sqlite3_vfs* vfs, const char* name, int syncFolder) {
     return belowVfs(vfs)->xDelete(belowVfs(vfs), name, syncFolder);
 }
 
-// A super-journal is looked for here first: elsewhere there is none.
+// SQLite asks whether a journal, a log or a super-journal exists before it opens it. Outside a
+// pinned folder none does: a journal naming a super-journal elsewhere is then taken for one of a
+// save that finished, and SQLite removes it unplayed, never opening the super-journal.
 int accessFile(sqlite3_vfs* vfs, const char* name, int flags, int* result) {
     if (!pinnedFile(name)) {
         *result = 0;
