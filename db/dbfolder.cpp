@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/AppPath.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/Folder.h"
@@ -28,22 +29,19 @@ int fail(const std::string& what, int error) {
     return 1;
 }
 
-// Whom the program in the folder holding db/ will trust: root, the user running it and the
-// folder's owner (who controls the program there).
-platform::TrustedOwners programOwners(const std::string& database) {
-    platform::TrustedOwners owners = platform::TrustedOwners::RunningUser();
-    struct stat st {};
-    const std::filesystem::path folder =
-        std::filesystem::absolute(database).lexically_normal().parent_path().parent_path();
-    if (::stat(folder.c_str(), &st) == 0) owners.ids.push_back(st.st_uid);
-    return owners;
+// The program folder the database's db/ lies in: the program there trusts its owner, and its
+// own folders are the user's to mend.
+void judgeAsTheProgramThere(const std::string& database) {
+    platform::SetAppPath(
+        std::filesystem::absolute(database).lexically_normal().parent_path().parent_path());
 }
 
 int makeLockFile(const std::string& database, const std::string& newFile) {
+    judgeAsTheProgramThere(database);
     // The file the program opens under the database's name, walked to where it leads as the
     // program walks it. Where the program would only view the database, no lock file is made:
     // one made for a file another user put there would be theirs to hold.
-    const platform::DatabasePlace place(database, programOwners(database));
+    const platform::DatabasePlace place(database);
     if (place.Error()) return fail("cannot open " + database, place.Error());
     if (!place.Doubt().Empty()) return 0;
     const int databaseFd = place.OpenFile(false);
@@ -69,7 +67,8 @@ int makeLockFile(const std::string& database, const std::string& newFile) {
 }
 
 int tellDoubt(const std::string& database) {
-    const platform::DatabasePlace place(database, programOwners(database));
+    judgeAsTheProgramThere(database);
+    const platform::DatabasePlace place(database);
     // A file that cannot be looked up is the program's to report at its start.
     if (place.Error() == ENOENT) return 0;
     const platform::FolderDoubt& doubt = place.Doubt();
