@@ -292,16 +292,17 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
 }
 
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
-// its copies. On NFS the copies are made under a random name and linked into place.
+// its copies. On NFS the copies are made under a random name and linked into place. The start's
+// first link and first two syncs make the lock file.
 TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
         {""},
         {"pwrite64:signal=SIGKILL:when=1"},  // SQLite's rollback of the trial copy
-        {"fsync:signal=SIGKILL:when=1"},     // the journal's copy, not yet named
-        {"linkat:signal=SIGKILL:when=2"},    // the file's copy named
-        {"fsync:signal=SIGKILL:when=3"},     // the file's copy, not yet named
-        {"fsync:signal=SIGKILL:when=4"},     // the folder after the copies
+        {"fsync:signal=SIGKILL:when=3"},     // the journal's copy, not yet named
+        {"linkat:signal=SIGKILL:when=3"},    // the file's copy named
+        {"fsync:signal=SIGKILL:when=5"},     // the file's copy, not yet named
+        {"fsync:signal=SIGKILL:when=6"},     // the folder after the copies
         {"", false, true},
         {"", false, false, true},
     };
@@ -314,7 +315,7 @@ TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefor
     const KilledRecovery cases[] = {
         {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
         {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
-        {"fsync:signal=SIGKILL:when=5", true},     // ... all, not yet synced
+        {"fsync:signal=SIGKILL:when=7", true},     // ... all, not yet synced
         {"unlinkat:signal=SIGKILL:when=2", true},  // the journal's removal
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
