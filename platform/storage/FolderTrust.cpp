@@ -192,4 +192,16 @@ FolderDoubt DoubtAboutDatabase(const std::string& database) {
     return doubt;
 }
 
+std::string UserName(uid_t uid) {
+    return userName(uid);
+}
+
+std::string GroupName(gid_t gid) {
+    return groupName(gid);
+}
+
+std::string ShellQuoted(const std::string& path) {
+    return quoted(path);
+}
+
 }  // namespace platform

@@ -56,4 +56,9 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
 // EACCES and the like for a file that cannot be opened are the start's to report: no doubt then.
 FolderDoubt DoubtAboutDatabase(const std::string& database);
 
+// Names as the boxes give them: a user's, a group's, and a path as a shell command takes it.
+std::string UserName(uid_t uid);
+std::string GroupName(gid_t gid);
+std::string ShellQuoted(const std::string& path);
+
 }  // namespace platform
