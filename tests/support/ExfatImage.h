@@ -1,7 +1,7 @@
 // An exFAT file system in an image file of 64 MiB, made by mkfs.exfat and mounted through FUSE
-// (mount.exfat-fuse) on a loop device, owned by root with mode 755, as a stick is mounted for its
-// user. It needs root, exfatprogs, exfat-fuse, /dev/fuse and a loop device; mounted() says
-// whether it worked.
+// (mount.exfat-fuse) on a loop device, mode 755, as a stick is mounted for its user (root here).
+// It needs root, exfatprogs, exfat-fuse, /dev/fuse and a loop device: mounted() says whether it
+// worked.
 #pragma once
 
 #include <sys/mount.h>
@@ -15,38 +15,31 @@
 class ExfatImage {
   public:
     ExfatImage() {
-        if (::geteuid() != 0 || !dir_.isValid()) return;
-        const QString image = dir_.filePath("exfat.img"), mountPoint = dir_.filePath("mnt");
-        QFile file(image);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) return;
-        file.close();
-        loop_ = run("losetup", {"--find", "--show", image});
-        mounted_ = !loop_.isEmpty() && run("mkfs.exfat", {loop_}) != QString() &&
-                   QDir().mkpath(mountPoint) &&
-                   run("mount.exfat-fuse", {"-o", "uid=0,gid=0,umask=022", loop_, mountPoint}) !=
-                       QString();
+        QFile image(dir_.filePath("exfat.img"));
+        if (::geteuid() != 0 || !image.open(QIODevice::WriteOnly) || !image.resize(64 << 20))
+            return;
+        mounted_ = run("losetup", {"--find", "--show", image.fileName()}, &loop_) &&
+                   run("mkfs.exfat", {loop_}) && QDir().mkpath(path()) &&
+                   run("mount.exfat-fuse", {"-o", "umask=022", loop_, path()});
     }
+    // FUSE releases the files of a program that ended a while later: the file system goes once
+    // they are, and so does the loop device.
     ~ExfatImage() {
-        // FUSE releases the files of a program that ended a while later: the file system goes
-        // once they are, and so does the loop device.
-        if (mounted_) ::umount2(QFile::encodeName(dir_.filePath("mnt")).constData(), MNT_DETACH);
+        if (mounted_) ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
         if (!loop_.isEmpty()) run("losetup", {"--detach", loop_});
     }
-    ExfatImage(const ExfatImage&) = delete;
-    ExfatImage& operator=(const ExfatImage&) = delete;
 
     bool mounted() const { return mounted_; }
     QString path() const { return dir_.filePath("mnt"); }
 
   private:
-    // The program's output, "-" for none; "" when it cannot run or fails.
-    static QString run(const QString& program, const QStringList& args) {
+    // Whether the program ran and succeeded; what it printed goes to `out`.
+    static bool run(const QString& program, const QStringList& args, QString* out = nullptr) {
         QProcess p;
         p.start(program, args);
-        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode())
-            return QString();
-        const QString out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-        return out.isEmpty() ? QStringLiteral("-") : out;
+        const bool ran = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit;
+        if (out) *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        return ran && p.exitCode() == 0;
     }
 
     QTemporaryDir dir_;

@@ -132,12 +132,12 @@ extern "C" int linkat(int, const char*, int, const char*, int) {
 }
 
 extern "C" int fsync(int fd) {
-    if (const char* text = std::getenv("KVT_KILL_AT_FSYNC_OF"); text && *text) {
-        char path[4096];
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        const ssize_t n = ::readlink(self.c_str(), path, sizeof path - 1);
-        if (n > 0 && std::strstr(std::string(path, std::size_t(n)).c_str(), text)) ::raise(SIGKILL);
-    }
+    const char* text = std::getenv("KVT_KILL_AT_FSYNC_OF");
+    char path[4096] = {};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (text && *text && ::readlink(self.c_str(), path, sizeof path - 1) > 0 &&
+        std::strstr(path, text))
+        ::raise(SIGKILL);
     return next<int (*)(int)>("fsync")(fd);
 }
 #endif
