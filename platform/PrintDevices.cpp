@@ -1,8 +1,5 @@
 #include "platform/PrintDevices.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QDateTime>
 #include <QDir>
@@ -16,16 +13,16 @@
 #include <QPrinterInfo>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <functional>
 
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
+#include "platform/PrintFolder.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
-#include "platform/storage/ForeignLink.h"
 
 namespace platform {
 namespace {
@@ -95,16 +92,6 @@ QByteArray pdfBytes(const std::vector<PrintOp>& ops, const QString& documentName
     return buffer.data();
 }
 
-// Opens <program folder>/print, made when missing; 0 or the error number of the failure. A link
-// there is followed only when it is no other user's (others may write a shared program folder):
-// ELOOP.
-int openPrintFolder(const std::string& path, Folder& folder) {
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-    int error = folder.Open(path, false);
-    if (error == ELOOP && !IsForeignLink(path)) error = folder.Open(path, true);
-    return error;
-}
-
 // The names a print may take: the document's, then with "-2", "-3" ... (two prints within one
 // second), as far as "-999".
 Folder::NameFor numberedNames(const QString& fileName) {
@@ -125,31 +112,44 @@ void reportDoubt(const FolderDoubt& doubt) {
             .arg(Q(doubt.folder), Q(doubt.why), Q(doubt.fix)));
 }
 
-// Writes the PDF file unnamed, then links it under the document's first free name once complete
-// and synced: no half-written file is ever seen, and no file is replaced. The saved file's path,
-// or an empty text when it could not be written (reported then, nothing left behind).
+std::function<QDateTime()>& pdfClock() {
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
+// Writes the PDF file and gives it the document's first free name once complete and synced
+// (Folder::Publish): no half-written file is ever seen, and no file is replaced. The saved
+// file's path, or an empty text when it could not be written (reported then, nothing left
+// behind).
 QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
-    const std::string path = (std::filesystem::path(AppPath()) / "print").string();
-    const QString fileName = PdfFileName(documentName, QDateTime::currentDateTime());
-    Folder folder;
-    int error = openPrintFolder(path, folder);
+    const QString fileName =
+        PdfFileName(documentName, pdfClock() ? pdfClock()() : QDateTime::currentDateTime());
+    PrintFolder print;
+    int error = print.Open();
     std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
         // Whoever may write the database may change the prints; no one else.
         const FolderDoubt doubt =
-            DoubtAbout(path, DatabasePlace::Of(DatabasePath())->FileWriters(), true);
+            DoubtAbout(print.Path(), DatabasePlace::Of(DatabasePath())->FileWriters(), true);
         if (!doubt.Empty()) {
             reportDoubt(doubt);
             return QString();
         }
-        const QByteArray bytes = pdfBytes(ops, documentName);
-        error = folder.Publish(std::string_view(bytes.constData(), std::size_t(bytes.size())), -1,
-                               numberedNames(fileName), name);
+        if (!print.MayWrite()) error = EACCES;
     }
-    const QString saved = QFile::decodeName(QByteArray::fromStdString(path + "/" + name));
+    if (!error) {
+        const QByteArray bytes = pdfBytes(ops, documentName);
+        error =
+            print.Files().Publish(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                                  print.PdfAccess(), numberedNames(fileName), name);
+    }
+    const QString saved = QFile::decodeName(QByteArray::fromStdString(print.Path() + "/" + name));
     if (!error) return saved;
-    reportFailure(QStringLiteral("打印文件无法写入：%1。\n%2")
-                      .arg(writeFailureCause(error), QDir::toNativeSeparators(saved)));
+    if (error == EACCES)
+        reportFailure(Q(print.Refusal()));
+    else
+        reportFailure(QStringLiteral("打印文件无法写入：%1。\n%2")
+                          .arg(writeFailureCause(error), QDir::toNativeSeparators(saved)));
     return QString();
 }
 
@@ -192,6 +192,10 @@ void SendDocument(const std::vector<PrintOp>& ops, const QString& documentName) 
     if (!path.isEmpty())
         MsgBox(S(QStringLiteral("没有安装打印机，打印内容已保存为文件：\n%1")
                      .arg(QDir::toNativeSeparators(path))));
+}
+
+void SetPdfClock(std::function<QDateTime()> clock) {
+    pdfClock() = std::move(clock);
 }
 
 QString PdfFileName(const QString& documentName, const QDateTime& time) {

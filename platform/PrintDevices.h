@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QPageLayout>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "platform/Printer.h"
@@ -35,5 +36,8 @@ void PrintOnPrinter(QPrinter& printer, const std::vector<PrintOp>& ops);
 // A file name for the document, from its name with the characters files may not hold replaced,
 // and the time: 打印-基础数据_20261207-071530.pdf.
 QString PdfFileName(const QString& documentName, const QDateTime& time);
+
+// Tests: the clock whose time names the PDF files (an empty one: the system's).
+void SetPdfClock(std::function<QDateTime()> clock);
 
 }  // namespace platform

@@ -15,7 +15,8 @@ home=""
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
-          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales strace)
+          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales strace
+          exfatprogs exfat-fuse)
 
 install_missing() {
     local missing=()
@@ -112,9 +113,12 @@ leave_private_folder() {
 }
 
 # Links a file of the private folder under its name in the folder above, unless something is
-# there already (another install or the program made it meanwhile): that is left as it is.
+# there already (another install or the program made it meanwhile): that is left as it is. Where
+# the file system has no hard links (exFAT, FAT, SMB shares), mv -n renames it there instead,
+# with a rename that refuses a taken name, or once it has seen the name free.
 link_in_place() {
     ln -T -- "$1" "../$1" 2>/dev/null || [[ -e "../$1" || -L "../$1" ]] ||
+        mv -n -T -- "$1" "../$1" 2>/dev/null || [[ -e "../$1" || -L "../$1" ]] ||
         stop "cannot put $1 in $(cd .. && pwd -P)"
 }
 

@@ -91,6 +91,17 @@ void FileAccess::GroupAsOthers() {
     }
 }
 
+void FileAccess::AsDataFile() {
+    mode &= ~mode_t(07111);
+    ownerMay &= ~kMayEnter;
+    groupMay &= ~kMayEnter;
+    othersMay &= ~kMayEnter;
+    for (auto& user : users) user.second &= ~kMayEnter;
+    for (auto& group : groups) group.second &= ~kMayEnter;
+    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry)
+        acl[at + 2] = char(acl[at + 2] & ~kMayEnter);
+}
+
 int FileAccessOf(int fd, FileAccess& out) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return errno;

@@ -32,6 +32,9 @@ struct FileAccess {
     // Gives the owning group, in the mode and in the ACL's group entry, what others have: for a
     // copy left in another group, whose members are others to this file.
     void GroupAsOthers();
+    // Takes away execute (search) from every class and ACL entry, and the set-id and sticky bits:
+    // the access of a data file made in the image of a program or a folder.
+    void AsDataFile();
 };
 
 // Of the open file `fd`; of the path (following links) with At. 0 or the error number.

@@ -63,9 +63,11 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset) {
     return 0;
 }
 
-int TakeAccessOf(int fd, int from) {
+int TakeAccessOf(int fd, AccessLike from) {
+    if (from.fd < 0) return 0;
     FileAccess like;
-    if (const int error = FileAccessOf(from, like)) return error;
+    if (const int error = FileAccessOf(from.fd, like)) return error;
+    if (from.asData) like.AsDataFile();
     if (::geteuid() == 0) {
         if (::fchown(fd, like.owner, like.group) != 0) return errno;
     } else if (::fchown(fd, static_cast<uid_t>(-1), like.group) != 0 && errno != EPERM) {
@@ -77,7 +79,8 @@ int TakeAccessOf(int fd, int from) {
     if (::fstat(fd, &made) != 0) return errno;
     if (made.st_gid != like.group) like.GroupAsOthers();
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
-    if (::fchmod(fd, like.ModeWithoutAcl()) != 0) return errno;
+    // EPERM for a file this process made: the file system keeps the mount's modes.
+    if (::fchmod(fd, like.ModeWithoutAcl()) != 0 && errno != EPERM) return errno;
     if (like.acl.empty()) return 0;
     if (::fsetxattr(fd, kAccessAclAttribute, like.acl.data(), like.acl.size(), 0) == 0) return 0;
     return errno == ENOTSUP ? 0 : errno;

@@ -35,12 +35,22 @@ int WriteAll(int fd, const char* data, std::size_t size);
 // Writes all of `bytes` at `offset` of the open file.
 int PwriteAll(int fd, std::string_view bytes, off_t offset);
 
-// Gives the open file `fd` the access of the open file `from`: its owner (where this process
-// may: root), its group (root, or a member of that group), its mode and its access ACL. Where
-// the ACL cannot be given (a file system without ACLs), the mode's group bits are those of the
-// group itself, not the ACL's mask; where the group cannot be given, the file's group gets what
-// others have. The file lets no one more than `from` does. A start by root or
-// by a member thus leaves no file the database's users cannot open, nor one others may.
-int TakeAccessOf(int fd, int from);
+// The access a new file takes: that of the open file `fd` (-1: none, the file stays this user's
+// only, mode 0600); `asData` without execute, set-id and sticky bits (AsDataFile), for a data
+// file made in the image of the database or of a folder.
+struct AccessLike {
+    AccessLike(int fd, bool asData = false) : fd(fd), asData(asData) {}  // NOLINT: an fd is one
+    int fd;
+    bool asData;
+};
+
+// Gives the open file `fd` the access `like`: its owner (where this process may: root), its
+// group (root, or a member of that group), its mode and its access ACL. Where the ACL cannot be
+// given (a file system without ACLs), the mode's group bits are those of the group itself, not
+// the ACL's mask; where the group cannot be given, the file's group gets what others have. The
+// file lets no one more than `like` does. A start by root or by a member thus leaves no file the
+// database's users cannot open, nor one others may. Where the file system keeps no modes (FAT,
+// exFAT, SMB shares: a mode of the file this process made is refused), the mount's stay.
+int TakeAccessOf(int fd, AccessLike like);
 
 }  // namespace platform

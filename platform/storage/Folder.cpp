@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <random>
 
 #include "platform/storage/FileHelpers.h"
@@ -18,6 +20,38 @@ namespace {
 // them from.
 bool noUnnamedFiles(int error) {
     return error == EISDIR || error == EOPNOTSUPP || error == EINVAL || error == ENOTSUP;
+}
+
+// Where a file cannot have a second name: FAT, exFAT, SMB shares.
+bool noHardLinks(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
+}
+
+// A temporary file no one wrote for an hour was left by a publishing that was killed.
+bool unwrittenForLong(const struct stat& st) {
+    return std::time(nullptr) - st.st_mtime > 3600;
+}
+
+Folder::NameFor onlyName(const std::string& name) {
+    return [name](int attempt) { return attempt == 1 ? name : std::string(); };
+}
+
+// Fills the open, still private file `fd`, gives it its access and syncs it.
+int fill(int fd, std::string_view bytes, AccessLike like) {
+    if (const int error = WriteAll(fd, bytes.data(), bytes.size())) return error;
+    if (const int error = TakeAccessOf(fd, like)) return error;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Names a complete file by the first free name nameFor gives; EEXIST when none is.
+int nameFirstFree(const std::function<int(const std::string&)>& name,
+                  const Folder::NameFor& nameFor, std::string& given) {
+    for (int attempt = 1;; ++attempt) {
+        given = nameFor(attempt);
+        if (given.empty()) return EEXIST;
+        const int error = name(given);
+        if (error != EEXIST) return error;
+    }
 }
 
 std::string randomTail() {
@@ -102,103 +136,148 @@ int Folder::ReadFile(const std::string& name, std::string& out, int access) cons
     return error;
 }
 
-int Folder::CreateFile(const std::string& name, int accessOf) const {
-    const int fd = ::openat(fd_, name.c_str(),
-                            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0 || accessOf < 0) return fd;
-    if (const int error = TakeAccessOf(fd, accessOf)) {
-        ::close(fd);
-        ::unlinkat(fd_, name.c_str(), 0);
+int Folder::CreateFile(const std::string& name, AccessLike like) const {
+    if (like.fd < 0)
+        return ::openat(fd_, name.c_str(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    std::string given;
+    int fd = -1;
+    if (const int error = publish({}, like, onlyName(name), given, &fd)) {
         errno = error;
         return -1;
     }
     return fd;
 }
 
-// Fills the open, still private file `fd`, gives it its access and syncs it.
-int Folder::fill(int fd, std::string_view bytes, int accessOf) const {
-    if (const int error = WriteAll(fd, bytes.data(), bytes.size())) return error;
-    if (accessOf >= 0)
-        if (const int error = TakeAccessOf(fd, accessOf)) return error;
-    return ::fsync(fd) == 0 ? 0 : errno;
+int Folder::Publish(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                    std::string& name) const {
+    return publish(bytes, like, nameFor, name, nullptr);
 }
 
-// Links a complete file under the first free name nameFor gives; EEXIST when none is.
-int Folder::linkFirstFree(const std::function<int(const std::string&)>& link,
-                          const NameFor& nameFor, std::string& name) const {
-    for (int attempt = 1;; ++attempt) {
-        name = nameFor(attempt);
-        if (name.empty()) return EEXIST;
-        const int error = link(name);
-        if (error != EEXIST) return error;
+int Folder::Publish(const std::string& name, std::string_view bytes, AccessLike like) const {
+    std::string given;
+    return publish(bytes, like, onlyName(name), given, nullptr);
+}
+
+// The published file stays open in `keep` when it is given.
+int Folder::publish(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                    std::string& name, int* keep) const {
+    RemoveAbandonedParts();
+    int fd = -1;
+    int error = publishUnnamed(bytes, like, nameFor, name, fd);
+    if (error == ENOTSUP) error = publishPart(bytes, like, nameFor, name, fd);
+    if (!error && (error = Sync()) != 0) ::unlinkat(fd_, name.c_str(), 0);
+    if (!error && keep) {
+        *keep = fd;
+        return 0;
     }
+    if (fd >= 0) ::close(fd);
+    return error;
 }
 
-int Folder::linkUnnamed(std::string_view bytes, int accessOf, const NameFor& nameFor,
-                        std::string& name) const {
-    const int fd =
-        ::openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, accessOf >= 0 ? 0600 : 0644);
+// Made unnamed, then linked in from /proc; ENOTSUP where either cannot be done. `fd` is the
+// published file, or -1 after a failure.
+int Folder::publishUnnamed(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                           std::string& name, int& fd) const {
+    fd = ::openat(fd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) return noUnnamedFiles(errno) ? ENOTSUP : errno;
-    int error = fill(fd, bytes, accessOf);
+    int error = fill(fd, bytes, like);
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (!error)
-        error = linkFirstFree(
+        error = nameFirstFree(
             [&](const std::string& to) {
                 if (::linkat(AT_FDCWD, self.c_str(), fd_, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
                     return 0;
                 return errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? ENOTSUP : errno;
             },
             nameFor, name);
-    ::close(fd);
+    if (error) {
+        ::close(fd);
+        fd = -1;
+    }
     return error;
 }
 
-int Folder::linkRandom(std::string_view bytes, int accessOf, const NameFor& nameFor,
-                       std::string& name) const {
+// Made under a temporary name, then renamed. `fd` as above.
+int Folder::publishPart(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                        std::string& name, int& fd) const {
     std::string part;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        part = "." + nameFor(1) + ".part-" + randomTail();
-        fd = ::openat(fd_, part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      accessOf >= 0 ? 0600 : 0644);
-        if (fd < 0 && errno != EEXIST) return errno;
-    }
-    if (fd < 0) return EEXIST;
-    int error = fill(fd, bytes, accessOf);
-    if (::close(fd) != 0 && !error) error = errno;
+    if (const int error = makePart(part, fd)) return error;
+    int error = fill(fd, bytes, like);
     if (!error)
-        error = linkFirstFree(
-            [&](const std::string& to) {
-                return ::linkat(fd_, part.c_str(), fd_, to.c_str(), 0) == 0 ? 0 : errno;
-            },
-            nameFor, name);
-    ::unlinkat(fd_, part.c_str(), 0);
+        error = nameFirstFree([&](const std::string& to) { return RenameNoReplace(part, to); },
+                              nameFor, name);
+    if (error) {
+        ::unlinkat(fd_, part.c_str(), 0);
+        ::close(fd);
+        fd = -1;
+    }
     return error;
 }
 
-int Folder::Publish(std::string_view bytes, int accessOf, const NameFor& nameFor,
-                    std::string& name) const {
-    int error = linkUnnamed(bytes, accessOf, nameFor, name);
-    if (error == ENOTSUP) error = linkRandom(bytes, accessOf, nameFor, name);
-    if (error) return error;
-    if (const int synced = Sync()) {
-        ::unlinkat(fd_, name.c_str(), 0);
-        return synced;
+// A new temporary file, mode 0600, locked for as long as it is written, so that no other
+// publishing takes it for one a killed publishing left. One such clean-up may have taken it
+// between its making and its lock: then it is given up for another name.
+int Folder::makePart(std::string& part, int& fd) const {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        part = kPartPrefix + randomTail();
+        fd = ::openat(fd_, part.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) return errno;
+        if (fd < 0) continue;
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if ((locked || errno != EWOULDBLOCK) && names(part, fd)) return 0;
+        ::close(fd);
     }
-    return 0;
+    fd = -1;
+    return EEXIST;
 }
 
-int Folder::Publish(const std::string& name, std::string_view bytes, int accessOf) const {
-    std::string given;
-    return Publish(
-        bytes, accessOf, [&](int attempt) { return attempt == 1 ? name : std::string(); }, given);
+bool Folder::names(const std::string& name, int fd) const {
+    struct stat named {
+    }, open{};
+    return ::fstatat(fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+void Folder::RemoveAbandonedParts() const {
+    bool removed = false;
+    for (const std::string& name : Names())
+        if (name.rfind(kPartPrefix, 0) == 0 && removeIfAbandoned(name)) removed = true;
+    if (removed) Sync();
+}
+
+// Removes the temporary file `name` when no publishing holds it: true when it is gone.
+bool Folder::removeIfAbandoned(const std::string& name) const {
+    const auto remove = [&] { return ::unlinkat(fd_, name.c_str(), 0) == 0; };
+    struct stat st {};
+    const int fd = OpenFileForWritingIfAllowed(name);
+    if (fd < 0)  // another user's this one may not open: only by its age
+        return errno == EACCES && ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(st.st_mode) && unwrittenForLong(st) && remove();
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        removed = names(name, fd) && remove();
+    else if (errno != EWOULDBLOCK)  // no locks here
+        removed = ::fstat(fd, &st) == 0 && unwrittenForLong(st) && names(name, fd) && remove();
+    ::close(fd);
+    return removed;
 }
 
 int Folder::RenameNoReplace(const std::string& from, const std::string& to) const {
     if (::renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::linkat(fd_, from.c_str(), fd_, to.c_str(), 0) != 0) return errno;
-    return ::unlinkat(fd_, from.c_str(), 0) == 0 ? 0 : errno;
+    // Rename takes no flags here (NFS, FUSE): a hard link refuses a taken name just as
+    // atomically, then the old name goes.
+    if (::linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0)
+        return ::unlinkat(fd_, from.c_str(), 0) == 0 ? 0 : errno;
+    if (!noHardLinks(errno)) return errno;
+    // Neither (exFAT through FUSE, some SMB shares): the name is looked at, then taken. Only the
+    // folder's writers could take it in between. A name that differs in case only is taken too
+    // where the file system ignores case.
+    struct stat st {};
+    if (::fstatat(fd_, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    return ::renameat(fd_, from.c_str(), fd_, to.c_str()) == 0 ? 0 : errno;
 }
 
 int Folder::Remove(const std::string& name) const {

@@ -6,7 +6,8 @@
 // never waiting (the open of a FIFO waits for its other end, for ever), and only as a regular
 // file. A file made here gets the access of the file it goes with (TakeAccessOf) through its own
 // descriptor, never by its name, before any other user can open it; a file that must reach the
-// disk whole is written, synced and only then given its name, with the folder synced after.
+// disk whole is written, synced and only then given its name, with the folder synced after. This
+// holds on every file system, those without unnamed files and hard links too.
 #pragma once
 
 #include <sys/stat.h>
@@ -15,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/storage/FileHelpers.h"
 
 namespace platform {
 
@@ -54,26 +57,36 @@ class Folder {
     int ReadFile(const std::string& name, std::string& out, int access = 0) const;
 
     // Makes the new name `name` (a link there is never followed) and returns it open for
-    // reading and writing, with the access of the open file `accessOf` (-1: mode 0600 less the
-    // umask, this user's only); -1 with errno set (EEXIST:
-    // the name is taken), and no file left.
-    int CreateFile(const std::string& name, int accessOf) const;
+    // reading and writing, with the access `like`; -1 with errno set (EEXIST: the name is
+    // taken), and no file left. With an access to take it is published empty (below), so that
+    // it never has its name before it has its access; without one (-1, this user's only, in a
+    // folder of this user's) it is made under its name, mode 0600 less the umask.
+    int CreateFile(const std::string& name, AccessLike like) const;
 
     // Gives a complete, synced file holding `bytes` the first name `nameFor(1)`, `nameFor(2)` ...
     // that is free, and syncs the folder; "" from nameFor ends the search (EEXIST). The file has
-    // the access of the open file `accessOf`, or with -1 mode 0644 less the umask. It is made
-    // unnamed (or, where the file system cannot, under a random name) and linked in when
-    // complete: no name is ever replaced, and no other user can read or swap it before. 0 or the
-    // error number, with `name` set to the name given; a failure leaves no file.
+    // the access `like` (-1: mode 0600, this user's only). It is made unnamed where the file
+    // system can; elsewhere (FAT, exFAT, SMB shares, NFS) under a temporary name of the
+    // program's own (kPartPrefix, mode 0600, locked while it is written), then renamed, never
+    // replacing a name: by a rename that refuses a taken name, by a hard link, or where the file
+    // system has neither, by a plain rename once the name is seen to be free (in a folder only
+    // the database's writers may change). No name ever holds a file cut short, and no other user
+    // can read or swap it before. 0 or the error number, with `name` set to the name given; a
+    // failure leaves no file. Temporary files a killed publishing left are removed first.
     using NameFor = std::function<std::string(int attempt)>;
-    int Publish(std::string_view bytes, int accessOf, const NameFor& nameFor,
+    int Publish(std::string_view bytes, AccessLike like, const NameFor& nameFor,
                 std::string& name) const;
     // The same for one name only.
-    int Publish(const std::string& name, std::string_view bytes, int accessOf) const;
+    int Publish(const std::string& name, std::string_view bytes, AccessLike like) const;
 
-    // Gives `from` the name `to` only while `to` names nothing. Where rename takes no flags
-    // (NFS), by a hard link, which refuses a taken name just as atomically, then the old name's
-    // removal.
+    // The start of the names of the temporary files Publish makes.
+    static constexpr const char* kPartPrefix = ".kvt.part-";
+    // Removes the temporary files no publishing holds any more: those this user can lock, and
+    // those that cannot be locked here (another user's, a file system without locks) once no
+    // one has written them for an hour.
+    void RemoveAbandonedParts() const;
+
+    // Gives `from` the name `to` only while `to` names nothing: as Publish names its files.
     int RenameNoReplace(const std::string& from, const std::string& to) const;
     // Removes the name `name` (no folder): 0 or the error number.
     int Remove(const std::string& name) const;
@@ -81,13 +94,16 @@ class Folder {
     int Sync() const;
 
   private:
-    int fill(int fd, std::string_view bytes, int accessOf) const;
-    int linkUnnamed(std::string_view bytes, int accessOf, const NameFor& nameFor,
-                    std::string& name) const;
-    int linkRandom(std::string_view bytes, int accessOf, const NameFor& nameFor,
-                   std::string& name) const;
-    int linkFirstFree(const std::function<int(const std::string&)>& link, const NameFor& nameFor,
-                      std::string& name) const;
+    int publish(std::string_view bytes, AccessLike like, const NameFor& nameFor, std::string& name,
+                int* keep) const;
+    int publishUnnamed(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                       std::string& name, int& fd) const;
+    int publishPart(std::string_view bytes, AccessLike like, const NameFor& nameFor,
+                    std::string& name, int& fd) const;
+    int makePart(std::string& part, int& fd) const;
+    bool removeIfAbandoned(const std::string& name) const;
+    // Whether `name` is the open file `fd`.
+    bool names(const std::string& name, int fd) const;
 
     int fd_ = -1;
     std::string path_;

@@ -359,4 +359,12 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
     return Judge(walk, FolderRule{writers, owners, shareableLeaf});
 }
 
+std::string GroupName(gid_t gid) {
+    return groupName(gid);
+}
+
+std::string ShellQuoted(const std::string& path) {
+    return quoted(path);
+}
+
 }  // namespace platform

@@ -18,9 +18,6 @@ namespace platform {
 struct FileAccess;
 class PathWalk;
 
-// The user's name, or its number where it has none.
-std::string UserName(uid_t uid);
-
 // Who may write (or, of Readers, read) a file: root, its owner, and everyone its mode and ACL let
 // (its group when the group may, the ACL's named users and groups that may, everyone when others
 // may).
@@ -95,5 +92,10 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
 
 // The doubt about a folder that cannot be walked: `path` could not be looked up (`error`).
 FolderDoubt CannotLookUp(const std::string& path, int error);
+
+// Names as the boxes give them: a user's, a group's, and a path as a shell command takes it.
+std::string UserName(uid_t uid);
+std::string GroupName(gid_t gid);
+std::string ShellQuoted(const std::string& path);
 
 }  // namespace platform

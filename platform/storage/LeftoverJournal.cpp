@@ -341,6 +341,7 @@ void LeftoverJournal::RemoveTemporaryCopies() const {
         removed = folder_.Remove(name) == 0 || removed;
     }
     if (removed) folder_.Sync();
+    folder_.RemoveAbandonedParts();
 }
 
 std::vector<std::string> LeftoverJournal::KeptCopies() const {

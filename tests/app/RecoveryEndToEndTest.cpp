@@ -18,9 +18,11 @@
 #include <regex>
 
 #include "platform/AppPath.h"
+#include "platform/storage/Folder.h"
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/CrashedSaves.h"
+#include "tests/support/ExfatImage.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
 
@@ -293,16 +295,17 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
 }
 
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
-// its copies. On NFS the copies are made under a random name and linked into place.
+// its copies. On NFS the copies are made under a random name and linked into place. The start's
+// first link and first two syncs make the lock file.
 TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
         {""},
         {"pwrite64:signal=SIGKILL:when=1"},  // SQLite's rollback of the trial copy
-        {"fsync:signal=SIGKILL:when=1"},     // the journal's copy, not yet named
-        {"linkat:signal=SIGKILL:when=2"},    // the file's copy named
-        {"fsync:signal=SIGKILL:when=3"},     // the file's copy, not yet named
-        {"fsync:signal=SIGKILL:when=4"},     // the folder after the copies
+        {"fsync:signal=SIGKILL:when=3"},     // the journal's copy, not yet named
+        {"linkat:signal=SIGKILL:when=3"},    // the file's copy named
+        {"fsync:signal=SIGKILL:when=5"},     // the file's copy, not yet named
+        {"fsync:signal=SIGKILL:when=6"},     // the folder after the copies
         {"", false, true},
         {"", false, false, true},
     };
@@ -313,9 +316,9 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
 TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
-        {"pwrite64:signal=SIGKILL:when=12"},       // the file's first block written back
-        {"pwrite64:signal=SIGKILL:when=17"},       // ... half of them
-        {"fsync:signal=SIGKILL:when=5", true},     // ... all, not yet synced
+        {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
+        {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
+        {"fsync:signal=SIGKILL:when=7", true},     // ... all, not yet synced
         {"unlinkat:signal=SIGKILL:when=2", true},  // the journal's removal
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
@@ -639,6 +642,50 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
         EXPECT_EQ(AsUser(kAnotherUser, kGroup, [&] { return insert(2032); }), "");
         EXPECT_EQ(QueryFile(db, "select count(*) from baseData where Year > 2030"), "2");
         platform::SetAppPath(std::string());
+    }
+}
+
+// Where files can be neither made unnamed nor hard-linked and rename takes no flags (exFAT, FAT,
+// SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted. A
+// crashed save is undone with its copies kept and a report is printed; a print killed as it syncs
+// its file leaves only a temporary name, which the next print removes: only whole PDFs stay.
+TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay) {
+    if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
+    const std::string print =
+        "expect login_form\nset txtUserPwd 123456\nclick Command1\nexpect frmMainCode\n"
+        "menu Print 1\nexpect print_baseData\nselect cbSerial 0\nset txtFromYear 1900\n"
+        "set txtToYear 1901\nclick cmdDo\nanswer OK\nclick doPrint\nmenu BaseData 5\n";
+    const auto whole = [](const fs::path& pdf) {
+        const std::string bytes = bytesOf(pdf.string());
+        return bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n");
+    };
+    for (const bool image : {false, true}) {
+        SCOPED_TRACE(image ? "an exFAT image" : "as on exFAT");
+        std::optional<ExfatImage> exfat;
+        if (image && !exfat.emplace().mounted())
+            GTEST_SKIP() << "no exFAT image can be mounted here (root, exfatprogs, exfat-fuse)";
+        ProgramFolder program(image ? exfat->path() : QString());
+        image ? program.keep() : program.onExfat();
+        const std::string db = program.path("db/db.mdb");
+        CrashedSave save;
+        crashASave(db, save);
+        ASSERT_EQ(program.run(kStart).exitCode, 0);
+        expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
+        EXPECT_EQ(bytesOf(db), save.before);
+        ASSERT_EQ(program.run(print).exitCode, 0);
+        ASSERT_EQ(program.lines("messages.log").size(), 2u);
+
+        program.onExfat("/print/" + QString(platform::Folder::kPartPrefix));
+        EXPECT_EQ(program.run(print).exitCode, -1);  // killed
+        std::vector<std::string> names = namesIn(program.path("print"));
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_EQ(names[0].rfind(platform::Folder::kPartPrefix, 0), 0u) << names[0];
+        program.onExfat();
+        ASSERT_EQ(program.run(print).exitCode, 0);
+        names = namesIn(program.path("print"));
+        ASSERT_EQ(names.size(), 2u);
+        for (const std::string& name : names)
+            EXPECT_TRUE(whole(program.path("print") + "/" + name)) << name;
     }
 }
 

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -196,7 +198,9 @@ TEST_F(TrustedTree, PrivateFoldersGoIntoTheFirstCandidateOnlyThisUserMayChange) 
 }
 
 // Publish never replaces a name nor follows a link there, and gives the file its bytes and the
-// access asked for; where a file made unnamed cannot be linked in (no /proc), just the same.
+// access asked for; where a file made unnamed cannot be linked in (no /proc), just the same, and
+// so on a file system without unnamed files and hard links (PublishingWithoutLinks runs this
+// again so). It removes the temporary files a killed publishing left, and no other's.
 TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
     // The owner may read and write, user N too, the group nothing: the mode shows the mask, 0660.
     std::string groupNothing = AclLetting(N, 6);
@@ -233,7 +237,14 @@ TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
             SCOPED_TRACE(row.planted + " at the name, like " + row.like +
                          (row.numbered ? ", numbered" : "") + (noProc ? ", without /proc" : ""));
             std::filesystem::remove_all(at("out"));
-            make({{"out/"}});
+            // Temporary files of publishings: one a killed publishing left, which goes, and one
+            // that another is writing (it holds its lock), which stays.
+            make({{"out/"}, {"out/.kvt.part-left"}, {"out/.kvt.part-held"}});
+            HeldByUser writing(0, 0, [&] {
+                const int fd = ::open(at("out/.kvt.part-held").c_str(), O_RDWR);
+                return std::string(::flock(fd, LOCK_EX | LOCK_NB) == 0 ? "held" : "not held");
+            });
+            ASSERT_EQ(writing.result(), "held");
             if (row.planted == "file") make({{"out/a.pdf", 0644, N, N}});
             if (row.planted == "link") make({{"out/a.pdf", 0, N, N, "../elsewhere/a.pdf"}});
             platform::Folder folder;
@@ -253,7 +264,7 @@ TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
             EXPECT_EQ(result, row.result);
 
             const std::string name = row.result.substr(row.result.find(' ') + 1);
-            std::set<std::string> names{name, row.planted.empty() ? "" : "a.pdf"};
+            std::set<std::string> names{name, row.planted.empty() ? "" : "a.pdf", ".kvt.part-held"};
             names.erase("");  // and no other, hidden name left
             EXPECT_EQ(folder.Names(), std::vector<std::string>(names.begin(), names.end()));
             EXPECT_FALSE(std::filesystem::exists(at("elsewhere/a.pdf")));
@@ -263,7 +274,7 @@ TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
             if (name.empty()) continue;
             EXPECT_TRUE(folder.ReadFile(name, bytes) == 0 && bytes == "%PDF");
             EXPECT_EQ(access(at("out/" + name)),
-                      row.like.empty() ? "0 0 640 none" : access(at(row.like)));  // 0644 - umask
+                      row.like.empty() ? "0 0 600 none" : access(at(row.like)));  // 0600 - umask
         }
     }
 }
@@ -275,6 +286,12 @@ TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupOnlyWhatOthersHad) {
     std::string groupWrites = AclLetting(N + 1, 6);  // the owner, the group and user N+1: rw
     groupWrites[4 + 4 * 8 + 2] = 4;                  // others: r
     make({{"out/", 0777}, {"plain", 0664, 0, 50}, {"acl", 0604, 0, 50, "", groupWrites}});
+    // Temporary files of root's that the user may not open, hence not lock: one written two hours
+    // ago goes, as one a killed publishing left; one just written stays.
+    make({{"out/.kvt.part-old", 0600}, {"out/.kvt.part-new", 0600}});
+    const struct timespec twoHoursAgo[2] = {{std::time(nullptr) - 7200, 0},
+                                            {std::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, at("out/.kvt.part-old").c_str(), twoHoursAgo, 0), 0);
     struct Row {
         const char* like;
         std::string mode;  // of the copy, then whether its ACL's group entry is others' (r)
@@ -299,4 +316,6 @@ TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupOnlyWhatOthersHad) {
         const std::string groupEntry = acl == "none" ? "" : (acl[4 + 2 * 8 + 2] == 4 ? " r" : " ?");
         EXPECT_EQ(mode + groupEntry, row.mode);
     }
+    EXPECT_FALSE(std::filesystem::exists(at("out/.kvt.part-old")));
+    EXPECT_TRUE(std::filesystem::exists(at("out/.kvt.part-new")));
 }

@@ -1,6 +1,7 @@
 // The printer: the operations it records, the PDF file it writes when no printer is installed,
 // failing and abandoned documents, and window printing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -17,12 +18,15 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 
 #include "platform/AppPath.h"
 #include "platform/PrintDevices.h"
 #include "platform/PrintWindow.h"
 #include "platform/Printer.h"
 #include "platform/QtText.h"
+#include "tests/support/AnotherUser.h"
 #include "tests/support/MountedPrintFolder.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/SyscallTrace.h"
@@ -66,7 +70,10 @@ class PdfPrinterTest : public testing::Test {
         ASSERT_TRUE(dir_.isValid());
         platform::SetAppPath(S(dir_.path()));
     }
-    void TearDown() override { platform::SetAppPath(std::string()); }
+    void TearDown() override {
+        platform::SetAppPath(std::string());
+        platform::SetPdfClock(nullptr);
+    }
     QString printDir() const { return dir_.filePath("print"); }
 
     QTemporaryDir dir_;
@@ -207,7 +214,7 @@ TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsLinkedIntoIt) {
     const std::string folder = S(QFileInfo(printDir()).canonicalFilePath());
     ScriptedMsgBox box;
     box.answer(platform::MsgResult::OK);
-    SyscallTrace trace("linkat,link,fsync");
+    SyscallTrace trace("linkat,link,renameat,renameat2,fsync");
     if (!trace.attached()) GTEST_SKIP() << "strace is not installed or may not trace this process";
     Printer& p = Printer::Default();
     p.setDocumentName("sync");
@@ -216,11 +223,11 @@ TEST_F(PdfPrinterTest, ThePrintFolderIsSyncedAfterTheFileIsLinkedIntoIt) {
     const std::vector<std::string> calls = trace.Stop();
 
     // linkat(AT_FDCWD, "/proc/self/fd/6", 4</…/print>, "sync_….pdf", AT_SYMLINK_FOLLOW) = 0,
-    // or from a hidden name in the folder where files cannot be made unnamed.
+    // or a rename from a temporary name in the folder where files cannot be made unnamed.
     const auto link = std::find_if(calls.begin(), calls.end(), [&](const std::string& call) {
-        return call.rfind("link", 0) == 0 &&
+        return (call.rfind("link", 0) == 0 || call.rfind("rename", 0) == 0) &&
                call.find(folder + ">, \"sync_") != std::string::npos &&
-               call.find(".pdf\", ") != std::string::npos && call.ends_with(") = 0");
+               call.find(".pdf\"") != std::string::npos && call.ends_with(") = 0");
     });
     ASSERT_NE(link, calls.end()) << testing::PrintToString(calls);
     EXPECT_TRUE(std::any_of(link, calls.end(), [&](const std::string& call) {
@@ -242,26 +249,23 @@ TEST_F(PdfPrinterTest, APrintTakesTheNextFreeNameAndLeavesTheFileAtItsName) {
     };
     Printer& p = Printer::Default();
     p.setDocumentName("同名");
+    // Both prints fall within one second.
+    const QDateTime now = QDateTime::currentDateTime();
+    platform::SetPdfClock([now] { return now; });
+    const QString first = platform::PdfFileName("同名", now);
     for (const bool planted : {false, true}) {
         SCOPED_TRACE(planted ? "a file planted at the name" : "an earlier print");
-        QString first;
-        std::vector<ShownBox> shown;
-        // Both must fall within one second, or the second print has a name of its own: again.
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            ASSERT_TRUE(QDir(printDir()).removeRecursively() && QDir().mkpath(printDir()));
-            first = platform::PdfFileName("同名", QDateTime::currentDateTime());
-            QFile plant(printDir() + "/" + first);
-            ASSERT_TRUE(!planted || (plant.open(QIODevice::WriteOnly) && plant.write("x") == 1));
-            plant.close();
-            ScriptedMsgBox box;
-            box.answer(platform::MsgResult::OK, planted ? 1 : 2);
-            for (int print = planted ? 1 : 0; print < 2; ++print) {
-                p.Print("同名");
-                p.EndDoc();
-            }
-            shown = box.shown();
-            if (platform::PdfFileName("同名", QDateTime::currentDateTime()) == first) break;
+        ASSERT_TRUE(QDir(printDir()).removeRecursively() && QDir().mkpath(printDir()));
+        QFile plant(printDir() + "/" + first);
+        ASSERT_TRUE(!planted || (plant.open(QIODevice::WriteOnly) && plant.write("x") == 1));
+        plant.close();
+        ScriptedMsgBox box;
+        box.answer(platform::MsgResult::OK, planted ? 1 : 2);
+        for (int print = planted ? 1 : 0; print < 2; ++print) {
+            p.Print("同名");
+            p.EndDoc();
         }
+        const std::vector<ShownBox> shown = box.shown();
         const QString second = QFileInfo(first).completeBaseName() + "-2.pdf";
         QStringList files = filesBelow(printDir()), expected{first, second};
         files.sort();
@@ -322,6 +326,78 @@ TEST_F(PdfPrinterTest, APrintFolderLinkAnotherUserMadeIsNotFollowed) {
         }
         EXPECT_EQ(filesBelow(elsewhere.path()).size(), owner == 0 ? 1 : 0);
         ASSERT_TRUE(QFile::remove(printDir()));
+    }
+}
+
+// "uid gid mode" of a file or folder.
+std::string ownerAndMode(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return "none";
+    char text[64];
+    std::snprintf(text, sizeof text, "%u %u %o", st.st_uid, st.st_gid, st.st_mode & 07777);
+    return text;
+}
+
+// The files are the database's users': root prints first, whatever the umask, and print/ is
+// made in the image of the database file, each PDF with its owner, group and mode (without
+// execute). Then another user prints there, or is told why not and what to ask for.
+TEST_F(PdfPrinterTest, ThePrintFolderAndEveryPdfTakeTheDatabasesAccess) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "giving files other owners needs root";
+    constexpr uid_t N = kAnotherUser, kMember = 3008;
+    constexpr gid_t G = 3007;
+    struct Row {
+        const char* what;
+        uid_t owner;
+        gid_t group;
+        mode_t mode, umask;       // of the database, and root's umask
+        bool rootsFolder;         // print/ made by an earlier version: root's, 0755
+        std::string folder, pdf;  // "uid gid mode" of print/ and of root's PDF
+        uid_t next;               // who prints then (in the group G as a member)
+        std::string told;  // a part of what the box tells that user; "" when the print is saved
+    };
+    // clang-format off
+    const std::vector<Row> rows = {
+        {"the user's database", N, N, 0644, 022, false, "65534 65534 755", "65534 65534 644", N, ""},
+        {"print/ of an earlier root's print", N, N, 0644, 022, true, "0 0 755", "65534 65534 644", N,
+         "打印文件夹属于用户 root，用户 nobody 不能在其中建立文件\n解决办法：请管理员执行 chown nobody"},
+        {"a private database, umask 000", 0, 0, 0600, 0, false, "0 0 700", "0 0 600", N,
+         "只能查看数据库\n解决办法：请以数据库的所有者 root 运行程序打印"},
+        {"an executable database, umask 000", 0, 0, 0755, 0, false, "0 0 755", "0 0 644", 0, ""},
+        {"the shared set-up, a member", 0, G, 0660, 022, false, "0 3007 2770", "0 3007 660", kMember, ""},
+        {"the shared set-up, a viewer", 0, G, 0664, 022, false, "0 3007 2775", "0 3007 664", N,
+         "只能查看数据库\n解决办法：请管理员执行 usermod -aG 3007 nobody（重新登录后生效）"},
+    };
+    // clang-format on
+    ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("db")));
+    const QByteArray db = QFile::encodeName(dir_.filePath("db/db.mdb"));
+    const auto print = [] {
+        ScriptedMsgBox box;
+        box.answer(platform::MsgResult::OK);
+        Printer::Default().Print("报表");
+        Printer::Default().EndDoc();
+        return box.shown().empty() ? std::string() : box.shown()[0].prompt;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(QDir(printDir()).removeRecursively());
+        if (row.rootsFolder) ASSERT_EQ(::mkdir(QFile::encodeName(printDir()).constData(), 0755), 0);
+        std::ofstream(db.constData()) << "x";
+        // The program folder and db/ are the database owner's.
+        for (const QString& folder : {dir_.path(), dir_.filePath("db")})
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.owner, row.owner), 0);
+        ASSERT_EQ(::chown(db, row.owner, row.group) | ::chmod(db, row.mode), 0);
+        const mode_t before = ::umask(row.umask);
+        const std::string told = print();
+        ::umask(before);
+        const QString pdf = QString::fromStdString(told.substr(told.find('\n') + 1));
+        EXPECT_EQ(ownerAndMode(printDir()), row.folder);
+        EXPECT_EQ(ownerAndMode(pdf), row.pdf) << told;
+
+        const std::string next = AsUser(row.next, row.next == kMember ? G : row.next, print);
+        EXPECT_NE(next.find(row.told.empty() ? "没有安装打印机" : row.told), std::string::npos)
+            << next;
+        EXPECT_EQ(filesBelow(printDir()).size(), row.told.empty() ? 2 : 1);
     }
 }
 

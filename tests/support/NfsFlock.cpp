@@ -4,6 +4,10 @@
 //   descriptor not opened for writing, fails with EBADF;
 // - an unnamed file (open or openat with O_TMPFILE) cannot be made: EOPNOTSUPP;
 // - rename takes no flags (renameat2 with RENAME_NOREPLACE): EINVAL.
+// Built with KVT_AS_ON_EXFAT, as on exFAT through FUSE (or FAT, or an SMB share) instead: flock
+// as it is, no unnamed file and no flags to rename as above, and no hard link (link, linkat:
+// EPERM). With KVT_KILL_AT_FSYNC_OF=text there, the program is killed (SIGKILL) as it syncs a
+// file whose path holds `text`.
 // Everything else goes to the C library.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -14,6 +18,7 @@
 
 #include <cerrno>
 
+#ifndef KVT_AS_ON_EXFAT
 namespace {
 
 // Whether NFS refuses an exclusive lock on the descriptor.
@@ -35,6 +40,7 @@ extern "C" int flock(int fd, int operation) {
     }
     return real(fd, operation);
 }
+#endif
 
 namespace {
 
@@ -106,3 +112,32 @@ extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const c
     }
     return next<Renameat2>("renameat2")(fromFolder, from, toFolder, to, flags);
 }
+
+#ifdef KVT_AS_ON_EXFAT
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+extern "C" int link(const char*, const char*) {
+    errno = EPERM;
+    return -1;
+}
+
+extern "C" int linkat(int, const char*, int, const char*, int) {
+    errno = EPERM;
+    return -1;
+}
+
+extern "C" int fsync(int fd) {
+    const char* text = std::getenv("KVT_KILL_AT_FSYNC_OF");
+    char path[4096] = {};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (text && *text && ::readlink(self.c_str(), path, sizeof path - 1) > 0 &&
+        std::strstr(path, text))
+        ::raise(SIGKILL);
+    return next<int (*)(int)>("fsync")(fd);
+}
+#endif

@@ -2,6 +2,7 @@
 // database, and runs of the real program binary there, headless, driven by its automation script.
 #pragma once
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -29,9 +30,19 @@ inline void flockAsOnNfs(QProcessEnvironment& env) {
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
 }
 
+// Makes the file calls in the processes started with `env` behave as on exFAT, FAT or an SMB
+// share (see NfsFlock.cpp); a sync of a file whose path holds `killAt` (if given) kills them.
+inline void callsAsOnExfat(QProcessEnvironment& env, const QString& killAt = {}) {
+    env.insert("LD_PRELOAD", EXFAT_CALLS_LIB);
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    env.insert("KVT_KILL_AT_FSYNC_OF", killAt);
+}
+
 class ProgramFolder {
   public:
-    ProgramFolder() {
+    // In a new folder of the system's temporary folder, or of `under`.
+    explicit ProgramFolder(const QString& under = {})
+        : folder_((under.isEmpty() ? QDir::tempPath() : under) + "/kvt-program-XXXXXX") {
         const std::filesystem::path dir = folder_.path().toStdString();
         std::filesystem::copy_file(PROGRAM_EXE, dir / "PraveltaKVT");
         std::filesystem::create_directories(dir / "db");
@@ -45,6 +56,8 @@ class ProgramFolder {
         std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all);
         extraEnvironment_.insert("XDG_RUNTIME_DIR", QString::fromStdString(path("run")));
     }
+    // Leaves the folder where it is (on a file system that goes with it).
+    void keep() { folder_.setAutoRemove(false); }
     std::string path(const char* name) const { return folder_.filePath(name).toStdString(); }
     std::string folder() const { return folder_.path().toStdString(); }
     // Lets copies that other users start log their boxes, with no folder on the database's path
@@ -56,6 +69,8 @@ class ProgramFolder {
     }
     // The copies started from now on lock, rename and make files as on NFS.
     void onNfs() { flockAsOnNfs(extraEnvironment_); }
+    // ... make files as on exFAT, and are killed as they sync a file whose path holds `killAt`.
+    void onExfat(const QString& killAt = {}) { callsAsOnExfat(extraEnvironment_, killAt); }
     // The copies started from now on have `name` set to `value`.
     void setEnv(const QString& name, const QString& value) {
         extraEnvironment_.insert(name, value);

@@ -1,0 +1,121 @@
+#include "platform/PrintFolder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "platform/AppPath.h"
+#include "platform/storage/FileAccess.h"
+#include "platform/storage/FolderTrust.h"
+#include "platform/storage/ForeignLink.h"
+
+namespace platform {
+namespace {
+
+// Whether this process is a member of the group `gid`.
+bool inGroup(gid_t gid) {
+    if (gid == ::getegid()) return true;
+    std::vector<gid_t> groups(std::size_t(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(int(groups.size()), groups.data());
+    const auto end = groups.begin() + std::max(count, 0);
+    return std::find(groups.begin(), end, gid) != end;
+}
+
+std::string octal(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%o", unsigned(mode));
+    return text;
+}
+
+}  // namespace
+
+PrintFolder::PrintFolder()
+    : path_((std::filesystem::path(AppPath()) / "print").string()),
+      databaseFd_(OpenRegularFile(ResolvedPath(DatabasePath()), O_RDONLY)) {}
+
+PrintFolder::~PrintFolder() {
+    if (databaseFd_ >= 0) ::close(databaseFd_);
+}
+
+mode_t PrintFolder::ModeFor(const FileAccess& database) {
+    mode_t mode = 0700;
+    if (database.groupMay & kMayRead) mode |= 0050;
+    if (database.groupMay & kMayWrite) mode |= 02070;
+    if (database.othersMay & kMayRead) mode |= 0005;
+    return mode;
+}
+
+int PrintFolder::Open() {
+    const bool made = ::mkdir(path_.c_str(), 0700) == 0;
+    if (!made && errno != EEXIST) return errno;
+    // A link there is followed only when it is no other user's (others may write a shared
+    // program folder).
+    int error = folder_.Open(path_, false);
+    if (error == ELOOP && !IsForeignLink(path_)) error = folder_.Open(path_, true);
+    if (!error && made) giveAccess();
+    return error;
+}
+
+// print/ was made private; it gets its owner, group and mode through its descriptor. What
+// cannot be given (a file system that keeps no owners or modes) stays as made: never wider.
+void PrintFolder::giveAccess() const {
+    FileAccess database;
+    if (databaseFd_ < 0 || FileAccessOf(databaseFd_, database) != 0) {
+        ::fchmod(folder_.Fd(), 0755);
+        return;
+    }
+    ::fchown(folder_.Fd(), ::geteuid() == 0 ? database.owner : uid_t(-1), database.group);
+    mode_t mode = ModeFor(database);
+    struct stat st {};
+    // Left in another group (not a member of the database's), the group gets what others get.
+    if (::fstat(folder_.Fd(), &st) != 0 || st.st_gid != database.group)
+        mode = (mode & ~mode_t(02070)) | (mode & 07) << 3;
+    ::fchmod(folder_.Fd(), mode);
+}
+
+bool PrintFolder::MayWrite() const {
+    return folder_.IsOpen() &&
+           (::faccessat(folder_.Fd(), ".", W_OK | X_OK, AT_EACCESS) == 0 || errno != EACCES);
+}
+
+AccessLike PrintFolder::PdfAccess() const {
+    return AccessLike(databaseFd_ >= 0 ? databaseFd_ : folder_.Fd(), true);
+}
+
+std::string PrintFolder::Refusal() const {
+    const uid_t me = ::geteuid();
+    const std::string user = UserName(me), where = ShellQuoted(path_);
+    const std::string file = ResolvedPath(DatabasePath());
+    FileAccess database;
+    const bool known = FileAccessAt(file, database) == 0;
+    const bool groupWrites = known && (database.groupMay & kMayWrite) != 0;
+    std::string why, fix;
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+        why = "只有可以修改数据库的用户才能保存打印文件，用户 " + user + " 只能查看数据库";
+        fix = groupWrites ? "请管理员执行 usermod -aG " + GroupName(database.group) + " " + user +
+                                "（重新登录后生效）"
+                          : "请以数据库的所有者 " + UserName(database.owner) + " 运行程序打印";
+    } else {
+        struct stat st {};
+        const bool exists = ::stat(path_.c_str(), &st) == 0;
+        why = exists ? "打印文件夹属于用户 " + UserName(st.st_uid) + "，用户 " + user +
+                           " 不能在其中建立文件"
+                     : "程序文件夹中没有打印文件夹，用户 " + user + " 也不能建立它";
+        const std::string give = me == database.owner ? "chown " + user
+                                 : groupWrites && inGroup(database.group)
+                                     ? "chgrp " + GroupName(database.group)
+                                     : "setfacl -m u:" + user + ":rwx";
+        fix = "请管理员执行 " + (exists ? std::string() : "mkdir " + where + " && ") + give + " " +
+              where + " && chmod " + octal(known ? ModeFor(database) : 0755) + " " + where;
+    }
+    return "打印文件无法写入：用户 " + user + " 不能在打印文件夹中建立文件。\n文件夹：" + path_ +
+           "\n原因：" + why + "\n解决办法：" + fix;
+}
+
+}  // namespace platform

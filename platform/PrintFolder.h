@@ -1,0 +1,54 @@
+// <program folder>/print, where a print goes as a PDF file when no printer is installed. Its files
+// are the database's users': print/ is made, when missing, in the image of the database file, and
+// every PDF takes the database's access (as a data file). Run by root in a user's program folder,
+// both are that user's; with a private database, both are private; in a shared set-up whose group
+// may write the database, the group may write print/ too. Whoever may write the database may
+// print, and no one else (FolderTrust holds print/ to that rule).
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "platform/storage/FileAccess.h"
+#include "platform/storage/FileHelpers.h"
+#include "platform/storage/Folder.h"
+
+namespace platform {
+
+class PrintFolder {
+  public:
+    PrintFolder();
+    ~PrintFolder();
+    PrintFolder(const PrintFolder&) = delete;
+    PrintFolder& operator=(const PrintFolder&) = delete;
+
+    // Opens print/, made when missing: 0 or the error number (ELOOP: a link another user made,
+    // which is not followed).
+    int Open();
+    const Folder& Files() const { return folder_; }
+    const std::string& Path() const { return path_; }
+
+    // Whether this user may make files in it; false also when it could not be made.
+    bool MayWrite() const;
+    // The access each PDF takes: the database's, without execute; print/'s where the database
+    // cannot be opened.
+    AccessLike PdfAccess() const;
+    // For a user who may not make files in print/ (or make print/): why, and what to ask for.
+    std::string Refusal() const;
+
+    // The mode print/ is made with for a database file of access `database`: its owner may
+    // write it, and the group where the group may write the database (with the set-group-ID
+    // bit, so that the PDFs keep the group); others never. Whoever may read the database may
+    // enter it.
+    static mode_t ModeFor(const FileAccess& database);
+
+  private:
+    void giveAccess() const;
+
+    std::string path_;
+    int databaseFd_ = -1;
+    Folder folder_;
+};
+
+}  // namespace platform
