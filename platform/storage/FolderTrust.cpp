@@ -279,19 +279,34 @@ std::string UserName(uid_t uid) {
     return user ? user->pw_name : std::to_string(uid);
 }
 
+namespace {
+
+template <typename T>
+bool contains(const std::vector<T>& list, T item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
 bool Writers::User(uid_t uid) const {
-    return everyone || uid == 0 || uid == owner ||
-           std::find(users.begin(), users.end(), uid) != users.end();
+    if (uid == 0 || uid == owner || contains(users, uid)) return true;
+    return everyone && !contains(namedUsers, uid);
 }
 
 bool Writers::Group(gid_t gid) const {
-    return everyone || std::find(groups.begin(), groups.end(), gid) != groups.end();
+    if (contains(groups, gid)) return true;
+    return everyone && gid != fileGroup && !contains(namedGroups, gid);
 }
 
 bool Writers::Member(uid_t uid) const {
-    if (User(uid)) return true;
+    if (uid == 0 || uid == owner || contains(namedUsers, uid)) return User(uid);
     const std::vector<gid_t> mine = groupsOf(uid);
-    return std::any_of(mine.begin(), mine.end(), [&](gid_t gid) { return Group(gid); });
+    bool inAGroupEntry = false;
+    for (const gid_t gid : mine) {
+        if (contains(groups, gid)) return true;
+        inAGroupEntry = inAGroupEntry || gid == fileGroup || contains(namedGroups, gid);
+    }
+    return everyone && !inAGroupEntry;
 }
 
 Writers Who(const FileAccess& access, unsigned may) {
@@ -303,6 +318,9 @@ Writers Who(const FileAccess& access, unsigned may) {
     for (const auto& [gid, can] : access.groups)
         if (can & may) who.groups.push_back(gid);
     who.everyone = (access.othersMay & may) != 0;
+    who.fileGroup = access.group;
+    for (const auto& entry : access.users) who.namedUsers.push_back(entry.first);
+    for (const auto& entry : access.groups) who.namedGroups.push_back(entry.first);
     return who;
 }
 

@@ -25,12 +25,19 @@ struct Writers {
     uid_t owner = 0;
     std::vector<uid_t> users;
     std::vector<gid_t> groups;
-    bool everyone = false;
+    bool everyone = false;  // others may
+    // Those the file's mode and ACL name, whatever they may: what others may does not reach them.
+    gid_t fileGroup = gid_t(-1);
+    std::vector<uid_t> namedUsers;
+    std::vector<gid_t> namedGroups;
 
-    // Named: root, the owner, a named user, or everyone.
+    // Root, the owner, a named user that may, or one others' bits reach.
     bool User(uid_t uid) const;
+    // Members of `gid` through its own entry, or through others' bits where it has none.
     bool Group(gid_t gid) const;
-    // User(), or a member of one of the groups, as the system's group list says for `uid`.
+    // Whether the user `uid` may, as the kernel decides it: the owner's class, a named user's
+    // entry, else the entries of the groups the user is in (the system's group list), else
+    // others' bits.
     bool Member(uid_t uid) const;
 };
 

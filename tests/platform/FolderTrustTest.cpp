@@ -118,6 +118,11 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
          {{"db/", 02775, 0, N}, {"db/db.mdb", 0660, 0, N}}},
         {"db/ writable by group G, the file not", "db/db.mdb", "db: chmod g-w",
          {{"db/", 02775, 0, N}, {"db/db.mdb", 0640, 0, N}}},
+        // others may write the file, but members of its group are held to the group's bits
+        {"db/ writable by group G, the file by others only", "db/db.mdb", "db: chmod g-w",
+         {{"db/", 02775, 0, N}, {"db/db.mdb", 0606, 0, N}}},
+        {"the ACL lets group G write db/ only", "db/db.mdb", "db: setfacl -x g:",
+         {{"db/", 0755, 0, 0, "", AclLetting(N, 7, -1, true)}, {"db/db.mdb", 0664}}},
         {"a sticky folder above, the one below root's", "u/p/db/db.mdb", "",
          {{"u/", 01777}, {"u/p/"}, {"u/p/db/"}, {"u/p/db/db.mdb"}}},
         {"a sticky folder above, the one below another user's", "u/p/db/db.mdb", "u: " + share,

@@ -9,9 +9,9 @@
 
 inline const char* const kAccessAcl = "system.posix_acl_access";
 
-// An ACL in which the owner, the group and `user` have `perms` (6: read and write; 7 for a
-// folder), limited by `mask`, and others nothing.
-inline std::string AclLetting(uid_t user, std::uint16_t perms, int mask = -1) {
+// An ACL in which the owner, the group and `user` (with `group`, the group of that number) have
+// `perms` (6: read and write; 7 for a folder), limited by `mask`, and others nothing.
+inline std::string AclLetting(uid_t user, std::uint16_t perms, int mask = -1, bool group = false) {
     if (mask < 0) mask = perms;
     std::string acl;
     const auto put = [&](std::uint32_t value, int bytes) {
@@ -19,11 +19,16 @@ inline std::string AclLetting(uid_t user, std::uint16_t perms, int mask = -1) {
     };
     put(2, 4);  // the format's version
     constexpr std::uint32_t kNoId = 0xffffffff;
-    const std::uint32_t entries[][3] = {{0x01, perms, kNoId},                // owner
-                                        {0x02, perms, user},                 // the named user
-                                        {0x04, perms, kNoId},                // group
-                                        {0x10, std::uint32_t(mask), kNoId},  // mask
-                                        {0x20, 0, kNoId}};                   // others
+    // In the kernel's order: owner, named users, group, named groups, mask, others.
+    const std::uint32_t namedEntry[3] = {group ? 0x08u : 0x02u, perms, user};
+    const std::uint32_t groupEntry[3] = {0x04, perms, kNoId};
+    const auto& second = group ? groupEntry : namedEntry;
+    const auto& third = group ? namedEntry : groupEntry;
+    const std::uint32_t entries[][3] = {{0x01, perms, kNoId},
+                                        {second[0], second[1], second[2]},
+                                        {third[0], third[1], third[2]},
+                                        {0x10, std::uint32_t(mask), kNoId},
+                                        {0x20, 0, kNoId}};
     for (const auto& [tag, entryPerms, id] : entries) {
         put(tag, 2);
         put(entryPerms, 2);
