@@ -105,3 +105,40 @@ TEST(JudgeJournal, TellsWhetherTheJournalBelongsToTheFile) {
     // SQLite would delete the journal of an emptied file unread.
     EXPECT_EQ(JudgeJournal(journal({{1, 7}}), ""), JournalFit::Foreign);
 }
+
+// The pages a playback would restore, within SQLite's limits, and whether the journal names a
+// super-journal at its end (the record SQLite reads before the playback: name, length, the sum of
+// the name's bytes, the magic).
+TEST(JudgeJournal, ListsThePagesPlayedBackAndFindsASuperJournalRecord) {
+    const auto superRecord = [](const std::string& name, int sumOffBy) {
+        std::string record(4, '\0');
+        put32(record, 0, 0x40000000 / kPage + 1);
+        record += name;
+        std::string tail(16, '\0');
+        std::uint32_t sum = 0;
+        for (char c : name) sum += std::uint8_t(c);
+        put32(tail, 0, std::uint32_t(name.size()));
+        put32(tail, 4, sum + std::uint32_t(sumOffBy));
+        const unsigned char magic[] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+        tail.replace(8, 8, reinterpret_cast<const char*>(magic), 8);
+        return record + tail;
+    };
+    const std::string plain = journal({{2}, {1, 7}, {200}});  // page 200 lay past the file's end
+    const struct {
+        const char* what;
+        std::string journal;
+        std::vector<std::uint32_t> pages;
+        bool namesSuper;
+    } cases[] = {
+        {"a plain journal", plain, {2, 1}, false},
+        {"one naming a super-journal", plain + superRecord("/etc/victim", 0), {2, 1}, true},
+        {"a record whose sum does not fit", plain + superRecord("/etc/victim", 1), {2, 1}, false},
+        {"playback stops at a damaged record", journal({{3}, {2, 0, true}, {1, 7}}), {3}, false},
+        {"not a journal", "nothing", {}, false},
+    };
+    for (const auto& c : cases) {
+        std::uint32_t pageSize = 0;
+        EXPECT_EQ(platform::JournaledPages(c.journal, pageSize), c.pages) << c.what;
+        EXPECT_EQ(platform::NamesSuperJournal(c.journal), c.namesSuper) << c.what;
+    }
+}
