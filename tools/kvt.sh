@@ -117,7 +117,12 @@ leave_private_folder() {
 # the file system has no hard links (exFAT, FAT, SMB shares), mv -n renames it there instead,
 # with a rename that refuses a taken name, or once it has seen the name free.
 link_in_place() {
-    ln -T -- "$1" "../$1" 2>/dev/null || [[ -e "../$1" || -L "../$1" ]] ||
+    # The private name goes at once: the database must have one link for the program to write it.
+    if ln -T -- "$1" "../$1" 2>/dev/null; then
+        rm -f -- "$1"
+        return 0
+    fi
+    [[ -e "../$1" || -L "../$1" ]] ||
         mv -n -T -- "$1" "../$1" 2>/dev/null || [[ -e "../$1" || -L "../$1" ]] ||
         stop "cannot put $1 in $(cd .. && pwd -P)"
 }

@@ -205,8 +205,9 @@ std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
         " 的保存中断后留下的日志文件，而这个用户应当能写入数据库：请让他加入能写入数据库文件的组，"
         "或由 root 把这个文件交给数据库文件的所有者；否则请把这个文件移到别处。";
     struct stat held {};
-    if (::fstat(folder.Fd(), &held) == 0 && (held.st_mode & S_ISGID) == 0 &&
-        (held.st_mode & S_IWGRP))
+    // A writer's file in its maker's own group: a member saved where db/ gives no group.
+    if (place.FileWriters().Member(st.st_uid) && ::fstat(folder.Fd(), &held) == 0 &&
+        (held.st_mode & S_ISGID) == 0 && (held.st_mode & S_IWGRP))
         text += "\n数据库文件夹没有 setgid 位，组成员保存时的日志文件属于他们自己的组：chmod g+s " +
                 folder.Path();
     return text;

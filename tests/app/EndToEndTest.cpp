@@ -828,6 +828,9 @@ TEST(Install, AProgramFolderIsInstalledAndASecondInstallLeavesItsDatabaseAsItIs)
     auto [code, said] = install(QString::fromStdString(home.string()));
     ASSERT_EQ(code, 0) << said;
     EXPECT_EQ(QueryFile(db, "select count(*) from sqlite_master where name = 'baseData'"), "1");
+    // A fresh database with one link (the program writes no other), and its lock file.
+    EXPECT_EQ(fs::hard_link_count(db), 1u);
+    EXPECT_TRUE(fs::is_regular_file(home / "db" / "PraveltaKVT.lock")) << said;
     QueryFile(db, "update defaultParameter set valueFrom = '东方机械厂' where paramCd = 'cpyName'");
     const std::string entered = bytesOf(db);
     fs::remove(home / "PraveltaKVT");
