@@ -316,8 +316,8 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
 TEST(Recovery, AfterACrashAndAStartKilledWritingTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
-        {"pwrite64:signal=SIGKILL:when=12"},     // the file's first block written back
-        {"pwrite64:signal=SIGKILL:when=17"},     // ... half of them
+        {"pwrite64:signal=SIGKILL:when=12"},       // the file's first block written back
+        {"pwrite64:signal=SIGKILL:when=17"},       // ... half of them
         {"fsync:signal=SIGKILL:when=7", true},     // ... all, not yet synced
         {"unlinkat:signal=SIGKILL:when=2", true},  // the journal's removal
     };
@@ -887,8 +887,14 @@ std::string superJournalRecord(const std::string& name) {
 // reach stays as it was.
 TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMended) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
-    enum class Plant { CraftedJournal, EmptyJournalHeldOpen, WriteAheadLog, LockFile, SuperJournal,
-                       HardLink };
+    enum class Plant {
+        CraftedJournal,
+        EmptyJournalHeldOpen,
+        WriteAheadLog,
+        LockFile,
+        SuperJournal,
+        HardLink
+    };
     struct Row {
         const char* name;
         Plant plant;
@@ -897,7 +903,8 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
     };
     const Row rows[] = {
         {"a crafted journal", Plant::CraftedJournal, "数据库文件旁的文件不能使用", 1},
-        {"an empty journal held open", Plant::EmptyJournalHeldOpen, "数据库文件旁的文件不能使用", 1},
+        {"an empty journal held open", Plant::EmptyJournalHeldOpen, "数据库文件旁的文件不能使用",
+         1},
         {"a write-ahead log", Plant::WriteAheadLog, "数据库使用了预写日志", 1},
         {"a lock file", Plant::LockFile, "数据库文件旁的文件不能使用", 1},
         {"a writer's journal naming a super-journal", Plant::SuperJournal,
@@ -944,7 +951,8 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
                 ASSERT_EQ(plantAs(kAnotherUser, "PraveltaKVT.lock", ""), "ok");
                 break;
             case Plant::SuperJournal:
-                std::ofstream(journal, std::ios::binary) << save.journal + superJournalRecord(victim);
+                std::ofstream(journal, std::ios::binary)
+                    << save.journal + superJournalRecord(victim);
                 break;
             case Plant::HardLink:
                 ASSERT_EQ(::link(victim.c_str(), journal.c_str()), 0);

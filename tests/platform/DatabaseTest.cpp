@@ -623,3 +623,53 @@ TEST(ConnectionReuse, KeptStatementsAreBoundedAndTheLeastRecentlyUsedGoesFirst) 
     EXPECT_TRUE(texts.count("select 99"));
     EXPECT_FALSE(texts.count("select 0"));
 }
+
+namespace {
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The file and its journal as a save left them in its middle, its changed pages in the file.
+void leaveASaveInItsMiddle(const std::string& db) {
+    const std::string copy = db + ".saving";
+    std::filesystem::copy_file(db, copy);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(copy.c_str(), &raw), SQLITE_OK);
+    sqlite3_exec(raw, "pragma cache_size = 1; begin", nullptr, nullptr, nullptr);
+    for (int year = 1900; year < 1960; ++year)
+        sqlite3_exec(raw,
+                     ("insert into baseData select ItemId, 4, " + std::to_string(year) +
+                      ", 1, 7 from baseItem")
+                         .c_str(),
+                     nullptr, nullptr, nullptr);
+    const std::string file = fileBytes(copy), journal = fileBytes(copy + "-journal");
+    sqlite3_close(raw);  // rolls the copy back: only the bytes taken above matter
+    std::filesystem::remove(copy);
+    ASSERT_FALSE(journal.empty());
+    std::ofstream(db, std::ios::binary | std::ios::trunc) << file;
+    std::ofstream(db + "-journal", std::ios::binary) << journal;
+}
+
+}  // namespace
+
+// What keeps a reader from the file is told as such: a journal another program left (a viewer
+// only read), and a file the user may not read.
+TEST(Connection, AReaderIsToldWhatKeepsItFromTheFile) {
+    TestDb db;
+    SetViewOnly(true);
+    leaveASaveInItsMiddle(db.path());
+    const std::string journalLeft = errorOf([&] {
+        Connection conn;
+        conn.Open(db.path());
+        conn.Execute("select count(*) from baseData");
+    });
+    SetViewOnly(false);
+    EXPECT_EQ(journalLeft.rfind("数据库文件旁有另一个程序未完成的保存所留下的日志文件", 0), 0u)
+        << journalLeft;
+    if (!CanActAsAnotherUser()) return;
+    ASSERT_EQ(::chmod(db.path().c_str(), 0660) | ::chmod(db.folder().c_str(), 0755), 0);
+    const std::string said = AsAnotherUser([&] { return DatabaseFileProblem(db.path()); });
+    EXPECT_NE(said.find("没有读取这个文件的权限"), std::string::npos) << said;
+}
