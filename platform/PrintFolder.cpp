@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/AppPath.h"
+#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FolderTrust.h"
 #include "platform/storage/ForeignLink.h"
@@ -33,15 +34,22 @@ std::string octal(mode_t mode) {
     return text;
 }
 
+// The database file's access, read through its held folder without opening the file: closing a
+// descriptor of it would drop the locks of the program's own handles.
+std::optional<FileAccess> databaseAccess() {
+    const auto place = DatabasePlace::Of(DatabasePath());
+    FileAccess access;
+    if (place->Error() || FileAccessIn(place->Files().Fd(), place->Name(), access) != 0)
+        return std::nullopt;
+    return access;
+}
+
 }  // namespace
 
 PrintFolder::PrintFolder()
-    : path_((std::filesystem::path(AppPath()) / "print").string()),
-      databaseFd_(OpenRegularFile(ResolvedPath(DatabasePath()), O_RDONLY)) {}
+    : path_((std::filesystem::path(AppPath()) / "print").string()), database_(databaseAccess()) {}
 
-PrintFolder::~PrintFolder() {
-    if (databaseFd_ >= 0) ::close(databaseFd_);
-}
+PrintFolder::~PrintFolder() = default;
 
 mode_t PrintFolder::ModeFor(const FileAccess& database) {
     mode_t mode = 0700;
@@ -65,11 +73,11 @@ int PrintFolder::Open() {
 // print/ was made private; it gets its owner, group and mode through its descriptor. What
 // cannot be given (a file system that keeps no owners or modes) stays as made: never wider.
 void PrintFolder::giveAccess() const {
-    FileAccess database;
-    if (databaseFd_ < 0 || FileAccessOf(databaseFd_, database) != 0) {
+    if (!database_) {
         ::fchmod(folder_.Fd(), 0755);
         return;
     }
+    const FileAccess& database = *database_;
     ::fchown(folder_.Fd(), ::geteuid() == 0 ? database.owner : uid_t(-1), database.group);
     mode_t mode = ModeFor(database);
     struct stat st {};
@@ -85,7 +93,7 @@ bool PrintFolder::MayWrite() const {
 }
 
 AccessLike PrintFolder::PdfAccess() const {
-    return AccessLike(databaseFd_ >= 0 ? databaseFd_ : folder_.Fd(), true);
+    return database_ ? AccessLike(*database_, true) : AccessLike(folder_.Fd(), true);
 }
 
 std::string PrintFolder::Refusal() const {

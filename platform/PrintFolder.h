@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/storage/FileAccess.h"
@@ -47,7 +48,7 @@ class PrintFolder {
     void giveAccess() const;
 
     std::string path_;
-    int databaseFd_ = -1;
+    std::optional<FileAccess> database_;  // read through the database's place, never opened
     Folder folder_;
 };
 

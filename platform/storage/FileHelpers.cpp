@@ -64,9 +64,12 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset) {
 }
 
 int TakeAccessOf(int fd, AccessLike from) {
-    if (from.fd < 0) return 0;
+    if (from.fd < 0 && !from.access) return 0;
     FileAccess like;
-    if (const int error = FileAccessOf(from.fd, like)) return error;
+    if (from.access)
+        like = *from.access;
+    else if (const int error = FileAccessOf(from.fd, like))
+        return error;
     if (from.asData) like.AsDataFile();
     if (::geteuid() == 0) {
         if (::fchown(fd, like.owner, like.group) != 0) return errno;

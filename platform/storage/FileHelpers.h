@@ -7,8 +7,11 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/storage/FileAccess.h"
 
 namespace platform {
 
@@ -38,10 +41,14 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset);
 // The access a new file takes: that of the open file `fd` (-1: none, the file stays this user's
 // only, mode 0600); `asData` without execute, set-id and sticky bits (AsDataFile), for a data
 // file made in the image of the database or of a folder.
+// Or the access `access` read without opening the file (the database's, which the program must
+// not open and close while its handles have it open: closing drops their locks).
 struct AccessLike {
     AccessLike(int fd, bool asData = false) : fd(fd), asData(asData) {}  // NOLINT: an fd is one
+    AccessLike(const FileAccess& access, bool asData) : fd(-1), asData(asData), access(access) {}
     int fd;
     bool asData;
+    std::optional<FileAccess> access;
 };
 
 // Gives the open file `fd` the access `like`: its owner (where this process may: root), its
