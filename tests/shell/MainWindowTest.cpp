@@ -26,6 +26,7 @@
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 #include "shell/welcome_form.h"
+#include "tests/shell/ShellTestSupport.h"
 #include "tests/support/GuiEvents.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -38,22 +39,37 @@ void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A loaded strip after its first activation. Unless the test lets it run, its docking timer is
-// held (its ticks reach no one, also from the event loop that loading a skin runs), so that the
-// test decides when the timer docks the form.
+// "<class> shown" or "<class> hidden" for each window but the strip, as it happens.
+struct ShownAndHidden : QObject {
+    QStringList changes;
+    ShownAndHidden() { qApp->installEventFilter(this); }
+    ~ShownAndHidden() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(watched);
+        const bool shown = e->type() == QEvent::Show, hidden = e->type() == QEvent::Hide;
+        if ((shown || hidden) && w != nullptr && w->isWindow() && !qobject_cast<frmMainCode*>(w))
+            changes << QString(w->metaObject()->className()) + (shown ? " shown" : " hidden");
+        return false;
+    }
+};
+
+// A loaded strip after its first activation (unless `activated` is false: shown, the window
+// system's activation still to come). Unless the test lets it run, its docking timer is held (its
+// ticks reach no one, also from the event loop that loading a skin runs), so that the test
+// decides when the timer docks the form.
 struct Strip {
     TestDb db;
-    frmMainCode* strip = new frmMainCode;
-    explicit Strip(bool timerHeld = true) {
+    QPointer<frmMainCode> strip = new frmMainCode;
+    explicit Strip(bool timerHeld = true, bool activated = true) {
         InstallWorkingForms();
         strip->Timer1()->blockSignals(timerHeld);
         strip->Show();
-        strip->activationRule();
+        if (activated) strip->activationRule();
     }
     ~Strip() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != strip && qobject_cast<Form*>(w)) delete w;
-        delete strip;
+        delete strip.data();
         flushDeletes();
     }
     void command(const char* key, int item) { strip->HandleMenuClick(key, item, ""); }
@@ -252,19 +268,59 @@ TEST(frmMainCode, AfterADragOfTheStripHoveringALabelOpensItsMenu) {
     clsXPMenu::KillAllMenus();
 }
 
-TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
-    {
-        Strip s;
-        frmMainCode& m = *s.strip;
-        s.command("BaseData", 1);
-        QSignalSpy ended(&m, &frmMainCode::programEnded);
-        s.command("BaseData", 5);  // the scripted box fails the test on any question
-        EXPECT_EQ(ended.count(), 1);
+// The program's end makes Qt refuse every later event loop until the application's own loop has
+// run; the next tests in this process need theirs, also after a failed assertion. Made first in
+// a test, it is gone last.
+struct LetLaterEventLoopsRun {
+    ~LetLaterEventLoopsRun() {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
     }
-    // The program's end makes Qt refuse every later event loop until the application's own
-    // loop has run; the next tests in this process need theirs.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+};
+
+TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
+    LetLaterEventLoopsRun afterTheEnd;
+    Strip s;
+    frmMainCode& m = *s.strip;
+    s.command("BaseData", 1);
+    QSignalSpy ended(&m, &frmMainCode::programEnded);
+    s.command("BaseData", 5);  // the scripted box fails the test on any question
+    EXPECT_EQ(ended.count(), 1);
+}
+
+// On a real display the window system activates the strip when it likes: after a first working
+// form was opened, inside the event loop the skin yields to while that form is docked. A user's
+// next command and the exit may come there too. Each waits for the dock to return: the first
+// activation gives the working form no welcome form's edges (no error box), one working form at
+// a time is shown, each once, and the program ends.
+TEST(frmMainCode, WhatTheSkinsYieldDeliversWaitsForTheDock) {
+    LetLaterEventLoopsRun afterTheEnd;
+    MsgBoxWatcher boxes;  // closes any box, so that a fault cannot hang the test
+    ShownAndHidden windows;
+    Strip s(true, false);
+    frmMainCode& m = *s.strip;
+    QSignalSpy ended(&m, &frmMainCode::programEnded);
+    bool docking = false, deliveredInYield = false;
+    QTimer::singleShot(0, &m, [&] {
+        deliveredInYield = docking;
+        QApplication::setActiveWindow(&m);
+        s.command("BaseData", 3);
+        s.command("BaseData", 5);
+    });
+    docking = true;
+    s.command("BaseData", 1);
+    docking = false;
+    ASSERT_TRUE(deliveredInYield);
+    EXPECT_EQ(m.menuLabel(0)->y(), 24) << "the first activation ran inside the dock";
+    EXPECT_EQ(ended.count(), 0);
+
+    ASSERT_TRUE(gui::waitFor([&] { return ended.count() > 0; }, 2000));
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(m.menuLabel(0)->y(), 26);
+    EXPECT_EQ(windows.changes.join(", ").toStdString(),
+              "form_base shown, form_base hidden, form_base_interface shown, "
+              "form_base_interface hidden");
+    EXPECT_TRUE(boxes.seen().empty()) << boxes.seen().front().prompt.toStdString();
 }
 
 namespace {
