@@ -296,7 +296,9 @@ TEST(KvtScript, AnInstallNamesADatabaseFolderOthersMayChangeAndGivesTheLockFileT
         // A database another user owns (where root can give it) and the ACL lets write.
         fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", db);
         ASSERT_EQ(::chmod(db.c_str(), 0640), 0);
-        if (::geteuid() == 0) ASSERT_EQ(::chown(db.c_str(), kAnotherUser, kAnotherUser), 0);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(db.c_str(), kAnotherUser, kAnotherUser), 0);
+        }
         ASSERT_TRUE(SetAccessAcl(db.string(), AclLetting(kAnotherUser, 6)));
         rows.push_back({static_cast<mode_t>(dbMode), doubted, home, nullptr});
     }
