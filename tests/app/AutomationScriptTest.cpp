@@ -32,8 +32,8 @@ struct Seen {
     int keyUps = 0;
     QList<int> keyPresses;
     platform::MsgResult answer = platform::MsgResult::OK;
-    bool yielding = false;
-    int afterClicks = 0, afterClicksInYield = 0;
+    int after = 0;
+    bool yielding = false, afterInYield = false;
     bool done = false;
 };
 
@@ -99,16 +99,15 @@ TEST(AutomationScript, EveryStepDrivesItsControlAsTheUserWould) {
         seen.answer = platform::MsgBox("第一行\n第二行", platform::MsgButtons::YesNo, "标题");
     });
     button(&window, "skinned", [] { ShowMsgBox("皮肤", 0, "提示"); });
-    // An action that yields to the event loop before it returns, as the skin does: the next
-    // step waits for it to return (the yield ends early should that step come inside).
+    // Its action yields to the event loop, as the skin does: the next step waits for it.
     button(&window, "yields", [&] {
         seen.yielding = true;
-        gui::waitFor([&] { return seen.afterClicks > 0; }, 300);
+        gui::waitFor([&] { return seen.after > 0; }, 300);
         seen.yielding = false;
     });
     button(&window, "after", [&] {
-        ++seen.afterClicks;
-        seen.afterClicksInYield += seen.yielding;
+        seen.afterInYield = seen.yielding;
+        ++seen.after;
     });
     button(&window, "done", [&] { seen.done = true; });
     window.resize(400, 700);
@@ -158,8 +157,8 @@ TEST(AutomationScript, EveryStepDrivesItsControlAsTheUserWould) {
     EXPECT_EQ(rows[1], "\t1 2\t");
     EXPECT_EQ(rows[29], "\t\t末");
     EXPECT_EQ(seen.answer, platform::MsgResult::Yes);
-    EXPECT_EQ(seen.afterClicks, 1);
-    EXPECT_EQ(seen.afterClicksInYield, 0);
+    EXPECT_EQ(seen.after, 1);
+    EXPECT_FALSE(seen.afterInYield);
     EXPECT_EQ(readAll(log), "标题\tYesNo\t第一行\\n第二行\n提示\tOK\t皮肤\n");
     platform::SetMsgObserver({});
 }

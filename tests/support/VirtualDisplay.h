@@ -1,7 +1,6 @@
-// An X server of the test's own (Xvfb), with the window manager openbox where it is installed, for
-// runs of the program on a real display: the window system's events come late and in an order
-// of their own there, as they do on a user's desktop (a window manager activates a window
-// later still).
+// An X server of the test's own (Xvfb), for runs of the program on a real display: the window
+// system's events come late there, in an order of their own, as on a user's desktop; the window
+// manager openbox, where installed, activates windows later still.
 #pragma once
 
 #include <QProcess>
@@ -10,28 +9,20 @@
 
 class VirtualDisplay {
   public:
-    // Starts Xvfb on a display no other server uses (none when Xvfb is not installed), then
-    // openbox on it.
+    // None when Xvfb is not installed.
     VirtualDisplay() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty()) return;
-        // Xvfb picks the display and writes its number once it takes connections.
-        server_.start(xvfb,
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
+        // Xvfb picks a free display and writes its number once it takes connections.
+        server_.start("Xvfb",
                       {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
-        const QByteArray number = firstLine(server_);
-        if (number.isEmpty()) return;
-        name_ = ":" + QString::fromLatin1(number);
-        const QString openbox = QStandardPaths::findExecutable("openbox");
-        if (openbox.isEmpty()) return;
+        name_ = ":" + QString::fromLatin1(saidOnce(server_, "\n").trimmed());
+        if (name_ == ":" || QStandardPaths::findExecutable("openbox").isEmpty()) return;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", name_);
         windowManager_.setProcessEnvironment(env);
-        windowManager_.setProcessChannelMode(QProcess::MergedChannels);
         // It runs the startup command once it manages the screen.
-        windowManager_.start(openbox, {"--startup", "echo managing"});
-        QByteArray said;
-        while (!said.contains("managing") && windowManager_.waitForReadyRead(5000))
-            said += windowManager_.readAll();
+        windowManager_.start("openbox", {"--startup", "echo managing"});
+        saidOnce(windowManager_, "managing");
     }
     ~VirtualDisplay() {
         for (QProcess* p : {&windowManager_, &server_}) {
@@ -39,21 +30,17 @@ class VirtualDisplay {
             p->waitForFinished();
         }
     }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    bool available() const { return !name_.isEmpty(); }
-    // The value for DISPLAY.
-    QString name() const { return name_; }
+    bool available() const { return name_.size() > 1; }
+    QString name() const { return name_; }  // for DISPLAY
 
   private:
-    static QByteArray firstLine(QProcess& p) {
-        while (!p.canReadLine() && p.waitForReadyRead(5000)) {
-        }
-        return p.readLine().trimmed();
+    // What the process wrote on its output until `mark` (5 s at most).
+    static QByteArray saidOnce(QProcess& p, const char* mark) {
+        QByteArray said;
+        while (!said.contains(mark) && p.waitForReadyRead(5000)) said += p.readAllStandardOutput();
+        return said;
     }
 
-    QProcess server_;
-    QProcess windowManager_;
+    QProcess server_, windowManager_;
     QString name_;
 };
