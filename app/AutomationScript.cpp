@@ -35,7 +35,8 @@ struct Runner {
     int next = 0;
     std::deque<platform::MsgResult> answers;
     QElapsedTimer waiting;
-    QTimer tick;  // single shot: the next look at the next step
+    QTimer tick;       // single shot: the next look at the next step
+    int underway = 0;  // steps whose action has not returned yet
 };
 
 void fail(const QString& why, int code) {
@@ -50,11 +51,13 @@ QWidget* focused() {
     return active ? active->focusWidget() : nullptr;
 }
 
-// A control of a shown window; "focus" names the widget that has the focus. A hidden control
-// (a grid on another tab) is found only when `hiddenToo`.
+// A control of a shown window, of the modal window first; "focus" names the widget that has the
+// focus. A hidden control (a grid on another tab) is found only when `hiddenToo`.
 QWidget* findShown(const QString& name, bool hiddenToo = false) {
     if (name == "focus") return focused();
-    for (QWidget* top : QApplication::topLevelWidgets()) {
+    QWidgetList tops = QApplication::topLevelWidgets();
+    if (QWidget* modal = QApplication::activeModalWidget()) tops.prepend(modal);
+    for (QWidget* top : tops) {
         if (!top->isVisible()) continue;
         if (top->objectName() == name) return top;
         if (QWidget* w = top->findChild<QWidget*>(name); w && (hiddenToo || w->isVisible()))
@@ -260,8 +263,25 @@ bool perform(Runner& r, const QString& step) {
     return performOnControl(w, step);
 }
 
-// Whether a step can be carried out now: its control is shown, its time has come.
+// While a step's action has not returned (it runs a box's loop, or yields to the event loop), the
+// steps after it wait, as a user's next act waits for the program: run inside that loop, they
+// would act under the half-done action. Only a modal window it opened lets steps on before:
+// those that act on that window, and those that only wait or look.
+bool heldBack(const Runner& r, const QStringList& w) {
+    if (r.underway == 0) return false;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return true;
+    const QString verb = w.value(0);
+    if (verb == "answer" || verb == "wait" || verb == "grab" || verb == "expect") return false;
+    if (verb == "menu") return true;
+    QWidget* target = verb == "type" ? focused() : findShown(w.value(1), verb == "dump");
+    return target != nullptr && target->window() != modal;
+}
+
+// Whether a step can be carried out now: no step before it is under way, its control is shown,
+// its time has come.
 bool ready(const Runner& r, const QStringList& w) {
+    if (heldBack(r, w)) return false;
     const QString verb = w.value(0);
     if (verb == "answer" || verb == "grab") return true;
     if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
@@ -288,7 +308,9 @@ void tick(Runner* r) {
     r->tick.start(kRetryMs);
     ++r->next;
     r->waiting.restart();
+    ++r->underway;
     if (!perform(*r, step)) fail("gone while carrying out: " + step, 2);
+    --r->underway;
     std::fprintf(stderr, "automation: done %s\n", qPrintable(step));
     std::fflush(stderr);
     if (r->next == index + 1) r->waiting.restart();

@@ -24,10 +24,12 @@
 //                              the control "focus" is the widget that has the focus
 //   dump <grid> <file>         writes every cell of the grid as TSV, one line per row; the grid
 //                              may be hidden (on another tab) in a shown window
-// Lines are trimmed, so typed text neither starts nor ends with a blank. Steps go on while a
-// modal window shows: a skinned message box is closed with "click cmdOK". A standard message
-// box takes the oldest waiting answer (queue it before the step that shows the box); with no
-// answer waiting the run ends with code 3.
+// Lines are trimmed, so typed text neither starts nor ends with a blank. A step waits until the
+// action of the step before it has returned, as a user's next act waits for the program; a modal
+// window that action shows lets steps on before: those that act on that window (a skinned
+// message box is closed with "click cmdOK"), answer, wait, grab and expect; a menu step waits
+// for the action to return. A standard message box takes the oldest waiting answer (queue it
+// before the step that shows the box); with no answer waiting the run ends with code 3.
 //
 // Independently, when PRAVELTA_MSGLOG names a file, every message box shown (standard, skinned
 // or answered by the script) appends "title<TAB>buttons<TAB>text" to it, buttons being OK,

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QPointer>
 #include <QResizeEvent>
 
 namespace platform {
@@ -44,13 +45,17 @@ void Form::Show() {
 
 bool Form::Unload() {
     if (unloading_) return true;
+    // Form_Unload, the hiding and the signal's receivers may run an event loop (a box) in which
+    // the form is deleted.
+    const QPointer<Form> self(this);
     bool cancel = false;
     Form_Unload(cancel);
+    if (!self) return true;
     if (cancel) return false;
     unloading_ = true;
     hide();
-    emit unloaded(this);
-    deleteLater();
+    if (self) emit unloaded(this);
+    if (self) deleteLater();
     return true;
 }
 

@@ -1,9 +1,12 @@
 #include "shell/frmMainCode.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <memory>
+#include <utility>
 
 #include "platform/EventGuard.h"
 #include "platform/ImageControl.h"
@@ -66,12 +69,18 @@ void frmMainCode::createControls() {
 
     labels_ = CreateMenuLabels(this, kLabelTop, [this](int i) { ShowLabelMenu(i); });
 
-    // The working form follows the strip by the docking timer once the drag is over.
-    OnTitleBarPressed(chrome_, this, [this] { platform::RunGuarded([this] { DragForm(this); }); });
+    // The working form follows the strip by the docking timer once the drag is over. The drag's
+    // own event loop lets no command in before the pointer lets go.
+    OnTitleBarPressed(chrome_, this, [this] {
+        platform::RunGuarded([this] {
+            Busy busy(this);
+            DragForm(this);
+        });
+    });
     connect(chrome_.imgTitleMinimize, &platform::Label::clicked, this,
-            [this] { platform::RunGuarded([this] { imgTitleMinimize_Click(); }); });
+            [this] { whenIdle([this] { imgTitleMinimize_Click(); }); });
     connect(chrome_.imgTitleClose, &platform::Label::clicked, this,
-            [this] { platform::RunGuarded([this] { imgTitleClose_Click(); }); });
+            [this] { whenIdle([this] { imgTitleClose_Click(); }); });
 
     // The timer runs only while the working form has somewhere to go: a move, a resize or a
     // change of window state of the strip or of the form starts it, and its tick stops it.
@@ -80,9 +89,48 @@ void frmMainCode::createControls() {
     installEventFilter(this);
 }
 
+frmMainCode::Busy::Busy(frmMainCode* strip) : strip_(strip) {
+    ++strip->busy_;
+}
+
+frmMainCode::Busy::~Busy() {
+    if (!strip_ || --strip_->busy_ > 0 || strip_->waiting_.empty()) return;
+    // From the event loop, once whatever made the strip busy has returned.
+    QTimer::singleShot(0, strip_.data(), [strip = strip_.data()] { strip->runWaitingActions(); });
+}
+
+void frmMainCode::whenIdle(std::function<void()> action) {
+    if (busy_ == 0) {
+        platform::RunGuarded(action);
+        return;
+    }
+    waiting_.push_back(std::move(action));
+}
+
+void frmMainCode::runWaitingActions() {
+    const QPointer<frmMainCode> self(this);
+    // An action may make the strip busy again; what waits then waits for that too. After the
+    // end of the program nothing is done any more.
+    while (self && busy_ == 0 && !ending_ && !waiting_.empty()) {
+        const std::function<void()> action = std::move(waiting_.front());
+        waiting_.pop_front();
+        platform::RunGuarded(action);
+    }
+}
+
+welcome_form* frmMainCode::welcomeForm() {
+    if (!welcome_) {
+        welcome_ = new welcome_form;
+        // Unloaded, it is deleted at the next turn of the event loop; the next one is made anew.
+        connect(welcome_, &Form::unloaded, this, [this] { welcome_ = nullptr; });
+    }
+    return welcome_;
+}
+
 void frmMainCode::Form_Load() {
+    Busy busy(this);
     aboutOpen = false;
-    loForm = new welcome_form;
+    loForm = welcomeForm();
     loForm->Load();
     platform::RunGuarded([this] {
         setWidth(kStartWidth);
@@ -105,7 +153,9 @@ void frmMainCode::ShowLabelMenu(int index) {
     ShowMainMenu(*XPMenu_, this, &ImageList1_, index, Left(), Top(), labels_.at(index));
 }
 
-void frmMainCode::dock(Form* form) {
+bool frmMainCode::dock(Form* form) {
+    const QPointer<frmMainCode> self(this);
+    const QPointer<Form> docked(form);
     form->installEventFilter(this);
     // Placed while still hidden (and after its Load, which may place it too), the form shows
     // up under the strip; placed once shown, it would flash where it was made first.
@@ -114,7 +164,10 @@ void frmMainCode::dock(Form* form) {
     form->Show();
     setWidth(form->Width());
     reP();
-    followWorkingForm();
+    // The skin's yield may have let either go (a close from the window system).
+    if (!self) return false;
+    if (docked) followWorkingForm();
+    return true;
 }
 
 void frmMainCode::followWorkingForm() {
@@ -145,10 +198,11 @@ void frmMainCode::Form_Resize() {
 }
 
 void frmMainCode::Form_Activate() {
-    activationRule();
+    whenIdle([this] { activationRule(); });
 }
 
 void frmMainCode::activationRule() {
+    Busy busy(this);
     if (wasMinimised_) {
         if (loForm) loForm->Show();
         wasMinimised_ = false;
@@ -158,21 +212,25 @@ void frmMainCode::activationRule() {
         setTop(kStripTop);
         for (platform::Label* label : labels_) label->move(label->x(), label->y() + 2);
         Image2_->move(2, Image2_->y());
-        if (loForm) {
-            ArrangeSkinEdges(loForm, false);
-            dock(loForm);
-        }
     }
-    if (!loForm || !loForm->isVisible()) {
-        if (!sharedWelcome_) sharedWelcome_ = new welcome_form;
-        loForm = sharedWelcome_.data();
-        ArrangeSkinEdges(loForm, false);
-        dock(loForm);
-    }
+    // The first time, the welcome form made at the start; a working form opened before the
+    // first activation is docked already and stays as it is.
+    dockWelcomeUnlessShown();
+}
+
+void frmMainCode::dockWelcomeUnlessShown() {
+    if (loForm && loForm->isVisible()) return;
+    loForm = welcomeForm();
+    ArrangeSkinEdges(loForm, false);
+    dock(loForm);
 }
 
 void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QString&) {
     const QString key = platform::Q(platform::Trim(platform::S(menuName)));
+    whenIdle([this, key, itemNum] { runMenuCommand(key, itemNum); });
+}
+
+void frmMainCode::runMenuCommand(const QString& key, int itemNum) {
     if (key == "Help") {
         if (itemNum == 1) helpCenter::ShowHelp(helpArea());
         if (itemNum == 3) openAbout();
@@ -185,17 +243,18 @@ void frmMainCode::HandleMenuClick(const QString& menuName, int itemNum, const QS
     // Items whose window this program does not offer do nothing at all.
     if (!factory && !exits) return;
 
-    if (loForm) loForm->Unload();
+    Busy busy(this);
+    if (const QPointer<Form> unloaded = std::exchange(loForm, nullptr)) unloaded->Unload();
     if (aboutOpen) {
         aboutOpen = false;
         if (aboutForm) aboutForm->Unload();
     }
-    if (factory) openWorkingForm(*factory);
+    if (!busy.alive() || (factory && !openWorkingForm(*factory))) return;
     if (exits) endProgram();
 }
 
-void frmMainCode::openWorkingForm(const FormFactory& factory) {
-    loForm = nullptr;
+bool frmMainCode::openWorkingForm(const FormFactory& factory) {
+    const QPointer<frmMainCode> self(this);
     std::unique_ptr<Form> form;
     // A form whose Load fails is deleted before its error is shown.
     const bool opened = platform::Attempt(
@@ -205,12 +264,14 @@ void frmMainCode::openWorkingForm(const FormFactory& factory) {
             form = std::move(made);
         },
         "错误");
+    // The error box's loop ran.
+    if (!self) return false;
     if (!opened) {
-        activationRule();
-        return;
+        dockWelcomeUnlessShown();
+        return !self.isNull();
     }
     loForm = form.release();
-    dock(loForm);
+    return dock(loForm);
 }
 
 QRect frmMainCode::helpArea() const {
@@ -238,6 +299,15 @@ void frmMainCode::imgTitleClose_Click() {
 void frmMainCode::endProgram() {
     if (ending_) return;
     Unload();
+}
+
+void frmMainCode::closeEvent(QCloseEvent* e) {
+    if (busy_ == 0 || ending_) {
+        Form::closeEvent(e);
+        return;
+    }
+    e->ignore();
+    whenIdle([this] { endProgram(); });
 }
 
 void frmMainCode::Form_Unload(bool& cancel) {

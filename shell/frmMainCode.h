@@ -1,9 +1,15 @@
 // The main window: a thin skinned strip at the top of the screen with a title bar and a menu
 // bar of seven labels. It keeps exactly one working form docked under itself and replaces it
 // on every menu command.
+//
+// Laying the skin out yields to the event loop (LoadSkin), and a box or a drag runs a loop of its
+// own: what they deliver would run inside a half-done change of working form. While the strip
+// changes its working form or is dragged, an activation, a menu command, a minimise or a close
+// waits and runs once the change has returned.
 #pragma once
 
 #include <QPointer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,8 +45,9 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     frmMainCode* getForm() { return this; }
 
     // What happens whenever the strip becomes the active window: the first time it lays
-    // itself out and docks the first working form; it brings back a form hidden by minimising
-    // and docks the welcome form when no working form is shown.
+    // itself out and docks the welcome form it started with, unless a working form has taken
+    // its place already; it brings back a form hidden by minimising and docks the welcome form
+    // when no working form is shown.
     void activationRule();
     // Builds the menu of label `index` (0-based) and shows it under the label.
     void ShowLabelMenu(int index);
@@ -72,18 +79,43 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     // The title bar and the menu strip follow the window's new width.
     void Form_Resize() override;
     void Form_Unload(bool& cancel) override;
+    // The window system's close waits, like the close button, for a change under way.
+    void closeEvent(QCloseEvent* e) override;
     // Watches the strip and the working form for whatever may take the form out of its place.
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    // Marks the strip busy while it lives (see the class comment); the last one to end has the
+    // actions that waited run from the event loop.
+    class Busy {
+      public:
+        explicit Busy(frmMainCode* strip);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+        // Whether the strip outlived what ran so far.
+        bool alive() const { return !strip_.isNull(); }
+
+      private:
+        QPointer<frmMainCode> strip_;
+    };
+
     void createControls();
+    // Runs the action now, or, while the strip is busy, once it is not.
+    void whenIdle(std::function<void()> action);
+    void runWaitingActions();
+    void runMenuCommand(const QString& key, int itemNum);
+    // Docks the welcome form when no working form is shown.
+    void dockWelcomeUnlessShown();
+    welcome_form* welcomeForm();
     // Puts the working form under the strip, then shows it there; the strip takes its width.
-    void dock(platform::Form* form);
+    // Returns whether the strip and the form are still there after the skin's yield.
+    bool dock(platform::Form* form);
     // Starts the docking timer, which puts the working form in its place at its next tick.
     void followWorkingForm();
     // Makes and loads a working form and docks it; a form whose Load fails is reported,
-    // deleted, and the welcome form is docked instead.
-    void openWorkingForm(const FormFactory& factory);
+    // deleted, and the welcome form is docked instead. Returns whether the strip is still there.
+    bool openWorkingForm(const FormFactory& factory);
     void openAbout();
     // Where the help window opens: over the working form, below the strip.
     QRect helpArea() const;
@@ -95,7 +127,11 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     platform::Timer* Timer1_ = nullptr;
     platform::ImageList ImageList1_;
     std::unique_ptr<clsXPMenu> XPMenu_;
-    QPointer<welcome_form> sharedWelcome_;
+    // The welcome form, from the start until a working form replaces it, and again whenever no
+    // working form is shown.
+    QPointer<welcome_form> welcome_;
+    int busy_ = 0;
+    std::deque<std::function<void()>> waiting_;
     bool wasMinimised_ = false;
     bool firstActivate_ = false;
     bool ending_ = false;

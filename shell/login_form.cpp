@@ -3,13 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 
-#include "platform/storage/Database.h"
 #include "platform/EventGuard.h"
 #include "platform/FormHelpers.h"
 #include "platform/QtText.h"
 #include "platform/Window.h"
+#include "platform/storage/Database.h"
 #include "shell/LoginPassword.h"
 
 using namespace platform;
@@ -81,9 +82,13 @@ bool login_form::checkLogin() {
 }
 
 void login_form::Command1_Click() {
-    if (!checkLogin()) return;
+    // The main window's start yields to the event loop: a second click or Enter there is no
+    // second login, and a close there deletes this window before the start returns.
+    if (loggingIn_ || !checkLogin()) return;
+    loggingIn_ = true;
+    const QPointer<login_form> self(this);
     emit loggedIn();
-    Unload();
+    if (self) Unload();
 }
 
 void login_form::Command2_Click() {

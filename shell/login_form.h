@@ -28,4 +28,6 @@ class login_form : public platform::Form {
 
   private:
     bool checkLogin();
+
+    bool loggingIn_ = false;
 };

@@ -15,7 +15,7 @@ home=""
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
-          fonts-arphic-uming qt6-translations-l10n xvfb xauth poppler-utils locales strace
+          fonts-arphic-uming qt6-translations-l10n xvfb xauth openbox poppler-utils locales strace
           exfatprogs exfat-fuse)
 
 install_missing() {

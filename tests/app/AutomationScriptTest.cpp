@@ -32,6 +32,8 @@ struct Seen {
     int keyUps = 0;
     QList<int> keyPresses;
     platform::MsgResult answer = platform::MsgResult::OK;
+    int after = 0;
+    bool yielding = false, afterInYield = false;
     bool done = false;
 };
 
@@ -97,6 +99,16 @@ TEST(AutomationScript, EveryStepDrivesItsControlAsTheUserWould) {
         seen.answer = platform::MsgBox("第一行\n第二行", platform::MsgButtons::YesNo, "标题");
     });
     button(&window, "skinned", [] { ShowMsgBox("皮肤", 0, "提示"); });
+    // Its action yields to the event loop, as the skin does: the next step waits for it.
+    button(&window, "yields", [&] {
+        seen.yielding = true;
+        gui::waitFor([&] { return seen.after > 0; }, 300);
+        seen.yielding = false;
+    });
+    button(&window, "after", [&] {
+        seen.afterInYield = seen.yielding;
+        ++seen.after;
+    });
     button(&window, "done", [&] { seen.done = true; });
     window.resize(400, 700);
     window.show();
@@ -113,6 +125,7 @@ TEST(AutomationScript, EveryStepDrivesItsControlAsTheUserWould) {
                     "dump grid %1\n"
                     "answer Yes\nclick ask\n"
                     "click skinned\nclick cmdOK\n"
+                    "click yields\nclick after\n"
                     "click done\n")
                 .arg(dump)
                 .toUtf8());
@@ -144,6 +157,8 @@ TEST(AutomationScript, EveryStepDrivesItsControlAsTheUserWould) {
     EXPECT_EQ(rows[1], "\t1 2\t");
     EXPECT_EQ(rows[29], "\t\t末");
     EXPECT_EQ(seen.answer, platform::MsgResult::Yes);
+    EXPECT_EQ(seen.after, 1);
+    EXPECT_FALSE(seen.afterInYield);
     EXPECT_EQ(readAll(log), "标题\tYesNo\t第一行\\n第二行\n提示\tOK\t皮肤\n");
     platform::SetMsgObserver({});
 }

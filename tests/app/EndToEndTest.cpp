@@ -25,6 +25,7 @@
 #include "tests/support/CrashedSaves.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestDb.h"
+#include "tests/support/VirtualDisplay.h"
 
 namespace fs = std::filesystem;
 
@@ -210,6 +211,36 @@ class WaitingCopy {
 };
 
 }  // namespace
+
+// On a real display the window system activates the main window when it likes: after the first
+// working form was opened, while it is docked. Forms opened one right after another, then the
+// exit, end well all the same, with no box, at either scale; three runs share the display.
+TEST(EndToEnd, OnARealDisplayFormsOpenedOneRightAfterAnotherEndWell) {
+    VirtualDisplay display;
+    if (!display.available()) GTEST_SKIP() << "Xvfb is not installed";
+    const std::string script = std::string(kLogIn) +
+                               "menu BaseData 1\nexpect form_base\n"
+                               "menu BaseData 3\nexpect form_base_interface\n"
+                               "menu SysSetup 1\nwait 100\nmenu Indicator 1\nwait 100\n"
+                               "menu DuBang 1\nwait 100\n"
+                               "menu BaseData 1\nexpect form_base\nmenu BaseData 5\n";
+    ProgramFolder programs[3];
+    std::unique_ptr<QProcess> runs[3];
+    for (int i = 0; i < 3; ++i) {
+        programs[i].setEnv("QT_QPA_PLATFORM", "xcb");
+        programs[i].setEnv("DISPLAY", display.name());
+        programs[i].setEnv("QT_SCALE_FACTOR", i == 1 ? "2" : "1");
+        runs[i] = programs[i].start(script);
+    }
+    for (int i = 0; i < 3; ++i) {
+        runs[i]->waitForFinished(60000);
+        const std::string log = runs[i]->readAll().toStdString();
+        EXPECT_EQ(runs[i]->exitStatus(), QProcess::NormalExit) << log;
+        EXPECT_EQ(runs[i]->exitCode(), 0) << log;
+        EXPECT_NE(log.find("done menu BaseData 5"), std::string::npos) << log;
+        EXPECT_EQ(programs[i].lines("messages.log"), std::vector<std::string>()) << log;
+    }
+}
 
 // Two copies on one folder: the first starts, the second is refused, on a local disk and where
 // flock behaves as on NFS; as root, and as another user in an installed folder. So is a second

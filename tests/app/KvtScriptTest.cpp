@@ -312,9 +312,10 @@ TEST(KvtScript, AnInstallNamesADatabaseFolderOthersMayChangeAndGivesTheLockFileT
         fs::copy_file(fs::path(PROGRAM_DIR) / "db/db.mdb", db);
         ASSERT_EQ(::chmod(db.c_str(), 0640), 0);
         // The user's own program folder, into which root installs.
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             for (const fs::path& path : {home, home / "db", db})
                 ASSERT_EQ(::chown(path.c_str(), kAnotherUser, kAnotherUser), 0);
+        }
         ASSERT_TRUE(SetAccessAcl(db.string(), AclLetting(kAnotherUser, 6)));
         rows.push_back({static_cast<mode_t>(dbMode), doubted, home, nullptr});
     }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "platform/Window.h"
@@ -91,6 +92,25 @@ TEST(login_form, EnterMovesToThePasswordThenLogsIn) {
     form.txtUserPwd->setText("123456");
     QTest::keyClick(form.txtUserPwd, Qt::Key_Enter);
     EXPECT_EQ(loggedIn.count(), 1);
+}
+
+// The main window's start yields to the event loop: a second click there is no second login, and
+// a close there (which deletes the login window) leaves the first click nothing to trip on.
+TEST(login_form, ASecondClickOrACloseWhileTheMainWindowStartsDoesNoHarm) {
+    TestDb db;
+    auto* form = new login_form;
+    form->txtUserPwd->setText("123456");
+    int logins = 0;
+    QObject::connect(form, &login_form::loggedIn, [&logins, form] {
+        ++logins;
+        QTimer::singleShot(0, form, [form] {
+            form->Command1_Click();
+            form->Command2_Click();
+        });
+        QCoreApplication::processEvents();
+    });
+    form->Command1_Click();
+    EXPECT_EQ(logins, 1);
 }
 
 TEST(login_form, OpensCentredOnTheScreen) {

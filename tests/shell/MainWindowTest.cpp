@@ -26,6 +26,7 @@
 #include "shell/system_jc_form.h"
 #include "shell/system_pwd_form.h"
 #include "shell/welcome_form.h"
+#include "tests/shell/ShellTestSupport.h"
 #include "tests/support/GuiEvents.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/TestDb.h"
@@ -38,17 +39,25 @@ void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A loaded strip after its first activation. Unless the test lets it run, its docking timer is
-// held (its ticks reach no one, also from the event loop that loading a skin runs), so that the
-// test decides when the timer docks the form.
+// The program's end makes Qt refuse every later event loop until the application's own loop has
+// run; the next tests in this process need theirs.
+void letLaterEventLoopsRun() {
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+// A loaded strip after its first activation (unless `activated` is false: the window system's
+// is still to come). Unless the test lets it run, its docking timer is held (its ticks reach no
+// one, also from the event loop that loading a skin runs), so that the test decides when the
+// timer docks the form.
 struct Strip {
     TestDb db;
     frmMainCode* strip = new frmMainCode;
-    explicit Strip(bool timerHeld = true) {
+    explicit Strip(bool timerHeld = true, bool activated = true) {
         InstallWorkingForms();
         strip->Timer1()->blockSignals(timerHeld);
         strip->Show();
-        strip->activationRule();
+        if (activated) strip->activationRule();
     }
     ~Strip() {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -203,14 +212,19 @@ TEST(frmMainCode, HoveringALabelOpensItsMenuBelowIt) {
 
 namespace {
 
-// The place of each window at its first show since the last clear().
-struct FirstShownAt : QObject {
+// The place of each window at its first show since at.clear(), and "<class> shown" or "<class>
+// hidden" for each show and hide of a form but the strip.
+struct ShownWindows : QObject {
     std::map<const QObject*, QPoint> at;
-    FirstShownAt() { qApp->installEventFilter(this); }
-    ~FirstShownAt() override { qApp->removeEventFilter(this); }
+    QStringList changes;
+    ShownWindows() { qApp->installEventFilter(this); }
+    ~ShownWindows() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* e) override {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (e->type() == QEvent::Show && w != nullptr && w->isWindow()) at.try_emplace(w, w->pos());
+        const bool shown = e->type() == QEvent::Show, hidden = e->type() == QEvent::Hide;
+        if (shown && w != nullptr && w->isWindow()) at.try_emplace(w, w->pos());
+        if ((shown || hidden) && qobject_cast<Form*>(w) && !qobject_cast<frmMainCode*>(w))
+            changes << QString(w->metaObject()->className()) + (shown ? " shown" : " hidden");
         return false;
     }
 };
@@ -220,7 +234,7 @@ struct FirstShownAt : QObject {
 // Each form appears under the strip: shown anywhere else first, it would flash there (in the
 // corner of the screen) before the docking moves it.
 TEST(frmMainCode, EveryFormIsFirstShownWhereItDocks) {
-    FirstShownAt shown;
+    ShownWindows shown;
     Strip s;
     frmMainCode& m = *s.strip;
     auto firstShownDocked = [&] {
@@ -261,10 +275,36 @@ TEST(frmMainCode, ExitEndsTheProgramWithoutAskingTheWorkingForm) {
         s.command("BaseData", 5);  // the scripted box fails the test on any question
         EXPECT_EQ(ended.count(), 1);
     }
-    // The program's end makes Qt refuse every later event loop until the application's own
-    // loop has run; the next tests in this process need theirs.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    letLaterEventLoopsRun();
+}
+
+// On a real display the window system activates the strip when it likes: after a first working
+// form was opened, in the event loop the skin yields to while that form is docked. A user's next
+// command and the exit may come there too. Each waits for the dock: the first activation gives
+// the working form no welcome form's edges (no box), one form at a time shows, the program ends.
+TEST(frmMainCode, WhatTheSkinsYieldDeliversWaitsForTheDock) {
+    {
+        MsgBoxWatcher boxes;  // closes any box, so that a fault cannot hang the test
+        ShownWindows windows;
+        Strip s(true, false);
+        QSignalSpy ended(s.strip, &frmMainCode::programEnded);
+        bool docking = true, inYield = false;
+        QTimer::singleShot(0, s.strip, [&] {
+            inYield = docking;
+            QApplication::setActiveWindow(s.strip);
+            s.command("BaseData", 3);
+            s.command("BaseData", 5);
+        });
+        s.command("BaseData", 1);
+        docking = false;
+        EXPECT_TRUE(inYield);
+        EXPECT_TRUE(gui::waitFor([&] { return ended.count() > 0; }, 2000));
+        EXPECT_EQ(s.strip->menuLabel(0)->y(), 26) << "the first activation ran";
+        EXPECT_EQ(windows.changes.join(", ").toStdString(),
+                  "form_base shown, form_base hidden, form_base_interface shown, "
+                  "form_base_interface hidden");
+    }
+    letLaterEventLoopsRun();
 }
 
 namespace {
