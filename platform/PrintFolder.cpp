@@ -21,11 +21,8 @@ namespace {
 
 // Whether this process is a member of the group `gid`.
 bool inGroup(gid_t gid) {
-    if (gid == ::getegid()) return true;
-    std::vector<gid_t> groups(std::size_t(std::max(::getgroups(0, nullptr), 0)));
-    const int count = ::getgroups(int(groups.size()), groups.data());
-    const auto end = groups.begin() + std::max(count, 0);
-    return std::find(groups.begin(), end, gid) != end;
+    const std::vector<gid_t> mine = GroupsOf(::geteuid());
+    return std::find(mine.begin(), mine.end(), gid) != mine.end();
 }
 
 std::string octal(mode_t mode) {

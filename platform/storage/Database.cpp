@@ -594,13 +594,8 @@ int OpenThroughPlace(const std::string& path, sqlite3** db, std::shared_ptr<Data
 }
 
 std::string JournalLeftText(const DatabasePlace* place) {
-    if (!place || place->Error()) return std::string();
     // Only a journal SQLite would play back keeps a reader out.
-    const int fd = place->Files().OpenFile(place->Name() + "-journal", O_RDONLY);
-    char first = 0;
-    const bool hot = fd >= 0 && ::pread(fd, &first, 1, 0) == 1 && first != 0;
-    if (fd >= 0) ::close(fd);
-    if (!hot) return std::string();
+    if (!place || !place->JournalLooksHot()) return std::string();
     return "数据库文件旁有另一个程序未完成的保存所留下的日志文件，现在无法读取数据库。"
            "请稍后再试；如果没有其他程序在保存，请关闭本程序后重新启动，由启动时处理它。\n文件：" +
            place->Files().PathOf(place->Name() + "-journal");

@@ -11,15 +11,12 @@
 
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FileHelpers.h"
+#include "platform/storage/JournalFit.h"
 #include "platform/storage/PathWalk.h"
 #include "platform/storage/PinnedVfs.h"
 
 namespace platform {
 namespace {
-
-bool sameInode(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 // Where a file gives someone more than the database: "" when it does not.
 std::string wider(const FileAccess& file, const Writers& writers, const Writers& readers) {
@@ -65,7 +62,7 @@ std::shared_ptr<DatabasePlace> DatabasePlace::Of(const std::string& database) {
         // Only whether to walk again is asked of the name: a new walk is judged anew.
         struct stat now {};
         if (place->error_ == 0 && place->StillHolds() && ::stat(database.c_str(), &now) == 0 &&
-            sameInode(now, place->held_))
+            SameFile(now, place->held_))
             return place;
     }
     auto place = std::make_shared<DatabasePlace>(database);
@@ -78,13 +75,10 @@ void DatabasePlace::walk(const TrustedOwners& owners) {
     error_ = walk.Walk(given_);
     errorPath_ = walk.ErrorPath();
     // A link another user made is not followed, whether or not the walk got past it.
-    for (const PathWalk::Step& step : walk.Steps()) {
-        if (!step.link || owners.Has(step.entry.st_uid) ||
-            step.entry.st_uid == walk.Folders()[step.folder].st.st_uid)
-            continue;
+    if (FolderDoubt foreign = ForeignLinkIn(walk, owners); !foreign.Empty()) {
         error_ = ELOOP;
-        errorPath_ = walk.PathIn(step.folder, step.name);
-        doubt_ = FolderDoubt{errorPath_, "链接属于用户 " + UserName(step.entry.st_uid), "", true};
+        errorPath_ = foreign.folder;
+        doubt_ = std::move(foreign);
         return;
     }
     if (error_) {
@@ -137,19 +131,29 @@ std::string DatabasePlace::SqlitePath() const {
 bool DatabasePlace::StillHolds() const {
     struct stat now {};
     return error_ == 0 && ::fstatat(files_.Fd(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(now.st_mode) && sameInode(now, held_);
+           S_ISREG(now.st_mode) && SameFile(now, held_);
 }
 
 int DatabasePlace::OpenFile(bool forWriting) const {
     const int fd =
         forWriting ? files_.OpenFileForWritingIfAllowed(name_) : files_.OpenFile(name_, O_RDONLY);
     struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !sameInode(st, held_))) {
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !SameFile(st, held_))) {
         ::close(fd);
         errno = ESTALE;
         return -1;
     }
     return fd;
+}
+
+bool DatabasePlace::JournalLooksHot() const {
+    if (error_) return false;
+    const int fd = files_.OpenFile(name_ + "-journal", O_RDONLY);
+    if (fd < 0) return errno != ENOENT;
+    char first = 0;
+    const ssize_t n = ::pread(fd, &first, 1, 0);
+    ::close(fd);
+    return n > 0 && SqliteWouldPlayBack(std::string_view(&first, 1));
 }
 
 std::string DatabasePlace::BesideProblemIn(const Folder& folder, const std::string& name) const {

@@ -45,7 +45,6 @@ class DatabasePlace {
     // Why the program may not write here; empty where it may.
     const FolderDoubt& Doubt() const { return doubt_; }
     const Writers& FileWriters() const { return writers_; }
-    const Writers& FileReaders() const { return readers_; }
 
     // The name SQLite opens the file by: through the held folder (PinnedVfs).
     std::string SqlitePath() const;
@@ -54,6 +53,10 @@ class DatabasePlace {
     // Opens the file through the held folder, checked to be the file held (ESTALE otherwise):
     // only for reading, or for writing where the user may; -1 with errno set.
     int OpenFile(bool forWriting) const;
+
+    // Whether a journal beside the file is one SQLite would roll back (not empty, its first byte
+    // not zero), or one that cannot be looked into; false without one.
+    bool JournalLooksHot() const;
 
     // Why the file `name` beside the database may not be used: "" when it is a regular file with
     // one link, made by a writer of the database, and lets no one more than the database does.

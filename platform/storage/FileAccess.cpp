@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/storage/FileHelpers.h"
+
 namespace platform {
 namespace {
 
@@ -136,8 +138,7 @@ int FileAccessIn(int dirFd, const std::string& name, FileAccess& out) {
     const int again = name.empty() ? ::fstat(dirFd, &after)
                                    : ::fstatat(dirFd, name.c_str(), &after, AT_SYMLINK_NOFOLLOW);
     // Replaced while its ACL was read: the ACL may be another file's.
-    if (!error && (again != 0 || after.st_ino != st.st_ino || after.st_dev != st.st_dev))
-        return EAGAIN;
+    if (!error && (again != 0 || !SameFile(after, st))) return EAGAIN;
     if (!error) readAccess(after, out);
     return error;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -27,6 +28,11 @@ inline int OpenRegularFile(const std::string& path, int access) {
 int OpenRegularFileForWritingIfAllowedAt(int dirFd, const std::string& name);
 inline int OpenRegularFileForWritingIfAllowed(const std::string& path) {
     return OpenRegularFileForWritingIfAllowedAt(AT_FDCWD, path);
+}
+
+// Whether two stats are of one file (device and inode).
+inline bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The whole of an open file, read from its start whatever its offset.

@@ -236,7 +236,7 @@ bool Folder::names(const std::string& name, int fd) const {
     struct stat named {
     }, open{};
     return ::fstatat(fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+           ::fstat(fd, &open) == 0 && SameFile(named, open);
 }
 
 void Folder::RemoveAbandonedParts() const {

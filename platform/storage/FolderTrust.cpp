@@ -25,26 +25,6 @@ namespace {
 constexpr long kNfs = 0x6969, kProcFs = 0x9fa0, kFuse = 0x65735546, kMsdos = 0x4d44,
                kExfat = 0x2011BAB0;
 
-std::string userName(uid_t uid) {
-    return UserName(uid);
-}
-
-std::string groupName(gid_t gid) {
-    const group* g = ::getgrgid(gid);
-    return g ? g->gr_name : std::to_string(gid);
-}
-
-// A path as a shell command takes it.
-std::string quoted(const std::string& path) {
-    const bool plain = std::all_of(path.begin(), path.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c >= 0x80;
-    });
-    if (plain) return path;
-    std::string out = "'";
-    for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 uid_t overflowUid() {
     std::ifstream in("/proc/sys/kernel/overflowuid");
     long uid = 65534;
@@ -52,9 +32,9 @@ uid_t overflowUid() {
     return uid_t(uid);
 }
 
-// The groups of `uid` as the system's group list says: its own and the supplementary ones. Of the
-// user running, the groups this process has.
-std::vector<gid_t> groupsOf(uid_t uid) {
+}  // namespace
+
+std::vector<gid_t> GroupsOf(uid_t uid) {
     if (uid == ::geteuid()) {
         std::vector<gid_t> mine(std::size_t(std::max(::getgroups(0, nullptr), 0)));
         mine.resize(std::size_t(std::max(::getgroups(int(mine.size()), mine.data()), 0)));
@@ -74,6 +54,8 @@ std::vector<gid_t> groupsOf(uid_t uid) {
     groups.resize(std::size_t(count));
     return groups;
 }
+
+namespace {
 
 // Whether no one but `owner` is in the group `gid` (a user private group): no member listed but
 // the owner, and no other user with it as their own group.
@@ -142,10 +124,8 @@ class Judging {
         const auto& steps = walk_.Steps();
         for (const PathWalk::Step& step : steps) {
             if (FolderDoubt doubt = folder(step.folder, &step); !doubt.Empty()) return doubt;
-            if (step.link && !rule_.owners.Has(step.entry.st_uid) &&
-                step.entry.st_uid != walk_.Folders()[step.folder].st.st_uid)
-                return FolderDoubt{walk_.PathIn(step.folder, step.name),
-                                   "链接属于用户 " + userName(step.entry.st_uid), "", true};
+            if (FolderDoubt doubt = ForeignLinkIn(walk_, rule_.owners, &step); !doubt.Empty())
+                return doubt;
         }
         if (walk_.FinalFolder() >= 0) return folder(std::size_t(walk_.FinalFolder()), nullptr);
         return {};
@@ -166,7 +146,8 @@ class Judging {
         if (::fstatfs(held.fd, &fs) != 0)
             return doubt(
                 "无法读取文件夹所在的文件系统（" + std::string(std::strerror(errno)) + "）", "");
-        const Mount mount = mountOf(held.st.st_dev);
+        // Only a FUSE file system's mounting user and type need the mount table.
+        const Mount mount = fs.f_type == kFuse ? mountOf(held.st.st_dev) : Mount{};
         if (fs.f_type == kProcFs) return doubt("文件夹在 /proc 中", "把数据库移到普通的文件夹中");
         if (fs.f_type == kFuse && !rule_.owners.Has(uid_t(fuseUser(mount))))
             return doubt("文件系统是其他用户挂载的（FUSE）", "把数据库移到属于本用户的文件夹中");
@@ -174,9 +155,9 @@ class Judging {
             return doubt("文件夹带有无法判断的 NFSv4 或 CIFS 访问控制列表",
                          "把数据库移到属于本用户的文件夹中");
         if (!rule_.owners.Has(access.owner))
-            return doubt("文件夹属于用户 " + userName(access.owner) +
+            return doubt("文件夹属于用户 " + UserName(access.owner) +
                              "，这个用户可以在其中建立、改名或删除文件",
-                         "以用户 " + userName(access.owner) +
+                         "以用户 " + UserName(access.owner) +
                              " 的身份运行程序，或把数据库移到属于本用户的文件夹中");
         if (FolderDoubt writes = writers(held, access, below, fatLike(fs.f_type, mount));
             !writes.Empty())
@@ -198,7 +179,8 @@ class Judging {
     FolderDoubt writers(const PathWalk::Folder& held, const FileAccess& access,
                         const PathWalk::Step* below, bool fat) const {
         const auto doubt = [&](std::string why, std::string fix) {
-            return FolderDoubt{held.path, std::move(why), std::move(fix) + " " + quoted(held.path)};
+            return FolderDoubt{held.path, std::move(why),
+                               std::move(fix) + " " + ShellQuoted(held.path)};
         };
         const bool shield = shielded(access, below);
         const auto mayWrite = [&](unsigned may) { return (may & kMayWrite) != 0 && !shield; };
@@ -223,19 +205,19 @@ class Judging {
             return doubt(others && (access.mode & S_ISVTX)
                              ? "任何用户都可以在其中建立文件，并改名或删除自己的文件（粘滞位）"
                          : others ? "任何用户都可以在其中建立、改名或删除文件"
-                                  : "组 " + groupName(access.group) +
+                                  : "组 " + GroupName(access.group) +
                                         " 的成员可以在其中建立、改名或删除文件",
                          std::string("chmod ") + (group ? "g" : "") + (others ? "o" : "") + "-w");
         for (const auto& [uid, may] : access.users)
             if (mayWrite(may) && !w.User(uid))
                 return doubt(
-                    "访问控制列表让用户 " + userName(uid) + " 可以在其中建立、改名或删除文件",
-                    "setfacl -x u:" + userName(uid));
+                    "访问控制列表让用户 " + UserName(uid) + " 可以在其中建立、改名或删除文件",
+                    "setfacl -x u:" + UserName(uid));
         for (const auto& [gid, may] : access.groups)
             if (mayWrite(may) && !w.Group(gid))
                 return doubt(
-                    "访问控制列表让组 " + groupName(gid) + " 的成员可以在其中建立、改名或删除文件",
-                    "setfacl -x g:" + groupName(gid));
+                    "访问控制列表让组 " + GroupName(gid) + " 的成员可以在其中建立、改名或删除文件",
+                    "setfacl -x g:" + GroupName(gid));
         return {};
     }
 
@@ -251,10 +233,10 @@ class Judging {
             std::string who;
             if (e.tag == AclEntry::User) {
                 wider = (writes && !w.User(e.id)) || (reads && !r.User(e.id));
-                who = "用户 " + userName(e.id);
+                who = "用户 " + UserName(e.id);
             } else if (e.tag == AclEntry::Group) {
                 wider = (writes && !w.Group(e.id)) || (reads && !r.Group(e.id));
-                who = "组 " + groupName(e.id);
+                who = "组 " + GroupName(e.id);
             } else if (e.tag == AclEntry::Other) {
                 wider = (writes && !w.everyone) || (reads && !r.everyone);
                 who = "任何用户";
@@ -263,7 +245,7 @@ class Judging {
                 return FolderDoubt{
                     held.path,
                     "文件夹的默认访问控制列表让" + who + "能读写其中新建的文件（日志文件）",
-                    "setfacl -k " + quoted(held.path)};
+                    "setfacl -k " + ShellQuoted(held.path)};
         }
         return {};
     }
@@ -277,6 +259,34 @@ class Judging {
 std::string UserName(uid_t uid) {
     const passwd* user = ::getpwuid(uid);
     return user ? user->pw_name : std::to_string(uid);
+}
+
+std::string GroupName(gid_t gid) {
+    const group* g = ::getgrgid(gid);
+    return g ? g->gr_name : std::to_string(gid);
+}
+
+std::string ShellQuoted(const std::string& path) {
+    const bool plain = std::all_of(path.begin(), path.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c >= 0x80;
+    });
+    if (plain) return path;
+    std::string out = "'";
+    for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+FolderDoubt ForeignLinkIn(const PathWalk& walk, const TrustedOwners& owners,
+                          const PathWalk::Step* only) {
+    for (const PathWalk::Step& step : walk.Steps()) {
+        if (only && &step != only) continue;
+        if (!step.link || owners.Has(step.entry.st_uid) ||
+            step.entry.st_uid == walk.Folders()[step.folder].st.st_uid)
+            continue;
+        return FolderDoubt{walk.PathIn(step.folder, step.name),
+                           "链接属于用户 " + UserName(step.entry.st_uid), "", true};
+    }
+    return {};
 }
 
 namespace {
@@ -300,7 +310,7 @@ bool Writers::Group(gid_t gid) const {
 
 bool Writers::Member(uid_t uid) const {
     if (uid == 0 || uid == owner || contains(namedUsers, uid)) return User(uid);
-    const std::vector<gid_t> mine = groupsOf(uid);
+    const std::vector<gid_t> mine = GroupsOf(uid);
     bool inAGroupEntry = false;
     for (const gid_t gid : mine) {
         if (contains(groups, gid)) return true;
@@ -322,13 +332,6 @@ Writers Who(const FileAccess& access, unsigned may) {
     for (const auto& entry : access.users) who.namedUsers.push_back(entry.first);
     for (const auto& entry : access.groups) who.namedGroups.push_back(entry.first);
     return who;
-}
-
-int WritersOf(int fd, Writers& out) {
-    FileAccess access;
-    if (const int error = FileAccessOf(fd, access)) return error;
-    out = Who(access, kMayWrite);
-    return 0;
 }
 
 Writers OnlyUser(uid_t user) {
@@ -375,14 +378,6 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
     const int error = walk.Walk(folder);
     if (error) return CannotLookUp(walk.ErrorPath(), error);
     return Judge(walk, FolderRule{writers, owners, shareableLeaf});
-}
-
-std::string GroupName(gid_t gid) {
-    return groupName(gid);
-}
-
-std::string ShellQuoted(const std::string& path) {
-    return quoted(path);
 }
 
 }  // namespace platform

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/storage/PathWalk.h"
+
 namespace platform {
 
 struct FileAccess;
-class PathWalk;
 
 // Who may write (or, of Readers, read) a file: root, its owner, and everyone its mode and ACL let
 // (its group when the group may, the ACL's named users and groups that may, everyone when others
@@ -43,8 +44,9 @@ struct Writers {
 
 // Those whom `access` lets do `may` (kMayWrite, kMayRead).
 Writers Who(const FileAccess& access, unsigned may);
-// The writers of the open file `fd`: 0 or the error number.
-int WritersOf(int fd, Writers& out);
+// The groups of `uid` as the system's group list says: its own and the supplementary ones; of
+// the user running, the groups this process has.
+std::vector<gid_t> GroupsOf(uid_t uid);
 // Root and `user` only: who may write the files of `user`'s private folders.
 Writers OnlyUser(uid_t user);
 
@@ -92,6 +94,11 @@ struct FolderRule {
 //     that cannot be judged.
 // A link is followed only when it belongs to a trusted owner or to the owner of its folder.
 FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule);
+
+// The first link of the walk (or the step `only`) that belongs neither to a trusted owner nor to
+// the owner of the folder holding it: such a link is not followed. Empty when there is none.
+FolderDoubt ForeignLinkIn(const PathWalk& walk, const TrustedOwners& owners,
+                          const PathWalk::Step* only = nullptr);
 
 // Walks `folder` and judges it as Judge does; a folder that cannot be looked up is a doubt too.
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,

@@ -118,13 +118,7 @@ bool LeftoverJournal::Present() const {
 }
 
 bool LeftoverJournal::LooksHot() const {
-    if (!Present()) return false;
-    const int fd = folder_.OpenFile(journalName_, O_RDONLY);
-    if (fd < 0) return errno != ENOENT;
-    char first = 0;
-    const ssize_t n = ::pread(fd, &first, 1, 0);
-    ::close(fd);
-    return n > 0 && SqliteWouldPlayBack(std::string_view(&first, 1));
+    return place_.JournalLooksHot();
 }
 
 LeftoverJournal::Outcome LeftoverJournal::Recover(int waitMs) {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <deque>
 
+#include "platform/storage/FileHelpers.h"
+
 namespace platform {
 namespace {
 
@@ -35,10 +37,6 @@ std::string readLink(int dirFd, const std::string& name, const struct stat& st) 
     if (n < 0) return std::string();
     target.resize(std::size_t(n));
     return target;
-}
-
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace
@@ -131,7 +129,7 @@ int PathWalk::Walk(const std::string& path) {
         }
         const std::size_t held = hold(fd, at, st);
         // Swapped between the look-up and the open: judged was another folder.
-        if (!sameFile(st, step.entry)) return fail(EAGAIN, at);
+        if (!SameFile(st, step.entry)) return fail(EAGAIN, at);
         stack.push_back(held);
         if (todo.empty()) finalFolder_ = long(held);
     }
