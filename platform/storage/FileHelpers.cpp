@@ -11,6 +11,11 @@
 
 namespace platform {
 
+std::string ProcFdPath(int fd, const std::string& name) {
+    std::string path = std::string(kProcFd) + std::to_string(fd);
+    return name.empty() ? path : path + "/" + name;
+}
+
 int OpenRegularFileAt(int dirFd, const std::string& name, int access) {
     const int fd = ::openat(dirFd, name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fd;
@@ -76,11 +81,9 @@ int TakeAccessOf(int fd, AccessLike from) {
     } else if (::fchown(fd, static_cast<uid_t>(-1), like.group) != 0 && errno != EPERM) {
         return errno;  // EPERM: not a member of the group, which the new file does not get then
     }
-    // A file left in another group than `from`'s gives that group what `from` gives it: what
-    // others have.
     struct stat made {};
     if (::fstat(fd, &made) != 0) return errno;
-    if (made.st_gid != like.group) like.GroupAsOthers();
+    if (made.st_gid != like.group) like.GroupByName();
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
     // EPERM for a file this process made: the file system keeps the mount's modes.
     if (::fchmod(fd, like.ModeWithoutAcl()) != 0 && errno != EPERM) return errno;

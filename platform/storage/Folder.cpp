@@ -182,13 +182,13 @@ int Folder::publishUnnamed(std::string_view bytes, AccessLike like, const NameFo
     fd = ::openat(fd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) return noUnnamedFiles(errno) ? ENOTSUP : errno;
     int error = fill(fd, bytes, like);
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const std::string self = ProcFdPath(fd);
     if (!error)
         error = nameFirstFree(
             [&](const std::string& to) {
                 if (::linkat(AT_FDCWD, self.c_str(), fd_, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
                     return 0;
-                return errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? ENOTSUP : errno;
+                return errno == ENOENT && ::access(kProcFd.data(), F_OK) != 0 ? ENOTSUP : errno;
             },
             nameFor, name);
     if (error) {
