@@ -9,9 +9,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string_view>
 
+#include "platform/storage/DatabasePlace.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/PinnedVfs.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/TestDb.h"
 
 using platform::PinnedVfs;
 using Step = PinnedVfs::Step;
@@ -45,6 +50,52 @@ struct Handle {
     int rc;
 };
 
+// Plays another program that renames `from` to `to` as SQLite's unix layer opens a name ending in
+// "/<name>" (through its system call "open"), once: just before the open, or just after it.
+class SwapAtSqliteOpen {
+  public:
+    SwapAtSqliteOpen(const std::string& name, fs::path from, fs::path to, bool afterOpen) {
+        name_ = "/" + name;
+        from_ = std::move(from);
+        to_ = std::move(to);
+        after_ = afterOpen;
+        real_ = unix()->xGetSystemCall(unix(), "open");
+        unix()->xSetSystemCall(unix(), "open", reinterpret_cast<sqlite3_syscall_ptr>(&open));
+    }
+    ~SwapAtSqliteOpen() { unix()->xSetSystemCall(unix(), "open", nullptr); }
+
+  private:
+    static sqlite3_vfs* unix() { return sqlite3_vfs_find("unix"); }
+    static int open(const char* path, int flags, int mode) {
+        const bool swaps = !from_.empty() && std::string_view(path).ends_with(name_);
+        if (swaps && !after_) swap();
+        const int fd = reinterpret_cast<int (*)(const char*, int, int)>(real_)(path, flags, mode);
+        if (swaps && after_) swap();
+        return fd;
+    }
+    static void swap() {
+        fs::rename(from_, to_);
+        from_.clear();
+    }
+    static inline std::string name_;
+    static inline fs::path from_, to_;
+    static inline bool after_ = false;
+    static inline sqlite3_syscall_ptr real_ = nullptr;
+};
+
+// Whether a file was opened since the watch began.
+struct OpenWatch {
+    explicit OpenWatch(const fs::path& file) : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        ::inotify_add_watch(fd, file.c_str(), IN_OPEN);
+    }
+    ~OpenWatch() { ::close(fd); }
+    bool opened() const {
+        char events[4096];
+        return ::read(fd, events, sizeof events) > 0;
+    }
+    int fd;
+};
+
 // <tmp>/db held by an O_PATH descriptor, pinned with a guard that notes what it is asked
 // ("AfterOpen db.mdb") and gives answer_'s word.
 class PinnedVfsTest : public testing::Test {
@@ -56,11 +107,12 @@ class PinnedVfsTest : public testing::Test {
         fs::create_directory(folder_ = root_ / "db");
         file_ = folder_ / "db.mdb";
         ASSERT_GE(fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), 0);
-        PinnedVfs::Pin(fd_, [this](const std::string& file, int flags, Step step) {
-            const char* steps[] = {"BeforeOpen ", "AfterOpen ", "Delete "};
-            seen_.push_back(steps[int(step)] + file);
-            return answer_ ? answer_(file, flags, step) : SQLITE_OK;
-        });
+        ASSERT_TRUE(
+            PinnedVfs::Pin(fd_, [this](const std::string& file, int flags, Step step, int opened) {
+                const char* steps[] = {"BeforeOpen ", "AfterOpen ", "Delete "};
+                seen_.push_back(steps[int(step)] + file);
+                return answer_ ? answer_(file, flags, step, opened) : SQLITE_OK;
+            }));
     }
     void TearDown() override {
         PinnedVfs::Unpin(fd_);
@@ -68,7 +120,7 @@ class PinnedVfsTest : public testing::Test {
         fs::remove_all(root_);
     }
     std::string in(const std::string& name = "db.mdb") const {
-        return PinnedVfs::PathIn(fd_, name);
+        return platform::ProcFdPath(fd_, name);
     }
 
     fs::path root_, folder_, file_;
@@ -83,7 +135,7 @@ class PinnedVfsTest : public testing::Test {
 // mode and, where SQLite runs as root, its owner, which SQLite reads through /proc.
 TEST_F(PinnedVfsTest, SavesInThePinnedFolderWhateverTakesItsName) {
     struct stat journal {};
-    answer_ = [&](const std::string& file, int flags, Step step) {
+    answer_ = [&](const std::string& file, int flags, Step step, int) {
         if (flags & SQLITE_OPEN_MAIN_JOURNAL && step == Step::AfterOpen)
             ::fstatat(fd_, file.c_str(), &journal, AT_SYMLINK_NOFOLLOW);
         return SQLITE_OK;
@@ -128,7 +180,7 @@ TEST_F(PinnedVfsTest, TakesOnlyANameOfOneFileInAPinnedFolder) {
     const int other = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const std::string fd = "/proc/self/fd/" + std::to_string(fd_);
     const std::string refused[] = {file_,
-                                   PinnedVfs::PathIn(other, "db.mdb"),
+                                   platform::ProcFdPath(other, "db.mdb"),
                                    in("a/b"),
                                    in(".."),
                                    in("."),
@@ -147,10 +199,16 @@ TEST_F(PinnedVfsTest, TakesOnlyANameOfOneFileInAPinnedFolder) {
         EXPECT_EQ(vfs->xDelete(vfs, name.c_str(), 1), SQLITE_IOERR_DELETE) << name;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 3);
-    PinnedVfs::Pin(other, nullptr);  // lets everything through, a folder opened for reading too
-    EXPECT_EQ(Handle(PinnedVfs::PathIn(other, "db.mdb"))("select count(*) from t"), "0");
+    // Lets everything through, a folder opened for reading too.
+    ASSERT_TRUE(PinnedVfs::Pin(other, nullptr));
+    EXPECT_EQ(Handle(platform::ProcFdPath(other, "db.mdb"))("select count(*) from t"), "0");
     PinnedVfs::Unpin(other);
     ::close(other);
+    // A descriptor pinned already keeps its guard.
+    EXPECT_FALSE(PinnedVfs::Pin(fd_, nullptr));
+    seen_.clear();
+    EXPECT_EQ(Handle(in(), SQLITE_OPEN_READWRITE).rc, SQLITE_OK);
+    EXPECT_EQ(seen_, (std::vector<std::string>{"BeforeOpen db.mdb", "AfterOpen db.mdb"}));
 }
 
 // The journal of a save killed as it removed the journal, with the record naming a super-journal
@@ -170,7 +228,7 @@ TEST_F(PinnedVfsTest, NeverOpensOrRemovesTheSuperJournalAHotJournalNames) {
             Handle db(in());
             ASSERT_EQ(db("create table t(v)"), "");
             ASSERT_EQ(db("insert into t values ('before')"), "");
-            answer_ = [](auto&, int, Step s) {
+            answer_ = [](auto&, int, Step s, int) {
                 return s == Step::Delete ? SQLITE_IOERR : SQLITE_OK;
             };
             ASSERT_NE(db("update t set v = 'after'"), "");
@@ -201,29 +259,38 @@ TEST_F(PinnedVfsTest, NeverOpensOrRemovesTheSuperJournalAHotJournalNames) {
     }
 }
 
+// So does a name swapped for another file right after SQLite opened it: the file it opened is no
+// longer the folder's.
 TEST_F(PinnedVfsTest, ARefusalFailsTheOpenOrSaveAndLeavesNoDescriptorOpen) {
     ASSERT_EQ(Handle(in())("create table t(v)"), "");
     const struct {
-        int file;
+        int file;  // refused at `step`; 0: none
         Step step;
+        const char* swapped;  // the name swapped right after SQLite's open of it
         int openRc;
+        const char* save;
     } rows[] = {
-        {SQLITE_OPEN_MAIN_DB, Step::BeforeOpen, SQLITE_PERM},
-        {SQLITE_OPEN_MAIN_DB, Step::AfterOpen, SQLITE_PERM},
-        {SQLITE_OPEN_MAIN_JOURNAL, Step::BeforeOpen, SQLITE_OK},
-        {SQLITE_OPEN_MAIN_JOURNAL, Step::AfterOpen, SQLITE_OK},
+        {SQLITE_OPEN_MAIN_DB, Step::BeforeOpen, "", SQLITE_PERM, ""},
+        {SQLITE_OPEN_MAIN_DB, Step::AfterOpen, "", SQLITE_PERM, ""},
+        {SQLITE_OPEN_MAIN_JOURNAL, Step::BeforeOpen, "", SQLITE_OK, "error 3"},
+        {SQLITE_OPEN_MAIN_JOURNAL, Step::AfterOpen, "", SQLITE_OK, "error 3"},
+        {0, Step::AfterOpen, "db.mdb-journal", SQLITE_OK, "error 14"},
+        {0, Step::AfterOpen, "db.mdb", SQLITE_CANTOPEN, ""},
     };
     auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
     for (const auto& row : rows) {
-        answer_ = [&](auto&, int flags, Step step) {
+        SCOPED_TRACE(row.swapped);
+        answer_ = [&](auto&, int flags, Step step, int) {
             return flags & row.file && step == row.step ? SQLITE_PERM : SQLITE_OK;
         };
+        fs::copy_file(file_, folder_ / "other", fs::copy_options::overwrite_existing);
+        SwapAtSqliteOpen swap(row.swapped, folder_ / "other", folder_ / row.swapped, true);
         const auto before = descriptors();
         {
             Handle db(in());
             EXPECT_EQ(db.rc, row.openRc);
             if (db.rc == SQLITE_OK) {
-                EXPECT_EQ(db("insert into t values (1)"), "error 3");
+                EXPECT_EQ(db("insert into t values (1)"), row.save);
             }
         }
         EXPECT_EQ(descriptors(), before);
@@ -239,4 +306,67 @@ TEST_F(PinnedVfsTest, RefusesAWriteAheadLog) {
     EXPECT_EQ(Handle(in())("select count(*) from t"), "error 14");
     EXPECT_EQ(bytesOf(folder_ / "db.mdb-wal"), log);
     EXPECT_EQ(seen_, (std::vector<std::string>{"BeforeOpen db.mdb", "AfterOpen db.mdb"}));
+}
+
+// The place's guard on a fresh database: a file planted beside it, or swapped in under a name as
+// SQLite opens it, is neither written nor (where it was there before) opened, and the save
+// fails; the database is never deleted.
+TEST(DatabasePlaceGuard, WhatIsPlantedOrSwappedInIsNeitherWrittenNorOpened) {
+    enum class Plant { LinkedJournal, SwapFoundJournal, SwapNewJournal, ReplaceDatabase, SwapDb };
+    const struct {
+        const char* what;
+        Plant plant;
+        std::string rc;  // of the open, then of the save
+    } rows[] = {
+        {"a journal with a second link, there before the save", Plant::LinkedJournal, "0 14"},
+        {"a usable journal swapped for a linked one as SQLite opens it", Plant::SwapFoundJournal,
+         "0 14"},
+        {"a journal swapped in between the program's making it and SQLite's open",
+         Plant::SwapNewJournal, "0 14"},
+        {"the database replaced after the place was walked", Plant::ReplaceDatabase, "14"},
+        {"the database swapped as SQLite opens it", Plant::SwapDb, "14"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestDb db;
+        const auto place = platform::DatabasePlace::Of(db.path());
+        const fs::path folder = fs::path(db.path()).parent_path(), journal = db.path() + "-journal";
+        const fs::path victim = fs::path(db.folder()) / "victim", planted = folder / "planted";
+        std::ofstream(victim) << "keep";
+        fs::copy_file(db.path(), folder / "copy");
+        fs::permissions(victim, fs::status(db.path()).permissions());
+        std::optional<SwapAtSqliteOpen> swap;
+        if (row.plant == Plant::LinkedJournal) fs::create_hard_link(victim, journal);
+        if (row.plant == Plant::SwapFoundJournal) {
+            fs::copy_file(victim, journal);
+            fs::resize_file(journal, 0);  // an empty journal, SQLite's to use again
+            fs::create_hard_link(victim, planted);
+            swap.emplace("db.mdb-journal", planted, journal, false);
+        }
+        if (row.plant == Plant::SwapNewJournal) {
+            fs::copy_file(victim, planted);
+            swap.emplace("db.mdb-journal", planted, journal, false);
+        }
+        if (row.plant == Plant::ReplaceDatabase) fs::rename(folder / "copy", db.path());
+        if (row.plant == Plant::SwapDb) swap.emplace("db.mdb", folder / "copy", db.path(), false);
+        const std::string before = bytesOf(db.path());
+        const OpenWatch victimOpened(victim), copyOpened(db.path());
+        Handle handle(place->SqlitePath(), SQLITE_OPEN_READWRITE);
+        std::string rc = std::to_string(handle.rc);
+        const std::string saved =
+            handle.rc == SQLITE_OK ? handle("update defaultParameter set valueFrom = 'x'") : "-";
+        if (saved != "-") rc += saved.empty() ? " 0" : " " + saved.substr(6);  // "error <code>"
+        EXPECT_EQ(rc, row.rc);
+        // Found there before SQLite's open: not opened at all.
+        if (row.plant == Plant::LinkedJournal) EXPECT_FALSE(victimOpened.opened());
+        if (row.plant == Plant::ReplaceDatabase) EXPECT_FALSE(copyOpened.opened());
+        EXPECT_EQ(bytesOf(victim), "keep");
+        EXPECT_EQ(bytesOf(db.path()), before);
+        if (row.plant == Plant::SwapNewJournal) EXPECT_EQ(bytesOf(journal), "keep");
+    }
+    TestDb db;
+    sqlite3_vfs* vfs = sqlite3_vfs_find(PinnedVfs::Name());
+    const auto place = platform::DatabasePlace::Of(db.path());
+    EXPECT_EQ(vfs->xDelete(vfs, place->SqlitePath().c_str(), 0), SQLITE_IOERR_DELETE);
+    EXPECT_TRUE(fs::exists(db.path()));
 }
