@@ -9,8 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <string_view>
+#include <utility>
 
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileHelpers.h"
@@ -50,50 +49,27 @@ struct Handle {
     int rc;
 };
 
-// Plays another program that renames `from` to `to` as SQLite's unix layer opens a name ending in
-// "/<name>" (through its system call "open"), once: just before the open, or just after it.
-class SwapAtSqliteOpen {
-  public:
-    SwapAtSqliteOpen(const std::string& name, fs::path from, fs::path to, bool afterOpen) {
-        name_ = "/" + name;
-        from_ = std::move(from);
-        to_ = std::move(to);
-        after_ = afterOpen;
-        real_ = unix()->xGetSystemCall(unix(), "open");
-        unix()->xSetSystemCall(unix(), "open", reinterpret_cast<sqlite3_syscall_ptr>(&open));
+// Plays another program that renames `from` to `to` (once) as SQLite's unix layer opens `to`
+// (its system call "open"): just before the open, or just after it.
+struct Swap {
+    fs::path from, to;
+    bool afterOpen;
+} swap;
+int openSwapping(const char* path, int flags, int mode) {
+    const bool now = !swap.from.empty() && fs::path(path).filename() == swap.to.filename();
+    if (now && !swap.afterOpen) fs::rename(std::exchange(swap.from, {}), swap.to);
+    const int fd = ::open(path, flags, mode);
+    if (now && swap.afterOpen) fs::rename(std::exchange(swap.from, {}), swap.to);
+    return fd;
+}
+struct SwapAtSqliteOpen {
+    explicit SwapAtSqliteOpen(const Swap& what) {
+        swap = what;
+        unix()->xSetSystemCall(unix(), "open",
+                               reinterpret_cast<sqlite3_syscall_ptr>(&openSwapping));
     }
     ~SwapAtSqliteOpen() { unix()->xSetSystemCall(unix(), "open", nullptr); }
-
-  private:
     static sqlite3_vfs* unix() { return sqlite3_vfs_find("unix"); }
-    static int open(const char* path, int flags, int mode) {
-        const bool swaps = !from_.empty() && std::string_view(path).ends_with(name_);
-        if (swaps && !after_) swap();
-        const int fd = reinterpret_cast<int (*)(const char*, int, int)>(real_)(path, flags, mode);
-        if (swaps && after_) swap();
-        return fd;
-    }
-    static void swap() {
-        fs::rename(from_, to_);
-        from_.clear();
-    }
-    static inline std::string name_;
-    static inline fs::path from_, to_;
-    static inline bool after_ = false;
-    static inline sqlite3_syscall_ptr real_ = nullptr;
-};
-
-// Whether a file was opened since the watch began.
-struct OpenWatch {
-    explicit OpenWatch(const fs::path& file) : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        ::inotify_add_watch(fd, file.c_str(), IN_OPEN);
-    }
-    ~OpenWatch() { ::close(fd); }
-    bool opened() const {
-        char events[4096];
-        return ::read(fd, events, sizeof events) > 0;
-    }
-    int fd;
 };
 
 // <tmp>/db held by an O_PATH descriptor, pinned with a guard that notes what it is asked
@@ -284,7 +260,7 @@ TEST_F(PinnedVfsTest, ARefusalFailsTheOpenOrSaveAndLeavesNoDescriptorOpen) {
             return flags & row.file && step == row.step ? SQLITE_PERM : SQLITE_OK;
         };
         fs::copy_file(file_, folder_ / "other", fs::copy_options::overwrite_existing);
-        SwapAtSqliteOpen swap(row.swapped, folder_ / "other", folder_ / row.swapped, true);
+        const SwapAtSqliteOpen swapping({folder_ / "other", folder_ / row.swapped, true});
         const auto before = descriptors();
         {
             Handle db(in());
@@ -312,57 +288,47 @@ TEST_F(PinnedVfsTest, RefusesAWriteAheadLog) {
 // SQLite opens it, is neither written nor (where it was there before) opened, and the save
 // fails; the database is never deleted.
 TEST(DatabasePlaceGuard, WhatIsPlantedOrSwappedInIsNeitherWrittenNorOpened) {
-    enum class Plant { LinkedJournal, SwapFoundJournal, SwapNewJournal, ReplaceDatabase, SwapDb };
     const struct {
         const char* what;
-        Plant plant;
+        bool link;         // the planted file: a second name of the victim, else a database
+        const char* name;  // where it goes: at once, else as SQLite opens the name
+        bool atOnce, emptyJournal;
         std::string rc;  // of the open, then of the save
     } rows[] = {
-        {"a journal with a second link, there before the save", Plant::LinkedJournal, "0 14"},
-        {"a usable journal swapped for a linked one as SQLite opens it", Plant::SwapFoundJournal,
+        {"a journal with a second link, there before", true, "db.mdb-journal", true, false, "0 14"},
+        {"a usable journal swapped as SQLite opens it", true, "db.mdb-journal", false, true,
          "0 14"},
-        {"a journal swapped in between the program's making it and SQLite's open",
-         Plant::SwapNewJournal, "0 14"},
-        {"the database replaced after the place was walked", Plant::ReplaceDatabase, "14"},
-        {"the database swapped as SQLite opens it", Plant::SwapDb, "14"},
+        {"a journal planted after the program made it", true, "db.mdb-journal", false, false,
+         "0 14"},
+        {"the database replaced after the place was walked", false, "db.mdb", true, false, "14"},
+        {"the database swapped as SQLite opens it", false, "db.mdb", false, false, "14"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         TestDb db;
         const auto place = platform::DatabasePlace::Of(db.path());
-        const fs::path folder = fs::path(db.path()).parent_path(), journal = db.path() + "-journal";
+        const fs::path folder = fs::path(db.path()).parent_path(), at = folder / row.name;
         const fs::path victim = fs::path(db.folder()) / "victim", planted = folder / "planted";
-        std::ofstream(victim) << "keep";
-        fs::copy_file(db.path(), folder / "copy");
-        fs::permissions(victim, fs::status(db.path()).permissions());
-        std::optional<SwapAtSqliteOpen> swap;
-        if (row.plant == Plant::LinkedJournal) fs::create_hard_link(victim, journal);
-        if (row.plant == Plant::SwapFoundJournal) {
-            fs::copy_file(victim, journal);
-            fs::resize_file(journal, 0);  // an empty journal, SQLite's to use again
-            fs::create_hard_link(victim, planted);
-            swap.emplace("db.mdb-journal", planted, journal, false);
-        }
-        if (row.plant == Plant::SwapNewJournal) {
-            fs::copy_file(victim, planted);
-            swap.emplace("db.mdb-journal", planted, journal, false);
-        }
-        if (row.plant == Plant::ReplaceDatabase) fs::rename(folder / "copy", db.path());
-        if (row.plant == Plant::SwapDb) swap.emplace("db.mdb", folder / "copy", db.path(), false);
         const std::string before = bytesOf(db.path());
-        const OpenWatch victimOpened(victim), copyOpened(db.path());
+        std::ofstream(victim) << "keep";
+        fs::permissions(victim, fs::status(db.path()).permissions());
+        row.link ? fs::create_hard_link(victim, planted) : (void)fs::copy_file(db.path(), planted);
+        if (row.emptyJournal) fs::copy_file(victim, at), fs::resize_file(at, 0);
+        if (row.atOnce) fs::rename(planted, at);
+        const SwapAtSqliteOpen swapping({row.atOnce ? "" : planted, at, false});
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(watch, at.c_str(), IN_OPEN);
         Handle handle(place->SqlitePath(), SQLITE_OPEN_READWRITE);
         std::string rc = std::to_string(handle.rc);
         const std::string saved =
-            handle.rc == SQLITE_OK ? handle("update defaultParameter set valueFrom = 'x'") : "-";
-        if (saved != "-") rc += saved.empty() ? " 0" : " " + saved.substr(6);  // "error <code>"
+            handle.rc ? "" : handle("update defaultParameter set valueFrom = 1");
+        if (handle.rc == SQLITE_OK) rc += saved.empty() ? " 0" : " " + saved.substr(6);
         EXPECT_EQ(rc, row.rc);
-        // Found there before SQLite's open: not opened at all.
-        if (row.plant == Plant::LinkedJournal) EXPECT_FALSE(victimOpened.opened());
-        if (row.plant == Plant::ReplaceDatabase) EXPECT_FALSE(copyOpened.opened());
+        char events[256];  // what was there before SQLite's open is not opened
+        if (row.atOnce) EXPECT_EQ(::read(watch, events, sizeof events), -1);
+        ::close(watch);
         EXPECT_EQ(bytesOf(victim), "keep");
         EXPECT_EQ(bytesOf(db.path()), before);
-        if (row.plant == Plant::SwapNewJournal) EXPECT_EQ(bytesOf(journal), "keep");
     }
     TestDb db;
     sqlite3_vfs* vfs = sqlite3_vfs_find(PinnedVfs::Name());
