@@ -107,7 +107,7 @@ FolderDoubt ForeignLinkIn(const PathWalk& walk, const TrustedOwners& owners,
 
 // Walks `folder` and judges it as Judge does; a folder that cannot be looked up is a doubt too.
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,
-                       const TrustedOwners& owners = TrustedOwners::Program());
+                       const TrustedOwners& owners);
 
 // The doubt about a folder that cannot be walked: `path` could not be looked up (`error`).
 FolderDoubt CannotLookUp(const std::string& path, int error);
