@@ -362,6 +362,7 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
         if (runtimeFolderFull) {
             EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
         }
+        EXPECT_EQ(boxes[0].find(".bak"), std::string::npos) << boxes[0];  // none was kept
         EXPECT_EQ(namesIn(program.path("db")),
                   (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
         EXPECT_TRUE(fs::is_empty(program.path("run")));
