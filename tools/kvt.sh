@@ -16,7 +16,7 @@ home=""
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
           fonts-arphic-uming qt6-translations-l10n xvfb xauth openbox poppler-utils locales strace
-          exfatprogs exfat-fuse)
+          exfatprogs exfat-fuse acl sqlite3)
 
 install_missing() {
     local missing=()

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/storage/FileAccess.h"
+#include "platform/storage/PinnedVfs.h"
 
 namespace platform {
 
@@ -61,6 +62,21 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset) {
         offset += n;
     }
     return 0;
+}
+
+int ProcFdProblem() {
+    const int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat held {};
+    struct stat seen {};
+    // A name as SQLite is given it: "." in the folder "/" held.
+    const std::string self = PinnedVfs::PathIn(fd, ".");
+    const int error = ::fstat(fd, &held) != 0            ? errno
+                      : ::stat(self.c_str(), &seen) != 0 ? errno
+                      : SameFile(held, seen)             ? 0
+                                                         : ENOENT;
+    ::close(fd);
+    return error;
 }
 
 int TakeAccessOf(int fd, AccessLike from) {

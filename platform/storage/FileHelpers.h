@@ -35,6 +35,11 @@ inline bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// 0 where /proc/self/fd shows this process's descriptors, through which SQLite opens the database
+// and the program judges the files beside it; otherwise why not (ENOENT: /proc is not mounted,
+// EACCES: it may not be read, as by a process that gave up root).
+int ProcFdProblem();
+
 // The whole of an open file, read from its start whatever its offset.
 int ReadWhole(int fd, std::string& out);
 

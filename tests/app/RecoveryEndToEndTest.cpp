@@ -24,6 +24,7 @@
 #include "tests/support/CrashedSaves.h"
 #include "tests/support/ExfatImage.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/ShellCommands.h"
 #include "tests/support/TestDb.h"
 
 namespace fs = std::filesystem;
@@ -60,15 +61,17 @@ void storeYearsOfMonths(const std::string& db, int from, int years) {
 }
 
 // Two years of months, then a save killed after it wrote the file: the file before the save,
-// and the file and its journal as the crash left them (`file` is the file a linked `db` names).
+// and the file and its journal as the crash left them (`file` is the file a linked `db` names;
+// `as` runs the save as another user).
 struct CrashedSave {
     std::string before, crashed, journal;
 };
-void crashASave(const std::string& db, CrashedSave& save, std::string file = {}) {
+void crashASave(const std::string& db, CrashedSave& save, std::string file = {},
+                const QStringList& as = {}) {
     if (file.empty()) file = db;
     storeYearsOfMonths(db, 1900, 2);
     save.before = bytesOf(file);
-    CrashAtTheJournalsRemoval(db, file);
+    CrashAtTheJournalsRemoval(db, file, as);
     save.crashed = bytesOf(file);
     save.journal = bytesOf(file + "-journal");
 }
@@ -362,6 +365,7 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
         if (runtimeFolderFull) {
             EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
         }
+        EXPECT_EQ(boxes[0].find(".bak"), std::string::npos) << boxes[0];  // none was kept
         EXPECT_EQ(namesIn(program.path("db")),
                   (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
         EXPECT_TRUE(fs::is_empty(program.path("run")));
@@ -516,6 +520,11 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
                   0u)
             << boxes[0];
         EXPECT_EQ(run.log.contains("done expect login_form"), !crashed);
+        // No group may write root's database: only root may let the user.
+        EXPECT_EQ(
+            boxes[0].find("\\n解决办法：只有 root 能改变数据库文件的访问权限") != std::string::npos,
+            !crashed)
+            << boxes[0];
         if (journal == Journal::OfASaveUnderWay) {
             ASSERT_TRUE(writer.waitForFinished(60000));
             EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
@@ -975,5 +984,72 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
             EXPECT_EQ(namesIn(program.path("db")), names);
         }
         if (row.plant == Plant::EmptyJournalHeldOpen) EXPECT_EQ(fs::file_size(journal), 0u);
+    }
+}
+
+// The commands of a start's box, run as printed (by root, through /bin/sh) in a program folder
+// whose path has a space: the write-ahead log a killed writer left is finished with what it
+// held; a member's journal, left in the member's own group by a save cut short in a db/ without
+// the setgid bit, gets the database's group and db/ the bit, and the member's next start recovers
+// it. Without /proc the box says the program needs it. Each next start logs in.
+TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
+    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    const QStringList member = {"setpriv", "--reuid=3009", "--regid=3009", "--groups=3008"};
+    const QStringList withoutProc = {"unshare", "-m", "sh", "-c",
+                                     "mount -t tmpfs none /proc && exec \"$0\""};
+    QTemporaryDir temp;
+    const std::string spaced = temp.path().toStdString() + "/my kvt";
+    fs::create_directory(spaced);
+    fs::permissions(temp.path().toStdString(), fs::perms(0755));
+    fs::permissions(spaced, fs::perms(0755));
+    enum Staged { WriteAheadLog, MembersJournal, NoProc };
+    for (const Staged row : {WriteAheadLog, MembersJournal, NoProc}) {
+        ProgramFolder program(QString::fromStdString(spaced));
+        program.letOtherUsersRun();
+        const std::string db = program.path("db/db.mdb"), folder = program.path("db");
+        CrashedSave save;
+        if (row == WriteAheadLog)
+            InAnotherProcess([&] {  // a writer in WAL mode killed: the log and its index stay
+                sqlite3* h = nullptr;
+                sqlite3_open(db.c_str(), &h);
+                sqlite3_exec(h,
+                             "pragma journal_mode = wal; create table t(x); insert into t "
+                             "values (1)",
+                             nullptr, nullptr, nullptr);
+                ::_exit(0);
+                return std::string();
+            });
+        if (row == MembersJournal) {
+            ASSERT_EQ(::chown(folder.c_str(), 0, 3008) | ::chmod(folder.c_str(), 0775) |
+                          ::chown(db.c_str(), 0, 3008) | ::chmod(db.c_str(), 0660),
+                      0);
+            crashASave(db, save, {}, member);
+        }
+        const QStringList as = row == MembersJournal ? member : QStringList();
+        EXPECT_EQ(program.runUnder(row == NoProc ? withoutProc : as, kStart).exitCode, 1);
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::vector<std::string> commands = CommandsIn(boxes[0]);
+        EXPECT_EQ(commands.size(), std::size_t(row == WriteAheadLog    ? 1
+                                               : row == MembersJournal ? 2
+                                                                       : 0))
+            << boxes[0];
+        EXPECT_EQ(row == NoProc,
+                  boxes[0].find("程序需要 /proc（已挂载且可读）") != std::string::npos);
+        for (const std::string& command : commands)
+            EXPECT_EQ(RunInShell("sh", command).first, 0) << command;
+        fs::remove(program.path("messages.log"));
+        program.letOtherUsersRun();
+        const ProgramRun next = program.runUnder(as, kStart);
+        EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
+        if (row == WriteAheadLog) {
+            EXPECT_EQ(QueryFile(db, "select count(*) from t"), "1");
+            EXPECT_FALSE(fs::exists(db + "-wal") || fs::exists(db + "-shm"));
+        }
+        struct stat st {};
+        if (row == MembersJournal) {
+            EXPECT_EQ(bytesOf(db), save.before);
+            EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_ISGID));
+        }
     }
 }
