@@ -157,7 +157,8 @@ enter_private_folder() {
     local parent here private
     parent="$(stat -c %d:%i .)"
     here="$(pwd -P)"
-    private="$(mktemp -d ./.kvt-install.XXXXXXXXXX)" || stop "cannot make a folder in $here"
+    private="$(mktemp -d ./.kvt-install.XXXXXXXXXX 2>&1)" ||
+        stop "cannot make a folder in $here: ${private##*: }"
     if ! cd -P -- "$private" 2>/dev/null || ! private_to_this_user "$parent" ||
         [[ -n "$(ls -A)" ]]; then
         rmdir -- "$here/${private#./}" 2>/dev/null || true
