@@ -240,7 +240,7 @@ bool syncedBeforeTheJournalGoes(const std::vector<std::string>& trace, const std
 struct KilledRecovery {
     const char* inject;
     bool undoneByTheFirst = false;
-    bool onNfs = false;                // rename takes no flags, no unnamed file can be made
+    bool onNfs = false;                // rename takes no flags, no unnamed file, no folder locks
     bool othersRuntimeFolder = false;  // $XDG_RUNTIME_DIR is another user's sticky folder
 };
 
@@ -298,8 +298,8 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
 }
 
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
-// its copies. On NFS the copies are made under a random name and linked into place. The start's
-// first link and first two syncs make the lock file.
+// its copies. On NFS the copies are made under a random name and linked into place, and the
+// trial folder cannot be locked. The start's first link and first two syncs make the lock file.
 TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
@@ -311,6 +311,8 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
         {"fsync:signal=SIGKILL:when=6"},     // the folder after the copies
         {"", false, true},
         {"", false, false, true},
+        {"unlinkat:signal=SIGKILL:when=1", false, true},  // the lock file linked, its part not gone
+        {"pwrite64:signal=SIGKILL:when=1", false, true},  // the trial folder left
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
 }
@@ -655,9 +657,11 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
 }
 
 // Where files can be neither made unnamed nor hard-linked and rename takes no flags (exFAT, FAT,
-// SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted. A
-// crashed save is undone with its copies kept and a report is printed; a print killed as it syncs
-// its file leaves only a temporary name, which the next print removes: only whole PDFs stay.
+// SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted; and
+// where a file made unnamed may not be linked in (EPERM), or no file can be given an owner or a
+// mode (as on FAT through FUSE: ENOSYS), each refused by strace. A crashed save is undone with its
+// copies kept and a report is printed; a print killed as it syncs its file leaves only a temporary
+// name, which the next print removes: only whole PDFs stay.
 TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     const std::string print =
@@ -668,29 +672,39 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
         const std::string bytes = bytesOf(pdf.string());
         return bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n");
     };
-    for (const bool image : {false, true}) {
-        SCOPED_TRACE(image ? "an exFAT image" : "as on exFAT");
+    // As on exFAT, calls strace refuses ("call:error=E"), a real exFAT image.
+    for (const QString way : {"", "linkat:error=EPERM", "fchown,fchmod:error=ENOSYS", "image"}) {
+        SCOPED_TRACE(way.toStdString());
+        const bool image = way == "image", refused = way.contains(':');
         std::optional<ExfatImage> exfat;
         if (image && !exfat.emplace().mounted())
             GTEST_SKIP() << "no exFAT image can be mounted here (root, exfatprogs, exfat-fuse)";
         ProgramFolder program(image ? exfat->path() : QString());
-        image ? program.keep() : program.onExfat();
+        image ? program.keep() : refused ? void() : program.onExfat();
+        const QStringList wrapper =
+            refused ? QString("strace -f --seccomp-bpf -o /dev/null -e trace=%1 -e inject=%2")
+                          .arg(way.section(':', 0, 0), way)
+                          .split(' ')
+                    : QStringList();
+        const auto run = [&](const std::string& script) {
+            return program.runUnder(wrapper, script);
+        };
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
-        ASSERT_EQ(program.run(kStart).exitCode, 0);
+        ASSERT_EQ(run(kStart).exitCode, 0);
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         EXPECT_EQ(bytesOf(db), save.before);
-        ASSERT_EQ(program.run(print).exitCode, 0);
+        ASSERT_EQ(run(print).exitCode, 0);
         ASSERT_EQ(program.lines("messages.log").size(), 2u);
 
         program.onExfat("/print/" + QString(platform::Folder::kPartPrefix));
-        EXPECT_EQ(program.run(print).exitCode, -1);  // killed
+        EXPECT_EQ(run(print).exitCode, -1);  // killed
         std::vector<std::string> names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         EXPECT_EQ(names[0].rfind(platform::Folder::kPartPrefix, 0), 0u) << names[0];
         program.onExfat();
-        ASSERT_EQ(program.run(print).exitCode, 0);
+        ASSERT_EQ(run(print).exitCode, 0);
         names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         for (const std::string& name : names)
