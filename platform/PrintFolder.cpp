@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "platform/AppPath.h"
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FolderTrust.h"
@@ -23,12 +23,6 @@ namespace {
 bool inGroup(gid_t gid) {
     const std::vector<gid_t> mine = GroupsOf(::geteuid());
     return std::find(mine.begin(), mine.end(), gid) != mine.end();
-}
-
-std::string octal(mode_t mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", unsigned(mode));
-    return text;
 }
 
 // The database file's access, read through its held folder without opening the file: closing a
@@ -112,8 +106,7 @@ std::string PrintFolder::Refusal() const {
     // The database as its place holds it: no name looked up again.
     if (::faccessat(place_->Files().Fd(), place_->Name().c_str(), W_OK, AT_EACCESS) != 0) {
         why = "只有可以修改数据库的用户才能保存打印文件，用户 " + user + " 只能查看数据库";
-        fix = groupWrites ? "请管理员执行 usermod -aG " + GroupName(database.group) + " " + user +
-                                "（重新登录后生效）"
+        fix = groupWrites ? JoinGroupText(database.group, me)
                           : "请以数据库的所有者 " + UserName(database.owner) + " 运行程序打印";
     } else {
         struct stat st {};
@@ -121,12 +114,12 @@ std::string PrintFolder::Refusal() const {
         why = exists ? "打印文件夹属于用户 " + UserName(st.st_uid) + "，用户 " + user +
                            " 不能在其中建立文件"
                      : "程序文件夹中没有打印文件夹，用户 " + user + " 也不能建立它";
-        const std::string give = me == database.owner ? "chown " + user
+        const std::string give = me == database.owner ? "chown " + ShellQuoted(user)
                                  : groupWrites && inGroup(database.group)
-                                     ? "chgrp " + GroupName(database.group)
-                                     : "setfacl -m u:" + user + ":rwx";
+                                     ? "chgrp " + ShellQuoted(GroupName(database.group))
+                                     : "setfacl -m " + ShellQuoted("u:" + user + ":rwx");
         fix = "请管理员执行 " + (exists ? std::string() : "mkdir " + where + " && ") + give + " " +
-              where + " && chmod " + octal(known ? ModeFor(database) : 0755) + " " + where;
+              where + " && chmod " + OctalMode(known ? ModeFor(database) : 0755) + " " + where;
     }
     return "打印文件无法写入：用户 " + user + " 不能在打印文件夹中建立文件。\n文件夹：" + path_ +
            "\n原因：" + why + "\n解决办法：" + fix;

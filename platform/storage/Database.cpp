@@ -19,6 +19,7 @@
 
 #include "platform/AppPath.h"
 #include "platform/Runtime.h"
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/PinnedVfs.h"
 
@@ -593,9 +594,14 @@ std::string DatabaseFileProblem(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return "不是数据库文件：" + path;
-        if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 && errno == EACCES)
+        if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 && errno == EACCES) {
+            FileAccess access;
             return DbError(DbFault::CannotOpen, "", path, "no permission to read it").what() +
-                   std::string("\n原因：没有读取这个文件的权限");
+                   std::string("\n原因：没有读取这个文件的权限") +
+                   (FileAccessAt(path, access) == 0
+                        ? "\n解决办法：" + AccessRemedy(access, kMayRead, ::geteuid(), "数据库文件")
+                        : std::string());
+        }
         return std::string();
     }
     if (errno == ENOENT || errno == ENOTDIR) return "找不到数据库文件：" + path;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/JournalFit.h"
@@ -140,7 +141,10 @@ bool DatabasePlace::hold(const PathWalk::Folder& files, const PathWalk::Folder& 
     }
     errorPath_.clear();
     if (const int error = FileAccessIn(files_.Fd(), name_, access)) {
-        doubt_ = CannotLookUp(file_, error);
+        // Its ACL is read through /proc/self/fd, as SQLite opens it.
+        const int proc = ProcFdProblem();
+        doubt_ = proc ? FolderDoubt{"/proc/self/fd", NeedsProcText(proc), ""}
+                      : CannotLookUp(file_, error);
         return false;
     }
     writers_ = Who(access, kMayWrite);
@@ -217,28 +221,6 @@ int DatabasePlace::guard(const std::string& name, int openFlags, int step) const
     if (journalMadeHere_)
         return S_ISREG(st.st_mode) && st.st_nlink == 1 && mine ? SQLITE_OK : SQLITE_CANTOPEN;
     return BesideProblem(name).empty() ? SQLITE_OK : SQLITE_CANTOPEN;
-}
-
-std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
-                           const std::string& name) {
-    const std::string why = place.BesideProblemIn(folder, name);
-    if (why.empty()) return std::string();
-    const std::string path = folder.PathOf(name);
-    struct stat st {};
-    ::fstatat(folder.Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
-    const std::string owner = UserName(st.st_uid);
-    std::string text =
-        "数据库文件旁的文件不能使用，程序没有读取、使用、移动或删除它，不能启动。\n文件：" + path +
-        "\n所有者：" + owner + "\n原因：" + why + "\n如果这是用户 " + owner +
-        " 的保存中断后留下的日志文件，而这个用户应当能写入数据库：请让他加入能写入数据库文件的组，"
-        "或由 root 把这个文件交给数据库文件的所有者；否则请把这个文件移到别处。";
-    struct stat held {};
-    // A writer's file in its maker's own group: a member saved where db/ gives no group.
-    if (place.FileWriters().Member(st.st_uid) && ::fstat(folder.Fd(), &held) == 0 &&
-        (held.st_mode & S_ISGID) == 0 && (held.st_mode & S_IWGRP))
-        text += "\n数据库文件夹没有 setgid 位，组成员保存时的日志文件属于他们自己的组：chmod g+s " +
-                folder.Path();
-    return text;
 }
 
 }  // namespace platform

@@ -96,7 +96,10 @@ class DatabasePlace {
 };
 
 // What the start tells of a file beside the database in `folder` that is not used
-// (BesideProblemIn), and what to do: "" when `name` is usable.
+// (BesideProblemIn), and what to do: "" when `name` is usable. A writer's file that lets others
+// more than the database gets the commands that give it the database's group, mode and ACL (and
+// db/ the setgid bit where a member's save left it in the member's group); only a file no writer
+// made is to be moved away (AccessRemedy.cpp).
 std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
                            const std::string& name);
 

@@ -28,6 +28,11 @@ inline bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// 0 where /proc/self/fd shows this process's descriptors, through which SQLite opens the database
+// and the program judges the files beside it; otherwise why not (ENOENT: /proc is not mounted,
+// EACCES: it may not be read, as by a process that gave up root).
+int ProcFdProblem();
+
 // The whole of an open file, read from its start whatever its offset.
 int ReadWhole(int fd, std::string& out);
 
@@ -55,8 +60,10 @@ struct AccessLike {
 // given (a file system without ACLs), the mode's group bits are those of the group itself, not
 // the ACL's mask; where the group cannot be given, the file's group gets what others have. The
 // file lets no one more than `like` does. A start by root or by a member thus leaves no file the
-// database's users cannot open, nor one others may. Where the file system keeps no modes (FAT,
-// exFAT, SMB shares: a mode of the file this process made is refused), the mount's stay.
+// database's users cannot open, nor one others may. Where the file system keeps no owners or
+// modes (FAT, exFAT, SMB shares, FUSE ones without ownership: an owner or mode is refused, EPERM,
+// ENOSYS or ENOTSUP), the mount's stay, which the database has too: the file goes on with them
+// where they are the owner and group asked for and let no one read or write more.
 int TakeAccessOf(int fd, AccessLike like);
 
 }  // namespace platform

@@ -9,11 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "platform/AppPath.h"
 #include "platform/storage/FileAccess.h"
@@ -218,12 +218,12 @@ class Judging {
             if (mayWrite(may) && !w.User(uid))
                 return doubt(
                     "访问控制列表让用户 " + UserName(uid) + " 可以在其中建立、改名或删除文件",
-                    "setfacl -x u:" + UserName(uid));
+                    "setfacl -x " + ShellQuoted("u:" + UserName(uid)));
         for (const auto& [gid, may] : access.groups)
             if (mayWrite(may) && !w.Group(gid))
                 return doubt(
                     "访问控制列表让组 " + GroupName(gid) + " 的成员可以在其中建立、改名或删除文件",
-                    "setfacl -x g:" + GroupName(gid));
+                    "setfacl -x " + ShellQuoted("g:" + GroupName(gid)));
         return {};
     }
 
@@ -273,13 +273,18 @@ std::string GroupName(gid_t gid) {
     return g ? g->gr_name : std::to_string(gid);
 }
 
-std::string ShellQuoted(const std::string& path) {
-    const bool plain = std::all_of(path.begin(), path.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c >= 0x80;
+std::string ShellQuoted(const std::string& word) {
+    // Plain ASCII only: in a locale such as GBK the second byte of a character may be a
+    // backslash or a `|`, which only quotes keep as they are.
+    const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::string_view("/._-+,:@%=").find(c) != std::string_view::npos;
     });
-    if (plain) return path;
+    if (plain) return word;
+    // Inside single quotes a POSIX shell takes every byte as it is but the quote itself, which
+    // is closed, given escaped and opened again.
     std::string out = "'";
-    for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 

@@ -112,9 +112,13 @@ FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool s
 // The doubt about a folder that cannot be walked: `path` could not be looked up (`error`).
 FolderDoubt CannotLookUp(const std::string& path, int error);
 
-// Names as the boxes give them: a user's, a group's, and a path as a shell command takes it.
+// Names as the boxes give them: a user's, a group's.
 std::string UserName(uid_t uid);
 std::string GroupName(gid_t gid);
-std::string ShellQuoted(const std::string& path);
+// A path, a name or any other word as one word of a command a box shows: as it is where it holds
+// only letters, digits and /._-+,:@%=, otherwise in single quotes, which a POSIX shell and bash
+// alike take literally. Every command a box gives quotes its words so, so that it works pasted
+// into a shell as printed.
+std::string ShellQuoted(const std::string& word);
 
 }  // namespace platform

@@ -269,19 +269,18 @@ bool LeftoverJournal::keptFileFits(const std::string& kept, const std::string& j
 
 // The file and the journal as found, kept under one date and time with the file's access; what
 // an interrupted start kept already is completed (it never touched the file before both copies
-// existed).
+// existed). A failure names the file the copies were to be kept beside, not a copy that is not
+// there.
 void LeftoverJournal::keepCopies(const std::string& file, const std::string& journal) {
     const bool fresh = journalCopy_.empty();
     const std::string suffix =
         fresh ? freshSuffix({fileName_, journalName_}) : journalCopy_.substr(journal_.size());
-    if (fresh)
-        throwIfFailed(folder_.Publish(journalName_ + suffix, journal, lock_.Fd()),
-                      journal_ + suffix);
+    if (fresh) throwIfFailed(folder_.Publish(journalName_ + suffix, journal, lock_.Fd()), file_);
     if (databaseCopy_.empty()) {
         if (const int error = folder_.Publish(fileName_ + suffix, file, lock_.Fd())) {
             if (fresh) folder_.Remove(journalName_ + suffix);  // a failure leaves no new copy
             folder_.Sync();
-            throw fileError(file_ + suffix, error);
+            throw fileError(file_, error);
         }
     }
     databaseCopy_ = file_ + suffix;

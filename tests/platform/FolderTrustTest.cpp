@@ -1,6 +1,7 @@
-// Which folders the program trusts with its files, where its private folders go, and how a file is
-// published into a folder: on real folders, owners and ACLs made under a fresh folder of /tmp
-// (root's, 0755: /tmp's sticky bit shields it). Making files of other users needs root.
+// Which folders the program trusts with its files, where its private folders go, how a file is
+// published into a folder, and the commands a box gives for a file beside the database: on real
+// folders, owners and ACLs made under a fresh folder of /tmp whose name has a space (root's, 0755:
+// /tmp's sticky bit shields it). Making files of other users needs root.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -24,12 +25,14 @@
 #include <optional>
 #include <set>
 
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 #include "platform/storage/PrivateFolder.h"
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/ShellCommands.h"
 
 namespace {
 
@@ -50,7 +53,7 @@ class TrustedTree : public testing::Test {
   protected:
     void SetUp() override {
         if (!CanActAsAnotherUser()) GTEST_SKIP() << "giving files other owners needs root";
-        char name[] = "/tmp/folder-trust-XXXXXX";
+        char name[] = "/tmp/folder trust-XXXXXX";
         ASSERT_TRUE(::mkdtemp(name) && ::chmod(name, 0755) == 0);
         base_ = name;
     }
@@ -516,4 +519,67 @@ TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupOnlyWhatOthersHad) {
     }
     EXPECT_FALSE(std::filesystem::exists(at("out/.kvt.part-old")));
     EXPECT_TRUE(std::filesystem::exists(at("out/.kvt.part-new")));
+}
+
+// A word a box puts into a command reaches the command as it is, from /bin/sh and from bash.
+TEST(ShellQuoted, EveryWordReachesTheCommandAsItIs) {
+    for (const std::string word : {"/srv/kvt/db", "/tmp/my kvt/db", "it's", "'", "$HOME", "a\\b",
+                                   "two\nlines", "`id`", "*", "~root", "", "数据库 文件"})
+        for (const char* shell : {"sh", "bash"})
+            EXPECT_EQ(RunInShell(shell, "printf '%s|' " + platform::ShellQuoted(word)).second,
+                      word + "|")
+                << shell << ": " << word;
+}
+
+// A writer's journal that lets others more than the database: the box's commands, run as printed
+// by root, make it one the next start uses (db/ gets the setgid bit where a member's save left it
+// in the member's group). A non-writer's is to be moved away, or that user let write.
+TEST_F(TrustedTree, TheCommandsABoxGivesMakeTheFileBesideTheDatabaseUsable) {
+    constexpr gid_t G = 3007;
+    std::string groupNothing = AclLetting(N, 6);  // the owner and user N: rw, the group nothing
+    groupNothing[4 + 2 * 8 + 2] = 0;
+    struct Row {
+        std::vector<Node> nodes;  // db/, the database, its journal
+        bool member;              // N, in group G, judges; else root
+        std::string commands;     // the programs the commands run, and what else the box says
+    };
+    const std::string j = "db/db.mdb-journal";
+    // clang-format off
+    const Row rows[] = {
+        {{{"db/", 0775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0660, N, N}}, true, "chgrp chmod 不要移走"},
+        {{{"db/", 02775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0664, N, G}}, true, "chmod "},
+        {{{"db/"}, {"db/db.mdb", 0660, 0, G, "", groupNothing}, {j, 0660, 0, G}}, false, "getfacl "},
+        {{{"db/", 02775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0660, N, N}}, false, "usermod -aG 3007 nobody"},
+        {{{"db/"}, {"db/db.mdb", 0600}, {j, 0600, N, N}}, false, "只有 root 能改变"},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.commands);
+        std::filesystem::remove_all(at("db"));
+        make(row.nodes);
+        const auto judged = [&](bool box) {
+            const auto judge = [&] {
+                const platform::DatabasePlace place(at("db/db.mdb"));
+                return box ? platform::BesideFileText(place, place.Files(), "db.mdb-journal")
+                           : place.BesideProblem("db.mdb-journal");
+            };
+            return row.member ? AsUser(N, N, judge, {G}) : InAnotherProcess(judge);
+        };
+        const std::string box = judged(true);
+        std::string script, programs;
+        for (const std::string& command : CommandsIn(box)) {
+            script += command + "\n";
+            programs += command.substr(0, command.find(' ') + 1);
+        }
+        EXPECT_EQ(row.commands.rfind(programs, 0), 0u) << box;
+        EXPECT_NE(box.find(row.commands.substr(programs.size())), std::string::npos) << box;
+        EXPECT_EQ(box.find("移到别处") != std::string::npos, script.empty()) << box;
+        if (script.empty()) continue;
+        EXPECT_EQ(RunInShell("sh", script).first, 0) << script;
+        EXPECT_EQ(judged(false), "");
+        // Every db/ a group may write then has the setgid bit.
+        struct stat db {};
+        EXPECT_TRUE(::stat(at("db").c_str(), &db) == 0 &&
+                    ((db.st_mode & S_ISGID) != 0) == (row.nodes[0].mode != 0755));
+    }
 }
