@@ -15,12 +15,10 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/AppPath.h"
 #include "platform/MsgBox.h"
 #include "platform/PrintFolder.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
-#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 
@@ -128,11 +126,8 @@ QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
     int error = print.Open();
     std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
-        // Whoever may write the database may change the prints; no one else.
-        const FolderDoubt doubt =
-            DoubtAbout(print.Path(), DatabasePlace::Of(DatabasePath())->FileWriters(), true);
-        if (!doubt.Empty()) {
-            reportDoubt(doubt);
+        if (!print.Doubt().Empty()) {
+            reportDoubt(print.Doubt());
             return QString();
         }
         if (!print.MayWrite()) error = EACCES;

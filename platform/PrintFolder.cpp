@@ -14,7 +14,7 @@
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FolderTrust.h"
-#include "platform/storage/ForeignLink.h"
+#include "platform/storage/PathWalk.h"
 
 namespace platform {
 namespace {
@@ -27,10 +27,9 @@ bool inGroup(gid_t gid) {
 
 // The database file's access, read through its held folder without opening the file: closing a
 // descriptor of it would drop the locks of the program's own handles.
-std::optional<FileAccess> databaseAccess() {
-    const auto place = DatabasePlace::Of(DatabasePath());
+std::optional<FileAccess> databaseAccess(const DatabasePlace& place) {
     FileAccess access;
-    if (place->Error() || FileAccessIn(place->Files().Fd(), place->Name(), access) != 0)
+    if (place.Error() || FileAccessIn(place.Files().Fd(), place.Name(), access) != 0)
         return std::nullopt;
     return access;
 }
@@ -38,7 +37,9 @@ std::optional<FileAccess> databaseAccess() {
 }  // namespace
 
 PrintFolder::PrintFolder()
-    : path_((std::filesystem::path(AppPath()) / "print").string()), database_(databaseAccess()) {}
+    : path_((std::filesystem::path(AppPath()) / "print").string()),
+      place_(DatabasePlace::Of(DatabasePath())),
+      database_(databaseAccess(*place_)) {}
 
 PrintFolder::~PrintFolder() = default;
 
@@ -53,12 +54,20 @@ mode_t PrintFolder::ModeFor(const FileAccess& database) {
 int PrintFolder::Open() {
     const bool made = ::mkdir(path_.c_str(), 0700) == 0;
     if (!made && errno != EEXIST) return errno;
-    // A link there is followed only when it is no other user's (others may write a shared
+    PathWalk walk;
+    const int error = walk.Walk(path_);
+    const TrustedOwners owners = TrustedOwners::Program(walk);
+    // A link on the way is followed only when it is no other user's (others may write a shared
     // program folder).
-    int error = folder_.Open(path_, false);
-    if (error == ELOOP && !IsForeignLink(path_)) error = folder_.Open(path_, true);
-    if (!error && made) giveAccess();
-    return error;
+    if (!ForeignLinkIn(walk, owners).Empty()) return ELOOP;
+    if (error) return error;
+    if (walk.FinalFolder() < 0) return ENOTDIR;
+    if (const int held = folder_.Hold(walk.Folders()[std::size_t(walk.FinalFolder())].fd, path_))
+        return held;
+    if (made) giveAccess();
+    // Whoever may write the database may change the prints; no one else.
+    doubt_ = Judge(walk, FolderRule{place_->FileWriters(), owners, true});
+    return 0;
 }
 
 // print/ was made private; it gets its owner, group and mode through its descriptor. What
@@ -90,12 +99,12 @@ AccessLike PrintFolder::PdfAccess() const {
 std::string PrintFolder::Refusal() const {
     const uid_t me = ::geteuid();
     const std::string user = UserName(me), where = ShellQuoted(path_);
-    const std::string file = ResolvedPath(DatabasePath());
-    FileAccess database;
-    const bool known = FileAccessAt(file, database) == 0;
+    const bool known = database_.has_value();
+    const FileAccess database = database_.value_or(FileAccess{});
     const bool groupWrites = known && (database.groupMay & kMayWrite) != 0;
     std::string why, fix;
-    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+    // The database as its place holds it: no name looked up again.
+    if (::faccessat(place_->Files().Fd(), place_->Name().c_str(), W_OK, AT_EACCESS) != 0) {
         why = "只有可以修改数据库的用户才能保存打印文件，用户 " + user + " 只能查看数据库";
         fix = groupWrites ? JoinGroupText(database.group, me)
                           : "请以数据库的所有者 " + UserName(database.owner) + " 运行程序打印";

@@ -207,7 +207,7 @@ bool checkDatabase(const platform::DatabasePlace& place) {
         if (!recovered.saysChecked && !recovered.text.empty()) platform::MsgBox(recovered.text);
     };
     try {
-        const std::string problem = DatabaseSchema::Problem(db);
+        const std::string problem = DatabaseSchema::Problem(place);
         if (!problem.empty()) {
             tellRecoveryUnlessChecked();
             std::fprintf(stderr, "%s: %s\n", db.c_str(), problem.c_str());

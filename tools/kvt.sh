@@ -204,16 +204,15 @@ rename_in_place() {
 
 # A link under a name the install follows (db/, db/db.mdb) that another user made could lead it
 # to make files in a folder of someone else's, or take a file's mode and owner for the lock file.
-# As the kernel's protected_symlinks does in sticky shared folders, and as the program does at its
-# start, a link is followed only when root, this user or the owner of the folder holding it made
-# it; any other link is named and the install stops.
+# Such a link is named and the install stops. Which links those are, dbfolder says by the rule the
+# program follows at its start (as the kernel's protected_symlinks in sticky shared folders: a link
+# root, this user, the program folder's owner or the owner of the folder holding it made).
 refuse_foreign_link() {
-    local path="$1" owner holder
-    [[ -L "$path" ]] || return 0
-    owner="$(stat -c %u -- "$path" 2>/dev/null)" || return 0
-    holder="$(stat -L -c %u -- "$(dirname -- "$path")")"
-    if ((owner != 0 && owner != EUID && owner != holder)); then
-        stop "$path is a link another user made, which the install does not follow;" \
+    local link
+    link="$("$build/tools/dbfolder" foreign-link "$home/db/db.mdb")" ||
+        stop "cannot check the links on the way to $home/db/db.mdb"
+    if [[ -n "$link" ]]; then
+        stop "$link is a link another user made, which the install does not follow;" \
             "remove it and install again"
     fi
 }
@@ -222,10 +221,9 @@ refuse_foreign_link() {
 # no link another user made: the name may have been replaced since it was checked.
 enter_database_folder() {
     cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
-    refuse_foreign_link "$home/db"
+    refuse_foreign_link
     [[ "$(stat -c %d:%i .)" == "$(stat -L -c %d:%i -- "$home/db" 2>/dev/null)" ]] ||
         stop "$home/db was replaced while the install entered it; install again"
-    refuse_foreign_link "$home/db/db.mdb"
 }
 
 # The lock file may only be a plain file: a link or anything else under its name was put there to
@@ -364,9 +362,9 @@ install_program() {
             "(run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
-    refuse_foreign_link "$home/db"
+    refuse_foreign_link
     mkdir -p "$home/db"
-    refuse_foreign_link "$home/db/db.mdb"
+    refuse_foreign_link
     check_lock_file
     # The database first: the lock file takes its mode and owner from it.
     (make_database_files)

@@ -39,16 +39,33 @@ std::string wider(const FileAccess& file, const Writers& writers, const Writers&
 
 }  // namespace
 
-DatabasePlace::DatabasePlace(const std::string& database, const TrustedOwners& owners)
+DatabasePlace::DatabasePlace(const std::string& database,
+                             const std::optional<TrustedOwners>& owners)
     : given_(database) {
     walk(owners);
-    if (error_ == 0) {
-        PinnedVfs::Pin(files_.Fd(),
-                       [this](const std::string& name, int flags, PinnedVfs::Step step) {
-                           return guard(name, flags, int(step));
-                       });
-        pinned_ = true;
+    pin();
+}
+
+DatabasePlace::DatabasePlace(const Folder& folder, const std::string& name)
+    : given_(folder.PathOf(name)), name_(name) {
+    struct stat file {};
+    FileAccess access;
+    const PathWalk::Folder held{folder.Fd(), folder.Path(), {}};
+    if (::fstatat(folder.Fd(), name.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0) {
+        error_ = errno;
+        errorPath_ = given_;
+        doubt_ = CannotLookUp(errorPath_, error_);
+    } else if (hold(held, held, file, access)) {
+        pin();
     }
+}
+
+void DatabasePlace::pin() {
+    if (error_ != 0) return;
+    PinnedVfs::Pin(files_.Fd(), [this](const std::string& name, int flags, PinnedVfs::Step step) {
+        return guard(name, flags, int(step));
+    });
+    pinned_ = true;
 }
 
 DatabasePlace::~DatabasePlace() {
@@ -71,10 +88,11 @@ std::shared_ptr<DatabasePlace> DatabasePlace::Of(const std::string& database) {
     return place;
 }
 
-void DatabasePlace::walk(const TrustedOwners& owners) {
+void DatabasePlace::walk(const std::optional<TrustedOwners>& given) {
     PathWalk walk;
     error_ = walk.Walk(given_);
     errorPath_ = walk.ErrorPath();
+    const TrustedOwners owners = given ? *given : TrustedOwners::Program(walk);
     // A link another user made is not followed, whether or not the walk got past it.
     if (FolderDoubt foreign = ForeignLinkIn(walk, owners); !foreign.Empty()) {
         error_ = ELOOP;
@@ -87,32 +105,9 @@ void DatabasePlace::walk(const TrustedOwners& owners) {
         return;
     }
     name_ = walk.FinalName();
-    file_ = walk.PathIn(walk.Holder(), name_);
-    held_ = walk.Final();
-    if (!S_ISREG(held_.st_mode)) {
-        error_ = ENODEV;
-        errorPath_ = file_;
-        doubt_ = CannotLookUp(file_, error_);
-        return;
-    }
     const PathWalk::Folder& holder = walk.Folders()[walk.Holder()];
-    const PathWalk::Folder& named = walk.Folders()[walk.NamedFolder()];
-    if ((error_ = files_.Hold(holder.fd, holder.path)) ||
-        (error_ = named_.Hold(named.fd, named.path))) {
-        errorPath_ = holder.path;
-        doubt_ = CannotLookUp(errorPath_, error_);
-        return;
-    }
     FileAccess access;
-    if (const int error = FileAccessIn(files_.Fd(), name_, access)) {
-        // Its ACL is read through /proc/self/fd, as SQLite opens it.
-        const int proc = ProcFdProblem();
-        doubt_ = proc ? FolderDoubt{"/proc/self/fd", NeedsProcText(proc), ""}
-                      : CannotLookUp(file_, error);
-        return;
-    }
-    writers_ = Who(access, kMayWrite);
-    readers_ = Who(access, kMayRead);
+    if (!hold(holder, walk.Folders()[walk.NamedFolder()], walk.Final(), access)) return;
     doubt_ = Judge(walk, FolderRule{writers_, owners, false, &readers_});
     if (!doubt_.Empty()) return;
     // Below a user's folder the file must be that user's; below root's, a trusted owner's.
@@ -126,6 +121,35 @@ void DatabasePlace::walk(const TrustedOwners& owners) {
     else if (held_.st_nlink != 1)
         doubt_ = FolderDoubt{file_, "数据库文件有多个硬链接，其他位置的名字也能改动它",
                              "复制一份数据库文件，用它替换原来的文件"};
+}
+
+// Holds the regular file `name_` (found as `file`) of the folder `files`, with the folder of its
+// name as given, and reads its access; false, with why not, where it cannot.
+bool DatabasePlace::hold(const PathWalk::Folder& files, const PathWalk::Folder& named,
+                         const struct stat& file, FileAccess& access) {
+    file_ = files.path == "/" ? "/" + name_ : files.path + "/" + name_;
+    held_ = file;
+    errorPath_ = file_;
+    if (!S_ISREG(held_.st_mode))
+        error_ = ENODEV;
+    else if ((error_ = files_.Hold(files.fd, files.path)) ||
+             (error_ = named_.Hold(named.fd, named.path)))
+        errorPath_ = files.path;
+    if (error_) {
+        doubt_ = CannotLookUp(errorPath_, error_);
+        return false;
+    }
+    errorPath_.clear();
+    if (const int error = FileAccessIn(files_.Fd(), name_, access)) {
+        // Its ACL is read through /proc/self/fd, as SQLite opens it.
+        const int proc = ProcFdProblem();
+        doubt_ = proc ? FolderDoubt{"/proc/self/fd", NeedsProcText(proc), ""}
+                      : CannotLookUp(file_, error);
+        return false;
+    }
+    writers_ = Who(access, kMayWrite);
+    readers_ = Who(access, kMayRead);
+    return true;
 }
 
 std::string DatabasePlace::SqlitePath() const {

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/storage/Folder.h"
@@ -20,9 +21,13 @@ namespace platform {
 
 class DatabasePlace {
   public:
-    // Walks `database` and judges it now, trusting the folders of `owners`.
+    // Walks `database` and judges it now, trusting the folders of `owners` (by default the
+    // program's, the program folder's owner as this walk finds it).
     explicit DatabasePlace(const std::string& database,
-                           const TrustedOwners& owners = TrustedOwners::Program());
+                           const std::optional<TrustedOwners>& owners = std::nullopt);
+    // The file `name` of `folder`, a folder of this process's own that no other user may change
+    // (a PrivateFolder's): held through it, without a walk, and with no doubt.
+    DatabasePlace(const Folder& folder, const std::string& name);
     ~DatabasePlace();
     DatabasePlace(const DatabasePlace&) = delete;
     DatabasePlace& operator=(const DatabasePlace&) = delete;
@@ -44,6 +49,8 @@ class DatabasePlace {
     const Folder& Named() const { return named_; }
     // Why the program may not write here; empty where it may.
     const FolderDoubt& Doubt() const { return doubt_; }
+    // The file as the walk found it (its device and inode).
+    const struct stat& Held() const { return held_; }
     const Writers& FileWriters() const { return writers_; }
 
     // The name SQLite opens the file by: through the held folder (PinnedVfs).
@@ -68,7 +75,10 @@ class DatabasePlace {
     std::string BesideProblemIn(const Folder& folder, const std::string& name) const;
 
   private:
-    void walk(const TrustedOwners& owners);
+    void walk(const std::optional<TrustedOwners>& owners);
+    bool hold(const PathWalk::Folder& files, const PathWalk::Folder& named, const struct stat& file,
+              FileAccess& access);
+    void pin();
     int guard(const std::string& name, int openFlags, int step) const;
 
     std::string given_;

@@ -16,19 +16,12 @@
 
 namespace platform {
 
-// Opens the regular file `name` of the folder `dirFd` (AT_FDCWD: a path) with `access`
-// (O_RDONLY, O_RDWR): never through a link (ELOOP), never waiting on a FIFO, and nothing else
-// than a regular file (ENODEV).
+// Opens the regular file `name` of the folder `dirFd` with `access` (O_RDONLY, O_RDWR): never
+// through a link (ELOOP), never waiting on a FIFO, and nothing else than a regular file (ENODEV).
 int OpenRegularFileAt(int dirFd, const std::string& name, int access);
-inline int OpenRegularFile(const std::string& path, int access) {
-    return OpenRegularFileAt(AT_FDCWD, path, access);
-}
 
 // The same for writing where the user may write the file, read-only otherwise.
 int OpenRegularFileForWritingIfAllowedAt(int dirFd, const std::string& name);
-inline int OpenRegularFileForWritingIfAllowed(const std::string& path) {
-    return OpenRegularFileForWritingIfAllowedAt(AT_FDCWD, path);
-}
 
 // Whether two stats are of one file (device and inode).
 inline bool SameFile(const struct stat& a, const struct stat& b) {

@@ -76,10 +76,9 @@ std::size_t pageSizeOf(const std::string& database) {
 // SQLite plays the hot journal beside `copy` back into it, as it does at the first read of any
 // file with a hot journal. A failure of the disk or the folder raises DbError naming `folder`;
 // "" or what is wrong with the journal or the copy.
-std::string playBack(const std::string& copy, const std::string& folder) {
+std::string playBack(const DatabasePlace& copy, const std::string& folder) {
     sqlite3* db = nullptr;
-    std::shared_ptr<DatabasePlace> place;  // through the private folder, held
-    int rc = OpenThroughPlace(copy, &db, place);
+    int rc = OpenThroughPlace(copy, &db);
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         // A copy the start drops needs no syncs.
@@ -89,10 +88,8 @@ std::string playBack(const std::string& copy, const std::string& folder) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);
-    struct stat st {};
     if (rc == SQLITE_OK)
-        return ::lstat((copy + "-journal").c_str(), &st) == 0 ? "the journal was not played back"
-                                                              : "";
+        return copy.Files().Has(copy.Name() + "-journal") ? "the journal was not played back" : "";
     const DbFault fault = DbError::FaultOf(code);
     if (fault != DbFault::Damaged && fault != DbFault::Other)
         throw trialFolderError(folder, fault, detail);
@@ -213,7 +210,7 @@ LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& fil
         throwIfTrialFailed(error, privateParent_);
     }
     Trial outcome;
-    const std::string copy = trial.PathOf(fileName_);
+    const DatabasePlace copy(trial, fileName_);  // this process's own folder: no walk
     outcome.problem = playBack(copy, privateParent_);
     if (outcome.problem.empty()) outcome.problem = check_(copy);
     if (outcome.problem.empty())
