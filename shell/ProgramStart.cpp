@@ -159,9 +159,13 @@ std::string writeProblem(const std::string& file) {
 // Why the program only views a database whose folder others may change, what follows
 // (`consequence`) and how to mend it.
 std::string viewOnlyText(const platform::FolderDoubt& doubt, const std::string& consequence) {
-    return "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
-           "他们放入的日志文件会改写数据库。" +
-           consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
+    const std::string opening =
+        doubt.unjudged
+            ? "程序无法判断数据库文件所在的位置是否安全：不能排除不能写入数据库文件的用户也能改动"
+              "下面这个文件夹中的文件，而他们放入的日志文件会改写数据库。"
+            : "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
+              "他们放入的日志文件会改写数据库。";
+    return opening + consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
            (doubt.fix.empty() ? std::string()
                               : "\n改正的方法（由文件夹的所有者或 root 执行）：" + doubt.fix) +
            "\n改正只防止以后的改动：改正前其他用户放在数据库旁的文件，程序以后也不会使用。";

@@ -134,15 +134,15 @@ class Judging {
     // The folder `index`, passed through on the way to `below` (none: the walk's final folder).
     FolderDoubt folder(std::size_t index, const PathWalk::Step* below) const {
         const PathWalk::Folder& held = walk_.Folders()[index];
-        const auto doubt = [&](std::string why, std::string fix) {
-            return FolderDoubt{held.path, std::move(why), std::move(fix)};
+        const auto doubt = [&](std::string why, std::string fix, bool unjudged = false) {
+            return FolderDoubt{held.path, std::move(why), std::move(fix), false, unjudged};
         };
         FileAccess access;
         if (const int error = FileAccessIn(held.fd, "", access))
-            return doubt(unreadable("文件夹的访问权限", error), "");
+            return doubt(unreadable("文件夹的访问权限", error), "", true);
         struct statfs fs {};
         if (::fstatfs(held.fd, &fs) != 0)
-            return doubt(unreadable("文件夹所在的文件系统", errno), "");
+            return doubt(unreadable("文件夹所在的文件系统", errno), "", true);
         // Only a FUSE file system's mounting user and type need the mount table.
         const Mount mount = fs.f_type == kFuse ? mountOf(held.st.st_dev) : Mount{};
         if (fs.f_type == kProcFs) return doubt("文件夹在 /proc 中", "把数据库移到普通的文件夹中");
@@ -151,14 +151,14 @@ class Judging {
         // A share's owners and modes are what its mount options say, not who may write it.
         if (fs.f_type == kCifs || fs.f_type == kSmb2 || fs.f_type == kSmb)
             return doubt("文件夹在 CIFS/SMB 共享上，其中的所有者和权限来自挂载选项，无法判断",
-                         "把数据库移到本机磁盘上属于本用户的文件夹中");
+                         "把数据库移到本机磁盘上属于本用户的文件夹中", true);
         for (const char* acl : {"system.nfs4_acl", "system.cifs_acl"}) {
             bool has = false;
             if (const int error = HasAttribute(held.fd, acl, has))
-                return doubt(unreadable("文件夹的访问控制列表", error), "");
+                return doubt(unreadable("文件夹的访问控制列表", error), "", true);
             if (has)
                 return doubt("文件夹带有无法判断的 NFSv4 或 CIFS 访问控制列表",
-                             "把数据库移到属于本用户的文件夹中");
+                             "把数据库移到属于本用户的文件夹中", true);
         }
         if (!rule_.owners.Has(access.owner))
             return doubt("文件夹属于用户 " + UserName(access.owner) +
@@ -231,7 +231,8 @@ class Judging {
     FolderDoubt defaultAcl(const PathWalk::Folder& held) const {
         std::vector<AclEntry> entries;
         if (const int error = DefaultAclOf(held.fd, entries))
-            return FolderDoubt{held.path, unreadable("文件夹的默认访问控制列表", error), ""};
+            return FolderDoubt{held.path, unreadable("文件夹的默认访问控制列表", error), "", false,
+                               true};
         const Writers& w = rule_.writers;
         const Writers& r = *rule_.readers;
         for (const AclEntry& e : entries) {
@@ -400,7 +401,8 @@ FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule) {
 }
 
 FolderDoubt CannotLookUp(const std::string& path, int error) {
-    return FolderDoubt{path, "无法查找这个文件夹（" + std::string(std::strerror(error)) + "）", ""};
+    return FolderDoubt{path, "无法查找这个文件夹（" + std::string(std::strerror(error)) + "）", "",
+                       false, true};
 }
 
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,

@@ -71,6 +71,10 @@ struct FolderDoubt {
     std::string why;
     std::string fix;
     bool foreignLink = false;  // `folder` is a link another user made: not followed
+    // The program could not tell who may change the folder (a failed look-up or read, a share
+    // whose owners and modes are the mount's): not that others may, only that none can be ruled
+    // out.
+    bool unjudged = false;
     bool Empty() const { return folder.empty() && why.empty(); }
 };
 

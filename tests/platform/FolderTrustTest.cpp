@@ -281,7 +281,7 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
          {{"db/"}, {"db/db.mdb", 0644, N}}},
         {"the file has a second link", "db/db.mdb", "db/db.mdb: 复制一份数据库文件",
          {{"db/"}, {"db/db.mdb", 0644}, {"db/other", 0, 0, 0, "=db/db.mdb"}}},
-        {"no file: it fails closed", "db/none.mdb", "db/none.mdb: ", {{"db/"}}},
+        {"no file: it fails closed", "db/none.mdb", "?db/none.mdb: ", {{"db/"}}},
         {"the ACLs let user N write db/ and the file", "db/db.mdb", "",
          {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0644, 0, 0, "", fileAcl}}},
         {"the ACL lets user N write db/ only", "db/db.mdb", "db: setfacl -x u:nobody",
@@ -301,21 +301,21 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
         {"db/ on a FUSE file system no trusted user mounted", "db/db.mdb", "db: " + share, plain,
          {"db", 0x65735546}},
         {"db/ in procfs", "db/db.mdb", "db: 把数据库移到普通的文件夹中", plain, {"db", 0x9fa0}},
-        {"db/ on a CIFS share", "db/db.mdb", "db: 把数据库移到本机", plain, {"db", 0xFF534D42}},
-        {"db/ on an SMB2 share", "db/db.mdb", "db: 把数据库移到本机", plain, {"db", 0xFE534D42}},
-        {"db/ on an SMB share", "db/db.mdb", "db: 把数据库移到本机", plain, {"db", 0x517B}},
+        {"db/ on a CIFS share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0xFF534D42}},
+        {"db/ on an SMB2 share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0xFE534D42}},
+        {"db/ on an SMB share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0x517B}},
         {"db/ on FAT mounted with umask=000", "db/db.mdb", "db: 以 umask=022 重新挂载",
          {{"db/", 0777}, {"db/db.mdb"}}, {"db", 0x4d44}},
-        {"db/ with an NFSv4 ACL", "db/db.mdb", "db: " + share, plain, {"db", 0, "system.nfs4_acl"}},
-        {"db/ with a CIFS ACL", "db/db.mdb", "db: " + share, plain, {"db", 0, "system.cifs_acl"}},
-        {"db/'s NFSv4 ACL cannot be read", "db/db.mdb", "db: ", plain,
+        {"db/ with an NFSv4 ACL", "db/db.mdb", "?db: " + share, plain, {"db", 0, "system.nfs4_acl"}},
+        {"db/ with a CIFS ACL", "db/db.mdb", "?db: " + share, plain, {"db", 0, "system.cifs_acl"}},
+        {"db/'s NFSv4 ACL cannot be read", "db/db.mdb", "?db: ", plain,
          {"db", 0, "system.nfs4_acl", EIO}},
-        {"db/'s ACL cannot be read", "db/db.mdb", "db: ", plain, {"db", 0, kAccessAcl, EIO}},
-        {"db/'s default ACL cannot be read", "db/db.mdb", "db: ", plain,
+        {"db/'s ACL cannot be read", "db/db.mdb", "?db: ", plain, {"db", 0, kAccessAcl, EIO}},
+        {"db/'s default ACL cannot be read", "db/db.mdb", "?db: ", plain,
          {"db", 0, "system.posix_acl_default", EIO}},
-        {"the file's ACL cannot be read", "db/db.mdb", "db/db.mdb: ", plain,
+        {"the file's ACL cannot be read", "db/db.mdb", "?db/db.mdb: ", plain,
          {"db/db.mdb", 0, kAccessAcl, EIO}},
-        {"db/ swapped for another folder as the walk opens it", "db/db.mdb", "db: ",
+        {"db/ swapped for another folder as the walk opens it", "db/db.mdb", "?db: ",
          {{"db/"}, {"db/db.mdb"}, {"s/"}, {"s/db.mdb"}}, {"db", 0, "", 0, "s"}},
         {"db/'s group the owner's private group", "db/db.mdb", "", own(kSolo, kSolo), as(kSolo)},
         {"db/'s group named after its owner lists a member", "db/db.mdb", "db: chmod g-w",
@@ -351,16 +351,19 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
             if (row.steer.as) BecomeUser(row.steer.as, ::getpwuid(row.steer.as)->pw_gid);
             const platform::DatabasePlace place(at(row.database));
             const platform::FolderDoubt& doubt = place.Doubt();
-            const std::size_t colon = row.doubt.find(':');
-            const std::string folder = row.doubt.substr(0, colon);
-            const std::string fix = row.doubt.substr(std::min(colon + 2, row.doubt.size()));
+            // "?folder: fix": the program could not judge the folder, rather than found it unsafe.
+            const bool unjudged = row.doubt.rfind('?', 0) == 0;
+            const std::string expected = row.doubt.substr(unjudged ? 1 : 0);
+            const std::size_t colon = expected.find(':');
+            const std::string folder = expected.substr(0, colon);
+            const std::string fix = expected.substr(std::min(colon + 2, expected.size()));
             const std::string beside = row.beside.substr(0, row.beside.find(':'));
             const std::string besideSaid =
                 beside.empty() ? "" : beside + ": " + place.BesideProblem(beside);
             const bool holds = doubt.folder == (folder.empty() ? "" : at(folder)) &&
                                doubt.fix.rfind(fix, 0) == 0 &&
                                (folder.empty() || !doubt.why.empty()) &&
-                               besideSaid.rfind(row.beside, 0) == 0;
+                               doubt.unjudged == unjudged && besideSaid.rfind(row.beside, 0) == 0;
             return holds
                        ? "holds"
                        : doubt.folder + " / " + doubt.fix + " / " + doubt.why + " / " + besideSaid;
