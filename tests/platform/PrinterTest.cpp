@@ -300,6 +300,28 @@ TEST_F(PdfPrinterTest, AnUnwritablePrintFolderIsReportedAndLeavesNothing) {
     EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
 }
 
+// A print folder on FAT through fusefat, which refuses every name that is not ASCII (EPERM, as for
+// a missing permission): the print takes an ASCII name there and says where it went.
+TEST_F(PdfPrinterTest, AFolderThatRefusesTheCaptionsNameGetsTheFileUnderAnAsciiName) {
+    const MountedPrintFolder fat(MountedPrintFolder::Fat);
+    if (!fat.mounted()) GTEST_SKIP() << "no FAT image can be mounted here (root, fusefat)";
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－基础数据");
+    p.Print("标题");
+    p.EndDoc();
+    const QStringList files = QDir(printDir()).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(files.size(), 1) << S(files.join(' '));
+    EXPECT_TRUE(QRegularExpression(R"(^PRAVELTAKVT_\d{8}-\d{6}\.PDF$)",
+                                   QRegularExpression::CaseInsensitiveOption)
+                    .match(files[0])
+                    .hasMatch())
+        << S(files[0]);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_NE(box.shown()[0].prompt.find(S(files[0])), std::string::npos) << box.shown()[0].prompt;
+}
+
 // A print/ that is a link to another folder, in a program folder others may write: one that
 // another user made is not followed (the print is reported, nothing lands where it leads); one of
 // root's, who owns the program folder here, is.
