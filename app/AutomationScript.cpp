@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <deque>
 
@@ -191,6 +192,26 @@ bool pressKey(QWidget* target, const QString& name, const QString& step) {
     return false;
 }
 
+// Whether the window of a control is on the screen: mapped and framed by a window manager, if any.
+bool onScreen(const QWidget* control) {
+    const QWindow* window = control ? control->window()->windowHandle() : nullptr;
+    return window && window->isExposed();
+}
+
+bool writeFrame(QWidget* target, const QString& path, const QString& step) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) fail("cannot write " + step, 2);
+    const QRect r = target->window()->frameGeometry();
+    file.write(QString("%1 %2 %3 %4 %5\n")
+                   .arg(target->objectName())
+                   .arg(r.left())
+                   .arg(r.top())
+                   .arg(r.width())
+                   .arg(r.height())
+                   .toUtf8());
+    return true;
+}
+
 bool dumpGrid(QWidget* target, const QString& path, const QString& step) {
     auto* grid = as<platform::FlexGrid>(target, "grid", step);
     QFile file(path);
@@ -228,6 +249,8 @@ bool performOnControl(const QStringList& w, const QString& step) {
         return pressKey(target, w.value(2), step);
     } else if (verb == "dump") {
         return dumpGrid(target, step.section(' ', 2), step);
+    } else if (verb == "frame") {
+        return writeFrame(target, step.section(' ', 2), step);
     } else if (verb != "expect") {
         fail("unknown step: " + step, 2);
     }
@@ -287,6 +310,7 @@ bool ready(const Runner& r, const QStringList& w) {
     if (verb == "wait") return r.waiting.elapsed() >= w.value(1).toInt();
     if (verb == "type") return focused() != nullptr;
     if (verb == "menu") return dynamic_cast<IMenuOwner*>(findShown("frmMainCode")) != nullptr;
+    if (verb == "frame") return onScreen(findShown(w.value(1)));
     return findShown(w.value(1), verb == "dump") != nullptr;
 }
 

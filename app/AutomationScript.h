@@ -24,6 +24,9 @@
 //                              the control "focus" is the widget that has the focus
 //   dump <grid> <file>         writes every cell of the grid as TSV, one line per row; the grid
 //                              may be hidden (on another tab) in a shown window
+//   frame <window> <file>      once the window is on the screen (exposed), appends "<window>
+//                              left top width height" of its frame, title bar and borders
+//                              included, as the window system reports it, to the file
 // Lines are trimmed, so typed text neither starts nor ends with a blank. A step waits until the
 // action of the step before it has returned, as a user's next act waits for the program; a modal
 // window that action shows lets steps on before: those that act on that window (a skinned

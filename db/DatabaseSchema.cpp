@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/storage/DatabasePlace.h"
+
 namespace {
 
 // The tables and columns the program reads and writes.
@@ -31,12 +33,13 @@ const std::vector<std::vector<const char*>> kUpgrades = {
      "update indicatorItem set Unit = '万' || Unit where Unit in ('元', '元/人')"},
 };
 
-// A handle on the file under check that closes itself, opened as every handle of the program
-// (only for reading where the program only views the file); it never creates the file.
+// A handle on the file under check that closes itself, opened through its place as every handle
+// of the program (only for reading where the program only views the file); it never creates the
+// file.
 class CheckedFile {
   public:
-    explicit CheckedFile(const std::string& path) {
-        rc_ = platform::OpenThroughPlace(path, &db_, place_);
+    explicit CheckedFile(const platform::DatabasePlace& place) {
+        rc_ = platform::OpenThroughPlace(place, &db_);
         if (db_) {
             sqlite3_busy_timeout(db_, platform::BusyTimeoutMs());
             sqlite3_extended_result_codes(db_, 1);
@@ -74,7 +77,6 @@ class CheckedFile {
 
   private:
     sqlite3* db_ = nullptr;
-    std::shared_ptr<platform::DatabasePlace> place_;  // before db_ goes, it stays
     int rc_ = SQLITE_OK;
 };
 
@@ -94,8 +96,9 @@ int userVersion(platform::Connection& conn) {
 
 const int DatabaseSchema::kVersion = static_cast<int>(kUpgrades.size());
 
-std::string DatabaseSchema::Problem(const std::string& path) {
-    CheckedFile file(path);
+std::string DatabaseSchema::Problem(const platform::DatabasePlace& place) {
+    const std::string& path = place.Error() ? place.Given() : place.File();
+    CheckedFile file(place);
     std::vector<std::string> verdict;
     const char* check = "pragma integrity_check";
     if (!file.opened() || !file.durable() || !file.column(check, 0, verdict)) {

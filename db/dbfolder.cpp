@@ -6,6 +6,9 @@
 //   dbfolder doubt <database>
 //     Prints one line when a folder on the database's path lets others change the database, so
 //     that the program will only view it; nothing when the program may write it.
+//   dbfolder foreign-link <database>
+//     Prints the first symbolic link on the way to <database> that the program does not follow
+//     (one another user made); nothing when there is none, also where the way ends early.
 // 0 on success; 1 with one line on stderr when a step fails.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,14 +81,24 @@ int tellDoubt(const std::string& database) {
     return std::fflush(stdout) == 0 ? 0 : fail("cannot write", errno);
 }
 
+int tellForeignLink(const std::string& database) {
+    judgeAsTheProgramThere(database);
+    const platform::DatabasePlace place(database);
+    if (!place.Doubt().foreignLink) return 0;
+    std::printf("%s\n", place.Doubt().folder.c_str());
+    return std::fflush(stdout) == 0 ? 0 : fail("cannot write", errno);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string use = argc > 1 ? argv[1] : "";
     if (use == "lock-file" && argc == 4) return makeLockFile(argv[2], argv[3]);
     if (use == "doubt" && argc == 3) return tellDoubt(argv[2]);
+    if (use == "foreign-link" && argc == 3) return tellForeignLink(argv[2]);
     std::fprintf(stderr,
                  "usage: dbfolder lock-file <database> <new file>\n"
-                 "       dbfolder doubt <database>\n");
+                 "       dbfolder doubt <database>\n"
+                 "       dbfolder foreign-link <database>\n");
     return 2;
 }

@@ -15,12 +15,10 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/AppPath.h"
 #include "platform/MsgBox.h"
 #include "platform/PrintFolder.h"
 #include "platform/PrintPage.h"
 #include "platform/QtText.h"
-#include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 
@@ -104,6 +102,17 @@ Folder::NameFor numberedNames(const QString& fileName) {
     };
 }
 
+// How a file system refuses a file name it cannot store.
+bool refusesTheName(int error) {
+    return error == EPERM || error == EINVAL || error == EILSEQ;
+}
+
+bool isAscii(const QString& name) {
+    for (const QChar c : name)
+        if (c.unicode() > 0x7e) return false;
+    return true;
+}
+
 // A print folder others may change: where, why and how to mend it.
 void reportDoubt(const FolderDoubt& doubt) {
     reportFailure(
@@ -122,26 +131,34 @@ std::function<QDateTime()>& pdfClock() {
 // file's path, or an empty text when it could not be written (reported then, nothing left
 // behind).
 QString writePdf(const std::vector<PrintOp>& ops, const QString& documentName) {
-    const QString fileName =
-        PdfFileName(documentName, pdfClock() ? pdfClock()() : QDateTime::currentDateTime());
+    const QDateTime now = pdfClock() ? pdfClock()() : QDateTime::currentDateTime();
+    const QString fileName = PdfFileName(documentName, now);
     PrintFolder print;
     int error = print.Open();
     std::string name = QFile::encodeName(fileName).toStdString();
     if (!error) {
-        // Whoever may write the database may change the prints; no one else.
-        const FolderDoubt doubt =
-            DoubtAbout(print.Path(), DatabasePlace::Of(DatabasePath())->FileWriters(), true);
-        if (!doubt.Empty()) {
-            reportDoubt(doubt);
+        if (!print.Doubt().Empty()) {
+            reportDoubt(print.Doubt());
             return QString();
         }
         if (!print.MayWrite()) error = EACCES;
     }
     if (!error) {
         const QByteArray bytes = pdfBytes(ops, documentName);
-        error =
-            print.Files().Publish(std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                                  print.PdfAccess(), numberedNames(fileName), name);
+        const auto publish = [&](const QString& as, std::string& given) {
+            return print.Files().Publish(
+                std::string_view(bytes.constData(), std::size_t(bytes.size())), print.PdfAccess(),
+                numberedNames(as), given);
+        };
+        error = publish(fileName, name);
+        // Some FAT drivers (fusefat) refuse every name that is not ASCII, EPERM as for a missing
+        // permission: the print then takes a name of ASCII letters only.
+        std::string ascii;
+        if (refusesTheName(error) && !isAscii(fileName) &&
+            publish(PdfFileName(QStringLiteral("PraveltaKVT"), now), ascii) == 0) {
+            error = 0;
+            name = ascii;
+        }
     }
     const QString saved = QFile::decodeName(QByteArray::fromStdString(print.Path() + "/" + name));
     if (!error) return saved;

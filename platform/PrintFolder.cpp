@@ -6,15 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "platform/AppPath.h"
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FolderTrust.h"
-#include "platform/storage/ForeignLink.h"
+#include "platform/storage/PathWalk.h"
 
 namespace platform {
 namespace {
@@ -25,18 +25,11 @@ bool inGroup(gid_t gid) {
     return std::find(mine.begin(), mine.end(), gid) != mine.end();
 }
 
-std::string octal(mode_t mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", unsigned(mode));
-    return text;
-}
-
 // The database file's access, read through its held folder without opening the file: closing a
 // descriptor of it would drop the locks of the program's own handles.
-std::optional<FileAccess> databaseAccess() {
-    const auto place = DatabasePlace::Of(DatabasePath());
+std::optional<FileAccess> databaseAccess(const DatabasePlace& place) {
     FileAccess access;
-    if (place->Error() || FileAccessIn(place->Files().Fd(), place->Name(), access) != 0)
+    if (place.Error() || FileAccessIn(place.Files().Fd(), place.Name(), access) != 0)
         return std::nullopt;
     return access;
 }
@@ -44,7 +37,9 @@ std::optional<FileAccess> databaseAccess() {
 }  // namespace
 
 PrintFolder::PrintFolder()
-    : path_((std::filesystem::path(AppPath()) / "print").string()), database_(databaseAccess()) {}
+    : path_((std::filesystem::path(AppPath()) / "print").string()),
+      place_(DatabasePlace::Of(DatabasePath())),
+      database_(databaseAccess(*place_)) {}
 
 PrintFolder::~PrintFolder() = default;
 
@@ -59,12 +54,20 @@ mode_t PrintFolder::ModeFor(const FileAccess& database) {
 int PrintFolder::Open() {
     const bool made = ::mkdir(path_.c_str(), 0700) == 0;
     if (!made && errno != EEXIST) return errno;
-    // A link there is followed only when it is no other user's (others may write a shared
+    PathWalk walk;
+    const int error = walk.Walk(path_);
+    const TrustedOwners owners = TrustedOwners::Program(walk);
+    // A link on the way is followed only when it is no other user's (others may write a shared
     // program folder).
-    int error = folder_.Open(path_, false);
-    if (error == ELOOP && !IsForeignLink(path_)) error = folder_.Open(path_, true);
-    if (!error && made) giveAccess();
-    return error;
+    if (!ForeignLinkIn(walk, owners).Empty()) return ELOOP;
+    if (error) return error;
+    if (walk.FinalFolder() < 0) return ENOTDIR;
+    if (const int held = folder_.Hold(walk.Folders()[std::size_t(walk.FinalFolder())].fd, path_))
+        return held;
+    if (made) giveAccess();
+    // Whoever may write the database may change the prints; no one else.
+    doubt_ = Judge(walk, FolderRule{place_->FileWriters(), owners, true});
+    return 0;
 }
 
 // print/ was made private; it gets its owner, group and mode through its descriptor. What
@@ -96,15 +99,14 @@ AccessLike PrintFolder::PdfAccess() const {
 std::string PrintFolder::Refusal() const {
     const uid_t me = ::geteuid();
     const std::string user = UserName(me), where = ShellQuoted(path_);
-    const std::string file = ResolvedPath(DatabasePath());
-    FileAccess database;
-    const bool known = FileAccessAt(file, database) == 0;
+    const bool known = database_.has_value();
+    const FileAccess database = database_.value_or(FileAccess{});
     const bool groupWrites = known && (database.groupMay & kMayWrite) != 0;
     std::string why, fix;
-    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+    // The database as its place holds it: no name looked up again.
+    if (::faccessat(place_->Files().Fd(), place_->Name().c_str(), W_OK, AT_EACCESS) != 0) {
         why = "只有可以修改数据库的用户才能保存打印文件，用户 " + user + " 只能查看数据库";
-        fix = groupWrites ? "请管理员执行 usermod -aG " + GroupName(database.group) + " " + user +
-                                "（重新登录后生效）"
+        fix = groupWrites ? JoinGroupText(database.group, me)
                           : "请以数据库的所有者 " + UserName(database.owner) + " 运行程序打印";
     } else {
         struct stat st {};
@@ -112,12 +114,12 @@ std::string PrintFolder::Refusal() const {
         why = exists ? "打印文件夹属于用户 " + UserName(st.st_uid) + "，用户 " + user +
                            " 不能在其中建立文件"
                      : "程序文件夹中没有打印文件夹，用户 " + user + " 也不能建立它";
-        const std::string give = me == database.owner ? "chown " + user
+        const std::string give = me == database.owner ? "chown " + ShellQuoted(user)
                                  : groupWrites && inGroup(database.group)
-                                     ? "chgrp " + GroupName(database.group)
-                                     : "setfacl -m u:" + user + ":rwx";
+                                     ? "chgrp " + ShellQuoted(GroupName(database.group))
+                                     : "setfacl -m " + ShellQuoted("u:" + user + ":rwx");
         fix = "请管理员执行 " + (exists ? std::string() : "mkdir " + where + " && ") + give + " " +
-              where + " && chmod " + octal(known ? ModeFor(database) : 0755) + " " + where;
+              where + " && chmod " + OctalMode(known ? ModeFor(database) : 0755) + " " + where;
     }
     return "打印文件无法写入：用户 " + user + " 不能在打印文件夹中建立文件。\n文件夹：" + path_ +
            "\n原因：" + why + "\n解决办法：" + fix;

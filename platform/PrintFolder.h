@@ -8,14 +8,18 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/Folder.h"
+#include "platform/storage/FolderTrust.h"
 
 namespace platform {
+
+class DatabasePlace;
 
 class PrintFolder {
   public:
@@ -24,11 +28,14 @@ class PrintFolder {
     PrintFolder(const PrintFolder&) = delete;
     PrintFolder& operator=(const PrintFolder&) = delete;
 
-    // Opens print/, made when missing: 0 or the error number (ELOOP: a link another user made,
-    // which is not followed).
+    // Opens print/, made when missing, walked from / as the database is: 0 or the error number
+    // (ELOOP: a link another user made, which is not followed; ENOTDIR: no folder there).
     int Open();
     const Folder& Files() const { return folder_; }
     const std::string& Path() const { return path_; }
+    // After Open, why others than the database's writers may change print/ (FolderTrust, judged
+    // on the walk that opened it); empty where no one else may.
+    const FolderDoubt& Doubt() const { return doubt_; }
 
     // Whether this user may make files in it; false also when it could not be made.
     bool MayWrite() const;
@@ -48,8 +55,10 @@ class PrintFolder {
     void giveAccess() const;
 
     std::string path_;
-    std::optional<FileAccess> database_;  // read through the database's place, never opened
+    std::shared_ptr<DatabasePlace> place_;  // the database's, held while printing
+    std::optional<FileAccess> database_;    // read through the database's place, never opened
     Folder folder_;
+    FolderDoubt doubt_;
 };
 
 }  // namespace platform

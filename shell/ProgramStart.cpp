@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -12,7 +13,9 @@
 #include "db/DatabaseSchema.h"
 #include "platform/AppPath.h"
 #include "platform/MsgBox.h"
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/InstanceLock.h"
 #include "platform/storage/LeftoverJournal.h"
 #include "shell/JournalRecovery.h"
@@ -57,16 +60,22 @@ bool noWriteAheadLog(const platform::DatabasePlace& place) {
     const bool walMode = fd >= 0 && ::pread(fd, header, sizeof header, 0) == sizeof header &&
                          header[18] == 2 && header[19] == 2;
     if (fd >= 0) ::close(fd);
-    if (!walMode && !place.Files().Has(wal) && !place.Files().Has(shm)) return true;
+    const bool log = walMode || place.Files().Has(wal);
+    if (!log && !place.Files().Has(shm)) return true;
     const bool planted = !place.BesideProblem(wal).empty() || !place.BesideProblem(shm).empty();
+    // SQLite takes up a log it finds beside the file, finishes it at the change of mode and
+    // removes the log's index with it. An index alone indexes nothing: SQLite leaves it be.
     platform::MsgBox(
         "数据库使用了预写日志（数据库文件旁有 -wal 或 -shm 文件，或数据库处于预写日志模式）。本程序"
         "不使用预写日志，没有打开数据库，不能启动。\n文件：" +
         place.File() +
         (planted ? "\n这些文件不是能写入数据库的用户留下的：请把它们移到别处。"
-                 : "\n请由数据库文件的所有者用 SQLite 的命令行程序（apt-get install sqlite3）结束"
-                   "预写日志：\nsqlite3 " +
-                       place.File() + " 'pragma journal_mode=delete'"));
+         : log ? "\n请由数据库文件的所有者用 SQLite 的命令行程序（apt-get install sqlite3）结束"
+                 "预写日志：\nsqlite3 " +
+                     platform::ShellQuoted(place.File()) + " 'pragma journal_mode=delete'"
+               : "\n预写日志已经结束，只留下了它的索引文件（-shm）。请由数据库文件的所有者删除"
+                 "它：\nrm -f " +
+                     platform::ShellQuoted(place.Files().PathOf(shm))));
     return false;
 }
 
@@ -119,24 +128,43 @@ std::string keptCopiesText(const platform::LeftoverJournal& journal) {
 }
 
 // What keeps the user from saving, told before the login rather than at the first save: the
-// file, or its folder (where each save writes its journal), may not be written.
+// file, or its folder (where each save writes its journal), may not be written; and, where the
+// user lacks the right (not on a read-only file system), what would give it.
 std::string writeProblem(const std::string& file) {
-    DbFault fault = DbFault::Other;
-    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
-        fault = DbFault::NotWritable;
-    else if (::faccessat(AT_FDCWD, std::filesystem::path(file).parent_path().c_str(), W_OK | X_OK,
-                         AT_EACCESS) != 0)
-        fault = DbFault::FolderNotWritable;
-    if (fault == DbFault::Other) return std::string();
-    return std::string(DbError::Description(fault)) + "，只能查看数据，不能保存。\n文件：" + file;
+    const std::string folder = std::filesystem::path(file).parent_path().string();
+    const struct Target {
+        DbFault fault;
+        const std::string& path;
+        unsigned may;
+        const char* what;
+    } targets[] = {{DbFault::NotWritable, file, platform::kMayWrite, "数据库文件"},
+                   {DbFault::FolderNotWritable, folder, platform::kMayWrite | platform::kMayEnter,
+                    "数据库文件夹"}};
+    for (const Target& target : targets) {
+        const int mode = target.may & platform::kMayEnter ? W_OK | X_OK : W_OK;
+        if (::faccessat(AT_FDCWD, target.path.c_str(), mode, AT_EACCESS) == 0) continue;
+        const bool mayNot = errno == EACCES;
+        std::string text = std::string(DbError::Description(target.fault)) +
+                           "，只能查看数据，不能保存。\n文件：" + file;
+        platform::FileAccess access;
+        if (mayNot && platform::FileAccessAt(target.path, access) == 0)
+            text += "\n解决办法：" +
+                    platform::AccessRemedy(access, target.may, ::geteuid(), target.what);
+        return text;
+    }
+    return std::string();
 }
 
 // Why the program only views a database whose folder others may change, what follows
 // (`consequence`) and how to mend it.
 std::string viewOnlyText(const platform::FolderDoubt& doubt, const std::string& consequence) {
-    return "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
-           "他们放入的日志文件会改写数据库。" +
-           consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
+    const std::string opening =
+        doubt.unjudged
+            ? "程序无法判断数据库文件所在的位置是否安全：不能排除不能写入数据库文件的用户也能改动"
+              "下面这个文件夹中的文件，而他们放入的日志文件会改写数据库。"
+            : "数据库文件所在的位置不安全：不能写入数据库文件的用户也能改动下面这个文件夹中的文件，"
+              "他们放入的日志文件会改写数据库。";
+    return opening + consequence + "\n文件夹：" + doubt.folder + "\n原因：" + doubt.why +
            (doubt.fix.empty() ? std::string()
                               : "\n改正的方法（由文件夹的所有者或 root 执行）：" + doubt.fix) +
            "\n改正只防止以后的改动：改正前其他用户放在数据库旁的文件，程序以后也不会使用。";
@@ -182,7 +210,7 @@ bool checkDatabase(const platform::DatabasePlace& place) {
         if (!recovered.saysChecked && !recovered.text.empty()) platform::MsgBox(recovered.text);
     };
     try {
-        const std::string problem = DatabaseSchema::Problem(db);
+        const std::string problem = DatabaseSchema::Problem(place);
         if (!problem.empty()) {
             tellRecoveryUnlessChecked();
             std::fprintf(stderr, "%s: %s\n", db.c_str(), problem.c_str());
@@ -217,6 +245,11 @@ bool checkDatabase(const platform::DatabasePlace& place) {
 }  // namespace
 
 bool StartProgram() {
+    // Without /proc/self/fd neither the program folder nor anything in it can be opened.
+    if (const int error = platform::ProcFdProblem()) {
+        platform::MsgBox(platform::NeedsProcText(error) + "，程序不能启动。");
+        return false;
+    }
     programPlace() = platform::DatabasePlace::Of(platform::DatabasePath());
     const platform::DatabasePlace& place = *programPlace();
     if (!followsNoForeignLink(place)) return false;

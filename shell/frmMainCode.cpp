@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -275,9 +276,13 @@ bool frmMainCode::openWorkingForm(const FormFactory& factory) {
 }
 
 QRect frmMainCode::helpArea() const {
-    // Below the strip, so that the menu stays in reach while the help is read.
+    // Below the strip, which stays on top: the menu stays in reach while the help is read, and
+    // the help window's title bar is not hidden under the strip. The working form's top lies
+    // under the strip's bottom edge.
     const QRect strip = geometry();
-    return loForm ? loForm->geometry() : QRect(strip.left(), strip.bottom() + 1, strip.width(), 1);
+    const QRect form = loForm ? loForm->geometry() : strip;
+    const int top = strip.bottom() + 1;
+    return QRect(form.left(), top, form.width(), std::max(1, form.bottom() - top + 1));
 }
 
 void frmMainCode::openAbout() {

@@ -117,7 +117,7 @@ class frmMainCode : public platform::Form, public IMenuOwner {
     // deleted, and the welcome form is docked instead. Returns whether the strip is still there.
     bool openWorkingForm(const FormFactory& factory);
     void openAbout();
-    // Where the help window opens: over the working form, below the strip.
+    // Where the help window opens: over the working form, its frame below the strip.
     QRect helpArea() const;
     void endProgram();
 

@@ -16,7 +16,7 @@ home=""
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk
           fonts-arphic-uming qt6-translations-l10n xvfb xauth openbox poppler-utils locales strace
-          exfatprogs exfat-fuse)
+          exfatprogs exfat-fuse dosfstools fusefat acl sqlite3)
 
 install_missing() {
     local missing=()
@@ -87,20 +87,87 @@ stop() {
 # that only this user may write, entered so that its name no longer matters, given their mode and
 # owner there, and put in place by one link or rename, neither of which follows a link.
 
+# Whether the file system of the current folder keeps no owners, modes or links (FAT, exFAT,
+# through the kernel or FUSE): every file and folder has the mount's owner and mode, and no link
+# can be made there. A FUSE file system that keeps links (NTFS, sshfs) is not one.
+keeps_no_owners() {
+    case "$(stat -f -c %t .)" in
+        4d44 | 2011bab0 | 65735546) ;;
+        *) return 1 ;;
+    esac
+    if ln -s . .kvt-install-link 2>/dev/null; then
+        rm -f -- .kvt-install-link
+        return 1
+    fi
+}
+
+# Whether the current folder is one that mktemp made in the folder $1 (device:inode) for this
+# user: in that folder and on its file system, this user's and writable by no one else. Where the
+# file system keeps no owners or modes, it has the mount's: those of the folder above, which
+# others may change as much.
+private_to_this_user() {
+    [[ "$(stat -c %d:%i ..)" == "$1" && "$(stat -c %d .)" == "${1%%:*}" ]] || return 1
+    if [[ "$(stat -c %u .)" == "$EUID" ]] && (((8#$(stat -c %a .) & 8#022) == 0)); then
+        return 0
+    fi
+    [[ "$(stat -c %u:%g:%a .)" == "$(stat -c %u:%g:%a ..)" ]] && keeps_no_owners
+}
+
+# Whether the current folder is a private folder of an install that ended without removing it,
+# in the folder $1 (device:inode): made by this user (or by anyone who may write that folder,
+# where others may not and root installs), and no running install holds it. An install locks its
+# folder as soon as it has checked it; one made in the last minute may not be locked yet, and
+# where folders cannot be locked (NFS), one is taken as abandoned once no one changed it for an
+# hour.
+left_by_an_install() {
+    [[ "$(stat -c %d:%i ..)" == "$1" && "$(stat -c %d .)" == "${1%%:*}" ]] || return 1
+    if [[ "$(stat -c %u .)" != "$EUID" ]]; then
+        if ((EUID != 0 || (8#$(stat -c %a ..) & 8#002) != 0)); then
+            [[ "$(stat -c %u:%g:%a .)" == "$(stat -c %u:%g:%a ..)" ]] && keeps_no_owners || return 1
+        fi
+    fi
+    local rc=0 unchanged=1
+    exec 7<.
+    flock -n -E 75 7 2>/dev/null || rc=$?
+    if ((rc == 75)); then return 1; fi
+    if ((rc != 0)); then unchanged=60; fi
+    [[ -n "$(find . -maxdepth 0 -mmin +"$unchanged")" ]]
+}
+
+# Removes what earlier installs left in the current folder: their private folders that are
+# abandoned (left_by_an_install), with what they hold.
+remove_abandoned_private_folders() {
+    local parent name
+    parent="$(stat -c %d:%i .)"
+    for name in .kvt-install.*; do
+        [[ -d "$name" && ! -L "$name" ]] || continue
+        if (cd -P -- "$name" 2>/dev/null && left_by_an_install "$parent" &&
+            find . -mindepth 1 -delete); then
+            rmdir -- "$name" 2>/dev/null || true
+        fi
+    done
+}
+
 # Enters a new folder made by mktemp in the current one, after checking that it is the one
-# mktemp made: this user's, writable by no one else, in the current folder and empty (another
-# user may have put a link to a folder of theirs in its place before it was entered).
+# mktemp made (private_to_this_user) and empty: another user may have put a link to a folder of
+# theirs in its place before it was entered. The folder is locked while the install uses it, and
+# removed however the install ends but by kill -9 (the next install removes it then); one that is
+# not the one made is removed where it is empty.
 enter_private_folder() {
     local parent here private
     parent="$(stat -c %d:%i .)"
     here="$(pwd -P)"
-    private="$(mktemp -d ./.kvt-install.XXXXXXXXXX)" || stop "cannot make a folder in $here"
-    if ! cd -P -- "$private" 2>/dev/null ||
-        [[ "$(stat -c %u .)" != "$EUID" || "$(stat -c %d:%i ..)" != "$parent" ]] ||
-        (((8#$(stat -c %a .) & 8#022) != 0)) || [[ -n "$(ls -A)" ]]; then
+    private="$(mktemp -d ./.kvt-install.XXXXXXXXXX 2>&1)" ||
+        stop "cannot make a folder in $here: ${private##*: }"
+    if ! cd -P -- "$private" 2>/dev/null || ! private_to_this_user "$parent" ||
+        [[ -n "$(ls -A)" ]]; then
+        rmdir -- "$here/${private#./}" 2>/dev/null || true
         stop "$private in $here was replaced by another user's; install again"
     fi
+    exec 7<.
+    flock -n 7 2>/dev/null || true
     trap leave_private_folder EXIT
+    trap 'exit 1' HUP INT TERM
 }
 
 # Removes what the private folder holds from inside it, then the folder by its name, which another
@@ -137,16 +204,15 @@ rename_in_place() {
 
 # A link under a name the install follows (db/, db/db.mdb) that another user made could lead it
 # to make files in a folder of someone else's, or take a file's mode and owner for the lock file.
-# As the kernel's protected_symlinks does in sticky shared folders, and as the program does at its
-# start, a link is followed only when root, this user or the owner of the folder holding it made
-# it; any other link is named and the install stops.
+# Such a link is named and the install stops. Which links those are, dbfolder says by the rule the
+# program follows at its start (as the kernel's protected_symlinks in sticky shared folders: a link
+# root, this user, the program folder's owner or the owner of the folder holding it made).
 refuse_foreign_link() {
-    local path="$1" owner holder
-    [[ -L "$path" ]] || return 0
-    owner="$(stat -c %u -- "$path" 2>/dev/null)" || return 0
-    holder="$(stat -L -c %u -- "$(dirname -- "$path")")"
-    if ((owner != 0 && owner != EUID && owner != holder)); then
-        stop "$path is a link another user made, which the install does not follow;" \
+    local link
+    link="$("$build/tools/dbfolder" foreign-link "$home/db/db.mdb")" ||
+        stop "cannot check the links on the way to $home/db/db.mdb"
+    if [[ -n "$link" ]]; then
+        stop "$link is a link another user made, which the install does not follow;" \
             "remove it and install again"
     fi
 }
@@ -155,10 +221,9 @@ refuse_foreign_link() {
 # no link another user made: the name may have been replaced since it was checked.
 enter_database_folder() {
     cd -P -- "$home/db" 2>/dev/null || stop "cannot enter $home/db"
-    refuse_foreign_link "$home/db"
+    refuse_foreign_link
     [[ "$(stat -c %d:%i .)" == "$(stat -L -c %d:%i -- "$home/db" 2>/dev/null)" ]] ||
         stop "$home/db was replaced while the install entered it; install again"
-    refuse_foreign_link "$home/db/db.mdb"
 }
 
 # The lock file may only be a plain file: a link or anything else under its name was put there to
@@ -178,6 +243,7 @@ check_lock_file() {
 # makes the files it puts beside the database. Runs in a subshell: it changes folder.
 make_database_files() {
     enter_database_folder
+    remove_abandoned_private_folders
     if [[ (-e db.mdb || -L db.mdb) && (-e PraveltaKVT.lock || -L PraveltaKVT.lock) ]]; then
         return 0
     fi
@@ -271,6 +337,7 @@ lock_program_folder() {
 # private folder, and go with it. Runs in a subshell: it changes folder.
 replace_program_files() {
     cd -P -- "$home" 2>/dev/null || stop "cannot enter $home"
+    remove_abandoned_private_folders
     enter_private_folder
     cp -- "$build/PraveltaKVT" PraveltaKVT
     cp -r -- "$build/Skinz" "$build/hlp" .
@@ -295,9 +362,9 @@ install_program() {
             "(run: bash tools/kvt.sh run)" >&2
         exit 1
     fi
-    refuse_foreign_link "$home/db"
+    refuse_foreign_link
     mkdir -p "$home/db"
-    refuse_foreign_link "$home/db/db.mdb"
+    refuse_foreign_link
     check_lock_file
     # The database first: the lock file takes its mode and owner from it.
     (make_database_files)

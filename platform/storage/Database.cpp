@@ -19,6 +19,7 @@
 
 #include "platform/AppPath.h"
 #include "platform/Runtime.h"
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/PinnedVfs.h"
 
@@ -63,19 +64,6 @@ struct FileId {
     ino_t ino = 0;
     bool operator==(const FileId&) const = default;
 };
-
-// False when the path is no regular file (missing, a folder).
-bool fileIdOf(const std::string& path, FileId& id) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    id = {st.st_dev, st.st_ino};
-    return true;
-}
-
-bool pathNames(const std::string& path, const FileId& file) {
-    FileId now;
-    return fileIdOf(path, now) && now == file;
-}
 
 // Prepared statements kept per database handle by SQL text, the least recently used dropped
 // first: the data-access objects run the same few statements over and over. A statement in use
@@ -226,7 +214,7 @@ class Registry {
     void give(const std::string& path, sqlite3* db) {
         const auto live = live_.find(db);
         const bool keepable =
-            live != live_.end() && live->second.keepable && pathNames(path, live->second.file);
+            live != live_.end() && live->second.keepable && live->second.place->StillHolds();
         if (!keepable || inUse(db) || !sqlite3_get_autocommit(db)) {
             close(db);
             return;
@@ -408,19 +396,22 @@ void Connection::Open(const std::string& path) {
     Close();
     checkOwningThread(path);
     path_ = path;
-    FileId file;
-    if (!fileIdOf(path, file)) throw DbError(DatabaseFileProblem(path));
-    if (sqlite3* kept = registry().take(path, file)) {
+    // The file is looked up by its name once, here; SQLite opens it through the held folder.
+    const std::shared_ptr<DatabasePlace> place = DatabasePlace::Of(path);
+    if (place->Error())
+        if (const std::string problem = DatabaseFileProblem(path); !problem.empty())
+            throw DbError(problem);
+    const FileId file{place->Held().st_dev, place->Held().st_ino};
+    if (sqlite3* kept = place->Error() ? nullptr : registry().take(path, file)) {
         sqlite3_busy_timeout(kept, busyTimeoutMs);
         db_ = kept;
         return;
     }
     sqlite3* db = nullptr;
-    std::shared_ptr<DatabasePlace> place;
     // Every handle serves the one thread checked above (the registry of handles is not shared
     // between threads either), so SQLite's per-call locking of the handle is left out: it costs
     // about as much as reading a column.
-    int rc = OpenThroughPlace(path, &db, place, SQLITE_OPEN_NOMUTEX);
+    int rc = OpenThroughPlace(*place, &db, SQLITE_OPEN_NOMUTEX);
     auto fail = [&](const char* what) {
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -439,11 +430,11 @@ void Connection::Open(const std::string& path) {
     // shared-memory file) for as long as the handle does.
     const bool pinned = pinRollbackJournal(db);
     if (!WriteOnlyAtDurableCommits(db)) fail("无法读取数据库文件");
-    // The path named the same file before and after the open, so that is the file the handle
-    // has open; otherwise it was being replaced and the handle is not kept.
-    const bool settled = pathNames(path, file);
+    // The held folder's name held the file before and after the open, so that is the file the
+    // handle has open; otherwise it was being replaced and the handle is not kept.
+    const bool settled = place->StillHolds();
     db_ = db;
-    registry().opened(db, pinned && settled, file, std::move(place));
+    registry().opened(db, pinned && settled, file, place);
 }
 
 void Connection::Close() {
@@ -588,14 +579,12 @@ int DatabaseOpenFlags() {
     return viewOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
 }
 
-int OpenThroughPlace(const std::string& path, sqlite3** db, std::shared_ptr<DatabasePlace>& place,
-                     int flags) {
+int OpenThroughPlace(const DatabasePlace& place, sqlite3** db, int flags) {
     *db = nullptr;
-    place = DatabasePlace::Of(path);
-    if (place->Error()) return SQLITE_CANTOPEN;
+    if (place.Error()) return SQLITE_CANTOPEN;
     const int access =
-        viewOnly || !place->Doubt().Empty() ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    return sqlite3_open_v2(place->SqlitePath().c_str(), db, access | flags, PinnedVfs::Name());
+        viewOnly || !place.Doubt().Empty() ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    return sqlite3_open_v2(place.SqlitePath().c_str(), db, access | flags, PinnedVfs::Name());
 }
 
 std::string JournalLeftText(const DatabasePlace* place) {
@@ -610,9 +599,14 @@ std::string DatabaseFileProblem(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return "不是数据库文件：" + path;
-        if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 && errno == EACCES)
+        if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 && errno == EACCES) {
+            FileAccess access;
             return DbError(DbFault::CannotOpen, "", path, "no permission to read it").what() +
-                   std::string("\n原因：没有读取这个文件的权限");
+                   std::string("\n原因：没有读取这个文件的权限") +
+                   (FileAccessAt(path, access) == 0
+                        ? "\n解决办法：" + AccessRemedy(access, kMayRead, ::geteuid(), "数据库文件")
+                        : std::string());
+        }
         return std::string();
     }
     if (errno == ENOENT || errno == ENOTDIR) return "找不到数据库文件：" + path;

@@ -137,12 +137,11 @@ bool ViewOnly();
 // reading and writing (never creating).
 int DatabaseOpenFlags();
 
-// Opens the SQLite file at `path` through its place (DatabasePlace::Of): by the folder the place
-// holds, never by the name again, and only for reading where ViewOnly() or the place's doubt
-// says; `flags` are added (SQLITE_OPEN_NOMUTEX). The place is handed back, to be held for as long
-// as the handle lives. SQLite's result code; `db` may be set on failure too.
-int OpenThroughPlace(const std::string& path, sqlite3** db, std::shared_ptr<DatabasePlace>& place,
-                     int flags = 0);
+// Opens the SQLite file `place` holds: by the folder the place holds, never by the name again,
+// and only for reading where ViewOnly() or the place's doubt says; `flags` are added
+// (SQLITE_OPEN_NOMUTEX). The place must be held for as long as the handle lives. SQLite's result
+// code; `db` may be set on failure too.
+int OpenThroughPlace(const DatabasePlace& place, sqlite3** db, int flags = 0);
 // What a reader is told when a journal beside the database keeps it from reading: "" without one.
 std::string JournalLeftText(const DatabasePlace* place);
 

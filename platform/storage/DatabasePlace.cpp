@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/FileAccess.h"
 #include "platform/storage/FileHelpers.h"
 #include "platform/storage/JournalFit.h"
@@ -39,9 +40,28 @@ std::string wider(const FileAccess& file, const Writers& writers, const Writers&
 
 }  // namespace
 
-DatabasePlace::DatabasePlace(const std::string& database, const TrustedOwners& owners)
+DatabasePlace::DatabasePlace(const std::string& database,
+                             const std::optional<TrustedOwners>& owners)
     : given_(database) {
     walk(owners);
+    pin();
+}
+
+DatabasePlace::DatabasePlace(const Folder& folder, const std::string& name)
+    : given_(folder.PathOf(name)), name_(name) {
+    struct stat file {};
+    FileAccess access;
+    const PathWalk::Folder held{folder.Fd(), folder.Path(), {}};
+    if (::fstatat(folder.Fd(), name.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0) {
+        error_ = errno;
+        errorPath_ = given_;
+        doubt_ = CannotLookUp(errorPath_, error_);
+    } else if (hold(held, held, file, access)) {
+        pin();
+    }
+}
+
+void DatabasePlace::pin() {
     if (error_ != 0) return;
     pinned_ = PinnedVfs::Pin(
         files_.Fd(), [this](const std::string& name, int flags, PinnedVfs::Step step, int opened) {
@@ -75,10 +95,11 @@ std::shared_ptr<DatabasePlace> DatabasePlace::Of(const std::string& database) {
     return place;
 }
 
-void DatabasePlace::walk(const TrustedOwners& owners) {
+void DatabasePlace::walk(const std::optional<TrustedOwners>& given) {
     PathWalk walk;
     error_ = walk.Walk(given_);
     errorPath_ = walk.ErrorPath();
+    const TrustedOwners owners = given ? *given : TrustedOwners::Program(walk);
     // A link another user made is not followed, whether or not the walk got past it.
     if (FolderDoubt foreign = ForeignLinkIn(walk, owners); !foreign.Empty()) {
         error_ = ELOOP;
@@ -91,29 +112,9 @@ void DatabasePlace::walk(const TrustedOwners& owners) {
         return;
     }
     name_ = walk.FinalName();
-    file_ = walk.PathIn(walk.Holder(), name_);
-    held_ = walk.Final();
-    if (!S_ISREG(held_.st_mode)) {
-        error_ = ENODEV;
-        errorPath_ = file_;
-        doubt_ = CannotLookUp(file_, error_);
-        return;
-    }
     const PathWalk::Folder& holder = walk.Folders()[walk.Holder()];
-    const PathWalk::Folder& named = walk.Folders()[walk.NamedFolder()];
-    if ((error_ = files_.Hold(holder.fd, holder.path)) ||
-        (error_ = named_.Hold(named.fd, named.path))) {
-        errorPath_ = holder.path;
-        doubt_ = CannotLookUp(errorPath_, error_);
-        return;
-    }
     FileAccess access;
-    if (const int error = FileAccessIn(files_.Fd(), name_, access)) {
-        doubt_ = CannotLookUp(file_, error);
-        return;
-    }
-    writers_ = Who(access, kMayWrite);
-    readers_ = Who(access, kMayRead);
+    if (!hold(holder, walk.Folders()[walk.NamedFolder()], walk.Final(), access)) return;
     doubt_ = Judge(walk, FolderRule{writers_, owners, false, &readers_});
     if (!doubt_.Empty()) return;
     // Below a user's folder the file must be that user's; below root's, a trusted owner's.
@@ -127,6 +128,35 @@ void DatabasePlace::walk(const TrustedOwners& owners) {
     else if (held_.st_nlink != 1)
         doubt_ = FolderDoubt{file_, "数据库文件有多个硬链接，其他位置的名字也能改动它",
                              "复制一份数据库文件，用它替换原来的文件"};
+}
+
+// Holds the regular file `name_` (found as `file`) of the folder `files`, with the folder of its
+// name as given, and reads its access; false, with why not, where it cannot.
+bool DatabasePlace::hold(const PathWalk::Folder& files, const PathWalk::Folder& named,
+                         const struct stat& file, FileAccess& access) {
+    file_ = files.path == "/" ? "/" + name_ : files.path + "/" + name_;
+    held_ = file;
+    errorPath_ = file_;
+    if (!S_ISREG(held_.st_mode))
+        error_ = ENODEV;
+    else if ((error_ = files_.Hold(files.fd, files.path)) ||
+             (error_ = named_.Hold(named.fd, named.path)))
+        errorPath_ = files.path;
+    if (error_) {
+        doubt_ = CannotLookUp(errorPath_, error_);
+        return false;
+    }
+    errorPath_.clear();
+    if (const int error = FileAccessIn(files_.Fd(), name_, access)) {
+        // Its ACL is read through /proc/self/fd, as SQLite opens it.
+        const int proc = ProcFdProblem();
+        doubt_ = proc ? FolderDoubt{"/proc/self/fd", NeedsProcText(proc), ""}
+                      : CannotLookUp(file_, error);
+        return false;
+    }
+    writers_ = Who(access, kMayWrite);
+    readers_ = Who(access, kMayRead);
+    return true;
 }
 
 std::string DatabasePlace::SqlitePath() const {
@@ -295,28 +325,6 @@ std::string DatabasePlace::refusalText(const std::string& why, const FileAccess&
         text += "请文件夹的所有者执行 chmod g+s " + ShellQuoted(files_.Path()) +
                 "，此后新建的日志文件属于组 " + group + "；或";
     return text + "请管理员执行 usermod -aG " + group + " " + user + "（重新登录后生效）";
-}
-
-std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
-                           const std::string& name) {
-    const std::string why = place.BesideProblemIn(folder, name);
-    if (why.empty()) return std::string();
-    const std::string path = folder.PathOf(name);
-    struct stat st {};
-    ::fstatat(folder.Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
-    const std::string owner = UserName(st.st_uid);
-    std::string text =
-        "数据库文件旁的文件不能使用，程序没有读取、使用、移动或删除它，不能启动。\n文件：" + path +
-        "\n所有者：" + owner + "\n原因：" + why + "\n如果这是用户 " + owner +
-        " 的保存中断后留下的日志文件，而这个用户应当能写入数据库：请让他加入能写入数据库文件的组，"
-        "或由 root 把这个文件交给数据库文件的所有者；否则请把这个文件移到别处。";
-    struct stat held {};
-    // A writer's file in its maker's own group: a member saved where db/ gives no group.
-    if (place.FileWriters().Member(st.st_uid) && ::fstat(folder.Fd(), &held) == 0 &&
-        (held.st_mode & S_ISGID) == 0 && (held.st_mode & S_IWGRP))
-        text += "\n数据库文件夹没有 setgid 位，组成员保存时的日志文件属于他们自己的组：chmod g+s " +
-                folder.Path();
-    return text;
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/storage/Folder.h"
@@ -22,9 +23,13 @@ struct FileAccess;
 
 class DatabasePlace {
   public:
-    // Walks `database` and judges it now, trusting the folders of `owners`.
+    // Walks `database` and judges it now, trusting the folders of `owners` (by default the
+    // program's, the program folder's owner as this walk finds it).
     explicit DatabasePlace(const std::string& database,
-                           const TrustedOwners& owners = TrustedOwners::Program());
+                           const std::optional<TrustedOwners>& owners = std::nullopt);
+    // The file `name` of `folder`, a folder of this process's own that no other user may change
+    // (a PrivateFolder's): held through it, without a walk, and with no doubt.
+    DatabasePlace(const Folder& folder, const std::string& name);
     ~DatabasePlace();
     DatabasePlace(const DatabasePlace&) = delete;
     DatabasePlace& operator=(const DatabasePlace&) = delete;
@@ -46,6 +51,8 @@ class DatabasePlace {
     const Folder& Named() const { return named_; }
     // Why the program may not write here; empty where it may.
     const FolderDoubt& Doubt() const { return doubt_; }
+    // The file as the walk found it (its device and inode).
+    const struct stat& Held() const { return held_; }
     const Writers& FileWriters() const { return writers_; }
 
     // The name SQLite opens the file by: through the held folder (PinnedVfs).
@@ -77,7 +84,10 @@ class DatabasePlace {
     std::string BesideProblemIn(const Folder& folder, const std::string& name) const;
 
   private:
-    void walk(const TrustedOwners& owners);
+    void walk(const std::optional<TrustedOwners>& owners);
+    bool hold(const PathWalk::Folder& files, const PathWalk::Folder& named, const struct stat& file,
+              FileAccess& access);
+    void pin();
     // What SQLite may do with `name` (PinnedVfs::Guard).
     int guard(const std::string& name, int openFlags, int step, int opened) const;
     int beforeJournalOpen(int openFlags) const;
@@ -106,7 +116,10 @@ class DatabasePlace {
 };
 
 // What the start tells of a file beside the database in `folder` that is not used
-// (BesideProblemIn), and what to do: "" when `name` is usable.
+// (BesideProblemIn), and what to do: "" when `name` is usable. A writer's file that lets others
+// more than the database gets the commands that give it the database's group, mode and ACL (and
+// db/ the setgid bit where a member's save left it in the member's group); only a file no writer
+// made is to be moved away (AccessRemedy.cpp).
 std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
                            const std::string& name);
 

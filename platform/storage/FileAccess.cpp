@@ -90,13 +90,20 @@ void readAccess(const struct stat& st, FileAccess& out) {
     for (auto& group : out.groups) group.second &= mask;
 }
 
+// Whether a failed getxattr says only that the file has no such attribute, or that its file system
+// keeps none (ENOTSUP, which is EOPNOTSUPP on Linux); any other failure leaves it unknown.
+bool noAttribute(int error) {
+    static_assert(ENOTSUP == EOPNOTSUPP);
+    return error == ENODATA || error == ENOTSUP;
+}
+
 // The ACL read by `get` (fgetxattr or getxattr); no ACL, or none possible, leaves "".
 template <typename Get>
 int readAcl(Get get, std::string& acl) {
     acl.clear();
     for (int attempt = 0; attempt < 3; ++attempt) {
         const ssize_t size = get(nullptr, 0);
-        if (size < 0) return errno == ENODATA || errno == ENOTSUP ? 0 : errno;
+        if (size < 0) return noAttribute(errno) ? 0 : errno;
         acl.resize(std::size_t(size));
         const ssize_t got = get(acl.data(), acl.size());
         if (got >= 0) {
@@ -211,8 +218,9 @@ int DefaultAclOf(int dirFd, std::vector<AclEntry>& out) {
     return 0;
 }
 
-bool HasAttribute(int fd, const char* name) {
-    return ::getxattr(ProcFdPath(fd, "").c_str(), name, nullptr, 0) >= 0;
+int HasAttribute(int fd, const char* name, bool& has) {
+    has = ::getxattr(ProcFdPath(fd, "").c_str(), name, nullptr, 0) >= 0;
+    return has || noAttribute(errno) ? 0 : errno;
 }
 
 }  // namespace platform

@@ -60,7 +60,9 @@ struct AclEntry {
 };
 // The default ACL of the folder `dirFd` (none: empty), each entry limited by its mask.
 int DefaultAclOf(int dirFd, std::vector<AclEntry>& out);
-// Whether the folder or file `fd` bears the attribute `name` (an ACL of another kind).
-bool HasAttribute(int fd, const char* name);
+// Whether the folder or file `fd` bears the attribute `name` (an ACL of another kind): 0 with
+// `has` set, where the file system tells it (an attribute it does not support is none); else the
+// error number, and nothing is known.
+int HasAttribute(int fd, const char* name, bool& has);
 
 }  // namespace platform

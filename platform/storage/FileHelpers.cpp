@@ -68,6 +68,31 @@ int PwriteAll(int fd, std::string_view bytes, off_t offset) {
     return 0;
 }
 
+int ProcFdProblem() {
+    const int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat held {};
+    struct stat seen {};
+    // A name as SQLite is given it: "." in the folder "/" held.
+    const std::string self = ProcFdPath(fd, ".");
+    const int error = ::fstat(fd, &held) != 0            ? errno
+                      : ::stat(self.c_str(), &seen) != 0 ? errno
+                      : SameFile(held, seen)             ? 0
+                                                         : ENOENT;
+    ::close(fd);
+    return error;
+}
+
+namespace {
+
+// How a file system refuses an owner or a mode it keeps none of (FAT and exFAT, FUSE ones without
+// ownership: the mount's stay), or one this process may not give (EPERM).
+bool refusedHere(int error) {
+    return error == EPERM || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+}  // namespace
+
 int TakeAccessOf(int fd, AccessLike from) {
     if (from.fd < 0 && !from.access) return 0;
     FileAccess like;
@@ -76,17 +101,26 @@ int TakeAccessOf(int fd, AccessLike from) {
     else if (const int error = FileAccessOf(from.fd, like))
         return error;
     if (from.asData) like.AsDataFile();
-    if (::geteuid() == 0) {
-        if (::fchown(fd, like.owner, like.group) != 0) return errno;
-    } else if (::fchown(fd, static_cast<uid_t>(-1), like.group) != 0 && errno != EPERM) {
-        return errno;  // EPERM: not a member of the group, which the new file does not get then
-    }
+    const bool root = ::geteuid() == 0;
+    const int unowned = ::fchown(fd, root ? like.owner : uid_t(-1), like.group) == 0 ? 0 : errno;
+    if (unowned && !refusedHere(unowned)) return unowned;
     struct stat made {};
     if (::fstat(fd, &made) != 0) return errno;
+    // Refused: root goes on only where the file has that owner and group already (a file system
+    // that keeps none gives every file the mount's, the database's too); a user who is not a
+    // member of the group leaves the file in another one.
+    if (unowned && root && (made.st_uid != like.owner || made.st_gid != like.group)) return unowned;
     if (made.st_gid != like.group) like.GroupByName();
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
-    // EPERM for a file this process made: the file system keeps the mount's modes.
-    if (::fchmod(fd, like.ModeWithoutAcl()) != 0 && errno != EPERM) return errno;
+    // Refused (a file system that keeps the mount's modes, the database's too): the file keeps
+    // its own, unless that lets someone read or write what `like` does not.
+    const mode_t mode = like.ModeWithoutAcl();
+    if (::fchmod(fd, mode) != 0) {
+        const int error = errno;
+        if (!refusedHere(error)) return error;
+        if (::fstat(fd, &made) != 0) return errno;
+        if (made.st_mode & 0666 & ~mode) return error;
+    }
     if (like.acl.empty()) return 0;
     if (::fsetxattr(fd, kAccessAclAttribute, like.acl.data(), like.acl.size(), 0) == 0) return 0;
     return errno == ENOTSUP ? 0 : errno;

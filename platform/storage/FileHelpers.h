@@ -22,24 +22,22 @@ inline constexpr std::string_view kProcFd = "/proc/self/fd/";
 // `name` of the folder `fd` holds, looked up from that folder whatever its path is now.
 std::string ProcFdPath(int fd, const std::string& name = {});
 
-// Opens the regular file `name` of the folder `dirFd` (AT_FDCWD: a path) with `access`
-// (O_RDONLY, O_RDWR): never through a link (ELOOP), never waiting on a FIFO, and nothing else
-// than a regular file (ENODEV).
+// Opens the regular file `name` of the folder `dirFd` with `access` (O_RDONLY, O_RDWR): never
+// through a link (ELOOP), never waiting on a FIFO, and nothing else than a regular file (ENODEV).
 int OpenRegularFileAt(int dirFd, const std::string& name, int access);
-inline int OpenRegularFile(const std::string& path, int access) {
-    return OpenRegularFileAt(AT_FDCWD, path, access);
-}
 
 // The same for writing where the user may write the file, read-only otherwise.
 int OpenRegularFileForWritingIfAllowedAt(int dirFd, const std::string& name);
-inline int OpenRegularFileForWritingIfAllowed(const std::string& path) {
-    return OpenRegularFileForWritingIfAllowedAt(AT_FDCWD, path);
-}
 
 // Whether two stats are of one file (device and inode).
 inline bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// 0 where /proc/self/fd shows this process's descriptors, through which SQLite opens the database
+// and the program judges the files beside it; otherwise why not (ENOENT: /proc is not mounted,
+// EACCES: it may not be read, as by a process that gave up root).
+int ProcFdProblem();
 
 // The whole of an open file, read from its start whatever its offset.
 int ReadWhole(int fd, std::string& out);
@@ -69,9 +67,11 @@ struct AccessLike {
 // the ACL's mask. Where the group cannot be given, the file's own group gets nothing in the ACL,
 // and `like`'s group its rights through a named entry (FileAccess::GroupByName); without ACLs
 // the file's group gets only what both others and `like`'s group have. The file lets no one
-// more than `like` does. A start by root or by a member thus leaves no file the
-// database's users cannot open, nor one others may. Where the file system keeps no modes (FAT,
-// exFAT, SMB shares: a mode of the file this process made is refused), the mount's stay.
+// more than `like` does. A start by root or by a member thus leaves no file the database's users
+// cannot open, nor one others may. Where the file system keeps no owners or modes (FAT, exFAT,
+// SMB shares, FUSE ones without ownership: an owner or mode is refused, EPERM, ENOSYS or
+// ENOTSUP), the mount's stay, which the database has too: the file goes on with them where they
+// are the owner and group asked for and let no one read or write more.
 int TakeAccessOf(int fd, AccessLike like);
 
 }  // namespace platform

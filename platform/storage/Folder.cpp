@@ -16,20 +16,9 @@
 namespace platform {
 namespace {
 
-// Where unnamed files cannot be made: no O_TMPFILE on this file system, or no /proc to link
-// them from.
-bool noUnnamedFiles(int error) {
-    return error == EISDIR || error == EOPNOTSUPP || error == EINVAL || error == ENOTSUP;
-}
-
 // Where a file cannot have a second name: FAT, exFAT, SMB shares.
 bool noHardLinks(int error) {
     return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
-}
-
-// A temporary file no one wrote for an hour was left by a publishing that was killed.
-bool unwrittenForLong(const struct stat& st) {
-    return std::time(nullptr) - st.st_mtime > 3600;
 }
 
 Folder::NameFor onlyName(const std::string& name) {
@@ -175,12 +164,14 @@ int Folder::publish(std::string_view bytes, AccessLike like, const NameFor& name
     return error;
 }
 
-// Made unnamed, then linked in from /proc; ENOTSUP where either cannot be done. `fd` is the
+// Made unnamed, then linked in from /proc; ENOTSUP where either cannot be done, whatever the
+// reason (no O_TMPFILE on this file system, no /proc, a link refused: EPERM), so that the next
+// way is taken: it fails too where the folder itself is the cause, and tells that. `fd` is the
 // published file, or -1 after a failure.
 int Folder::publishUnnamed(std::string_view bytes, AccessLike like, const NameFor& nameFor,
                            std::string& name, int& fd) const {
     fd = ::openat(fd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) return noUnnamedFiles(errno) ? ENOTSUP : errno;
+    if (fd < 0) return ENOTSUP;
     int error = fill(fd, bytes, like);
     const std::string self = ProcFdPath(fd);
     if (!error)
@@ -188,7 +179,7 @@ int Folder::publishUnnamed(std::string_view bytes, AccessLike like, const NameFo
             [&](const std::string& to) {
                 if (::linkat(AT_FDCWD, self.c_str(), fd_, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
                     return 0;
-                return errno == ENOENT && ::access(kProcFd.data(), F_OK) != 0 ? ENOTSUP : errno;
+                return errno == EEXIST ? EEXIST : ENOTSUP;
             },
             nameFor, name);
     if (error) {
@@ -253,14 +244,18 @@ bool Folder::removeIfAbandoned(const std::string& name) const {
     const int fd = OpenFileForWritingIfAllowed(name);
     if (fd < 0)  // another user's this one may not open: only by its age
         return errno == EACCES && ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISREG(st.st_mode) && unwrittenForLong(st) && remove();
+               S_ISREG(st.st_mode) && UnwrittenForLong(st) && remove();
     bool removed = false;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
         removed = names(name, fd) && remove();
     else if (errno != EWOULDBLOCK)  // no locks here
-        removed = ::fstat(fd, &st) == 0 && unwrittenForLong(st) && names(name, fd) && remove();
+        removed = ::fstat(fd, &st) == 0 && UnwrittenForLong(st) && names(name, fd) && remove();
     ::close(fd);
     return removed;
+}
+
+bool Folder::UnwrittenForLong(const struct stat& st) {
+    return std::time(nullptr) - st.st_mtime > 3600;
 }
 
 int Folder::RenameNoReplace(const std::string& from, const std::string& to) const {

@@ -65,14 +65,14 @@ class Folder {
 
     // Gives a complete, synced file holding `bytes` the first name `nameFor(1)`, `nameFor(2)` ...
     // that is free, and syncs the folder; "" from nameFor ends the search (EEXIST). The file has
-    // the access `like` (-1: mode 0600, this user's only). It is made unnamed where the file
-    // system can; elsewhere (FAT, exFAT, SMB shares, NFS) under a temporary name of the
-    // program's own (kPartPrefix, mode 0600, locked while it is written), then renamed, never
-    // replacing a name: by a rename that refuses a taken name, by a hard link, or where the file
-    // system has neither, by a plain rename once the name is seen to be free (in a folder only
-    // the database's writers may change). No name ever holds a file cut short, and no other user
-    // can read or swap it before. 0 or the error number, with `name` set to the name given; a
-    // failure leaves no file. Temporary files a killed publishing left are removed first.
+    // the access `like` (-1: mode 0600, this user's only). It is made unnamed where the file system
+    // can and it can be linked in; elsewhere (FAT, exFAT, SMB shares, NFS, a link refused) under a
+    // temporary name of the program's own (kPartPrefix, mode 0600, locked while it is written),
+    // then renamed, never replacing a name: by a rename that refuses a taken name, by a hard link,
+    // or where the file system has neither, by a plain rename once the name is seen to be free (in
+    // a folder only the database's writers may change). No name ever holds a file cut short, and no
+    // other user can read or swap it before. 0 or the error number, with `name` set to the name
+    // given; a failure leaves no file. Temporary files a killed publishing left are removed first.
     using NameFor = std::function<std::string(int attempt)>;
     int Publish(std::string_view bytes, AccessLike like, const NameFor& nameFor,
                 std::string& name) const;
@@ -85,6 +85,9 @@ class Folder {
     // those that cannot be locked here (another user's, a file system without locks) once no
     // one has written them for an hour.
     void RemoveAbandonedParts() const;
+    // Whether no one changed the file or folder `st` for an hour: one a killed start left, where
+    // no lock tells.
+    static bool UnwrittenForLong(const struct stat& st);
 
     // Gives `from` the name `to` only while `to` names nothing: as Publish names its files.
     int RenameNoReplace(const std::string& from, const std::string& to) const;

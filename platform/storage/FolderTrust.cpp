@@ -9,11 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "platform/AppPath.h"
 #include "platform/storage/FileAccess.h"
@@ -23,7 +23,7 @@ namespace platform {
 namespace {
 
 constexpr long kNfs = 0x6969, kProcFs = 0x9fa0, kFuse = 0x65735546, kMsdos = 0x4d44,
-               kExfat = 0x2011BAB0;
+               kExfat = 0x2011BAB0, kCifs = 0xFF534D42, kSmb2 = 0xFE534D42, kSmb = 0x517B;
 
 uid_t overflowUid() {
     std::ifstream in("/proc/sys/kernel/overflowuid");
@@ -57,21 +57,15 @@ std::vector<gid_t> GroupsOf(uid_t uid) {
 
 namespace {
 
-// Whether no one but `owner` is in the group `gid` (a user private group): no member listed but
-// the owner, and no other user with it as their own group.
-bool onlyOwnerIn(gid_t gid, uid_t owner) {
-    const group* g = ::getgrgid(gid);
+// Whether `gid` is the private group of `owner`: named after the owner, the owner's own group,
+// and listing no member. Who else may have it as their own group is not asked: a directory service
+// (sssd, LDAP) need not list its users, so no list of all users proves that no one else is in it.
+bool privateGroupOf(gid_t gid, uid_t owner) {
     const passwd* user = ::getpwuid(owner);
-    if (!g || !user || user->pw_gid != gid) return false;
-    const std::string ownerName = user->pw_name;
-    for (char** member = g->gr_mem; member && *member; ++member)
-        if (ownerName != *member) return false;
-    bool alone = true;
-    ::setpwent();
-    while (const passwd* other = ::getpwent())
-        if (other->pw_gid == gid && other->pw_uid != owner) alone = false;
-    ::endpwent();
-    return alone;
+    if (!user || user->pw_gid != gid) return false;
+    const std::string name = user->pw_name;
+    const group* g = ::getgrgid(gid);
+    return g && name == g->gr_name && (!g->gr_mem || !*g->gr_mem);
 }
 
 // The mount of the device `dev` as /proc/self/mountinfo tells it: its file system type and its
@@ -102,6 +96,11 @@ long fuseUser(const Mount& mount) {
     const std::string key = "user_id=";
     const std::size_t at = mount.options.find(key);
     return at == std::string::npos ? -1 : std::atol(mount.options.c_str() + at + key.size());
+}
+
+// What could not be read, and why: a folder that cannot be judged is a doubt.
+std::string unreadable(const std::string& what, int error) {
+    return "无法读取" + what + "（" + std::strerror(error) + "）";
 }
 
 bool fatLike(long type, const Mount& mount) {
@@ -135,25 +134,32 @@ class Judging {
     // The folder `index`, passed through on the way to `below` (none: the walk's final folder).
     FolderDoubt folder(std::size_t index, const PathWalk::Step* below) const {
         const PathWalk::Folder& held = walk_.Folders()[index];
-        const auto doubt = [&](std::string why, std::string fix) {
-            return FolderDoubt{held.path, std::move(why), std::move(fix)};
+        const auto doubt = [&](std::string why, std::string fix, bool unjudged = false) {
+            return FolderDoubt{held.path, std::move(why), std::move(fix), false, unjudged};
         };
         FileAccess access;
         if (const int error = FileAccessIn(held.fd, "", access))
-            return doubt("无法读取文件夹的访问权限（" + std::string(std::strerror(error)) + "）",
-                         "");
+            return doubt(unreadable("文件夹的访问权限", error), "", true);
         struct statfs fs {};
         if (::fstatfs(held.fd, &fs) != 0)
-            return doubt(
-                "无法读取文件夹所在的文件系统（" + std::string(std::strerror(errno)) + "）", "");
+            return doubt(unreadable("文件夹所在的文件系统", errno), "", true);
         // Only a FUSE file system's mounting user and type need the mount table.
         const Mount mount = fs.f_type == kFuse ? mountOf(held.st.st_dev) : Mount{};
         if (fs.f_type == kProcFs) return doubt("文件夹在 /proc 中", "把数据库移到普通的文件夹中");
         if (fs.f_type == kFuse && !rule_.owners.Has(uid_t(fuseUser(mount))))
             return doubt("文件系统是其他用户挂载的（FUSE）", "把数据库移到属于本用户的文件夹中");
-        if (HasAttribute(held.fd, "system.nfs4_acl") || HasAttribute(held.fd, "system.cifs_acl"))
-            return doubt("文件夹带有无法判断的 NFSv4 或 CIFS 访问控制列表",
-                         "把数据库移到属于本用户的文件夹中");
+        // A share's owners and modes are what its mount options say, not who may write it.
+        if (fs.f_type == kCifs || fs.f_type == kSmb2 || fs.f_type == kSmb)
+            return doubt("文件夹在 CIFS/SMB 共享上，其中的所有者和权限来自挂载选项，无法判断",
+                         "把数据库移到本机磁盘上属于本用户的文件夹中", true);
+        for (const char* acl : {"system.nfs4_acl", "system.cifs_acl"}) {
+            bool has = false;
+            if (const int error = HasAttribute(held.fd, acl, has))
+                return doubt(unreadable("文件夹的访问控制列表", error), "", true);
+            if (has)
+                return doubt("文件夹带有无法判断的 NFSv4 或 CIFS 访问控制列表",
+                             "把数据库移到属于本用户的文件夹中", true);
+        }
         if (!rule_.owners.Has(access.owner))
             return doubt("文件夹属于用户 " + UserName(access.owner) +
                              "，这个用户可以在其中建立、改名或删除文件",
@@ -187,7 +193,7 @@ class Judging {
         const Writers& w = rule_.writers;
         const bool others = mayWrite(access.othersMay) && !w.everyone;
         const bool group = mayWrite(access.groupMay) && !w.Group(access.group) &&
-                           !onlyOwnerIn(access.group, access.owner);
+                           !privateGroupOf(access.group, access.owner);
         if (others && fat)
             return FolderDoubt{
                 held.path,
@@ -212,19 +218,21 @@ class Judging {
             if (mayWrite(may) && !w.User(uid))
                 return doubt(
                     "访问控制列表让用户 " + UserName(uid) + " 可以在其中建立、改名或删除文件",
-                    "setfacl -x u:" + UserName(uid));
+                    "setfacl -x " + ShellQuoted("u:" + UserName(uid)));
         for (const auto& [gid, may] : access.groups)
             if (mayWrite(may) && !w.Group(gid))
                 return doubt(
                     "访问控制列表让组 " + GroupName(gid) + " 的成员可以在其中建立、改名或删除文件",
-                    "setfacl -x g:" + GroupName(gid));
+                    "setfacl -x " + ShellQuoted("g:" + GroupName(gid)));
         return {};
     }
 
     // New files get the folder's default ACL: it may give no one more than the database does.
     FolderDoubt defaultAcl(const PathWalk::Folder& held) const {
         std::vector<AclEntry> entries;
-        if (DefaultAclOf(held.fd, entries) != 0) return {};
+        if (const int error = DefaultAclOf(held.fd, entries))
+            return FolderDoubt{held.path, unreadable("文件夹的默认访问控制列表", error), "", false,
+                               true};
         const Writers& w = rule_.writers;
         const Writers& r = *rule_.readers;
         for (const AclEntry& e : entries) {
@@ -266,13 +274,18 @@ std::string GroupName(gid_t gid) {
     return g ? g->gr_name : std::to_string(gid);
 }
 
-std::string ShellQuoted(const std::string& path) {
-    const bool plain = std::all_of(path.begin(), path.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c >= 0x80;
+std::string ShellQuoted(const std::string& word) {
+    // Plain ASCII only: in a locale such as GBK the second byte of a character may be a
+    // backslash or a `|`, which only quotes keep as they are.
+    const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::string_view("/._-+,:@%=").find(c) != std::string_view::npos;
     });
-    if (plain) return path;
+    if (plain) return word;
+    // Inside single quotes a POSIX shell takes every byte as it is but the quote itself, which
+    // is closed, given escaped and opened again.
     std::string out = "'";
-    for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -348,20 +361,39 @@ TrustedOwners TrustedOwners::RunningUser() {
     return TrustedOwners{{0, ::geteuid()}};
 }
 
-TrustedOwners TrustedOwners::Program() {
-    TrustedOwners owners = RunningUser();
-    PathWalk walk;
-    struct stat st {};
+namespace {
+
+// Root, the user running and the owner of the program folder `program`, held by a walk.
+TrustedOwners withProgramFolder(const PathWalk::Folder& program) {
+    TrustedOwners owners = TrustedOwners::RunningUser();
     struct statfs fs {};
-    if (walk.Walk(AppPath()) != 0 || walk.FinalFolder() < 0) return owners;
-    const int fd = walk.Folders()[std::size_t(walk.FinalFolder())].fd;
     // Where a network file system shows owners it cannot map as the overflow user, that user
     // owns nothing.
-    if (::fstat(fd, &st) != 0 ||
-        (st.st_uid == overflowUid() && (::fstatfs(fd, &fs) != 0 || fs.f_type == kNfs)))
+    if (program.st.st_uid == overflowUid() &&
+        (::fstatfs(program.fd, &fs) != 0 || fs.f_type == kNfs))
         return owners;
-    owners.ids.push_back(st.st_uid);
+    owners.ids.push_back(program.st.st_uid);
     return owners;
+}
+
+}  // namespace
+
+TrustedOwners TrustedOwners::Program() {
+    PathWalk walk;
+    if (walk.Walk(AppPath()) != 0 || walk.FinalFolder() < 0) return RunningUser();
+    return withProgramFolder(walk.Folders()[std::size_t(walk.FinalFolder())]);
+}
+
+TrustedOwners TrustedOwners::Program(const PathWalk& walk) {
+    const std::string program = AppPath();
+    if (program.empty() || program[0] != '/' || walk.Walked().rfind(program + "/", 0) != 0)
+        return Program();
+    // The walk looked the first name below the program folder up in it.
+    std::size_t components = 0;
+    for (std::size_t at = 0; at < program.size(); ++at)
+        if (program[at] != '/' && (at == 0 || program[at - 1] == '/')) ++components;
+    const long folder = walk.FolderBefore(components);
+    return folder < 0 ? RunningUser() : withProgramFolder(walk.Folders()[std::size_t(folder)]);
 }
 
 FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule) {
@@ -369,7 +401,8 @@ FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule) {
 }
 
 FolderDoubt CannotLookUp(const std::string& path, int error) {
-    return FolderDoubt{path, "无法查找这个文件夹（" + std::string(std::strerror(error)) + "）", ""};
+    return FolderDoubt{path, "无法查找这个文件夹（" + std::string(std::strerror(error)) + "）", "",
+                       false, true};
 }
 
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,

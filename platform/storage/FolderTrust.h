@@ -58,6 +58,9 @@ struct TrustedOwners {
     std::vector<uid_t> ids;
     bool Has(uid_t uid) const;
     static TrustedOwners Program();
+    // The same, with the program folder's owner as `walk` found it where the walk went through
+    // the program folder (a path in it); else as Program().
+    static TrustedOwners Program(const PathWalk& walk);
     static TrustedOwners RunningUser();
 };
 
@@ -68,6 +71,10 @@ struct FolderDoubt {
     std::string why;
     std::string fix;
     bool foreignLink = false;  // `folder` is a link another user made: not followed
+    // The program could not tell who may change the folder (a failed look-up or read, a share
+    // whose owners and modes are the mount's): not that others may, only that none can be ruled
+    // out.
+    bool unjudged = false;
     bool Empty() const { return folder.empty() && why.empty(); }
 };
 
@@ -86,12 +93,14 @@ struct FolderRule {
 // Judges every folder the walk passed through, each link met and the folder holding it. A folder
 // is safe when
 //   - its owner is one of the trusted owners;
-//   - its group (unless only its owner is in it), each named user and group of its ACL, and others
-//     may write it only when they are writers, or when it is sticky (anyone may then add a name,
-//     but rename or remove only their own) and the entry below it on the way belongs to a
-//     trusted owner; a sticky folder holding the final entry only with `shareableLeaf`;
-//   - it is no procfs, no FUSE file system another user mounted, and bears no NFSv4 or CIFS ACL
-//     that cannot be judged.
+//   - its group (unless it is its owner's private group: named after the owner, the owner's own
+//     group, with no member listed), each named user and group of its ACL, and others may write
+//     it only when they are writers, or when it is sticky (anyone may then add a name, but rename
+//     or remove only their own) and the entry below it on the way belongs to a trusted owner; a
+//     sticky folder holding the final entry only with `shareableLeaf`;
+//   - it is no procfs, no FUSE file system another user mounted, no CIFS or SMB share (whose
+//     owners and modes come from its mount options), and bears no NFSv4 or CIFS ACL.
+// What cannot be read (its access, ACLs, file system) is a doubt too.
 // A link is followed only when it belongs to a trusted owner or to the owner of its folder.
 FolderDoubt Judge(const PathWalk& walk, const FolderRule& rule);
 
@@ -102,14 +111,18 @@ FolderDoubt ForeignLinkIn(const PathWalk& walk, const TrustedOwners& owners,
 
 // Walks `folder` and judges it as Judge does; a folder that cannot be looked up is a doubt too.
 FolderDoubt DoubtAbout(const std::string& folder, const Writers& writers, bool shareableLeaf,
-                       const TrustedOwners& owners = TrustedOwners::Program());
+                       const TrustedOwners& owners);
 
 // The doubt about a folder that cannot be walked: `path` could not be looked up (`error`).
 FolderDoubt CannotLookUp(const std::string& path, int error);
 
-// Names as the boxes give them: a user's, a group's, and a path as a shell command takes it.
+// Names as the boxes give them: a user's, a group's.
 std::string UserName(uid_t uid);
 std::string GroupName(gid_t gid);
-std::string ShellQuoted(const std::string& path);
+// A path, a name or any other word as one word of a command a box shows: as it is where it holds
+// only letters, digits and /._-+,:@%=, otherwise in single quotes, which a POSIX shell and bash
+// alike take literally. Every command a box gives quotes its words so, so that it works pasted
+// into a shell as printed.
+std::string ShellQuoted(const std::string& word);
 
 }  // namespace platform

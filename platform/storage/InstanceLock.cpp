@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,6 +53,12 @@ Hold takeLockFile(const DatabasePlace& place, int databaseFd, int kind, int& fd)
     const Folder& db = place.Named();
     if (!db.IsOpen()) return Hold::Unusable;
     if (db.What(kLockFile) == Folder::Entry::Other) return Hold::NotAFile;
+    // A start killed between linking its new lock file into place and removing the temporary
+    // name (where rename takes no flags: NFS) left it a second name: that goes first, if no
+    // publishing holds it, so that the file is judged by its own name alone.
+    if (struct stat st{};
+        ::fstatat(db.Fd(), kLockFile, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_nlink > 1)
+        db.RemoveAbandonedParts();
     // One that a non-writer left may be held by them for ever: a writer is refused, a viewer
     // meets other copies on the folder and the database file alone.
     if (!place.BesideProblemIn(db, kLockFile).empty())

@@ -76,10 +76,9 @@ std::size_t pageSizeOf(const std::string& database) {
 // SQLite plays the hot journal beside `copy` back into it, as it does at the first read of any
 // file with a hot journal. A failure of the disk or the folder raises DbError naming `folder`;
 // "" or what is wrong with the journal or the copy.
-std::string playBack(const std::string& copy, const std::string& folder) {
+std::string playBack(const DatabasePlace& copy, const std::string& folder) {
     sqlite3* db = nullptr;
-    std::shared_ptr<DatabasePlace> place;  // through the private folder, held
-    int rc = OpenThroughPlace(copy, &db, place);
+    int rc = OpenThroughPlace(copy, &db);
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         // A copy the start drops needs no syncs.
@@ -89,11 +88,8 @@ std::string playBack(const std::string& copy, const std::string& folder) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);
-    struct stat st {};
     if (rc == SQLITE_OK)
-        return ::lstat(DatabasePlace::JournalOf(copy).c_str(), &st) == 0
-                   ? "the journal was not played back"
-                   : "";
+        return copy.Files().Has(copy.JournalName()) ? "the journal was not played back" : "";
     const DbFault fault = DbError::FaultOf(code);
     if (fault != DbFault::Damaged && fault != DbFault::Other)
         throw trialFolderError(folder, fault, detail);
@@ -214,7 +210,7 @@ LeftoverJournal::Trial LeftoverJournal::rollIntoTrialCopy(const std::string& fil
         throwIfTrialFailed(error, privateParent_);
     }
     Trial outcome;
-    const std::string copy = trial.PathOf(fileName_);
+    const DatabasePlace copy(trial, fileName_);  // this process's own folder: no walk
     outcome.problem = playBack(copy, privateParent_);
     if (outcome.problem.empty()) outcome.problem = check_(copy);
     if (outcome.problem.empty())
@@ -273,19 +269,18 @@ bool LeftoverJournal::keptFileFits(const std::string& kept, const std::string& j
 
 // The file and the journal as found, kept under one date and time with the file's access; what
 // an interrupted start kept already is completed (it never touched the file before both copies
-// existed).
+// existed). A failure names the file the copies were to be kept beside, not a copy that is not
+// there.
 void LeftoverJournal::keepCopies(const std::string& file, const std::string& journal) {
     const bool fresh = journalCopy_.empty();
     const std::string suffix =
         fresh ? freshSuffix({fileName_, journalName_}) : journalCopy_.substr(journal_.size());
-    if (fresh)
-        throwIfFailed(folder_.Publish(journalName_ + suffix, journal, lock_.Fd()),
-                      journal_ + suffix);
+    if (fresh) throwIfFailed(folder_.Publish(journalName_ + suffix, journal, lock_.Fd()), file_);
     if (databaseCopy_.empty()) {
         if (const int error = folder_.Publish(fileName_ + suffix, file, lock_.Fd())) {
             if (fresh) folder_.Remove(journalName_ + suffix);  // a failure leaves no new copy
             folder_.Sync();
-            throw fileError(file_ + suffix, error);
+            throw fileError(file_, error);
         }
     }
     databaseCopy_ = file_ + suffix;

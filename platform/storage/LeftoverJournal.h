@@ -36,8 +36,8 @@ namespace platform {
 
 class LeftoverJournal {
   public:
-    // "" when the database file at the path passes the full check, otherwise what is wrong.
-    using Check = std::function<std::string(const std::string& file)>;
+    // "" when the database file the place holds passes the full check, otherwise what is wrong.
+    using Check = std::function<std::string(const DatabasePlace& file)>;
 
     enum class Outcome {
         NoJournal,      // none, or another program dealt with it during the wait

@@ -17,6 +17,7 @@ constexpr int kMostLinks = 40;  // as the kernel allows
 struct Component {
     std::string name;
     bool givenLast = false;
+    bool given = false;  // of the path as given, not of a link's target
 };
 
 std::deque<Component> split(const std::string& path, bool given) {
@@ -24,7 +25,7 @@ std::deque<Component> split(const std::string& path, bool given) {
     std::size_t at = 0;
     while (at <= path.size()) {
         const std::size_t end = std::min(path.find('/', at), path.size());
-        if (end > at) parts.push_back({path.substr(at, end - at), false});
+        if (end > at) parts.push_back({path.substr(at, end - at), false, given});
         at = end + 1;
     }
     if (given && !parts.empty()) parts.back().givenLast = true;
@@ -71,6 +72,7 @@ int PathWalk::Walk(const std::string& path) {
     struct stat rootSt {};
     if (rootFd < 0 || ::fstat(rootFd, &rootSt) != 0) return fail(errno, "/");
     std::vector<std::size_t> stack{hold(rootFd, "/", rootSt)};
+    walked_ = full;
     holder_ = named_ = 0;
     finalName_.clear();
     std::deque<Component> todo = split(full, true);
@@ -84,6 +86,7 @@ int PathWalk::Walk(const std::string& path) {
         const Component part = todo.front();
         todo.pop_front();
         const std::size_t here = stack.back();
+        if (part.given) before_.push_back(here);
         if (part.givenLast) named_ = here;
         if (part.name == "." || part.name == "..") {
             if (part.name == ".." && stack.size() > 1) stack.pop_back();
@@ -111,7 +114,7 @@ int PathWalk::Walk(const std::string& path) {
             std::deque<Component> more = split(target, false);
             todo.insert(todo.begin(), more.begin(), more.end());
             if (target[0] == '/') stack.resize(1);
-            if (todo.empty()) todo.push_back({".", false});  // a link to "/"
+            if (todo.empty()) todo.push_back({".", false, false});  // a link to "/"
             continue;
         }
         steps_.push_back(step);

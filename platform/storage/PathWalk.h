@@ -52,6 +52,13 @@ class PathWalk {
     // The folder in which the last component of the path as given was looked up: the folder of a
     // link's name.
     std::size_t NamedFolder() const { return named_; }
+    // The path as walked (a relative one after the working folder), and the folder in which its
+    // component `index` (from 0) was looked up: the folder its first `index` components lead to.
+    // -1 where the walk stopped before.
+    const std::string& Walked() const { return walked_; }
+    long FolderBefore(std::size_t index) const {
+        return index < before_.size() ? long(before_[index]) : -1;
+    }
     // The path of the entry `name` in the folder `folder`.
     std::string PathIn(std::size_t folder, const std::string& name) const;
 
@@ -61,7 +68,8 @@ class PathWalk {
 
     std::vector<Folder> folders_;
     std::vector<Step> steps_;
-    std::string errorPath_;
+    std::string errorPath_, walked_;
+    std::vector<std::size_t> before_;
     std::size_t holder_ = 0, named_ = 0;
     long finalFolder_ = -1;
     std::string finalName_;

@@ -11,12 +11,15 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/FolderTrust.h"
 
 namespace platform {
 namespace {
 
 const char* const kPrefix = "PraveltaKVT-recovery.";
+// The file locked in a folder that cannot be locked itself (NFS): a file opened for writing can.
+const char* const kHeld = ".kvt-held";
 
 // Removes the files of the open folder, then the folder by its name.
 void removeOpenFolder(const Folder& folder) {
@@ -33,6 +36,19 @@ std::vector<std::string> candidates() {
     return folders;
 }
 
+// Whether no start holds the folder open at `fd`, whose stat is `st`: the folder's lock, else
+// (NFS) its file's, is free, and taken here until `fd` and `held` close; where neither can be
+// locked, or the file is missing (a start killed as it made the folder, or an earlier version's),
+// once no one changed the folder for an hour.
+bool abandoned(int fd, const struct stat& st, int& held) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK) return false;
+    held = OpenRegularFileAt(fd, kHeld, O_RDWR);
+    if (held >= 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0) return true;
+    if (held >= 0 && errno == EWOULDBLOCK) return false;
+    return Folder::UnwrittenForLong(st);
+}
+
 }  // namespace
 
 PrivateFolder::~PrivateFolder() {
@@ -42,6 +58,8 @@ PrivateFolder::~PrivateFolder() {
 void PrivateFolder::remove() {
     if (folder_.IsOpen()) removeOpenFolder(folder_);
     folder_.Close();
+    if (held_ >= 0) ::close(held_);
+    held_ = -1;
 }
 
 int PrivateFolder::Make(const std::string& parent) {
@@ -52,8 +70,16 @@ int PrivateFolder::Make(const std::string& parent) {
         ::rmdir(path.c_str());
         return error;
     }
-    // Where a folder cannot be locked (NFS), a folder left behind is not removed later.
-    ::flock(folder_.Fd(), LOCK_EX | LOCK_NB);
+    // Locked for as long as it is used, so that no start takes it for one a killed start left:
+    // where a folder cannot be locked (NFS), through a file in it.
+    if (::flock(folder_.Fd(), LOCK_EX | LOCK_NB) == 0) return 0;
+    held_ = folder_.CreateFile(kHeld, -1);
+    if (held_ < 0) {
+        const int error = errno;
+        remove();
+        return error;
+    }
+    ::flock(held_, LOCK_EX | LOCK_NB);
     return 0;
 }
 
@@ -81,10 +107,12 @@ void PrivateFolder::RemoveAbandoned(const std::string& parent) {
         if (fd < 0) continue;
         struct stat st {};
         // Another user's is left alone; so is one a running start holds.
-        Folder held;
-        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && held.Hold(fd, path) == 0)
-            removeOpenFolder(held);
+        Folder folder;
+        int held = -1;
+        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && abandoned(fd, st, held) &&
+            folder.Hold(fd, path) == 0)
+            removeOpenFolder(folder);
+        if (held >= 0) ::close(held);
         ::close(fd);
     }
     ::closedir(dir);

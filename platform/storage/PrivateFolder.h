@@ -1,7 +1,8 @@
 // A folder of this process's own, for copies of the database that no other user may read or
 // swap: made by mkdtemp (mode 0700) in a folder whose entries only this user or root may rename
-// (PrivateFolder::Parent), locked (flock) for as long as the object lives, and removed with its
-// files then. A start killed while it held one leaves it behind; the next start removes it.
+// (PrivateFolder::Parent), locked (flock: the folder, or a file in it where folders cannot be
+// locked, as on NFS) for as long as the object lives, and removed with its files then. A start
+// killed while it held one leaves it behind; the next start removes it.
 #pragma once
 
 #include <string>
@@ -35,6 +36,7 @@ class PrivateFolder {
     void remove();
 
     Folder folder_;
+    int held_ = -1;  // the locked file in it
 };
 
 }  // namespace platform

@@ -210,27 +210,39 @@ class WaitingCopy {
     QByteArray log_;
 };
 
+// The frame that a `frame` step of the automation script wrote on a line.
+QRect frameOn(const std::string& line) {
+    std::istringstream in(line.substr(line.find(' ') + 1));
+    int left = 0, top = 0, width = 0, height = 0;
+    in >> left >> top >> width >> height;
+    return QRect(left, top, width, height);
+}
+
 }  // namespace
 
 // On a real display the window system activates the main window when it likes: after the first
 // working form was opened, while it is docked. Forms opened one right after another, then the
-// exit, end well all the same, with no box, at either scale; three runs share the display.
+// exit, end well all the same, with no box, at either scale; three runs share the display. The
+// help window's frame, title bar included, lies below the strip, which stays on top, and on the
+// screen.
 TEST(EndToEnd, OnARealDisplayFormsOpenedOneRightAfterAnotherEndWell) {
     VirtualDisplay display;
     if (!display.available()) GTEST_SKIP() << "Xvfb is not installed";
-    const std::string script = std::string(kLogIn) +
-                               "menu BaseData 1\nexpect form_base\n"
-                               "menu BaseData 3\nexpect form_base_interface\n"
-                               "menu SysSetup 1\nwait 100\nmenu Indicator 1\nwait 100\n"
-                               "menu DuBang 1\nwait 100\n"
-                               "menu BaseData 1\nexpect form_base\nmenu BaseData 5\n";
     ProgramFolder programs[3];
     std::unique_ptr<QProcess> runs[3];
     for (int i = 0; i < 3; ++i) {
         programs[i].setEnv("QT_QPA_PLATFORM", "xcb");
         programs[i].setEnv("DISPLAY", display.name());
         programs[i].setEnv("QT_SCALE_FACTOR", i == 1 ? "2" : "1");
-        runs[i] = programs[i].start(script);
+        const std::string frames = programs[i].path("frames.txt");
+        runs[i] = programs[i].start(std::string(kLogIn) +
+                                    "menu BaseData 1\nexpect form_base\n"
+                                    "menu BaseData 3\nexpect form_base_interface\n"
+                                    "menu SysSetup 1\nwait 100\nmenu Indicator 1\nwait 100\n"
+                                    "menu DuBang 1\nwait 100\nmenu Help 1\n"
+                                    "frame frmMainCode " +
+                                    frames + "\nframe HelpViewer " + frames +
+                                    "\nmenu BaseData 1\nexpect form_base\nmenu BaseData 5\n");
     }
     for (int i = 0; i < 3; ++i) {
         runs[i]->waitForFinished(60000);
@@ -239,6 +251,12 @@ TEST(EndToEnd, OnARealDisplayFormsOpenedOneRightAfterAnotherEndWell) {
         EXPECT_EQ(runs[i]->exitCode(), 0) << log;
         EXPECT_NE(log.find("done menu BaseData 5"), std::string::npos) << log;
         EXPECT_EQ(programs[i].lines("messages.log"), std::vector<std::string>()) << log;
+        const std::vector<std::string> frames = programs[i].lines("frames.txt");
+        ASSERT_EQ(frames.size(), 2u) << log;
+        const QRect strip = frameOn(frames[0]), help = frameOn(frames[1]);
+        EXPECT_GT(help.top(), strip.bottom()) << frames[0] << "; " << frames[1];
+        EXPECT_TRUE(QRect(QPoint(), QSize(1280, 1024) / (i == 1 ? 2 : 1)).contains(help))
+            << frames[1];
     }
 }
 

@@ -7,18 +7,23 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/ExfatImage.h"
 
 namespace {
 
@@ -103,9 +108,12 @@ bool endsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// `install` of kvt.sh into the program folder `home`, from the build, started.
-std::unique_ptr<QProcess> startInstall(const fs::path& home) {
+// `install` of kvt.sh into the program folder `home`, from the build, started; the programs in
+// `bin` (if given) stand in for the system's.
+std::unique_ptr<QProcess> startInstall(const fs::path& home, const fs::path& bin = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!bin.empty())
+        env.insert("PATH", QString::fromStdString(bin.string()) + ":" + env.value("PATH"));
     env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
     env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
     return startKvt(KVT_SCRIPT, "install", env);
@@ -114,6 +122,13 @@ std::unique_ptr<QProcess> startInstall(const fs::path& home) {
 // What an install into `home` ends with.
 std::string installedLine(const fs::path& home) {
     return "Program folder: " + home.string() + " (data: " + (home / "db/db.mdb").string() + ")\n";
+}
+
+// How many private folders of installs there are in `home` and below.
+long privateFoldersIn(const fs::path& home) {
+    return std::ranges::count_if(fs::recursive_directory_iterator(home), [](const auto& entry) {
+        return entry.path().filename().string().starts_with(".kvt-install.");
+    });
 }
 
 }  // namespace
@@ -383,4 +398,51 @@ TEST(KvtScript, AnInstallStopsAtAFifoSwappedInForTheLockFileAsItOpensIt) {
     EXPECT_EQ(run.output,
               "kvt.sh: " + lock.string() + " is not a plain file; remove it and install again\n");
     EXPECT_FALSE(fs::exists(home / "PraveltaKVT"));
+}
+
+// An install onto a stick, exFAT or FAT through FUSE (where fusefat is installed), mounted for all
+// users (umask=000) or for its owner (umask=022), where every file has the mount's owner and mode
+// and no link can be made, installs. On a real file system, its private folder replaced as it was
+// made (mktemp hands over one another user owns, or one all may write) stops it in one line,
+// having put nothing in place. Neither leaves a private folder, its own or one a killed install
+// left two minutes ago.
+TEST(KvtScript, AnInstallOntoAStickInstallsAndNoInstallLeavesAPrivateFolder) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "mounting and acting as another user need root";
+    const std::string mktemp = QStandardPaths::findExecutable("mktemp").toStdString();
+    const struct {
+        bool stick, fat;
+        const char* how;  // the umask, or what replaces the private folder
+    } rows[] = {{true, false, "000"},
+                {true, false, "022"},
+                {true, true, "000"},
+                {true, true, "022"},
+                {false, false, "chown 65534:65534"},
+                {false, false, "chmod 777"}};
+    for (const auto& [stick, fat, how] : rows) {
+        SCOPED_TRACE(std::string(fat ? "FAT " : "") + how);
+        QTemporaryDir temp;
+        std::optional<ExfatImage> image;
+        if (stick && !image.emplace(how, fat).mounted()) continue;  // no FUSE, or no fusefat
+        const fs::path top = (stick ? image->path() : temp.path()).toStdString();
+        const fs::path home = top / "PraveltaKVT", killed = home / "db/.kvt-install.killed";
+        fs::create_directories(killed);
+        std::ofstream(killed / "db.mdb") << "cut short";
+        const struct timespec then[2] = {{std::time(nullptr) - 120, 0},
+                                         {std::time(nullptr) - 120, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, killed.c_str(), then, 0), 0);
+        const fs::path bin = temp.path().toStdString();
+        std::ofstream(bin / "mktemp")
+            << "#!/bin/sh\nd=$(" << mktemp << " \"$@\") && " << how << " \"$d\" && echo \"$d\"\n";
+        fs::permissions(bin / "mktemp", fs::perms::owner_all);
+        const ScriptRun run = finish(*startInstall(home, stick ? fs::path() : bin));
+        const std::string replaced =
+            " in " + (home / "db").string() + " was replaced by another user's; install again\n";
+        EXPECT_EQ(run.exitCode, stick ? 0 : 1);
+        EXPECT_TRUE(stick ? run.output == installedLine(home)
+                          : oneLineStartingWith(run.output, "kvt.sh: ./.kvt-install.") &&
+                                endsWith(run.output, replaced))
+            << run.output;
+        EXPECT_EQ(fs::exists(home / "db/db.mdb"), stick);
+        EXPECT_EQ(privateFoldersIn(home), 0);
+    }
 }

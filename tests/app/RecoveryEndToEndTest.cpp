@@ -24,6 +24,7 @@
 #include "tests/support/CrashedSaves.h"
 #include "tests/support/ExfatImage.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/ShellCommands.h"
 #include "tests/support/TestDb.h"
 
 namespace fs = std::filesystem;
@@ -60,15 +61,17 @@ void storeYearsOfMonths(const std::string& db, int from, int years) {
 }
 
 // Two years of months, then a save killed after it wrote the file: the file before the save,
-// and the file and its journal as the crash left them (`file` is the file a linked `db` names).
+// and the file and its journal as the crash left them (`file` is the file a linked `db` names;
+// `as` runs the save as another user).
 struct CrashedSave {
     std::string before, crashed, journal;
 };
-void crashASave(const std::string& db, CrashedSave& save, std::string file = {}) {
+void crashASave(const std::string& db, CrashedSave& save, std::string file = {},
+                const QStringList& as = {}) {
     if (file.empty()) file = db;
     storeYearsOfMonths(db, 1900, 2);
     save.before = bytesOf(file);
-    CrashAtTheJournalsRemoval(db, file);
+    CrashAtTheJournalsRemoval(db, file, as);
     save.crashed = bytesOf(file);
     save.journal = bytesOf(file + "-journal");
 }
@@ -237,7 +240,7 @@ bool syncedBeforeTheJournalGoes(const std::vector<std::string>& trace, const std
 struct KilledRecovery {
     const char* inject;
     bool undoneByTheFirst = false;
-    bool onNfs = false;                // rename takes no flags, no unnamed file can be made
+    bool onNfs = false;                // rename takes no flags, no unnamed file, no folder locks
     bool othersRuntimeFolder = false;  // $XDG_RUNTIME_DIR is another user's sticky folder
 };
 
@@ -295,8 +298,8 @@ void expectTheNextStartEndsOnTheDataBeforeTheSave(const KilledRecovery& c) {
 }
 
 // Killed before it touched the file: in SQLite's rollback of the trial copy, or while it keeps
-// its copies. On NFS the copies are made under a random name and linked into place. The start's
-// first link and first two syncs make the lock file.
+// its copies. On NFS the copies are made under a random name and linked into place, and the
+// trial folder cannot be locked. The start's first link and first two syncs make the lock file.
 TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDataBefore) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crashes";
     const KilledRecovery cases[] = {
@@ -308,6 +311,8 @@ TEST(Recovery, AfterACrashAndAStartKilledBeforeItWroteTheFileTheNextEndsOnTheDat
         {"fsync:signal=SIGKILL:when=6"},     // the folder after the copies
         {"", false, true},
         {"", false, false, true},
+        {"unlinkat:signal=SIGKILL:when=1", false, true},  // the lock file linked, its part not gone
+        {"pwrite64:signal=SIGKILL:when=1", false, true},  // the trial folder left
     };
     for (const KilledRecovery& c : cases) expectTheNextStartEndsOnTheDataBeforeTheSave(c);
 }
@@ -362,6 +367,7 @@ TEST(Recovery, AStartStoppedByAFullDiskChangesNothingAndTheNextRecovers) {
         if (runtimeFolderFull) {
             EXPECT_NE(boxes[0].find(full), std::string::npos) << boxes[0];
         }
+        EXPECT_EQ(boxes[0].find(".bak"), std::string::npos) << boxes[0];  // none was kept
         EXPECT_EQ(namesIn(program.path("db")),
                   (std::vector<std::string>{"db.mdb", "db.mdb-journal"}));
         EXPECT_TRUE(fs::is_empty(program.path("run")));
@@ -516,6 +522,11 @@ TEST(Recovery, ADatabaseTheUserMayNotWriteIsToldBeforeTheLogin) {
                   0u)
             << boxes[0];
         EXPECT_EQ(run.log.contains("done expect login_form"), !crashed);
+        // No group may write root's database: only root may let the user.
+        EXPECT_EQ(
+            boxes[0].find("\\n解决办法：只有 root 能改变数据库文件的访问权限") != std::string::npos,
+            !crashed)
+            << boxes[0];
         if (journal == Journal::OfASaveUnderWay) {
             ASSERT_TRUE(writer.waitForFinished(60000));
             EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
@@ -646,9 +657,11 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
 }
 
 // Where files can be neither made unnamed nor hard-linked and rename takes no flags (exFAT, FAT,
-// SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted. A
-// crashed save is undone with its copies kept and a report is printed; a print killed as it syncs
-// its file leaves only a temporary name, which the next print removes: only whole PDFs stay.
+// SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted; and
+// where a file made unnamed may not be linked in (EPERM), or no file can be given an owner or a
+// mode (as on FAT through FUSE: ENOSYS), each refused by strace. A crashed save is undone with its
+// copies kept and a report is printed; a print killed as it syncs its file leaves only a temporary
+// name, which the next print removes: only whole PDFs stay.
 TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     const std::string print =
@@ -659,29 +672,39 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
         const std::string bytes = bytesOf(pdf.string());
         return bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n");
     };
-    for (const bool image : {false, true}) {
-        SCOPED_TRACE(image ? "an exFAT image" : "as on exFAT");
+    // As on exFAT, calls strace refuses ("call:error=E"), a real exFAT image.
+    for (const QString way : {"", "linkat:error=EPERM", "fchown,fchmod:error=ENOSYS", "image"}) {
+        SCOPED_TRACE(way.toStdString());
+        const bool image = way == "image", refused = way.contains(':');
         std::optional<ExfatImage> exfat;
         if (image && !exfat.emplace().mounted())
             GTEST_SKIP() << "no exFAT image can be mounted here (root, exfatprogs, exfat-fuse)";
         ProgramFolder program(image ? exfat->path() : QString());
-        image ? program.keep() : program.onExfat();
+        image ? program.keep() : refused ? void() : program.onExfat();
+        const QStringList wrapper =
+            refused ? QString("strace -f --seccomp-bpf -o /dev/null -e trace=%1 -e inject=%2")
+                          .arg(way.section(':', 0, 0), way)
+                          .split(' ')
+                    : QStringList();
+        const auto run = [&](const std::string& script) {
+            return program.runUnder(wrapper, script);
+        };
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
-        ASSERT_EQ(program.run(kStart).exitCode, 0);
+        ASSERT_EQ(run(kStart).exitCode, 0);
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         EXPECT_EQ(bytesOf(db), save.before);
-        ASSERT_EQ(program.run(print).exitCode, 0);
+        ASSERT_EQ(run(print).exitCode, 0);
         ASSERT_EQ(program.lines("messages.log").size(), 2u);
 
         program.onExfat("/print/" + QString(platform::Folder::kPartPrefix));
-        EXPECT_EQ(program.run(print).exitCode, -1);  // killed
+        EXPECT_EQ(run(print).exitCode, -1);  // killed
         std::vector<std::string> names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         EXPECT_EQ(names[0].rfind(platform::Folder::kPartPrefix, 0), 0u) << names[0];
         program.onExfat();
-        ASSERT_EQ(program.run(print).exitCode, 0);
+        ASSERT_EQ(run(print).exitCode, 0);
         names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         for (const std::string& name : names)
@@ -975,6 +998,73 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
             EXPECT_EQ(namesIn(program.path("db")), names);
         }
         if (row.plant == Plant::EmptyJournalHeldOpen) EXPECT_EQ(fs::file_size(journal), 0u);
+    }
+}
+
+// The commands of a start's box, run as printed (by root, through /bin/sh) in a program folder
+// whose path has a space: the write-ahead log a killed writer left is finished with what it
+// held; a member's journal, left in the member's own group by a save cut short in a db/ without
+// the setgid bit, gets the database's group and db/ the bit, and the member's next start recovers
+// it. Without /proc the box says the program needs it. Each next start logs in.
+TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
+    if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
+    const QStringList member = {"setpriv", "--reuid=3009", "--regid=3009", "--groups=3008"};
+    const QStringList withoutProc = {"unshare", "-m", "sh", "-c",
+                                     "mount -t tmpfs none /proc && exec \"$0\""};
+    QTemporaryDir temp;
+    const std::string spaced = temp.path().toStdString() + "/my kvt";
+    fs::create_directory(spaced);
+    fs::permissions(temp.path().toStdString(), fs::perms(0755));
+    fs::permissions(spaced, fs::perms(0755));
+    enum Staged { WriteAheadLog, MembersJournal, NoProc };
+    for (const Staged row : {WriteAheadLog, MembersJournal, NoProc}) {
+        ProgramFolder program(QString::fromStdString(spaced));
+        program.letOtherUsersRun();
+        const std::string db = program.path("db/db.mdb"), folder = program.path("db");
+        CrashedSave save;
+        if (row == WriteAheadLog)
+            InAnotherProcess([&] {  // a writer in WAL mode killed: the log and its index stay
+                sqlite3* h = nullptr;
+                sqlite3_open(db.c_str(), &h);
+                sqlite3_exec(h,
+                             "pragma journal_mode = wal; create table t(x); insert into t "
+                             "values (1)",
+                             nullptr, nullptr, nullptr);
+                ::_exit(0);
+                return std::string();
+            });
+        if (row == MembersJournal) {
+            ASSERT_EQ(::chown(folder.c_str(), 0, 3008) | ::chmod(folder.c_str(), 0775) |
+                          ::chown(db.c_str(), 0, 3008) | ::chmod(db.c_str(), 0660),
+                      0);
+            crashASave(db, save, {}, member);
+        }
+        const QStringList as = row == MembersJournal ? member : QStringList();
+        EXPECT_EQ(program.runUnder(row == NoProc ? withoutProc : as, kStart).exitCode, 1);
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::vector<std::string> commands = CommandsIn(boxes[0]);
+        EXPECT_EQ(commands.size(), std::size_t(row == WriteAheadLog    ? 1
+                                               : row == MembersJournal ? 2
+                                                                       : 0))
+            << boxes[0];
+        EXPECT_EQ(row == NoProc,
+                  boxes[0].find("程序需要 /proc（已挂载且可读）") != std::string::npos);
+        for (const std::string& command : commands)
+            EXPECT_EQ(RunInShell("sh", command).first, 0) << command;
+        fs::remove(program.path("messages.log"));
+        program.letOtherUsersRun();
+        const ProgramRun next = program.runUnder(as, kStart);
+        EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
+        if (row == WriteAheadLog) {
+            EXPECT_EQ(QueryFile(db, "select count(*) from t"), "1");
+            EXPECT_FALSE(fs::exists(db + "-wal") || fs::exists(db + "-shm"));
+        }
+        struct stat st {};
+        if (row == MembersJournal) {
+            EXPECT_EQ(bytesOf(db), save.before);
+            EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_ISGID));
+        }
     }
 }
 

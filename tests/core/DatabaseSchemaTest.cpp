@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/DatabaseSchema.h"
+#include "platform/storage/DatabasePlace.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -159,7 +160,8 @@ TEST(DatabaseSchema, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftAsItIs) {
         TestDb db;
         c.spoil(db);
         const std::string before = contents(db.path());
-        const std::string problem = DatabaseSchema::Problem(db.path());
+        const std::string problem =
+            DatabaseSchema::Problem(*platform::DatabasePlace::Of(db.path()));
         if (*c.mentions)
             EXPECT_NE(problem.find(c.mentions), std::string::npos) << c.what << ": " << problem;
         else
@@ -177,12 +179,12 @@ TEST(DatabaseSchema, AFileLockedByAnotherProgramIsNotCalledDamaged) {
     ASSERT_EQ(sqlite3_open(db.path().c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
     try {
-        DatabaseSchema::Problem(db.path());
+        DatabaseSchema::Problem(*platform::DatabasePlace::Of(db.path()));
         ADD_FAILURE() << "a locked file was judged";
     } catch (const platform::DbError& e) {
         EXPECT_EQ(e.Fault(), platform::DbFault::Busy) << e.what();
     }
     sqlite3_exec(holder, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
-    EXPECT_EQ(DatabaseSchema::Problem(db.path()), "");
+    EXPECT_EQ(DatabaseSchema::Problem(*platform::DatabasePlace::Of(db.path())), "");
 }

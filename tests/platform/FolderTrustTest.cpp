@@ -1,28 +1,39 @@
-// Which folders the program trusts with its files, where its private folders go, and how a file is
-// published into a folder: on real folders, owners and ACLs made under a fresh folder of /tmp
-// (root's, 0755: /tmp's sticky bit shields it). Making files of other users needs root.
+// Which folders the program trusts with its files, where its private folders go, how a file is
+// published into a folder, and the commands a box gives for a file beside the database: on real
+// folders, owners and ACLs made under a fresh folder of /tmp whose name has a space (root's, 0755:
+// /tmp's sticky bit shields it). Making files of other users needs root.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <pwd.h>
 #include <sched.h>
+#include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
 
+#include "platform/storage/AccessRemedy.h"
 #include "platform/storage/DatabasePlace.h"
 #include "platform/storage/Folder.h"
 #include "platform/storage/FolderTrust.h"
 #include "platform/storage/PrivateFolder.h"
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/ShellCommands.h"
 
 namespace {
 
@@ -43,7 +54,7 @@ class TrustedTree : public testing::Test {
   protected:
     void SetUp() override {
         if (!CanActAsAnotherUser()) GTEST_SKIP() << "giving files other owners needs root";
-        char name[] = "/tmp/folder-trust-XXXXXX";
+        char name[] = "/tmp/folder trust-XXXXXX";
         ASSERT_TRUE(::mkdtemp(name) && ::chmod(name, 0755) == 0);
         base_ = name;
     }
@@ -94,6 +105,109 @@ bool withoutProc() {
            ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
 }
 
+// What a row changes in the answers of the calls the judgement makes, as another file system, a
+// failing disk or another user would give them, and who judges.
+struct Steer {
+    std::string path = {};       // the entry of the tree the calls below ask about
+    long fsType = 0;             // fstatfs of it tells this file system's type
+    std::string attribute = {};  // getxattr of this attribute of it ...
+    int error = 0;               // ... fails with this error (0: finds the attribute)
+    std::string swapWith = {};   // opening it as a folder first exchanges it with this entry
+    uid_t as = 0;                // the user who judges, in their own group
+};
+Steer steering;  // with absolute paths; only ever set in a child process
+
+// The path a descriptor's /proc/self/fd link stands for, with what follows it.
+std::string pathOf(const std::string& path) {
+    const std::string fds = "/proc/self/fd/";
+    if (path.rfind(fds, 0) != 0) return path;
+    const std::size_t slash = path.find('/', fds.size());
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(path.substr(0, slash).c_str(), target, sizeof target);
+    if (n <= 0) return path;
+    return std::string(target, std::size_t(n)) +
+           (slash == std::string::npos ? "" : path.substr(slash));
+}
+
+template <typename Function>
+Function real(const char* name) {
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+ssize_t steeredAttribute(const char* call, const char* path, const char* name, void* value,
+                         std::size_t size) {
+    if (!steering.attribute.empty() && steering.attribute == name &&
+        pathOf(path) == steering.path) {
+        errno = steering.error;
+        return steering.error ? -1 : 0;
+    }
+    using Get = ssize_t (*)(const char*, const char*, void*, std::size_t);
+    return real<Get>(call)(path, name, value, size);
+}
+
+}  // namespace
+
+// The calls of this test program (the program's code is linked in) go through these first.
+extern "C" int fstatfs(int fd, struct statfs* out) {
+    const int rc = real<int (*)(int, struct statfs*)>("fstatfs")(fd, out);
+    if (rc == 0 && steering.fsType != 0 &&
+        pathOf("/proc/self/fd/" + std::to_string(fd)) == steering.path)
+        out->f_type = steering.fsType;
+    return rc;
+}
+
+extern "C" ssize_t getxattr(const char* path, const char* name, void* value, size_t size) {
+    return steeredAttribute("getxattr", path, name, value, size);
+}
+
+extern "C" ssize_t lgetxattr(const char* path, const char* name, void* value, size_t size) {
+    return steeredAttribute("lgetxattr", path, name, value, size);
+}
+
+extern "C" int openat(int dirFd, const char* name, int flags, ...) {
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list rest;
+        va_start(rest, flags);
+        mode = mode_t(va_arg(rest, int));
+        va_end(rest);
+    }
+    if (!steering.swapWith.empty() && (flags & O_PATH) &&
+        pathOf("/proc/self/fd/" + std::to_string(dirFd) + "/" + name) == steering.path) {
+        ::renameat2(AT_FDCWD, steering.path.c_str(), AT_FDCWD, steering.swapWith.c_str(),
+                    RENAME_EXCHANGE);
+        steering.swapWith.clear();
+    }
+    return real<int (*)(int, const char*, int, ...)>("openat")(dirFd, name, flags, mode);
+}
+
+namespace {
+
+// Users and groups the rows add to the system's lists: one in its private group, one whose group
+// of its name lists another member, one whose group of its name is not its own group, which has
+// another name.
+constexpr uid_t kSolo = 3101, kJoined = 3102, kOdd = 3103;
+constexpr gid_t kOddOwn = 3104;
+
+// Makes this (child) process see /etc/passwd and /etc/group with those added, in a mount
+// namespace of its own (copies in `folder`); false where it cannot.
+bool withTestUsers(const std::string& folder) {
+    const auto extended = [&](const std::string& file, const std::string& more) {
+        const std::string copy = folder + file.substr(file.rfind('/'));
+        std::ifstream in(file);
+        std::ofstream(copy) << in.rdbuf() << more;
+        return ::mount(copy.c_str(), file.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    };
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           extended("/etc/passwd",
+                    "kvt-solo:x:3101:3101::/:/bin/false\nkvt-joined:x:3102:3102::/:/bin/false\n"
+                    "kvt-odd:x:3103:3104::/:/bin/false\n") &&
+           extended("/etc/group",
+                    "kvt-solo:x:3101:\nkvt-joined:x:3102:nobody\nkvt-odd:x:3103:\n"
+                    "kvt-odd-own:x:3104:\n");
+}
+
 }  // namespace
 
 TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsFolders) {
@@ -102,10 +216,32 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
         std::string database;
         std::string doubt;  // "<folder>: <how the command mending it starts>", "" for none
         std::vector<Node> nodes;
+        Steer steer = {};
+        std::string beside = {};  // "<file beside the database>: <why it is not used>"
     };
     const std::string fileAcl = AclLetting(N, 6), folderAcl = AclLetting(N, 7);
     const std::string maskedAcl = AclLetting(N, 7, 5);  // N named with rwx, the mask lets r-x
     const std::string share = "把数据库移到属于本用户的文件夹中";
+    // The ACL's entry of the owning group (the second or third) letting nothing.
+    const auto groupObjNothing = [](std::string acl, int entry) {
+        acl[4 + entry * 8 + 2] = 0;
+        return acl;
+    };
+    const std::string userOnly = groupObjNothing(AclLetting(N, 6), 2);
+    const std::string groupOnly = groupObjNothing(AclLetting(N, 6, -1, true), 1);
+    const std::string wider = "不能写入数据库的用户也能写入它";
+    const std::string readable = "不能读取数据库的用户也能读取它";
+    const std::vector<Node> plain = {{"db/"}, {"db/db.mdb"}};
+    // db/ writable by its group `group`, and the file, both of `user`'s, judged by `user`.
+    const auto own = [](uid_t user, gid_t group) {
+        return std::vector<Node>{{"db/", 02775, user, group}, {"db/db.mdb", 0644, user, user}};
+    };
+    const auto as = [](uid_t user) { return Steer{"", 0, "", 0, "", user}; };
+    // A database of mode `mode` and a journal beside it of `owner`'s with `journal` and `acl`.
+    const auto beside = [](mode_t mode, mode_t journal, uid_t owner = 0, std::string acl = "") {
+        return std::vector<Node>{
+            {"db/"}, {"db/db.mdb", mode}, {"db/db.mdb-journal", journal, owner, owner, "", acl}};
+    };
     // clang-format off
     const std::vector<Row> rows = {
         {"db/ root's, 0755", "db/db.mdb", "", {{"db/"}, {"db/db.mdb", 0644}}},
@@ -146,7 +282,7 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
          {{"db/"}, {"db/db.mdb", 0644, N}}},
         {"the file has a second link", "db/db.mdb", "db/db.mdb: 复制一份数据库文件",
          {{"db/"}, {"db/db.mdb", 0644}, {"db/other", 0, 0, 0, "=db/db.mdb"}}},
-        {"no file: it fails closed", "db/none.mdb", "db/none.mdb: ", {{"db/"}}},
+        {"no file: it fails closed", "db/none.mdb", "?db/none.mdb: ", {{"db/"}}},
         {"the ACLs let user N write db/ and the file", "db/db.mdb", "",
          {{"db/", 0755, 0, 0, "", folderAcl}, {"db/db.mdb", 0644, 0, 0, "", fileAcl}}},
         {"the ACL lets user N write db/ only", "db/db.mdb", "db: setfacl -x u:nobody",
@@ -159,19 +295,82 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
          {{"db/", 0755, 0, 0, "", "", folderAcl}, {"db/db.mdb", 0600, 0, 0, "", fileAcl}}},
         {"db.mdb a link to a file in a folder all may write", "db/db.mdb", "o: chmod o-w",
          {{"db/"}, {"o/", 0777}, {"o/db.mdb", 0664}, {"db/db.mdb", 0, 0, 0, "../o/db.mdb"}}},
+        {"the ACL lets db/'s group write, its mask does not", "db/db.mdb", "",
+         {{"db/", 0755, 0, N, "", maskedAcl}, {"db/db.mdb", 0644}}},
+        {"a default ACL names user N, its mask lets nothing", "db/db.mdb", "",
+         {{"db/", 0755, 0, 0, "", "", AclLetting(N, 7, 0)}, {"db/db.mdb", 0600}}},
+        {"db/ on a FUSE file system no trusted user mounted", "db/db.mdb", "db: " + share, plain,
+         {"db", 0x65735546}},
+        {"db/ in procfs", "db/db.mdb", "db: 把数据库移到普通的文件夹中", plain, {"db", 0x9fa0}},
+        {"db/ on a CIFS share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0xFF534D42}},
+        {"db/ on an SMB2 share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0xFE534D42}},
+        {"db/ on an SMB share", "db/db.mdb", "?db: 把数据库移到本机", plain, {"db", 0x517B}},
+        {"db/ on FAT mounted with umask=000", "db/db.mdb", "db: 以 umask=022 重新挂载",
+         {{"db/", 0777}, {"db/db.mdb"}}, {"db", 0x4d44}},
+        {"db/ with an NFSv4 ACL", "db/db.mdb", "?db: " + share, plain, {"db", 0, "system.nfs4_acl"}},
+        {"db/ with a CIFS ACL", "db/db.mdb", "?db: " + share, plain, {"db", 0, "system.cifs_acl"}},
+        {"db/'s NFSv4 ACL cannot be read", "db/db.mdb", "?db: ", plain,
+         {"db", 0, "system.nfs4_acl", EIO}},
+        {"db/'s ACL cannot be read", "db/db.mdb", "?db: ", plain, {"db", 0, kAccessAcl, EIO}},
+        {"db/'s default ACL cannot be read", "db/db.mdb", "?db: ", plain,
+         {"db", 0, "system.posix_acl_default", EIO}},
+        {"the file's ACL cannot be read", "db/db.mdb", "?db/db.mdb: ", plain,
+         {"db/db.mdb", 0, kAccessAcl, EIO}},
+        {"db/ swapped for another folder as the walk opens it", "db/db.mdb", "?db: ",
+         {{"db/"}, {"db/db.mdb"}, {"s/"}, {"s/db.mdb"}}, {"db", 0, "", 0, "s"}},
+        {"db/'s group the owner's private group", "db/db.mdb", "", own(kSolo, kSolo), as(kSolo)},
+        {"db/'s group named after its owner lists a member", "db/db.mdb", "db: chmod g-w",
+         own(kJoined, kJoined), as(kJoined)},
+        {"db/'s group named after its owner is not the owner's group", "db/db.mdb",
+         "db: chmod g-w", own(kOdd, kOdd), as(kOdd)},
+        {"db/'s group the owner's own, named otherwise", "db/db.mdb", "db: chmod g-w",
+         own(kOdd, kOddOwn), as(kOdd)},
+        {"a journal beside of a user who may not write the database", "db/db.mdb", "",
+         beside(0644, 0600, N), {}, "db.mdb-journal: 它属于不能写入数据库的用户"},
+        {"a journal beside others may read", "db/db.mdb", "", beside(0600, 0604), {},
+         "db.mdb-journal: " + readable},
+        {"a journal beside its group may read", "db/db.mdb", "", beside(0600, 0640), {},
+         "db.mdb-journal: " + readable},
+        {"a journal beside whose ACL lets user N write", "db/db.mdb", "",
+         beside(0600, 0600, 0, userOnly), {}, "db.mdb-journal: " + wider},
+        {"a journal beside whose ACL lets group N write", "db/db.mdb", "",
+         beside(0600, 0600, 0, groupOnly), {}, "db.mdb-journal: " + wider},
+        {"a journal beside whose ACL cannot be read", "db/db.mdb", "", beside(0600, 0600),
+         {"db/db.mdb-journal", 0, kAccessAcl, EIO}, "db.mdb-journal: 无法查看这个文件"},
     };
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        for (const char* top : {"db", "u", "r", "o"}) std::filesystem::remove_all(at(top));
+        for (const char* top : {"db", "u", "r", "o", "s"}) std::filesystem::remove_all(at(top));
         make(row.nodes);
-        const platform::FolderDoubt doubt = platform::DatabasePlace(at(row.database)).Doubt();
-        const std::string folder = row.doubt.substr(0, row.doubt.find(':'));
-        EXPECT_EQ(doubt.folder, folder.empty() ? "" : at(folder)) << doubt.fix;
-        if (folder.empty() || row.doubt.size() == folder.size() + 2) continue;
-        EXPECT_EQ(doubt.fix.rfind(row.doubt.substr(folder.size() + 2), 0), 0u)
-            << doubt.fix << " / " << doubt.why;
-        EXPECT_FALSE(doubt.why.empty());
+        // Judged in a child process, which the steering and the users it becomes change alone.
+        const std::string said = InAnotherProcess([&] {
+            if (!withTestUsers(base_)) return std::string("-");
+            steering = row.steer;
+            for (std::string* path : {&steering.path, &steering.swapWith})
+                if (!path->empty()) *path = at(*path);
+            if (row.steer.as) BecomeUser(row.steer.as, ::getpwuid(row.steer.as)->pw_gid);
+            const platform::DatabasePlace place(at(row.database));
+            const platform::FolderDoubt& doubt = place.Doubt();
+            // "?folder: fix": the program could not judge the folder, rather than found it unsafe.
+            const bool unjudged = row.doubt.rfind('?', 0) == 0;
+            const std::string expected = row.doubt.substr(unjudged ? 1 : 0);
+            const std::size_t colon = expected.find(':');
+            const std::string folder = expected.substr(0, colon);
+            const std::string fix = expected.substr(std::min(colon + 2, expected.size()));
+            const std::string beside = row.beside.substr(0, row.beside.find(':'));
+            const std::string besideSaid =
+                beside.empty() ? "" : beside + ": " + place.BesideProblem(beside);
+            const bool holds = doubt.folder == (folder.empty() ? "" : at(folder)) &&
+                               doubt.fix.rfind(fix, 0) == 0 &&
+                               (folder.empty() || !doubt.why.empty()) &&
+                               doubt.unjudged == unjudged && besideSaid.rfind(row.beside, 0) == 0;
+            return holds
+                       ? "holds"
+                       : doubt.folder + " / " + doubt.fix + " / " + doubt.why + " / " + besideSaid;
+        });
+        if (said == "-") GTEST_SKIP() << "no mount namespace of its own here";
+        EXPECT_EQ(said, "holds");
     }
 }
 
@@ -339,4 +538,67 @@ TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupNothingAndTheOriginalsG
     }
     EXPECT_FALSE(std::filesystem::exists(at("out/.kvt.part-old")));
     EXPECT_TRUE(std::filesystem::exists(at("out/.kvt.part-new")));
+}
+
+// A word a box puts into a command reaches the command as it is, from /bin/sh and from bash.
+TEST(ShellQuoted, EveryWordReachesTheCommandAsItIs) {
+    for (const std::string word : {"/srv/kvt/db", "/tmp/my kvt/db", "it's", "'", "$HOME", "a\\b",
+                                   "two\nlines", "`id`", "*", "~root", "", "数据库 文件"})
+        for (const char* shell : {"sh", "bash"})
+            EXPECT_EQ(RunInShell(shell, "printf '%s|' " + platform::ShellQuoted(word)).second,
+                      word + "|")
+                << shell << ": " << word;
+}
+
+// A writer's journal that lets others more than the database: the box's commands, run as printed
+// by root, make it one the next start uses (db/ gets the setgid bit where a member's save left it
+// in the member's group). A non-writer's is to be moved away, or that user let write.
+TEST_F(TrustedTree, TheCommandsABoxGivesMakeTheFileBesideTheDatabaseUsable) {
+    constexpr gid_t G = 3007;
+    std::string groupNothing = AclLetting(N, 6);  // the owner and user N: rw, the group nothing
+    groupNothing[4 + 2 * 8 + 2] = 0;
+    struct Row {
+        std::vector<Node> nodes;  // db/, the database, its journal
+        bool member;              // N, in group G, judges; else root
+        std::string commands;     // the programs the commands run, and what else the box says
+    };
+    const std::string j = "db/db.mdb-journal";
+    // clang-format off
+    const Row rows[] = {
+        {{{"db/", 0775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0660, N, N}}, true, "chgrp chmod 不要移走"},
+        {{{"db/", 02775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0664, N, G}}, true, "chmod "},
+        {{{"db/"}, {"db/db.mdb", 0660, 0, G, "", groupNothing}, {j, 0660, 0, G}}, false, "getfacl "},
+        {{{"db/", 02775, 0, G}, {"db/db.mdb", 0660, 0, G}, {j, 0660, N, N}}, false, "usermod -aG 3007 nobody"},
+        {{{"db/"}, {"db/db.mdb", 0600}, {j, 0600, N, N}}, false, "只有 root 能改变"},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.commands);
+        std::filesystem::remove_all(at("db"));
+        make(row.nodes);
+        const auto judged = [&](bool box) {
+            const auto judge = [&] {
+                const platform::DatabasePlace place(at("db/db.mdb"));
+                return box ? platform::BesideFileText(place, place.Files(), "db.mdb-journal")
+                           : place.BesideProblem("db.mdb-journal");
+            };
+            return row.member ? AsUser(N, N, judge, {G}) : InAnotherProcess(judge);
+        };
+        const std::string box = judged(true);
+        std::string script, programs;
+        for (const std::string& command : CommandsIn(box)) {
+            script += command + "\n";
+            programs += command.substr(0, command.find(' ') + 1);
+        }
+        EXPECT_EQ(row.commands.rfind(programs, 0), 0u) << box;
+        EXPECT_NE(box.find(row.commands.substr(programs.size())), std::string::npos) << box;
+        EXPECT_EQ(box.find("移到别处") != std::string::npos, script.empty()) << box;
+        if (script.empty()) continue;
+        EXPECT_EQ(RunInShell("sh", script).first, 0) << script;
+        EXPECT_EQ(judged(false), "");
+        // Every db/ a group may write then has the setgid bit.
+        struct stat db {};
+        EXPECT_TRUE(::stat(at("db").c_str(), &db) == 0 &&
+                    ((db.st_mode & S_ISGID) != 0) == (row.nodes[0].mode != 0755));
+    }
 }

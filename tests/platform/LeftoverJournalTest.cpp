@@ -92,13 +92,13 @@ TEST(LeftoverJournal, WhatAnotherProgramDoesDuringTheRecoveryChangesNothing) {
         crashDuringASave(db.path());
         pid_t other = -1;
         const auto place = platform::DatabasePlace::Of(db.path());
-        LeftoverJournal journal(*place, [&](const std::string& copy) {
+        LeftoverJournal journal(*place, [&](const platform::DatabasePlace& copy) {
             const std::string name = db.path() + "-journal";
             if (meddling != Meddling::TakesTheFileExclusively) ::unlink(name.c_str());
             if (meddling == Meddling::PutsAFifoInItsPlace) ::mkfifo(name.c_str(), 0666);
             if (meddling == Meddling::TakesTheFileExclusively)
                 other = anotherProgramTakingTheFileExclusively(db.path(), 300);
-            return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
+            return QueryFile(copy.File(), "pragma integrity_check") == "ok" ? "" : "damaged";
         });
         // The start's own waits are shorter than the other program holds the file.
         const int busyTimeout = platform::BusyTimeoutMs();
@@ -121,12 +121,12 @@ TEST(LeftoverJournal, NoOtherProcessMayWriteWhileTheRecoveryWorks) {
     crashDuringASave(db.path());
     bool probed = false;
     const auto place = platform::DatabasePlace::Of(db.path());
-    LeftoverJournal journal(*place, [&](const std::string& copy) {
+    LeftoverJournal journal(*place, [&](const platform::DatabasePlace& copy) {
         // The steps before opened and closed the file and the journal; so does this.
         ::close(::open(db.path().c_str(), O_RDONLY));
         EXPECT_FALSE(anotherProcessMayWrite(db.path()));
         probed = true;
-        return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
+        return QueryFile(copy.File(), "pragma integrity_check") == "ok" ? "" : "damaged";
     });
     ASSERT_TRUE(journal.Present());
     EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack);
@@ -154,8 +154,8 @@ TEST(LeftoverJournal, ADatabaseAtTheLongestPathSqliteTakesIsRecovered) {
     ASSERT_EQ(::rename((db.path() + "-journal").c_str(), (file + "-journal").c_str()), 0);
 
     const auto place = platform::DatabasePlace::Of(file);
-    LeftoverJournal journal(*place, [](const std::string& copy) {
-        return QueryFile(copy, "pragma integrity_check") == "ok" ? "" : "damaged";
+    LeftoverJournal journal(*place, [](const platform::DatabasePlace& copy) {
+        return QueryFile(copy.File(), "pragma integrity_check") == "ok" ? "" : "damaged";
     });
     EXPECT_NO_THROW(EXPECT_EQ(journal.Recover(100), LeftoverJournal::Outcome::RolledBack));
     EXPECT_EQ(QueryFile(file, "select count(*) from baseData"), "0");

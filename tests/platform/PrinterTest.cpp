@@ -300,6 +300,28 @@ TEST_F(PdfPrinterTest, AnUnwritablePrintFolderIsReportedAndLeavesNothing) {
     EXPECT_TRUE(filesBelow(dir_.path()).isEmpty());
 }
 
+// A print folder on FAT through fusefat, which refuses every name that is not ASCII (EPERM, as for
+// a missing permission): the print takes an ASCII name there and says where it went.
+TEST_F(PdfPrinterTest, AFolderThatRefusesTheCaptionsNameGetsTheFileUnderAnAsciiName) {
+    const MountedPrintFolder fat(MountedPrintFolder::Fat);
+    if (!fat.mounted()) GTEST_SKIP() << "no FAT image can be mounted here (root, fusefat)";
+    ScriptedMsgBox box;
+    box.answer(platform::MsgResult::OK);
+    Printer& p = Printer::Default();
+    p.setDocumentName("打印－基础数据");
+    p.Print("标题");
+    p.EndDoc();
+    const QStringList files = QDir(printDir()).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(files.size(), 1) << S(files.join(' '));
+    EXPECT_TRUE(QRegularExpression(R"(^PRAVELTAKVT_\d{8}-\d{6}\.PDF$)",
+                                   QRegularExpression::CaseInsensitiveOption)
+                    .match(files[0])
+                    .hasMatch())
+        << S(files[0]);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_NE(box.shown()[0].prompt.find(S(files[0])), std::string::npos) << box.shown()[0].prompt;
+}
+
 // A print/ that is a link to another folder, in a program folder others may write: one that
 // another user made is not followed (the print is reported, nothing lands where it leads); one of
 // root's, who owns the program folder here, is.
@@ -354,6 +376,7 @@ TEST_F(PdfPrinterTest, ThePrintFolderAndEveryPdfTakeTheDatabasesAccess) {
         std::string folder, pdf;  // "uid gid mode" of print/ and of root's PDF
         uid_t next;               // who prints then (in the group G as a member)
         std::string told;  // a part of what the box tells that user; "" when the print is saved
+        uid_t first = 0;   // who prints first (not in the group G)
     };
     // clang-format off
     const std::vector<Row> rows = {
@@ -366,6 +389,10 @@ TEST_F(PdfPrinterTest, ThePrintFolderAndEveryPdfTakeTheDatabasesAccess) {
         {"the shared set-up, a member", 0, G, 0660, 022, false, "0 3007 2770", "0 3007 660", kMember, ""},
         {"the shared set-up, a viewer", 0, G, 0664, 022, false, "0 3007 2775", "0 3007 664", N,
          "只能查看数据库\n解决办法：请管理员执行 usermod -aG 3007 nobody（重新登录后生效）"},
+        // The owner may not give print/ the group G: its own group gets what others have; the
+        // PDF's gets nothing, and G its rights by a named ACL entry (the mode shows the mask).
+        {"the owner outside the database's group", N, G, 0660, 022, false, "65534 65534 700",
+         "65534 65534 660", kMember, "打印文件夹属于用户 nobody", N},
     };
     // clang-format on
     ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
@@ -388,7 +415,7 @@ TEST_F(PdfPrinterTest, ThePrintFolderAndEveryPdfTakeTheDatabasesAccess) {
             ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.owner, row.owner), 0);
         ASSERT_EQ(::chown(db, row.owner, row.group) | ::chmod(db, row.mode), 0);
         const mode_t before = ::umask(row.umask);
-        const std::string told = print();
+        const std::string told = row.first ? AsUser(row.first, row.first, print) : print();
         ::umask(before);
         const QString pdf = QString::fromStdString(told.substr(told.find('\n') + 1));
         EXPECT_EQ(ownerAndMode(printDir()), row.folder);

@@ -487,5 +487,21 @@ TEST(frmMainCode, MenuStripFollowsTheWidthAndHelpOpensOverTheWindow) {
     EXPECT_TRUE(area.contains(help->geometry().center()));
     const QRect menu(menuStrip->mapToGlobal(QPoint()), menuStrip->size());
     EXPECT_FALSE(help->geometry().intersects(menu)) << "the menu strip stays in view";
+    EXPECT_GT(help->frameGeometry().top(), m.geometry().bottom()) << "its title bar too";
     delete help;
+}
+
+// Esc or Ctrl+W, pressed in the help window, closes it; the working form stays.
+TEST(frmMainCode, EscOrCtrlWClosesTheHelpWindow) {
+    Strip s;
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        s.command("Help", 1);
+        const QPointer<QWidget> help = platform::HelpWindow();
+        ASSERT_NE(help, nullptr);
+        QTest::keyClick(help->windowHandle(), key.key(), key.keyboardModifiers());
+        flushDeletes();
+        EXPECT_TRUE(help.isNull()) << QKeySequence(key).toString().toStdString();
+        EXPECT_TRUE(s.strip->loForm->isVisible());
+    }
 }

@@ -26,11 +26,13 @@ inline void CrashDuringASave(const std::string& db) {
 }
 
 // A save killed after its commit wrote the file, as it removes its journal (beside `file`, the
-// file a linked `db` names).
-inline void CrashAtTheJournalsRemoval(const std::string& db, const std::string& file = {}) {
+// file a linked `db` names); made by the user `as` sets (setpriv and its options) where given.
+inline void CrashAtTheJournalsRemoval(const std::string& db, const std::string& file = {},
+                                      const QStringList& as = {}) {
     QProcess writer;
-    writer.start("strace", {"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL",
-                            INTERRUPTED_WRITER, QString::fromStdString(db), "save"});
+    writer.start("strace",
+                 QStringList{"-f", "-o", "/dev/null", "-e", "inject=unlink:signal=SIGKILL"} + as +
+                     QStringList{INTERRUPTED_WRITER, QString::fromStdString(db), "save"});
     ASSERT_TRUE(writer.waitForFinished(60000));
     ASSERT_GT(std::filesystem::file_size((file.empty() ? db : file) + "-journal"), 0u);
 }

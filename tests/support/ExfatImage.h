@@ -1,7 +1,9 @@
 // An exFAT file system in an image file of 64 MiB, made by mkfs.exfat and mounted through FUSE
-// (mount.exfat-fuse) on a loop device, mode 755, as a stick is mounted for its user (root here).
-// It needs root, exfatprogs, exfat-fuse, /dev/fuse and a loop device: mounted() says whether it
-// worked.
+// (mount.exfat-fuse) on a loop device, as a stick is mounted for its user (root here): with
+// umask=022 only its owner may write it, with umask=000 everyone. With `fat` a FAT file system
+// instead (mkfs.vfat, mounted by fusefat), which keeps no owners or modes at all. It needs root,
+// exfatprogs and exfat-fuse (dosfstools and fusefat), /dev/fuse and a loop device: mounted() says
+// whether it worked.
 #pragma once
 
 #include <sys/mount.h>
@@ -14,13 +16,19 @@
 
 class ExfatImage {
   public:
-    ExfatImage() {
+    explicit ExfatImage(const QString& umask = "022", bool fat = false) {
         QFile image(dir_.filePath("exfat.img"));
         if (::geteuid() != 0 || !image.open(QIODevice::WriteOnly) || !image.resize(64 << 20))
             return;
-        mounted_ = run("losetup", {"--find", "--show", image.fileName()}, &loop_) &&
-                   run("mkfs.exfat", {loop_}) && QDir().mkpath(path()) &&
-                   run("mount.exfat-fuse", {"-o", "umask=022", loop_, path()});
+        image.close();
+        const QString options = "umask=" + umask;
+        if (fat)
+            mounted_ = run("mkfs.vfat", {image.fileName()}) && QDir().mkpath(path()) &&
+                       run("fusefat", {"-o", "rw+," + options, image.fileName(), path()});
+        else
+            mounted_ = run("losetup", {"--find", "--show", image.fileName()}, &loop_) &&
+                       run("mkfs.exfat", {loop_}) && QDir().mkpath(path()) &&
+                       run("mount.exfat-fuse", {"-o", options, loop_, path()});
     }
     // FUSE releases the files of a program that ended a while later: the file system goes once
     // they are, and so does the loop device.
