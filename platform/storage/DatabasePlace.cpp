@@ -320,11 +320,14 @@ std::string DatabasePlace::refusalText(const std::string& why, const FileAccess&
             "：" + why + "\n解决办法：";
     struct stat folder {};
     // In a setgid folder of the database's group, new files take that group whoever makes them.
+    // Root sets the bit: the kernel drops it for an owner outside the folder's group.
     if (::fstat(files_.Fd(), &folder) == 0 && !(folder.st_mode & S_ISGID) &&
         folder.st_gid == database.group)
-        text += "请文件夹的所有者执行 chmod g+s " + ShellQuoted(files_.Path()) +
-                "，此后新建的日志文件属于组 " + group + "；或";
-    return text + "请管理员执行 usermod -aG " + group + " " + user + "（重新登录后生效）";
+        text += "请管理员执行 chmod g+s " + ShellQuoted(files_.Path()) +
+                "，此后新建的日志文件属于组 " + group + "；或执行 ";
+    else
+        text += "请管理员执行 ";
+    return text + "usermod -aG " + group + " " + user + "（重新登录后生效）";
 }
 
 }  // namespace platform

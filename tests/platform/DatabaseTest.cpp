@@ -705,8 +705,8 @@ TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
          "没有保存，数据库文件没有任何改动：保存时的日志文件不能只让能使用数据库的用户使用。\n"
          "文件：$db/db.mdb-journal\n原因：用户 nobody 不在数据库文件的组 users 中，日志文件只能"
          "属于组 nogroup，这里的文件系统又不能用 ACL 只让组 users 使用它：不能写入数据库的用户也"
-         "能写入它\n解决办法：请文件夹的所有者执行 chmod g+s $db，此后新建的日志文件属于组 users；"
-         "或请管理员执行 usermod -aG users nobody（重新登录后生效）"},
+         "能写入它\n解决办法：请管理员执行 chmod g+s $db，此后新建的日志文件属于组 users；"
+         "或执行 usermod -aG users nobody（重新登录后生效）"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.journal);
