@@ -104,7 +104,7 @@ std::string boxFor(const LeftoverJournal& journal, Outcome outcome, bool& starts
         case Outcome::NotUsable:
             starts = false;
             return platform::BesideFileText(journal.Place(), journal.Place().Files(),
-                                            journal.Place().Name() + "-journal");
+                                            journal.Place().JournalName());
     }
     return std::string();
 }

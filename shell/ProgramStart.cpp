@@ -84,12 +84,11 @@ bool noWriteAheadLog(const platform::DatabasePlace& place) {
 // program only views the database, the viewer's box tells of any journal.
 bool journalUsable(const platform::DatabasePlace& place) {
     // One that is no regular file is the recovery's to name.
-    const std::string journal = place.Name() + "-journal";
+    const std::string journal = place.JournalName();
     if (!place.Doubt().Empty() || place.Error() ||
         place.Files().What(journal) != platform::Folder::Entry::File)
         return true;
-    const std::string text =
-        platform::BesideFileText(place, place.Files(), place.Name() + "-journal");
+    const std::string text = platform::BesideFileText(place, place.Files(), journal);
     if (text.empty()) return true;
     platform::MsgBox(text);
     return false;

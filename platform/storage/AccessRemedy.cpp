@@ -133,8 +133,8 @@ std::string BesideFileText(const DatabasePlace& place, const Folder& folder,
                         FileAccessIn(place.Files().Fd(), place.Name(), database) == 0;
     const bool byWriter = place.FileWriters().Member(st.st_uid);
     // A save's journal: the only way to undo what that save wrote into the database.
-    const bool journal = S_ISREG(st.st_mode) && folder.Fd() == place.Files().Fd() &&
-                         name == place.Name() + "-journal";
+    const bool journal =
+        S_ISREG(st.st_mode) && folder.Fd() == place.Files().Fd() && name == place.JournalName();
     if (single && !byWriter) return told + nonWriterText(database, st.st_uid);
     if (single)
         if (const std::string text = writerText(place, folder, name, file, database, journal);

@@ -186,10 +186,11 @@ class Registry {
     }
 
     // Closes a handle for good; statements still in use are finalized when they are released.
+    // The handle goes before its hold on the place, which may unpin and close the folder.
     void close(sqlite3* db) {
-        live_.erase(db);
         dropIdleStatements(db);
         sqlite3_close_v2(db);
+        live_.erase(db);
     }
 
     // A kept handle on `file`, the file the path names now. Handles kept on another file under
@@ -453,11 +454,15 @@ DbError Connection::lastError(const std::string& what, const std::string& sql) c
     std::string detail = (db_ ? sqlite3_errmsg(db_) : "") + (" [" + std::to_string(code) + "]");
     if (!sql.empty()) detail += "; " + statementLine(sql);
     const DbFault fault = DbError::FaultOf(code);
-    // A reader meets a journal another program left: it only read, so "cannot write" misleads.
-    if (code == SQLITE_READONLY_ROLLBACK || fault == DbFault::CannotOpen)
-        if (const std::string journal = JournalLeftText(DatabasePlace::Of(path_).get());
-            !journal.empty())
+    if (code == SQLITE_READONLY_ROLLBACK || fault == DbFault::CannotOpen) {
+        const std::shared_ptr<DatabasePlace> place = DatabasePlace::Of(path_);
+        // A save refused before it wrote: its journal could not have the database's access.
+        if (fault == DbFault::CannotOpen && !place->JournalRefusal().empty())
+            return DbError(place->JournalRefusal(), detail);
+        // A reader meets a journal another program left: it only read, so "cannot write" misleads.
+        if (const std::string journal = JournalLeftText(place.get()); !journal.empty())
             return DbError(journal, detail);
+    }
     return DbError(fault, what, path_, detail);
 }
 
@@ -587,7 +592,7 @@ std::string JournalLeftText(const DatabasePlace* place) {
     if (!place || !place->JournalLooksHot()) return std::string();
     return "数据库文件旁有另一个程序未完成的保存所留下的日志文件，现在无法读取数据库。"
            "请稍后再试；如果没有其他程序在保存，请关闭本程序后重新启动，由启动时处理它。\n文件：" +
-           place->Files().PathOf(place->Name() + "-journal");
+           place->Files().PathOf(place->JournalName());
 }
 
 std::string DatabaseFileProblem(const std::string& path) {

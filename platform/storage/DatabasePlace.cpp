@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/storage/AccessRemedy.h"
 #include "platform/storage/FileAccess.h"
@@ -62,10 +63,16 @@ DatabasePlace::DatabasePlace(const Folder& folder, const std::string& name)
 
 void DatabasePlace::pin() {
     if (error_ != 0) return;
-    PinnedVfs::Pin(files_.Fd(), [this](const std::string& name, int flags, PinnedVfs::Step step) {
-        return guard(name, flags, int(step));
-    });
-    pinned_ = true;
+    pinned_ = PinnedVfs::Pin(
+        files_.Fd(), [this](const std::string& name, int flags, PinnedVfs::Step step, int opened) {
+            return guard(name, flags, int(step), opened);
+        });
+    // Its descriptor pinned already (a place that never unpinned it): this one is not used.
+    if (!pinned_) {
+        error_ = EBUSY;
+        errorPath_ = files_.Path();
+        doubt_ = CannotLookUp(errorPath_, error_);
+    }
 }
 
 DatabasePlace::~DatabasePlace() {
@@ -153,7 +160,7 @@ bool DatabasePlace::hold(const PathWalk::Folder& files, const PathWalk::Folder& 
 }
 
 std::string DatabasePlace::SqlitePath() const {
-    return PinnedVfs::PathIn(files_.Fd(), name_);
+    return ProcFdPath(files_.Fd(), name_);
 }
 
 bool DatabasePlace::StillHolds() const {
@@ -176,7 +183,7 @@ int DatabasePlace::OpenFile(bool forWriting) const {
 
 bool DatabasePlace::JournalLooksHot() const {
     if (error_) return false;
-    const int fd = files_.OpenFile(name_ + "-journal", O_RDONLY);
+    const int fd = files_.OpenFile(JournalName(), O_RDONLY);
     if (fd < 0) return errno != ENOENT;
     char first = 0;
     const ssize_t n = ::pread(fd, &first, 1, 0);
@@ -185,42 +192,142 @@ bool DatabasePlace::JournalLooksHot() const {
 }
 
 std::string DatabasePlace::BesideProblemIn(const Folder& folder, const std::string& name) const {
+    const auto cannotLook = [](int error) {
+        return "无法查看这个文件（" + std::string(std::strerror(error)) + "）";
+    };
     struct stat st {};
     if (::fstatat(folder.Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? ""
-                               : "无法查看这个文件（" + std::string(std::strerror(errno)) + "）";
+        return errno == ENOENT ? "" : cannotLook(errno);
+    FileAccess access;
+    if (S_ISREG(st.st_mode) && st.st_nlink == 1)
+        if (const int error = FileAccessIn(folder.Fd(), name, access)) return cannotLook(error);
+    return problemOf(st, access);
+}
+
+// Of a file beside the database that is `st` with `access`.
+std::string DatabasePlace::problemOf(const struct stat& st, const FileAccess& access) const {
     if (!S_ISREG(st.st_mode)) return "它不是普通文件";
     if (st.st_nlink != 1) return "它有多个硬链接，写入它会改动其他位置的文件";
-    FileAccess access;
-    if (const int error = FileAccessIn(folder.Fd(), name, access))
-        return "无法查看这个文件（" + std::string(std::strerror(error)) + "）";
     if (!writers_.Member(access.owner))
         return "它属于不能写入数据库的用户 " + UserName(access.owner) + "，是这个用户放进来的";
     return wider(access, writers_, readers_);
 }
 
-int DatabasePlace::guard(const std::string& name, int openFlags, int step) const {
+int DatabasePlace::guard(const std::string& name, int openFlags, int step, int opened) const {
+    const bool deleting = step == int(PinnedVfs::Step::Delete);
     if (name == name_) {
-        if (step == int(PinnedVfs::Step::Delete)) return SQLITE_IOERR_DELETE;
-        return StillHolds() ? SQLITE_OK : SQLITE_CANTOPEN;
+        if (deleting) return SQLITE_IOERR_DELETE;
+        if (step == int(PinnedVfs::Step::BeforeOpen))
+            return StillHolds() ? SQLITE_OK : SQLITE_CANTOPEN;
+        struct stat st {};
+        return ::fstat(opened, &st) == 0 && SameFile(st, held_) ? SQLITE_OK : SQLITE_CANTOPEN;
     }
-    if (name != name_ + "-journal" || (openFlags & SQLITE_OPEN_WAL))
-        return step == int(PinnedVfs::Step::Delete) ? SQLITE_IOERR_DELETE : SQLITE_CANTOPEN;
-    if (step == int(PinnedVfs::Step::Delete)) return SQLITE_OK;
+    if (name != JournalName()) return deleting ? SQLITE_IOERR_DELETE : SQLITE_CANTOPEN;
+    if (deleting) return SQLITE_OK;
+    return step == int(PinnedVfs::Step::BeforeOpen) ? beforeJournalOpen(openFlags)
+                                                    : afterJournalOpen(opened);
+}
+
+// A journal found is opened only while it is one the program may use; one SQLite is about to
+// make, the program makes itself.
+int DatabasePlace::beforeJournalOpen(int openFlags) const {
+    journalMade_ = false;
+    journalRefusal_.clear();
+    const std::string journal = JournalName();
     struct stat st {};
-    const bool there = ::fstatat(files_.Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (step == int(PinnedVfs::Step::BeforeOpen)) {
-        journalMadeHere_ = !there;
-        return !there || BesideProblem(name).empty() ? SQLITE_OK : SQLITE_CANTOPEN;
+    if (::fstatat(files_.Fd(), journal.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return BesideProblem(journal).empty() ? SQLITE_OK : SQLITE_CANTOPEN;
+    // None there, and SQLite only looks into one it thinks is there: nothing to open.
+    if (errno != ENOENT || !(openFlags & SQLITE_OPEN_CREATE)) return SQLITE_CANTOPEN;
+    return makeJournal();
+}
+
+// Makes the journal in the held folder, this user's only (0600) until it has the database's
+// access: the owner where root runs, the group, the mode and the ACL, as the copies get it. SQLite
+// then opens the empty file and gives it the database's mode bits (with the ACL there, the same
+// mask as the database's) and, as root, its owner and group. A journal that would let anyone more
+// than the database then is removed unused, and the save refused before it wrote a byte.
+int DatabasePlace::makeJournal() const {
+    const std::string journal = JournalName();
+    const int fd = ::openat(files_.Fd(), journal.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // As SQLite tells a journal it may not make: the folder may not be written.
+    if (fd < 0) return errno == EACCES ? SQLITE_READONLY_DIRECTORY : SQLITE_CANTOPEN;
+    const auto failed = [](const char* what, int error) {
+        return std::string(what) + "（" + std::strerror(error) + "）";
+    };
+    FileAccess database, made;
+    std::string why;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        why = failed("无法查看日志文件", errno);
+    } else if (const int error = databaseAccess(database)) {
+        why = failed("无法查看数据库文件的权限", error);
+    } else {
+        TakeAccessOf(fd, AccessLike(database, false));  // what it could not give is judged below
+        const mode_t mode = database.mode & 0777;       // what SQLite gives a new journal
+        int unread = FileAccessOf(fd, made);
+        if (!unread && (made.mode & 0777) != mode && ::fchmod(fd, mode) == 0)
+            unread = FileAccessOf(fd, made);
+        why = unread ? failed("无法查看日志文件的权限", unread) : problemOf(st, made);
     }
-    // After the open the journal must be there: the one this open made, this user's (root's
-    // SQLite gives it the database's owner), with one link; or the one found, still one the
-    // program may use.
-    if (!there) return SQLITE_CANTOPEN;
-    const bool mine = st.st_uid == ::geteuid() || (::geteuid() == 0 && st.st_uid == writers_.owner);
-    if (journalMadeHere_)
-        return S_ISREG(st.st_mode) && st.st_nlink == 1 && mine ? SQLITE_OK : SQLITE_CANTOPEN;
-    return BesideProblem(name).empty() ? SQLITE_OK : SQLITE_CANTOPEN;
+    ::close(fd);
+    if (why.empty()) {
+        journalMade_ = true;
+        made_ = st;
+        return SQLITE_OK;
+    }
+    struct stat named {};
+    if (::fstatat(files_.Fd(), journal.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(named, st))
+        ::unlinkat(files_.Fd(), journal.c_str(), 0);
+    journalRefusal_ = refusalText(why, made, database);
+    return SQLITE_CANTOPEN;
+}
+
+// The journal SQLite opened: the one just made, or one found that is still usable.
+int DatabasePlace::afterJournalOpen(int opened) const {
+    struct stat st {};
+    if (::fstat(opened, &st) != 0) return SQLITE_CANTOPEN;
+    if (journalMade_) {
+        journalMade_ = false;
+        return SameFile(st, made_) ? SQLITE_OK : SQLITE_CANTOPEN;
+    }
+    FileAccess access;
+    return FileAccessOf(opened, access) == 0 && problemOf(st, access).empty() ? SQLITE_OK
+                                                                              : SQLITE_CANTOPEN;
+}
+
+// Read through the held folder, never by opening the file: closing any descriptor of it would
+// drop this process's locks on it.
+int DatabasePlace::databaseAccess(FileAccess& out) const {
+    if (const int error = FileAccessIn(files_.Fd(), name_, out)) return error;
+    return StillHolds() ? 0 : ESTALE;
+}
+
+std::string DatabasePlace::refusalText(const std::string& why, const FileAccess& journal,
+                                       const FileAccess& database) const {
+    std::string text =
+        "没有保存，数据库文件没有任何改动：保存时的日志文件不能只让能使用数据库的用户使用。\n文件"
+        "：" +
+        files_.PathOf(JournalName()) + "\n原因：";
+    const std::string user = UserName(::geteuid()), group = GroupName(database.group);
+    if (journal.group == database.group) return text + why;
+    text += "用户 " + user + " 不在数据库文件的组 " + group + " 中，日志文件只能属于组 " +
+            GroupName(journal.group) +
+            (journal.acl.empty() ? "，这里的文件系统又不能用 ACL 只让组 " + group + " 使用它"
+                                 : std::string()) +
+            "：" + why + "\n解决办法：";
+    struct stat folder {};
+    // In a setgid folder of the database's group, new files take that group whoever makes them.
+    // Root sets the bit: the kernel drops it for an owner outside the folder's group.
+    if (::fstat(files_.Fd(), &folder) == 0 && !(folder.st_mode & S_ISGID) &&
+        folder.st_gid == database.group)
+        text += "请管理员执行 chmod g+s " + ShellQuoted(files_.Path()) +
+                "，此后新建的日志文件属于组 " + group + "；或执行 ";
+    else
+        text += "请管理员执行 ";
+    return text + "usermod -aG " + group + " " + user + "（重新登录后生效）";
 }
 
 }  // namespace platform

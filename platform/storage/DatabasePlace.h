@@ -19,6 +19,8 @@
 
 namespace platform {
 
+struct FileAccess;
+
 class DatabasePlace {
   public:
     // Walks `database` and judges it now, trusting the folders of `owners` (by default the
@@ -61,9 +63,16 @@ class DatabasePlace {
     // only for reading, or for writing where the user may; -1 with errno set.
     int OpenFile(bool forWriting) const;
 
+    // The name of the journal SQLite keeps beside the file `file` (a name or a path).
+    static std::string JournalOf(const std::string& file) { return file + "-journal"; }
+    // The journal's name in Files().
+    std::string JournalName() const { return JournalOf(name_); }
     // Whether a journal beside the file is one SQLite would roll back (not empty, its first byte
     // not zero), or one that cannot be looked into; false without one.
     bool JournalLooksHot() const;
+    // Why the last save could not make its journal with the database's access, and what mends
+    // that (a box's text: the save was refused before anything was written); "" when it could.
+    const std::string& JournalRefusal() const { return journalRefusal_; }
 
     // Why the file `name` beside the database may not be used: "" when it is a regular file with
     // one link, made by a writer of the database, and lets no one more than the database does.
@@ -79,7 +88,15 @@ class DatabasePlace {
     bool hold(const PathWalk::Folder& files, const PathWalk::Folder& named, const struct stat& file,
               FileAccess& access);
     void pin();
-    int guard(const std::string& name, int openFlags, int step) const;
+    // What SQLite may do with `name` (PinnedVfs::Guard).
+    int guard(const std::string& name, int openFlags, int step, int opened) const;
+    int beforeJournalOpen(int openFlags) const;
+    int makeJournal() const;
+    int afterJournalOpen(int opened) const;
+    int databaseAccess(FileAccess& out) const;
+    std::string problemOf(const struct stat& st, const FileAccess& access) const;
+    std::string refusalText(const std::string& why, const FileAccess& journal,
+                            const FileAccess& database) const;
 
     std::string given_;
     int error_ = 0;
@@ -92,7 +109,10 @@ class DatabasePlace {
     FolderDoubt doubt_;
     Writers writers_, readers_;
     bool pinned_ = false;
-    mutable bool journalMadeHere_ = false;  // between the two looks of one open
+    // Between the two looks of one open of the journal: the journal this open made, if it did.
+    mutable bool journalMade_ = false;
+    mutable struct stat made_ {};
+    mutable std::string journalRefusal_;
 };
 
 // What the start tells of a file beside the database in `folder` that is not used

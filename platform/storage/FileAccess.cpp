@@ -2,6 +2,7 @@
 
 #include <sys/xattr.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -19,14 +20,48 @@ enum Tag : std::uint16_t {
     User = 0x02,
     GroupObj = 0x04,
     Group = 0x08,
-    Mask = 0x10
+    Mask = 0x10,
+    Other = 0x20
 };
 constexpr std::size_t kHeader = 4, kEntry = 8;
+constexpr std::uint32_t kNoId = 0xffffffff;
 
 std::uint32_t little(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) value = value << 8 | std::uint8_t(bytes[at + i]);
     return value;
+}
+
+struct Entry {
+    std::uint16_t tag;
+    std::uint16_t may;
+    std::uint32_t id;
+};
+
+std::vector<Entry> entriesOf(const std::string& acl) {
+    std::vector<Entry> entries;
+    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry)
+        entries.push_back({std::uint16_t(little(acl, at, 2)), std::uint16_t(little(acl, at + 2, 2)),
+                           little(acl, at + 4, 4)});
+    return entries;
+}
+
+// The entries as the kernel takes them: by tag, then by id.
+std::string aclOf(std::vector<Entry> entries) {
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.tag != b.tag ? a.tag < b.tag : a.id < b.id;
+    });
+    std::string acl;
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) acl += char(value >> (8 * i));
+    };
+    put(2, 4);  // the format's version
+    for (const Entry& entry : entries) {
+        put(entry.tag, 2);
+        put(entry.may, 2);
+        put(entry.id, 4);
+    }
+    return acl;
 }
 
 // Fills what the mode says, then lets the ACL's entries refine it.
@@ -80,24 +115,34 @@ int readAcl(Get get, std::string& acl) {
     return ERANGE;
 }
 
-std::string procPath(int fd, const std::string& name) {
-    std::string path = "/proc/self/fd/" + std::to_string(fd);
-    return name.empty() ? path : path + "/" + name;
-}
-
 }  // namespace
 
 mode_t FileAccess::ModeWithoutAcl() const {
     return (mode & ~mode_t(070)) | mode_t(groupMay << 3);
 }
 
-void FileAccess::GroupAsOthers() {
-    groupMay = othersMay;
-    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry) {
-        if (little(acl, at, 2) != GroupObj) continue;
-        acl[at + 2] = char(othersMay);
-        acl[at + 3] = 0;
+void FileAccess::GroupByName() {
+    std::vector<Entry> entries = entriesOf(acl);
+    if (entries.empty())
+        entries = {{UserObj, std::uint16_t(ownerMay), kNoId},
+                   {GroupObj, std::uint16_t(groupMay), kNoId},
+                   {Other, std::uint16_t(othersMay), kNoId}};
+    const auto has = [&](std::uint16_t tag, std::uint32_t id) {
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const Entry& e) { return e.tag == tag && e.id == id; });
+    };
+    // The mask stays what the mode's group bits show: what the ACL lets named entries have.
+    if (!has(Mask, kNoId)) entries.push_back({Mask, std::uint16_t((mode >> 3) & 7), kNoId});
+    for (Entry& entry : entries) {
+        if (entry.tag != GroupObj) continue;
+        // A named entry of the group already there keeps what it gives.
+        if (!has(Group, group)) entries.push_back({Group, entry.may, group});
+        entry.may = 0;
+        break;
     }
+    acl = aclOf(std::move(entries));
+    groups.emplace_back(group, groupMay);
+    groupMay &= othersMay;
 }
 
 void FileAccess::AsDataFile() {
@@ -135,7 +180,7 @@ int FileAccessIn(int dirFd, const std::string& name, FileAccess& out) {
     const int statted = name.empty() ? ::fstat(dirFd, &st)
                                      : ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
     if (statted != 0) return errno;
-    const std::string path = procPath(dirFd, name);
+    const std::string path = ProcFdPath(dirFd, name);
     // The folder itself through its descriptor's link; an entry of it without following a link.
     const auto get = name.empty() ? ::getxattr : ::lgetxattr;
     const int error =
@@ -153,7 +198,7 @@ int FileAccessIn(int dirFd, const std::string& name, FileAccess& out) {
 int DefaultAclOf(int dirFd, std::vector<AclEntry>& out) {
     out.clear();
     std::string acl;
-    const std::string path = procPath(dirFd, "");
+    const std::string path = ProcFdPath(dirFd, "");
     if (const int error = readAcl(
             [&](char* to, std::size_t size) {
                 return ::getxattr(path.c_str(), kDefaultAcl, to, size);
@@ -174,7 +219,7 @@ int DefaultAclOf(int dirFd, std::vector<AclEntry>& out) {
 }
 
 int HasAttribute(int fd, const char* name, bool& has) {
-    has = ::getxattr(procPath(fd, "").c_str(), name, nullptr, 0) >= 0;
+    has = ::getxattr(ProcFdPath(fd, "").c_str(), name, nullptr, 0) >= 0;
     return has || noAttribute(errno) ? 0 : errno;
 }
 

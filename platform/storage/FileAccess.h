@@ -29,9 +29,11 @@ struct FileAccess {
     // The mode with the group bits the group itself has: a file given this mode without the ACL
     // lets no one more than the ACL does.
     mode_t ModeWithoutAcl() const;
-    // Gives the owning group, in the mode and in the ACL's group entry, what others have: for a
-    // copy left in another group, whose members are others to this file.
-    void GroupAsOthers();
+    // For a file left in another group than `group` (its maker is not in that one): its own group
+    // gets nothing in the ACL, whose named entry for `group` gives that group its rights (the
+    // ACL is made from the mode where there is none), and in the mode only what both others
+    // and `group` may, for a file system without ACLs. Never more than this access gives anyone.
+    void GroupByName();
     // Takes away execute (search) from every class and ACL entry, and the set-id and sticky bits:
     // the access of a data file made in the image of a program or a folder.
     void AsDataFile();

@@ -8,9 +8,13 @@
 #include <cerrno>
 
 #include "platform/storage/FileAccess.h"
-#include "platform/storage/PinnedVfs.h"
 
 namespace platform {
+
+std::string ProcFdPath(int fd, const std::string& name) {
+    std::string path = std::string(kProcFd) + std::to_string(fd);
+    return name.empty() ? path : path + "/" + name;
+}
 
 int OpenRegularFileAt(int dirFd, const std::string& name, int access) {
     const int fd = ::openat(dirFd, name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -70,7 +74,7 @@ int ProcFdProblem() {
     struct stat held {};
     struct stat seen {};
     // A name as SQLite is given it: "." in the folder "/" held.
-    const std::string self = PinnedVfs::PathIn(fd, ".");
+    const std::string self = ProcFdPath(fd, ".");
     const int error = ::fstat(fd, &held) != 0            ? errno
                       : ::stat(self.c_str(), &seen) != 0 ? errno
                       : SameFile(held, seen)             ? 0
@@ -106,9 +110,7 @@ int TakeAccessOf(int fd, AccessLike from) {
     // that keeps none gives every file the mount's, the database's too); a user who is not a
     // member of the group leaves the file in another one.
     if (unowned && root && (made.st_uid != like.owner || made.st_gid != like.group)) return unowned;
-    // A file left in another group than `from`'s gives that group what `from` gives it: what
-    // others have.
-    if (made.st_gid != like.group) like.GroupAsOthers();
+    if (made.st_gid != like.group) like.GroupByName();
     // The mode first, as it is without the ACL; the ACL then gives back its named users and mask.
     // Refused (a file system that keeps the mount's modes, the database's too): the file keeps
     // its own, unless that lets someone read or write what `like` does not.

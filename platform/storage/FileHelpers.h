@@ -16,6 +16,12 @@
 
 namespace platform {
 
+// Where the kernel shows this process's descriptors.
+inline constexpr std::string_view kProcFd = "/proc/self/fd/";
+// "/proc/self/fd/<fd>", the file `fd` holds; with `name`, "/proc/self/fd/<fd>/<name>", the entry
+// `name` of the folder `fd` holds, looked up from that folder whatever its path is now.
+std::string ProcFdPath(int fd, const std::string& name = {});
+
 // Opens the regular file `name` of the folder `dirFd` with `access` (O_RDONLY, O_RDWR): never
 // through a link (ELOOP), never waiting on a FIFO, and nothing else than a regular file (ENODEV).
 int OpenRegularFileAt(int dirFd, const std::string& name, int access);
@@ -58,12 +64,14 @@ struct AccessLike {
 // Gives the open file `fd` the access `like`: its owner (where this process may: root), its
 // group (root, or a member of that group), its mode and its access ACL. Where the ACL cannot be
 // given (a file system without ACLs), the mode's group bits are those of the group itself, not
-// the ACL's mask; where the group cannot be given, the file's group gets what others have. The
-// file lets no one more than `like` does. A start by root or by a member thus leaves no file the
-// database's users cannot open, nor one others may. Where the file system keeps no owners or
-// modes (FAT, exFAT, SMB shares, FUSE ones without ownership: an owner or mode is refused, EPERM,
-// ENOSYS or ENOTSUP), the mount's stay, which the database has too: the file goes on with them
-// where they are the owner and group asked for and let no one read or write more.
+// the ACL's mask. Where the group cannot be given, the file's own group gets nothing in the ACL,
+// and `like`'s group its rights through a named entry (FileAccess::GroupByName); without ACLs
+// the file's group gets only what both others and `like`'s group have. The file lets no one
+// more than `like` does. A start by root or by a member thus leaves no file the database's users
+// cannot open, nor one others may. Where the file system keeps no owners or modes (FAT, exFAT,
+// SMB shares, FUSE ones without ownership: an owner or mode is refused, EPERM, ENOSYS or
+// ENOTSUP), the mount's stay, which the database has too: the file goes on with them where they
+// are the owner and group asked for and let no one read or write more.
 int TakeAccessOf(int fd, AccessLike like);
 
 }  // namespace platform

@@ -173,7 +173,7 @@ int Folder::publishUnnamed(std::string_view bytes, AccessLike like, const NameFo
     fd = ::openat(fd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) return ENOTSUP;
     int error = fill(fd, bytes, like);
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const std::string self = ProcFdPath(fd);
     if (!error)
         error = nameFirstFree(
             [&](const std::string& to) {

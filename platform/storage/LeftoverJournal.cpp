@@ -89,7 +89,7 @@ std::string playBack(const DatabasePlace& copy, const std::string& folder) {
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);
     if (rc == SQLITE_OK)
-        return copy.Files().Has(copy.Name() + "-journal") ? "the journal was not played back" : "";
+        return copy.Files().Has(copy.JournalName()) ? "the journal was not played back" : "";
     const DbFault fault = DbError::FaultOf(code);
     if (fault != DbFault::Damaged && fault != DbFault::Other)
         throw trialFolderError(folder, fault, detail);
@@ -103,9 +103,9 @@ LeftoverJournal::LeftoverJournal(const DatabasePlace& place, Check check, std::s
       file_(place.Error() ? place.Given() : place.File()),
       privateParent_(std::move(privateParent)),
       check_(std::move(check)) {
-    journal_ = file_ + "-journal";
+    journal_ = DatabasePlace::JournalOf(file_);
     fileName_ = place.Name();
-    journalName_ = fileName_ + "-journal";
+    journalName_ = place.JournalName();
     // A missing file is reported by the start before any of this.
     if (!place.Error()) folder_.Hold(place.Files().Fd(), place.Files().Path());
 }
@@ -320,7 +320,8 @@ void LeftoverJournal::RemoveTemporaryCopies() const {
     for (const std::string& name : folder_.Names()) {
         // Copies an earlier version of the program rolled journals into, and copies cut short.
         const bool temporary =
-            name == fileName_ + ".recovering" || name == fileName_ + ".recovering-journal" ||
+            name == fileName_ + ".recovering" ||
+            name == DatabasePlace::JournalOf(fileName_ + ".recovering") ||
             (name.rfind(fileName_, 0) == 0 &&
              name.find(std::string(kCopyTail) + ".part") != std::string::npos) ||
             (name.rfind("." + fileName_, 0) == 0 && name.find(".part-") != std::string::npos);

@@ -1067,3 +1067,78 @@ TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
         }
     }
 }
+
+// The program's journal lets no one more than the database from its first byte. A user who may
+// not read the database (in its group, to which its ACL gives nothing; in a member's own group,
+// db/ lacking the setgid bit) opens the journal neither while saves run nor after a save killed
+// at its last write; the next writer rolls that one back.
+TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as other users needs root";
+    constexpr uid_t kAclUser = 3004, kMember = 2;  // bin, in its own group 2 as the system lists
+    const auto as = [](int uid, int gid, int group) {
+        return QStringList{"setpriv", "--reuid=" + QString::number(uid),
+                           "--regid=" + QString::number(gid), "--groups=" + QString::number(group)};
+    };
+    std::string groupNothing = AclLetting(kAclUser, 6), folderAcl = AclLetting(kAclUser, 7);
+    groupNothing[4 + 2 * 8 + 2] = 0;  // the group entry's permissions
+    folderAcl[4 + 4 * 8 + 2] = 5;     // others may enter
+    const struct {
+        gid_t group, probersGroup;  // the database's; the one user 65534 is in
+        QStringList saver, next;    // root where empty
+    } rows[] = {{100, 100, {}, as(kAclUser, kAclUser, kAclUser)},
+                {kMember, 3002, as(kMember, 3002, kMember), {}}};
+    std::string saves =
+        "expect login_form\nset txtUserPwd 123456\nclick Command1\n"
+        "menu SysSetup 3\nexpect system_jc_form\nset txtTableUserName 张三\n";
+    for (int n = 1; n <= 10; ++n)
+        saves += "set txtCompName " + std::to_string(n) + "\nclick Command1\n";
+    saves += "menu BaseData 5\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.group);
+        ProgramFolder program;
+        program.letOtherUsersRun();
+        const std::string db = program.path("db/db.mdb"), journal = db + "-journal";
+        const std::string folder = program.path("db"), writes = program.path("writes");
+        const bool acl = row.saver.isEmpty();  // else the group writes db/
+        ASSERT_EQ(::chown(db.c_str(), 0, row.group) | ::chmod(db.c_str(), 0660) |
+                      ::chown(folder.c_str(), 0, acl ? 0 : row.group) |
+                      ::chmod(folder.c_str(), acl ? 0755 : 0775),
+                  0);
+        ASSERT_TRUE(!acl || (SetAccessAcl(db, groupNothing) && SetAccessAcl(folder, folderAcl)));
+        std::ofstream(writes) << "";
+        fs::permissions(writes, fs::perms(0666));
+        // User 65534 opens the journal over and over until told to stop: exit status 0 where it
+        // never could.
+        const std::string stop = journal + ".stop";
+        const pid_t prober = ::fork();
+        if (prober == 0) {
+            BecomeUser(kAnotherUser, kAnotherUser, {row.probersGroup});
+            bool opened = false;
+            while (::access(stop.c_str(), F_OK) != 0) {
+                const int fd = ::open(journal.c_str(), O_RDONLY);
+                opened = opened || fd >= 0 || (errno != EACCES && errno != ENOENT);
+                if (fd >= 0) ::close(fd);
+            }
+            ::_exit(opened);
+        }
+        program.setEnv("LD_PRELOAD", KILL_AT_WRITE_LIB);
+        program.setEnv("KVT_WRITES_FILE", QString::fromStdString(writes));
+        EXPECT_EQ(program.runUnder(row.saver, saves).exitCode, 0);
+        const std::vector<std::string> counted = program.lines("writes");
+        program.setEnv("KVT_KILL_AT_WRITE",
+                       QString::fromStdString(counted.empty() ? "" : counted[0]));
+        EXPECT_EQ(program.runUnder(row.saver, saves).exitCode, -1);  // killed at its last write
+        const bool crashed = fs::exists(journal);
+        std::ofstream(stop) << "";
+        int probed = -1;
+        EXPECT_TRUE(::waitpid(prober, &probed, 0) == prober && probed == 0);
+        ASSERT_TRUE(crashed);
+        program.setEnv("LD_PRELOAD", "");
+        EXPECT_EQ(program.runUnder(row.next, kStart).exitCode, 0);
+        EXPECT_FALSE(fs::exists(journal));
+        const std::vector<std::string> boxes = program.lines("messages.log");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(kRolledBack), std::string::npos) << boxes[0];
+        EXPECT_EQ(program.setting("cpyName"), "9");
+    }
+}

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <thread>
@@ -16,6 +18,7 @@
 #include "platform/AppPath.h"
 #include "platform/Runtime.h"
 #include "platform/storage/Database.h"
+#include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/TestDb.h"
 
@@ -677,5 +680,72 @@ TEST(Connection, AReaderIsToldWhatKeepsItFromTheFile) {
         const std::string said = AsAnotherUser([&] { return DatabaseFileProblem(db.path()); });
         EXPECT_NE(said.find("没有读取这个文件的权限\n解决办法："), std::string::npos) << said;
         EXPECT_NE(said.find(fix), std::string::npos) << said;
+    }
+}
+
+// A save's journal is the program's from its first byte: it has the database's owner (root
+// saving), group, mode and ACL; where its maker may not give it the database's group, its own
+// group gets nothing and the database's group its rights by a named ACL entry. Where the file
+// system has no ACLs (ramfs) either, the save is refused before it writes a byte, saying what
+// mends it.
+TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
+    if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
+    constexpr uid_t N = kAnotherUser;  // not in the database's group, users (100)
+    std::string groupNothing = AclLetting(N, 6);
+    groupNothing[4 + 2 * 8 + 2] = 0;  // the group entry's permissions
+    const struct {
+        uid_t saver;
+        bool ramfs;
+        std::string acl;      // the database's
+        std::string journal;  // its owner, group, mode and ACL (AclText), or what the save says
+    } rows[] = {
+        {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0"},
+        {N, false, AclLetting(N, 6), "65534 65534 660 u::6,u:65534:6,g::0,g:100:6,m::6,o::0"},
+        {N, true, "",
+         "没有保存，数据库文件没有任何改动：保存时的日志文件不能只让能使用数据库的用户使用。\n"
+         "文件：$db/db.mdb-journal\n原因：用户 nobody 不在数据库文件的组 users 中，日志文件只能"
+         "属于组 nogroup，这里的文件系统又不能用 ACL 只让组 users 使用它：不能写入数据库的用户也"
+         "能写入它\n解决办法：请管理员执行 chmod g+s $db，此后新建的日志文件属于组 users；"
+         "或执行 usermod -aG users nobody（重新登录后生效）"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.journal);
+        TestDb db;
+        const std::string folder = db.folder() + "/db", journal = db.path() + "-journal";
+        const std::string bytes = fileBytes(db.path());
+        ASSERT_EQ(::chmod(db.folder().c_str(), 0755), 0);
+        const std::unique_ptr<const char, void (*)(const char*)> unmount(
+            row.ramfs ? folder.c_str() : nullptr,
+            [](const char* at) { ::umount2(at, MNT_DETACH); });
+        if (row.ramfs) {
+            std::filesystem::remove(db.path());
+            ASSERT_EQ(::mount("ramfs", folder.c_str(), "ramfs", 0, "mode=0755"), 0);
+            std::ofstream(db.path(), std::ios::binary) << bytes;
+        }
+        ASSERT_EQ(::chown(db.path().c_str(), row.ramfs ? N : 0, 100) |
+                      ::chown(folder.c_str(), row.ramfs ? N : 0, row.ramfs ? 100 : 0) |
+                      ::chmod(db.path().c_str(), 0660),
+                  0);
+        ASSERT_TRUE(row.ramfs ||
+                    (SetAccessAcl(db.path(), row.acl) && SetAccessAcl(folder, AclLetting(N, 7))));
+        // The save in its middle: its journal made, written and open.
+        const HeldByUser saving(row.saver, row.saver, [&] {
+            auto* conn = new Connection;  // left open while the save is held
+            conn->Open(db.path());
+            conn->BeginTrans();
+            return errorOf([&] { conn->Execute("update defaultParameter set valueFrom = 'x'"); });
+        });
+        struct stat st {};
+        char access[32] = "";
+        if (::stat(journal.c_str(), &st) == 0)
+            std::snprintf(access, sizeof access, "%u %u %o ", st.st_uid, st.st_gid,
+                          st.st_mode & 0777);
+        std::string expected = row.journal;
+        for (std::size_t at; (at = expected.find("$db")) != std::string::npos;)
+            expected.replace(at, 3, folder);
+        EXPECT_EQ(
+            saving.result().empty() ? access + AclText(AccessAclOf(journal)) : saving.result(),
+            expected);
+        EXPECT_EQ(fileBytes(db.path()), bytes);
     }
 }

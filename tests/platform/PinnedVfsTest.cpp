@@ -9,9 +9,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
+#include "platform/storage/DatabasePlace.h"
+#include "platform/storage/FileHelpers.h"
 #include "platform/storage/PinnedVfs.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/TestDb.h"
 
 using platform::PinnedVfs;
 using Step = PinnedVfs::Step;
@@ -45,6 +49,29 @@ struct Handle {
     int rc;
 };
 
+// Plays another program that renames `from` to `to` (once) as SQLite's unix layer opens `to`
+// (its system call "open"): just before the open, or just after it.
+struct Swap {
+    fs::path from, to;
+    bool afterOpen;
+} swap;
+int openSwapping(const char* path, int flags, int mode) {
+    const bool now = !swap.from.empty() && fs::path(path).filename() == swap.to.filename();
+    if (now && !swap.afterOpen) fs::rename(std::exchange(swap.from, {}), swap.to);
+    const int fd = ::open(path, flags, mode);
+    if (now && swap.afterOpen) fs::rename(std::exchange(swap.from, {}), swap.to);
+    return fd;
+}
+struct SwapAtSqliteOpen {
+    explicit SwapAtSqliteOpen(const Swap& what) {
+        swap = what;
+        unix()->xSetSystemCall(unix(), "open",
+                               reinterpret_cast<sqlite3_syscall_ptr>(&openSwapping));
+    }
+    ~SwapAtSqliteOpen() { unix()->xSetSystemCall(unix(), "open", nullptr); }
+    static sqlite3_vfs* unix() { return sqlite3_vfs_find("unix"); }
+};
+
 // <tmp>/db held by an O_PATH descriptor, pinned with a guard that notes what it is asked
 // ("AfterOpen db.mdb") and gives answer_'s word.
 class PinnedVfsTest : public testing::Test {
@@ -56,11 +83,12 @@ class PinnedVfsTest : public testing::Test {
         fs::create_directory(folder_ = root_ / "db");
         file_ = folder_ / "db.mdb";
         ASSERT_GE(fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), 0);
-        PinnedVfs::Pin(fd_, [this](const std::string& file, int flags, Step step) {
-            const char* steps[] = {"BeforeOpen ", "AfterOpen ", "Delete "};
-            seen_.push_back(steps[int(step)] + file);
-            return answer_ ? answer_(file, flags, step) : SQLITE_OK;
-        });
+        ASSERT_TRUE(
+            PinnedVfs::Pin(fd_, [this](const std::string& file, int flags, Step step, int opened) {
+                const char* steps[] = {"BeforeOpen ", "AfterOpen ", "Delete "};
+                seen_.push_back(steps[int(step)] + file);
+                return answer_ ? answer_(file, flags, step, opened) : SQLITE_OK;
+            }));
     }
     void TearDown() override {
         PinnedVfs::Unpin(fd_);
@@ -68,7 +96,7 @@ class PinnedVfsTest : public testing::Test {
         fs::remove_all(root_);
     }
     std::string in(const std::string& name = "db.mdb") const {
-        return PinnedVfs::PathIn(fd_, name);
+        return platform::ProcFdPath(fd_, name);
     }
 
     fs::path root_, folder_, file_;
@@ -83,7 +111,7 @@ class PinnedVfsTest : public testing::Test {
 // mode and, where SQLite runs as root, its owner, which SQLite reads through /proc.
 TEST_F(PinnedVfsTest, SavesInThePinnedFolderWhateverTakesItsName) {
     struct stat journal {};
-    answer_ = [&](const std::string& file, int flags, Step step) {
+    answer_ = [&](const std::string& file, int flags, Step step, int) {
         if (flags & SQLITE_OPEN_MAIN_JOURNAL && step == Step::AfterOpen)
             ::fstatat(fd_, file.c_str(), &journal, AT_SYMLINK_NOFOLLOW);
         return SQLITE_OK;
@@ -128,7 +156,7 @@ TEST_F(PinnedVfsTest, TakesOnlyANameOfOneFileInAPinnedFolder) {
     const int other = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const std::string fd = "/proc/self/fd/" + std::to_string(fd_);
     const std::string refused[] = {file_,
-                                   PinnedVfs::PathIn(other, "db.mdb"),
+                                   platform::ProcFdPath(other, "db.mdb"),
                                    in("a/b"),
                                    in(".."),
                                    in("."),
@@ -147,10 +175,12 @@ TEST_F(PinnedVfsTest, TakesOnlyANameOfOneFileInAPinnedFolder) {
         EXPECT_EQ(vfs->xDelete(vfs, name.c_str(), 1), SQLITE_IOERR_DELETE) << name;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 3);
-    PinnedVfs::Pin(other, nullptr);  // lets everything through, a folder opened for reading too
-    EXPECT_EQ(Handle(PinnedVfs::PathIn(other, "db.mdb"))("select count(*) from t"), "0");
+    // Lets everything through, a folder opened for reading too.
+    ASSERT_TRUE(PinnedVfs::Pin(other, nullptr));
+    EXPECT_EQ(Handle(platform::ProcFdPath(other, "db.mdb"))("select count(*) from t"), "0");
     PinnedVfs::Unpin(other);
     ::close(other);
+    EXPECT_FALSE(PinnedVfs::Pin(fd_, nullptr));  // pinned already: its guard stays
 }
 
 // The journal of a save killed as it removed the journal, with the record naming a super-journal
@@ -170,7 +200,7 @@ TEST_F(PinnedVfsTest, NeverOpensOrRemovesTheSuperJournalAHotJournalNames) {
             Handle db(in());
             ASSERT_EQ(db("create table t(v)"), "");
             ASSERT_EQ(db("insert into t values ('before')"), "");
-            answer_ = [](auto&, int, Step s) {
+            answer_ = [](auto&, int, Step s, int) {
                 return s == Step::Delete ? SQLITE_IOERR : SQLITE_OK;
             };
             ASSERT_NE(db("update t set v = 'after'"), "");
@@ -201,29 +231,38 @@ TEST_F(PinnedVfsTest, NeverOpensOrRemovesTheSuperJournalAHotJournalNames) {
     }
 }
 
+// So does a name swapped for another file right after SQLite opened it: the file it opened is no
+// longer the folder's.
 TEST_F(PinnedVfsTest, ARefusalFailsTheOpenOrSaveAndLeavesNoDescriptorOpen) {
     ASSERT_EQ(Handle(in())("create table t(v)"), "");
     const struct {
-        int file;
+        int file;  // refused at `step`; 0: none
         Step step;
+        const char* swapped;  // the name swapped right after SQLite's open of it
         int openRc;
+        const char* save;
     } rows[] = {
-        {SQLITE_OPEN_MAIN_DB, Step::BeforeOpen, SQLITE_PERM},
-        {SQLITE_OPEN_MAIN_DB, Step::AfterOpen, SQLITE_PERM},
-        {SQLITE_OPEN_MAIN_JOURNAL, Step::BeforeOpen, SQLITE_OK},
-        {SQLITE_OPEN_MAIN_JOURNAL, Step::AfterOpen, SQLITE_OK},
+        {SQLITE_OPEN_MAIN_DB, Step::BeforeOpen, "", SQLITE_PERM, ""},
+        {SQLITE_OPEN_MAIN_DB, Step::AfterOpen, "", SQLITE_PERM, ""},
+        {SQLITE_OPEN_MAIN_JOURNAL, Step::BeforeOpen, "", SQLITE_OK, "error 3"},
+        {SQLITE_OPEN_MAIN_JOURNAL, Step::AfterOpen, "", SQLITE_OK, "error 3"},
+        {0, Step::AfterOpen, "db.mdb-journal", SQLITE_OK, "error 14"},
+        {0, Step::AfterOpen, "db.mdb", SQLITE_CANTOPEN, ""},
     };
     auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
     for (const auto& row : rows) {
-        answer_ = [&](auto&, int flags, Step step) {
+        SCOPED_TRACE(row.swapped);
+        answer_ = [&](auto&, int flags, Step step, int) {
             return flags & row.file && step == row.step ? SQLITE_PERM : SQLITE_OK;
         };
+        fs::copy_file(file_, folder_ / "other", fs::copy_options::overwrite_existing);
+        const SwapAtSqliteOpen swapping({folder_ / "other", folder_ / row.swapped, true});
         const auto before = descriptors();
         {
             Handle db(in());
             EXPECT_EQ(db.rc, row.openRc);
             if (db.rc == SQLITE_OK) {
-                EXPECT_EQ(db("insert into t values (1)"), "error 3");
+                EXPECT_EQ(db("insert into t values (1)"), row.save);
             }
         }
         EXPECT_EQ(descriptors(), before);
@@ -239,4 +278,57 @@ TEST_F(PinnedVfsTest, RefusesAWriteAheadLog) {
     EXPECT_EQ(Handle(in())("select count(*) from t"), "error 14");
     EXPECT_EQ(bytesOf(folder_ / "db.mdb-wal"), log);
     EXPECT_EQ(seen_, (std::vector<std::string>{"BeforeOpen db.mdb", "AfterOpen db.mdb"}));
+}
+
+// The place's guard on a fresh database: a file planted beside it, or swapped in under a name as
+// SQLite opens it, is neither written nor (where it was there before) opened, and the save
+// fails; the database is never deleted.
+TEST(DatabasePlaceGuard, WhatIsPlantedOrSwappedInIsNeitherWrittenNorOpened) {
+    const struct {
+        const char* what;
+        bool link;         // the planted file: a second name of the victim, else a database
+        const char* name;  // where it goes: at once, else as SQLite opens the name
+        bool atOnce, emptyJournal;
+        std::string rc;  // of the open, then of the save
+    } rows[] = {
+        {"a journal with a second link, there before", true, "db.mdb-journal", true, false, "0 14"},
+        {"a usable journal swapped as SQLite opens it", true, "db.mdb-journal", false, true,
+         "0 14"},
+        {"a journal planted after the program made it", true, "db.mdb-journal", false, false,
+         "0 14"},
+        {"the database replaced after the place was walked", false, "db.mdb", true, false, "14"},
+        {"the database swapped as SQLite opens it", false, "db.mdb", false, false, "14"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestDb db;
+        const auto place = platform::DatabasePlace::Of(db.path());
+        const fs::path folder = fs::path(db.path()).parent_path(), at = folder / row.name;
+        const fs::path victim = fs::path(db.folder()) / "victim", planted = folder / "planted";
+        const std::string before = bytesOf(db.path());
+        std::ofstream(victim) << "keep";
+        fs::permissions(victim, fs::status(db.path()).permissions());
+        row.link ? fs::create_hard_link(victim, planted) : (void)fs::copy_file(db.path(), planted);
+        if (row.emptyJournal) fs::copy_file(victim, at), fs::resize_file(at, 0);
+        if (row.atOnce) fs::rename(planted, at);
+        const SwapAtSqliteOpen swapping({row.atOnce ? "" : planted, at, false});
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(watch, at.c_str(), IN_OPEN);
+        Handle handle(place->SqlitePath(), SQLITE_OPEN_READWRITE);
+        std::string rc = std::to_string(handle.rc);
+        const std::string saved =
+            handle.rc ? "" : handle("update defaultParameter set valueFrom = 1");
+        if (handle.rc == SQLITE_OK) rc += saved.empty() ? " 0" : " " + saved.substr(6);
+        EXPECT_EQ(rc, row.rc);
+        char events[256];  // what was there before SQLite's open is not opened
+        if (row.atOnce) EXPECT_EQ(::read(watch, events, sizeof events), -1);
+        ::close(watch);
+        EXPECT_EQ(bytesOf(victim), "keep");
+        EXPECT_EQ(bytesOf(db.path()), before);
+    }
+    TestDb db;
+    sqlite3_vfs* vfs = sqlite3_vfs_find(PinnedVfs::Name());
+    const auto place = platform::DatabasePlace::Of(db.path());
+    EXPECT_EQ(vfs->xDelete(vfs, place->SqlitePath().c_str(), 0), SQLITE_IOERR_DELETE);
+    EXPECT_TRUE(fs::exists(db.path()));
 }

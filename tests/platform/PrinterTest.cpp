@@ -389,9 +389,10 @@ TEST_F(PdfPrinterTest, ThePrintFolderAndEveryPdfTakeTheDatabasesAccess) {
         {"the shared set-up, a member", 0, G, 0660, 022, false, "0 3007 2770", "0 3007 660", kMember, ""},
         {"the shared set-up, a viewer", 0, G, 0664, 022, false, "0 3007 2775", "0 3007 664", N,
          "只能查看数据库\n解决办法：请管理员执行 usermod -aG 3007 nobody（重新登录后生效）"},
-        // The owner may not give print/ the group G: its own group gets what others have.
+        // The owner may not give print/ the group G: its own group gets what others have; the
+        // PDF's gets nothing, and G its rights by a named ACL entry (the mode shows the mask).
         {"the owner outside the database's group", N, G, 0660, 022, false, "65534 65534 700",
-         "65534 65534 600", kMember, "打印文件夹属于用户 nobody", N},
+         "65534 65534 660", kMember, "打印文件夹属于用户 nobody", N},
     };
     // clang-format on
     ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);

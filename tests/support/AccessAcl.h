@@ -52,3 +52,20 @@ inline std::string AccessAclOf(const std::string& path) {
     const ssize_t size = ::getxattr(path.c_str(), kAccessAcl, acl, sizeof acl);
     return size < 0 ? std::string("none") : std::string(acl, static_cast<std::size_t>(size));
 }
+
+// An ACL as getfacl's short form with numbers: "u::6,u:65535:6,g::0,g:50:6,m::6,o::4".
+inline std::string AclText(const std::string& acl) {
+    std::string text;
+    for (std::size_t at = 4; acl != "none" && at + 8 <= acl.size(); at += 8) {
+        const auto tag = std::uint8_t(acl[at]), may = std::uint8_t(acl[at + 2]);
+        std::uint32_t id = 0;
+        for (int i = 3; i >= 0; --i) id = id << 8 | std::uint8_t(acl[at + 4 + i]);
+        text += std::string(text.empty() ? "" : ",") +
+                (tag <= 2      ? "u:"
+                 : tag <= 8    ? "g:"
+                 : tag == 0x10 ? "m:"
+                               : "o:") +
+                (tag == 2 || tag == 8 ? std::to_string(id) : "") + ":" + std::to_string(may);
+    }
+    return acl == "none" ? acl : text;
+}
