@@ -1,8 +1,9 @@
 // The commands a box gives, taken from its text, and their runs as a user pastes them into a
-// shell: the text as it is, given to /bin/sh or bash.
+// shell.
 #pragma once
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <sstream>
@@ -22,19 +23,14 @@ inline std::vector<std::string> CommandsIn(std::string box) {
     return commands;
 }
 
-// `script` run by `shell` as it is, from a file: its exit code and what it wrote.
+// `script` run by `shell` (sh or bash) as it is: its exit code and what it wrote.
 inline std::pair<int, std::string> RunInShell(const std::string& shell, const std::string& script) {
-    char file[] = "/tmp/kvt-commands-XXXXXX";
-    FILE* in = ::fdopen(::mkstemp(file), "w");
-    if (!in) return {-1, "no file"};
-    std::fputs(script.c_str(), in);
-    std::fclose(in);
-    FILE* out = ::popen((shell + " " + file + " 2>&1").c_str(), "r");
+    ::setenv("KVT_SHELL_SCRIPT", script.c_str(), 1);  // expanded once by popen's shell, as it is
+    FILE* out = ::popen((shell + " -c \"$KVT_SHELL_SCRIPT\" 2>&1").c_str(), "r");
     std::string said;
     char buffer[256];
     for (std::size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
         said.append(buffer, n);
     const int status = out ? ::pclose(out) : -1;
-    std::remove(file);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, said};
 }
