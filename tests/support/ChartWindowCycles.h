@@ -15,8 +15,8 @@
 
 #include "analysis/power_all_form.h"
 #include "analysis/target_all2_from.h"
-#include "platform/FlexGrid.h"
 #include "platform/storage/Database.h"
+#include "platform/FlexGrid.h"
 #include "reports/print_IntegrationCapability.h"
 #include "reports/print_TrendDiagram.h"
 #include "tests/support/EnterMonths.h"

@@ -15,7 +15,7 @@ struct ShownBox {
 };
 
 class ScriptedMsgBox {
-  public:
+public:
     ScriptedMsgBox();
     ~ScriptedMsgBox();
     ScriptedMsgBox(const ScriptedMsgBox&) = delete;
@@ -28,7 +28,7 @@ class ScriptedMsgBox {
     std::vector<std::string> prompts() const;
     void clear() { shown_.clear(); }
 
-  private:
+private:
     std::deque<platform::MsgResult> answers_;
     std::vector<ShownBox> shown_;
     platform::MsgAnswerer previous_;
