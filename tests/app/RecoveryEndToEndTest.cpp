@@ -654,10 +654,9 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
 
 // Where files can be neither made unnamed nor hard-linked and rename takes no flags (exFAT, FAT,
 // SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted; and
-// where a file made unnamed may not be linked in (EPERM), or no file can be given an owner or a
-// mode (as on FAT through FUSE: ENOSYS), each refused by strace. A crashed save is undone with its
-// copies kept and a report is printed; a print killed as it syncs its file leaves only a temporary
-// name, which the next print removes: only whole PDFs stay.
+// where strace refuses a link (EPERM) or owners and modes (ENOSYS, as FAT through FUSE). A crashed
+// save is undone with its copies kept and a report is printed; a print killed as it syncs its file
+// leaves only a temporary name, which the next print removes: only whole PDFs stay.
 TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     const std::string print =
@@ -668,7 +667,6 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
         const std::string bytes = bytesOf(pdf.string());
         return bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n");
     };
-    // As on exFAT, calls strace refuses ("call:error=E"), a real exFAT image.
     for (const QString way : {"", "linkat:error=EPERM", "fchown,fchmod:error=ENOSYS", "image"}) {
         SCOPED_TRACE(way.toStdString());
         const bool image = way == "image", refused = way.contains(':');
@@ -682,25 +680,22 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
                           .arg(way.section(':', 0, 0), way)
                           .split(' ')
                     : QStringList();
-        const auto run = [&](const std::string& script) {
-            return program.runUnder(wrapper, script);
-        };
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
-        ASSERT_EQ(run(kStart).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, kStart).exitCode, 0);
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         EXPECT_EQ(bytesOf(db), save.before);
-        ASSERT_EQ(run(print).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, print).exitCode, 0);
         ASSERT_EQ(program.lines("messages.log").size(), 2u);
 
         program.onExfat("/print/" + QString(platform::Folder::kPartPrefix));
-        EXPECT_EQ(run(print).exitCode, -1);  // killed
+        EXPECT_EQ(program.runUnder(wrapper, print).exitCode, -1);  // killed
         std::vector<std::string> names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         EXPECT_EQ(names[0].rfind(platform::Folder::kPartPrefix, 0), 0u) << names[0];
         program.onExfat();
-        ASSERT_EQ(run(print).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, print).exitCode, 0);
         names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         for (const std::string& name : names)
