@@ -24,7 +24,6 @@
 #include "tests/support/CrashedSaves.h"
 #include "tests/support/ExfatImage.h"
 #include "tests/support/ProgramFolder.h"
-#include "tests/support/ShellCommands.h"
 #include "tests/support/TestDb.h"
 
 namespace fs = std::filesystem;

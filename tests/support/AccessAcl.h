@@ -10,6 +10,7 @@
 #include <string>
 
 inline const char* const kAccessAcl = "system.posix_acl_access";
+inline const char* const kDefaultAcl = "system.posix_acl_default";
 
 // An ACL in which the owner, the group and `user` (with `group`, the group of that number) have
 // `perms` (6: read and write; 7 for a folder), limited by `mask`, and others nothing.
@@ -52,7 +53,7 @@ inline bool SetAccessAcl(const std::string& path, const std::string& acl) {
 
 // A folder's default ACL: what files made in it get.
 inline bool SetDefaultAcl(const std::string& path, const std::string& acl) {
-    return ::setxattr(path.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) == 0;
+    return ::setxattr(path.c_str(), kDefaultAcl, acl.data(), acl.size(), 0) == 0;
 }
 
 // The file's access ACL, "none" without one.
