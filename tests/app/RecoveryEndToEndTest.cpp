@@ -991,11 +991,10 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
     }
 }
 
-// The commands of a start's box, run as printed by root in a program folder whose path has a
-// space: a write-ahead log a killed writer left is finished with what it held; a member's journal,
-// left in the member's own group by a save cut short in a db/ without the setgid bit, gets the
-// database's group and db/ the bit, and the member's next start recovers it. Without /proc the
-// box says the program needs it.
+// The commands of a start's box, run as printed by root in a folder whose name has a space, finish
+// a killed writer's write-ahead log, and give a member's journal (left in the member's group, db/
+// without the setgid bit) the database's group and db/ the bit: the next start recovers. Without
+// /proc the box says the program needs it.
 TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
     if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
     const QStringList member = Setpriv(3009, 3009, 3008);
@@ -1076,8 +1075,7 @@ TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
         ASSERT_TRUE(!acl || (SetAccessAcl(db, groupNothing) && SetAccessAcl(folder, folderAcl)));
         std::ofstream(writes) << "";
         fs::permissions(writes, fs::perms(0666));
-        // User 65534 opens the journal over and over until told to stop; it ends with 1 at once
-        // where it could.
+        // User 65534 tries to open the journal until told to stop, ending with 1 where it could.
         const std::string stop = journal + ".stop";
         const pid_t prober = ::fork();
         if (prober == 0) {

@@ -683,11 +683,9 @@ TEST(Connection, AReaderIsToldWhatKeepsItFromTheFile) {
     }
 }
 
-// A save's journal is the program's from its first byte: it has the database's owner (root
-// saving), group, mode and ACL; where its maker may not give it the database's group, its own
-// group gets nothing and the database's group its rights by a named ACL entry. Where the file
-// system has no ACLs (ramfs) either, the save is refused before it writes a byte, saying what
-// mends it.
+// A save's journal has the database's owner (root saving), group, mode and ACL from its first
+// byte; a maker outside the database's group leaves its own group nothing and gives the database's
+// group its rights by a named ACL entry, or, without ACLs (ramfs), refuses the save unwritten.
 TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     constexpr uid_t N = kAnotherUser;  // not in the database's group, users (100)

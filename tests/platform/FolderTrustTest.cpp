@@ -106,9 +106,8 @@ bool withoutProc() {
     return ownMounts() && ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
 }
 
-// Users and groups the rows add to the system's lists: one in its private group, one whose group
-// of its name lists another member, one whose group of its name is not its own group, which has
-// another name.
+// Users the rows add: one in its private group, one whose group of its name lists a member, one
+// whose group of its name is not its own group, which has another name.
 constexpr uid_t kSolo = 3101, kJoined = 3102, kOdd = 3103;
 constexpr gid_t kOddOwn = 3104;
 
@@ -212,8 +211,7 @@ TEST_F(TrustedTree, TheDatabaseIsWrittenOnlyWhereNoOneButItsWritersMayChangeItsF
     const std::string maskedAcl = AclLetting(N, 7, 5);  // N named with rwx, the mask lets r-x
     const std::string share = "把数据库移到属于本用户的文件夹中";
     const char* const kNfs4 = "system.nfs4_acl";
-    // N named, the owning group letting nothing.
-    const std::string userOnly = Letting(AclLetting(N, 6), 2, 0);
+    const std::string userOnly = Letting(AclLetting(N, 6), 2, 0);  // the group: nothing
     const std::string groupOnly = Letting(AclLetting(N, 6, -1, true), 1, 0);
     const std::string wider = "不能写入数据库的用户也能写入它";
     const std::string readable = "不能读取数据库的用户也能读取它";
@@ -462,8 +460,7 @@ TEST_F(TrustedTree, APublishedFileTakesAFreeNameTheBytesAndTheAccessAskedFor) {
 // the ACL. Where the file system has no ACLs (ramfs), the copy's group gets only what both others
 // and the original's group have; never the original group's rights.
 TEST_F(TrustedTree, ACopyLeftInAnotherGroupGivesThatGroupNothingAndTheOriginalsGroupItsRights) {
-    // The owner, the group and user N+1: rw; others: r.
-    const std::string groupWrites = Letting(AclLetting(N + 1, 6), 4, 4);
+    const std::string groupWrites = Letting(AclLetting(N + 1, 6), 4, 4);  // others: r
     make({{"out/", 0777}, {"noacl/", 0777}, {"plain", 0664, 0, 50}, {"narrow", 0604, 0, 50}});
     make({{"acl", 0604, 0, 50, "", groupWrites}});
     const std::string noAcl = at("noacl");
@@ -558,7 +555,6 @@ TEST_F(TrustedTree, TheCommandsABoxGivesMakeTheFileBesideTheDatabaseUsable) {
         if (script.empty()) continue;
         EXPECT_EQ(RunInShell("sh", script).first, 0) << script;
         EXPECT_EQ(judged(false), "");
-        // Every db/ a group may write then has the setgid bit.
         struct stat db {};
         EXPECT_TRUE(::stat(at("db").c_str(), &db) == 0 &&
                     ((db.st_mode & S_ISGID) != 0) == (row.nodes[0].mode != 0755));

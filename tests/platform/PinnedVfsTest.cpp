@@ -175,8 +175,7 @@ TEST_F(PinnedVfsTest, TakesOnlyANameOfOneFileInAPinnedFolder) {
         EXPECT_EQ(vfs->xDelete(vfs, name.c_str(), 1), SQLITE_IOERR_DELETE) << name;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 3);
-    // Lets everything through, a folder opened for reading too.
-    ASSERT_TRUE(PinnedVfs::Pin(other, nullptr));
+    ASSERT_TRUE(PinnedVfs::Pin(other, nullptr));  // lets all through, a folder read too
     EXPECT_EQ(Handle(platform::ProcFdPath(other, "db.mdb"))("select count(*) from t"), "0");
     PinnedVfs::Unpin(other);
     ::close(other);

@@ -40,8 +40,7 @@ inline std::string AclLetting(uid_t user, std::uint16_t perms, int mask = -1, bo
     return acl;
 }
 
-// `acl` with its entry number `entry` (0: the owner's, 2: the group's in AclLetting's) letting
-// `perms`.
+// `acl` with its entry number `entry` (0: the owner's, 2: AclLetting's group's) letting `perms`.
 inline std::string Letting(std::string acl, int entry, char perms) {
     acl[4 + entry * 8 + 2] = perms;
     return acl;
