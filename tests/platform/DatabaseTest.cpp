@@ -696,10 +696,12 @@ TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
     const struct {
         uid_t saver;
         bool ramfs;
-        std::string acl;      // the database's
-        std::string journal;  // its owner, group, mode and ACL (AclText), or what the save says
+        std::string acl;         // the database's
+        std::string journal;     // its owner, group, mode and ACL (AclText), or what the save says
+        bool emptyLeft = false;  // an empty journal of the saver's, mode 0600, there before
     } rows[] = {
         {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0"},
+        {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0", true},
         {N, false, AclLetting(N, 6), "65534 65534 660 u::6,u:65534:6,g::0,g:100:6,m::6,o::0"},
         {N, true, "",
          "没有保存，数据库文件没有任何改动：保存时的日志文件不能只让能使用数据库的用户使用。\n"
@@ -728,6 +730,7 @@ TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
                   0);
         ASSERT_TRUE(row.ramfs ||
                     (SetAccessAcl(db.path(), row.acl) && SetAccessAcl(folder, AclLetting(N, 7))));
+        if (row.emptyLeft) std::ofstream{journal}, ::chmod(journal.c_str(), 0600);
         // The save in its middle: its journal made, written and open.
         const HeldByUser saving(row.saver, row.saver, [&] {
             auto* conn = new Connection;  // left open while the save is held
