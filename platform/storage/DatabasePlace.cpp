@@ -235,8 +235,15 @@ int DatabasePlace::beforeJournalOpen(int openFlags) const {
     journalRefusal_.clear();
     const std::string journal = JournalName();
     struct stat st {};
-    if (::fstatat(files_.Fd(), journal.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(files_.Fd(), journal.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        // SQLite makes a journal only for a save, holding the database's write lock: an empty
+        // one a writer left then (a save killed before its journal had its access) holds
+        // nothing, and is made anew rather than given the database's mode bits as it is.
+        const bool emptyLeft = (openFlags & SQLITE_OPEN_CREATE) && S_ISREG(st.st_mode) &&
+                               st.st_size == 0 && st.st_nlink == 1 && writers_.Member(st.st_uid);
+        if (emptyLeft && ::unlinkat(files_.Fd(), journal.c_str(), 0) == 0) return makeJournal();
         return BesideProblem(journal).empty() ? SQLITE_OK : SQLITE_CANTOPEN;
+    }
     // None there, and SQLite only looks into one it thinks is there: nothing to open.
     if (errno != ENOENT || !(openFlags & SQLITE_OPEN_CREATE)) return SQLITE_CANTOPEN;
     return makeJournal();
@@ -251,8 +258,11 @@ int DatabasePlace::makeJournal() const {
     const std::string journal = JournalName();
     const int fd = ::openat(files_.Fd(), journal.c_str(),
                             O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    // As SQLite tells a journal it may not make: the folder may not be written.
-    if (fd < 0) return errno == EACCES ? SQLITE_READONLY_DIRECTORY : SQLITE_CANTOPEN;
+    // As SQLite tells a journal it may not make: the folder may not be written, or is full.
+    if (fd < 0)
+        return errno == EACCES                      ? SQLITE_READONLY_DIRECTORY
+               : errno == ENOSPC || errno == EDQUOT ? SQLITE_FULL
+                                                    : SQLITE_CANTOPEN;
     const auto failed = [](const char* what, int error) {
         return std::string(what) + "（" + std::strerror(error) + "）";
     };

@@ -689,13 +689,16 @@ TEST(Connection, AReaderIsToldWhatKeepsItFromTheFile) {
 TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     constexpr uid_t N = kAnotherUser;  // not in the database's group, users (100)
+    const std::string groupNothing = Letting(AclLetting(N, 6), 2, 0);
     const struct {
         uid_t saver;
         bool ramfs;
-        std::string acl;      // the database's
-        std::string journal;  // its access (AccessOf), or how what the save says begins and ends
+        std::string acl;         // the database's
+        std::string journal;     // its access (AccessOf), or how what the save says begins and ends
+        bool emptyLeft = false;  // an empty journal of the saver's, mode 0600, there before
     } rows[] = {
-        {0, false, Letting(AclLetting(N, 6), 2, 0), "0 100 660 u::6,u:65534:6,g::0,m::6,o::0"},
+        {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0"},
+        {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0", true},
         {N, false, AclLetting(N, 6), "65534 65534 660 u::6,u:65534:6,g::0,g:100:6,m::6,o::0"},
         {N, true, "",
          "没有保存，数据库文件没有任何改动…解决办法：请管理员执行 chmod g+s $db，此后新建的日志"
@@ -721,6 +724,7 @@ TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
                   0);
         ASSERT_TRUE(row.ramfs ||
                     (SetAccessAcl(db.path(), row.acl) && SetAccessAcl(folder, AclLetting(N, 7))));
+        if (row.emptyLeft) std::ofstream{journal}, ::chmod(journal.c_str(), 0600);
         // The save in its middle: its journal made, written and open.
         const HeldByUser saving(row.saver, row.saver, [&] {
             auto* conn = new Connection;  // left open while the save is held
