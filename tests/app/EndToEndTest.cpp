@@ -212,9 +212,8 @@ class WaitingCopy {
 
 // The frame that a `frame` step of the automation script wrote on a line.
 QRect frameOn(const std::string& line) {
-    std::istringstream in(line.substr(line.find(' ') + 1));
     int left = 0, top = 0, width = 0, height = 0;
-    in >> left >> top >> width >> height;
+    std::sscanf(line.c_str(), "%*s %d %d %d %d", &left, &top, &width, &height);
     return QRect(left, top, width, height);
 }
 

@@ -24,7 +24,6 @@
 #include "tests/support/CrashedSaves.h"
 #include "tests/support/ExfatImage.h"
 #include "tests/support/ProgramFolder.h"
-#include "tests/support/ShellCommands.h"
 #include "tests/support/TestDb.h"
 
 namespace fs = std::filesystem;
@@ -629,12 +628,8 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
         ASSERT_EQ(::stat(db.c_str(), &before), 0);
         ASSERT_EQ(before.st_mode & 07777, 0660u);
 
-        const QString member = QString::number(kMember);
-        const ProgramRun run =
-            byRoot ? program.run(kStart)
-                   : program.runUnder({"setpriv", "--reuid=" + member, "--regid=" + member,
-                                       "--groups=" + QString::number(kGroup)},
-                                      kStart);
+        const ProgramRun run = byRoot ? program.run(kStart)
+                                      : program.runUnder(Setpriv(kMember, kMember, kGroup), kStart);
         EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         struct stat after {};
@@ -658,10 +653,9 @@ TEST(Recovery, TheFileKeepsItsInodeOwnerGroupModeAclAndAttributes) {
 
 // Where files can be neither made unnamed nor hard-linked and rename takes no flags (exFAT, FAT,
 // SMB shares): as on exFAT through FUSE, then on a real exFAT image where one can be mounted; and
-// where a file made unnamed may not be linked in (EPERM), or no file can be given an owner or a
-// mode (as on FAT through FUSE: ENOSYS), each refused by strace. A crashed save is undone with its
-// copies kept and a report is printed; a print killed as it syncs its file leaves only a temporary
-// name, which the next print removes: only whole PDFs stay.
+// where strace refuses a link (EPERM) or owners and modes (ENOSYS, as FAT through FUSE). A crashed
+// save is undone with its copies kept and a report is printed; a print killed as it syncs its file
+// leaves only a temporary name, which the next print removes: only whole PDFs stay.
 TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay) {
     if (!HaveStrace()) GTEST_SKIP() << "strace stages the crash";
     const std::string print =
@@ -672,7 +666,6 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
         const std::string bytes = bytesOf(pdf.string());
         return bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n");
     };
-    // As on exFAT, calls strace refuses ("call:error=E"), a real exFAT image.
     for (const QString way : {"", "linkat:error=EPERM", "fchown,fchmod:error=ENOSYS", "image"}) {
         SCOPED_TRACE(way.toStdString());
         const bool image = way == "image", refused = way.contains(':');
@@ -686,25 +679,22 @@ TEST(Recovery, WithoutHardLinksASaveIsUndoneWithItsCopiesAndOnlyWholePrintsStay)
                           .arg(way.section(':', 0, 0), way)
                           .split(' ')
                     : QStringList();
-        const auto run = [&](const std::string& script) {
-            return program.runUnder(wrapper, script);
-        };
         const std::string db = program.path("db/db.mdb");
         CrashedSave save;
         crashASave(db, save);
-        ASSERT_EQ(run(kStart).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, kStart).exitCode, 0);
         expectCopiesTold(program, kRolledBack, db, save.crashed, save.journal);
         EXPECT_EQ(bytesOf(db), save.before);
-        ASSERT_EQ(run(print).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, print).exitCode, 0);
         ASSERT_EQ(program.lines("messages.log").size(), 2u);
 
         program.onExfat("/print/" + QString(platform::Folder::kPartPrefix));
-        EXPECT_EQ(run(print).exitCode, -1);  // killed
+        EXPECT_EQ(program.runUnder(wrapper, print).exitCode, -1);  // killed
         std::vector<std::string> names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         EXPECT_EQ(names[0].rfind(platform::Folder::kPartPrefix, 0), 0u) << names[0];
         program.onExfat();
-        ASSERT_EQ(run(print).exitCode, 0);
+        ASSERT_EQ(program.runUnder(wrapper, print).exitCode, 0);
         names = namesIn(program.path("print"));
         ASSERT_EQ(names.size(), 2u);
         for (const std::string& name : names)
@@ -1001,38 +991,27 @@ TEST(Recovery, NothingANonWriterLeftBesideTheDatabaseIsUsedAfterTheFolderIsMende
     }
 }
 
-// The commands of a start's box, run as printed (by root, through /bin/sh) in a program folder
-// whose path has a space: the write-ahead log a killed writer left is finished with what it
-// held; a member's journal, left in the member's own group by a save cut short in a db/ without
-// the setgid bit, gets the database's group and db/ the bit, and the member's next start recovers
-// it. Without /proc the box says the program needs it. Each next start logs in.
+// The commands of a start's box, run as printed by root in a folder whose name has a space, finish
+// a killed writer's write-ahead log, and give a member's journal (left in the member's group, db/
+// without the setgid bit) the database's group and db/ the bit: the next start recovers. Without
+// /proc the box says the program needs it.
 TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
     if (!HaveStrace() || !CanActAsAnotherUser()) GTEST_SKIP() << "needs strace and root";
-    const QStringList member = {"setpriv", "--reuid=3009", "--regid=3009", "--groups=3008"};
+    const QStringList member = Setpriv(3009, 3009, 3008);
     const QStringList withoutProc = {"unshare", "-m", "sh", "-c",
                                      "mount -t tmpfs none /proc && exec \"$0\""};
-    QTemporaryDir temp;
-    const std::string spaced = temp.path().toStdString() + "/my kvt";
-    fs::create_directory(spaced);
-    fs::permissions(temp.path().toStdString(), fs::perms(0755));
-    fs::permissions(spaced, fs::perms(0755));
+    const QTemporaryDir spaced(QDir::tempPath() + "/my kvt-XXXXXX");
+    fs::permissions(spaced.path().toStdString(), fs::perms(0755));
     enum Staged { WriteAheadLog, MembersJournal, NoProc };
     for (const Staged row : {WriteAheadLog, MembersJournal, NoProc}) {
-        ProgramFolder program(QString::fromStdString(spaced));
+        ProgramFolder program(spaced.path());
         program.letOtherUsersRun();
         const std::string db = program.path("db/db.mdb"), folder = program.path("db");
         CrashedSave save;
-        if (row == WriteAheadLog)
-            InAnotherProcess([&] {  // a writer in WAL mode killed: the log and its index stay
-                sqlite3* h = nullptr;
-                sqlite3_open(db.c_str(), &h);
-                sqlite3_exec(h,
-                             "pragma journal_mode = wal; create table t(x); insert into t "
-                             "values (1)",
-                             nullptr, nullptr, nullptr);
-                ::_exit(0);
-                return std::string();
-            });
+        if (row == WriteAheadLog)  // killed: the log and its index stay
+            QProcess::execute("sqlite3", {QString::fromStdString(db), "pragma journal_mode = wal",
+                                          "create table t(x)", "insert into t values (1)",
+                                          ".shell kill -9 $PPID"});
         if (row == MembersJournal) {
             ASSERT_EQ(::chown(folder.c_str(), 0, 3008) | ::chmod(folder.c_str(), 0775) |
                           ::chown(db.c_str(), 0, 3008) | ::chmod(db.c_str(), 0660),
@@ -1044,26 +1023,20 @@ TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
         const std::vector<std::string> boxes = program.lines("messages.log");
         ASSERT_EQ(boxes.size(), 1u);
         const std::vector<std::string> commands = CommandsIn(boxes[0]);
-        EXPECT_EQ(commands.size(), std::size_t(row == WriteAheadLog    ? 1
-                                               : row == MembersJournal ? 2
-                                                                       : 0))
-            << boxes[0];
+        const std::size_t given[] = {1, 2, 0};
+        EXPECT_EQ(commands.size(), given[row]) << boxes[0];
         EXPECT_EQ(row == NoProc,
                   boxes[0].find("程序需要 /proc（已挂载且可读）") != std::string::npos);
         for (const std::string& command : commands)
             EXPECT_EQ(RunInShell("sh", command).first, 0) << command;
-        fs::remove(program.path("messages.log"));
-        program.letOtherUsersRun();
+        std::ofstream(program.path("messages.log"));
         const ProgramRun next = program.runUnder(as, kStart);
         EXPECT_TRUE(next.log.contains("done expect login_form")) << next.log.toStdString();
-        if (row == WriteAheadLog) {
-            EXPECT_EQ(QueryFile(db, "select count(*) from t"), "1");
-            EXPECT_FALSE(fs::exists(db + "-wal") || fs::exists(db + "-shm"));
-        }
-        struct stat st {};
+        EXPECT_FALSE(fs::exists(db + "-wal") || fs::exists(db + "-shm"));
+        if (row == WriteAheadLog) EXPECT_EQ(QueryFile(db, "select count(*) from t"), "1");
         if (row == MembersJournal) {
             EXPECT_EQ(bytesOf(db), save.before);
-            EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_ISGID));
+            EXPECT_NE(fs::status(folder).permissions() & fs::perms::set_gid, fs::perms::none);
         }
     }
 }
@@ -1075,18 +1048,13 @@ TEST(Recovery, TheCommandsOfAStartsBoxWorkAsPrintedInAFolderNamedWithASpace) {
 TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as other users needs root";
     constexpr uid_t kAclUser = 3004, kMember = 2;  // bin, in its own group 2 as the system lists
-    const auto as = [](int uid, int gid, int group) {
-        return QStringList{"setpriv", "--reuid=" + QString::number(uid),
-                           "--regid=" + QString::number(gid), "--groups=" + QString::number(group)};
-    };
-    std::string groupNothing = AclLetting(kAclUser, 6), folderAcl = AclLetting(kAclUser, 7);
-    groupNothing[4 + 2 * 8 + 2] = 0;  // the group entry's permissions
-    folderAcl[4 + 4 * 8 + 2] = 5;     // others may enter
+    const std::string groupNothing = Letting(AclLetting(kAclUser, 6), 2, 0);
+    const std::string folderAcl = Letting(AclLetting(kAclUser, 7), 4, 5);  // others may enter
     const struct {
         gid_t group, probersGroup;  // the database's; the one user 65534 is in
         QStringList saver, next;    // root where empty
-    } rows[] = {{100, 100, {}, as(kAclUser, kAclUser, kAclUser)},
-                {kMember, 3002, as(kMember, 3002, kMember), {}}};
+    } rows[] = {{100, 100, {}, Setpriv(kAclUser, kAclUser, kAclUser)},
+                {kMember, 3002, Setpriv(kMember, 3002, kMember), {}}};
     std::string saves =
         "expect login_form\nset txtUserPwd 123456\nclick Command1\n"
         "menu SysSetup 3\nexpect system_jc_form\nset txtTableUserName 张三\n";
@@ -1107,19 +1075,15 @@ TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
         ASSERT_TRUE(!acl || (SetAccessAcl(db, groupNothing) && SetAccessAcl(folder, folderAcl)));
         std::ofstream(writes) << "";
         fs::permissions(writes, fs::perms(0666));
-        // User 65534 opens the journal over and over until told to stop: exit status 0 where it
-        // never could.
+        // User 65534 tries to open the journal until told to stop, ending with 1 where it could.
         const std::string stop = journal + ".stop";
         const pid_t prober = ::fork();
         if (prober == 0) {
             BecomeUser(kAnotherUser, kAnotherUser, {row.probersGroup});
-            bool opened = false;
-            while (::access(stop.c_str(), F_OK) != 0) {
-                const int fd = ::open(journal.c_str(), O_RDONLY);
-                opened = opened || fd >= 0 || (errno != EACCES && errno != ENOENT);
-                if (fd >= 0) ::close(fd);
-            }
-            ::_exit(opened);
+            while (::access(stop.c_str(), F_OK) != 0)
+                if (::open(journal.c_str(), O_RDONLY) >= 0 || (errno != EACCES && errno != ENOENT))
+                    ::_exit(1);
+            ::_exit(0);
         }
         program.setEnv("LD_PRELOAD", KILL_AT_WRITE_LIB);
         program.setEnv("KVT_WRITES_FILE", QString::fromStdString(writes));
@@ -1128,11 +1092,10 @@ TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
         program.setEnv("KVT_KILL_AT_WRITE",
                        QString::fromStdString(counted.empty() ? "" : counted[0]));
         EXPECT_EQ(program.runUnder(row.saver, saves).exitCode, -1);  // killed at its last write
-        const bool crashed = fs::exists(journal);
         std::ofstream(stop) << "";
         int probed = -1;
         EXPECT_TRUE(::waitpid(prober, &probed, 0) == prober && probed == 0);
-        ASSERT_TRUE(crashed);
+        ASSERT_TRUE(fs::exists(journal));
         program.setEnv("LD_PRELOAD", "");
         EXPECT_EQ(program.runUnder(row.next, kStart).exitCode, 0);
         EXPECT_FALSE(fs::exists(journal));

@@ -683,32 +683,26 @@ TEST(Connection, AReaderIsToldWhatKeepsItFromTheFile) {
     }
 }
 
-// A save's journal is the program's from its first byte: it has the database's owner (root
-// saving), group, mode and ACL; where its maker may not give it the database's group, its own
-// group gets nothing and the database's group its rights by a named ACL entry. Where the file
-// system has no ACLs (ramfs) either, the save is refused before it writes a byte, saying what
-// mends it.
+// A save's journal has the database's owner (root saving), group, mode and ACL from its first
+// byte; a maker outside the database's group leaves its own group nothing and gives the database's
+// group its rights by a named ACL entry, or, without ACLs (ramfs), refuses the save unwritten.
 TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
     if (!CanActAsAnotherUser()) GTEST_SKIP() << "acting as another user needs root";
     constexpr uid_t N = kAnotherUser;  // not in the database's group, users (100)
-    std::string groupNothing = AclLetting(N, 6);
-    groupNothing[4 + 2 * 8 + 2] = 0;  // the group entry's permissions
+    const std::string groupNothing = Letting(AclLetting(N, 6), 2, 0);
     const struct {
         uid_t saver;
         bool ramfs;
         std::string acl;         // the database's
-        std::string journal;     // its owner, group, mode and ACL (AclText), or what the save says
+        std::string journal;     // its access (AccessOf), or how what the save says begins and ends
         bool emptyLeft = false;  // an empty journal of the saver's, mode 0600, there before
     } rows[] = {
         {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0"},
         {0, false, groupNothing, "0 100 660 u::6,u:65534:6,g::0,m::6,o::0", true},
         {N, false, AclLetting(N, 6), "65534 65534 660 u::6,u:65534:6,g::0,g:100:6,m::6,o::0"},
         {N, true, "",
-         "没有保存，数据库文件没有任何改动：保存时的日志文件不能只让能使用数据库的用户使用。\n"
-         "文件：$db/db.mdb-journal\n原因：用户 nobody 不在数据库文件的组 users 中，日志文件只能"
-         "属于组 nogroup，这里的文件系统又不能用 ACL 只让组 users 使用它：不能写入数据库的用户也"
-         "能写入它\n解决办法：请管理员执行 chmod g+s $db，此后新建的日志文件属于组 users；"
-         "或执行 usermod -aG users nobody（重新登录后生效）"},
+         "没有保存，数据库文件没有任何改动…解决办法：请管理员执行 chmod g+s $db，此后新建的日志"
+         "文件属于组 users；或执行 usermod -aG users nobody（重新登录后生效）"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.journal);
@@ -738,17 +732,14 @@ TEST(Connection, ASavesJournalLetsNoOneMoreThanTheDatabase) {
             conn->BeginTrans();
             return errorOf([&] { conn->Execute("update defaultParameter set valueFrom = 'x'"); });
         });
-        struct stat st {};
-        char access[32] = "";
-        if (::stat(journal.c_str(), &st) == 0)
-            std::snprintf(access, sizeof access, "%u %u %o ", st.st_uid, st.st_gid,
-                          st.st_mode & 0777);
+        const std::string said = saving.result().empty() ? AccessOf(journal) : saving.result();
         std::string expected = row.journal;
-        for (std::size_t at; (at = expected.find("$db")) != std::string::npos;)
+        if (const std::size_t at = expected.find("$db"); at != std::string::npos)
             expected.replace(at, 3, folder);
-        EXPECT_EQ(
-            saving.result().empty() ? access + AclText(AccessAclOf(journal)) : saving.result(),
-            expected);
+        const std::size_t gap = std::min(expected.find("…"), expected.size());
+        EXPECT_TRUE(said.starts_with(expected.substr(0, gap)) &&
+                    said.ends_with(expected.substr(std::min(gap + 3, expected.size()))))
+            << said;
         EXPECT_EQ(fileBytes(db.path()), bytes);
     }
 }

@@ -27,6 +27,7 @@
 #include "platform/Printer.h"
 #include "platform/QtText.h"
 #include "tests/support/AnotherUser.h"
+#include "tests/support/ExfatImage.h"
 #include "tests/support/MountedPrintFolder.h"
 #include "tests/support/ScriptedMsgBox.h"
 #include "tests/support/SyscallTrace.h"
@@ -303,7 +304,7 @@ TEST_F(PdfPrinterTest, AnUnwritablePrintFolderIsReportedAndLeavesNothing) {
 // A print folder on FAT through fusefat, which refuses every name that is not ASCII (EPERM, as for
 // a missing permission): the print takes an ASCII name there and says where it went.
 TEST_F(PdfPrinterTest, AFolderThatRefusesTheCaptionsNameGetsTheFileUnderAnAsciiName) {
-    const MountedPrintFolder fat(MountedPrintFolder::Fat);
+    const ExfatImage fat("022", true, printDir());
     if (!fat.mounted()) GTEST_SKIP() << "no FAT image can be mounted here (root, fusefat)";
     ScriptedMsgBox box;
     box.answer(platform::MsgResult::OK);

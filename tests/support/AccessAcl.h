@@ -2,12 +2,15 @@
 // setfacl writes), made and read without the acl package.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 inline const char* const kAccessAcl = "system.posix_acl_access";
+inline const char* const kDefaultAcl = "system.posix_acl_default";
 
 // An ACL in which the owner, the group and `user` (with `group`, the group of that number) have
 // `perms` (6: read and write; 7 for a folder), limited by `mask`, and others nothing.
@@ -37,13 +40,19 @@ inline std::string AclLetting(uid_t user, std::uint16_t perms, int mask = -1, bo
     return acl;
 }
 
+// `acl` with its entry number `entry` (0: the owner's, 2: AclLetting's group's) letting `perms`.
+inline std::string Letting(std::string acl, int entry, char perms) {
+    acl[4 + entry * 8 + 2] = perms;
+    return acl;
+}
+
 inline bool SetAccessAcl(const std::string& path, const std::string& acl) {
     return ::setxattr(path.c_str(), kAccessAcl, acl.data(), acl.size(), 0) == 0;
 }
 
 // A folder's default ACL: what files made in it get.
 inline bool SetDefaultAcl(const std::string& path, const std::string& acl) {
-    return ::setxattr(path.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) == 0;
+    return ::setxattr(path.c_str(), kDefaultAcl, acl.data(), acl.size(), 0) == 0;
 }
 
 // The file's access ACL, "none" without one.
@@ -53,19 +62,22 @@ inline std::string AccessAclOf(const std::string& path) {
     return size < 0 ? std::string("none") : std::string(acl, static_cast<std::size_t>(size));
 }
 
-// An ACL as getfacl's short form with numbers: "u::6,u:65535:6,g::0,g:50:6,m::6,o::4".
-inline std::string AclText(const std::string& acl) {
-    std::string text;
+// The file's owner, group, mode and ACL in getfacl's short form with numbers:
+// "0 50 664 u::6,u:65535:6,g::0,g:50:6,m::6,o::4" ("... none" without one); "" without the file.
+inline std::string AccessOf(const std::string& path) {
+    struct stat st {};
+    char text[32];
+    if (::stat(path.c_str(), &st) != 0) return "";
+    std::snprintf(text, sizeof text, "%u %u %o", st.st_uid, st.st_gid, st.st_mode & 07777);
+    std::string access = text;
+    const std::string acl = AccessAclOf(path);
     for (std::size_t at = 4; acl != "none" && at + 8 <= acl.size(); at += 8) {
         const auto tag = std::uint8_t(acl[at]), may = std::uint8_t(acl[at + 2]);
         std::uint32_t id = 0;
         for (int i = 3; i >= 0; --i) id = id << 8 | std::uint8_t(acl[at + 4 + i]);
-        text += std::string(text.empty() ? "" : ",") +
-                (tag <= 2      ? "u:"
-                 : tag <= 8    ? "g:"
-                 : tag == 0x10 ? "m:"
-                               : "o:") +
-                (tag == 2 || tag == 8 ? std::to_string(id) : "") + ":" + std::to_string(may);
+        const char* kind = tag <= 2 ? "u:" : tag <= 8 ? "g:" : tag == 0x10 ? "m:" : "o:";
+        access += (at == 4 ? " " : ",") + std::string(kind) +
+                  (tag == 2 || tag == 8 ? std::to_string(id) : "") + ":" + std::to_string(may);
     }
-    return acl == "none" ? acl : text;
+    return acl == "none" ? access + " none" : access;
 }

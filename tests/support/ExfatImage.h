@@ -1,9 +1,9 @@
 // An exFAT file system in an image file of 64 MiB, made by mkfs.exfat and mounted through FUSE
 // (mount.exfat-fuse) on a loop device, as a stick is mounted for its user (root here): with
 // umask=022 only its owner may write it, with umask=000 everyone. With `fat` a FAT file system
-// instead (mkfs.vfat, mounted by fusefat), which keeps no owners or modes at all. It needs root,
-// exfatprogs and exfat-fuse (dosfstools and fusefat), /dev/fuse and a loop device: mounted() says
-// whether it worked.
+// instead (mkfs.vfat, mounted by fusefat), which keeps no owners or modes and takes no name that
+// is not ASCII; mounted on `at` where given. It needs root, exfatprogs and exfat-fuse (dosfstools
+// and fusefat), /dev/fuse and a loop device: mounted() says whether it worked.
 #pragma once
 
 #include <sys/mount.h>
@@ -16,7 +16,8 @@
 
 class ExfatImage {
   public:
-    explicit ExfatImage(const QString& umask = "022", bool fat = false) {
+    explicit ExfatImage(const QString& umask = "022", bool fat = false, const QString& at = {})
+        : path_(at.isEmpty() ? dir_.filePath("mnt") : at) {
         QFile image(dir_.filePath("exfat.img"));
         if (::geteuid() != 0 || !image.open(QIODevice::WriteOnly) || !image.resize(64 << 20))
             return;
@@ -38,7 +39,7 @@ class ExfatImage {
     }
 
     bool mounted() const { return mounted_; }
-    QString path() const { return dir_.filePath("mnt"); }
+    QString path() const { return path_; }
 
   private:
     // Whether the program ran and succeeded; what it printed goes to `out`.
@@ -51,6 +52,6 @@ class ExfatImage {
     }
 
     QTemporaryDir dir_;
-    QString loop_;
+    QString path_, loop_;
     bool mounted_ = false;
 };

@@ -1,7 +1,5 @@
 // A print folder that refuses the print file: a tmpfs of 16 KiB mounted on <program folder>/print,
-// filled to the last byte or read-only; or one that refuses its name: a FAT image mounted there
-// by fusefat, which takes no name that is not ASCII. Mounting needs root (and dosfstools and
-// fusefat for FAT); mounted() says whether it worked.
+// filled to the last byte or read-only. Mounting needs root; mounted() says whether it worked.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <functional>
 
 #include "platform/AppPath.h"
@@ -17,14 +14,10 @@
 
 class MountedPrintFolder {
   public:
-    enum Kind { Full, ReadOnly, Fat };
+    enum Kind { Full, ReadOnly };
     explicit MountedPrintFolder(Kind kind)
         : path_(QFile::encodeName(QString::fromStdString(platform::AppPath()) + "/print")) {
         QDir().mkpath(path_);
-        if (kind == Fat) {
-            mounted_ = mountFat();
-            return;
-        }
         mounted_ =
             ::mount("tmpfs", path_, "tmpfs", kind == ReadOnly ? MS_RDONLY : 0, "size=16k") == 0;
         QFile filler(path_ + "/.filler");
@@ -38,22 +31,6 @@ class MountedPrintFolder {
     bool mounted() const { return mounted_; }
 
   private:
-    bool mountFat() {
-        const QString image = QString::fromStdString(platform::AppPath()) + "/fat.img";
-        QFile file(image);
-        if (::geteuid() != 0 || !file.open(QIODevice::WriteOnly) || !file.resize(8 << 20))
-            return false;
-        file.close();
-        const auto run = [](const QString& program, const QStringList& args) {
-            QProcess p;
-            p.start(program, args);
-            return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit &&
-                   p.exitCode() == 0;
-        };
-        return run("mkfs.vfat", {image}) &&
-               run("fusefat", {"-o", "rw+,umask=022", image, QFile::decodeName(path_)});
-    }
-
     QByteArray path_;
     bool mounted_ = false;
 };

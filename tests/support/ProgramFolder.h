@@ -38,6 +38,12 @@ inline void callsAsOnExfat(QProcessEnvironment& env, const QString& killAt = {})
     env.insert("KVT_KILL_AT_FSYNC_OF", killAt);
 }
 
+// setpriv's words that run what follows as user `uid`, group `gid`, also in `group`.
+inline QStringList Setpriv(int uid, int gid, int group) {
+    return {"setpriv", "--reuid=" + QString::number(uid), "--regid=" + QString::number(gid),
+            "--groups=" + QString::number(group)};
+}
+
 class ProgramFolder {
   public:
     // In a new folder of the system's temporary folder, or of `under`.
