@@ -37,17 +37,9 @@ std::string monthsWithASmallCache(const std::string& db) {
     return bytesOf(db);
 }
 
-// Runs of the program with KillAtWrite.cpp preloaded, which counts its writes or kills it at one.
-// Under the sanitizers the preloaded library comes before their runtime, which they allow so.
-void preloadKillAtWrite(ProgramFolder& program) {
-    program.setEnv("LD_PRELOAD", KILL_AT_WRITE_LIB);
-    program.setEnv("ASAN_OPTIONS",
-                   qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-}
-
 // The number of pwrite calls of the whole conversion.
 int writesOfTheConversion(ProgramFolder& program) {
-    preloadKillAtWrite(program);
+    program.killAtWrite();
     program.setEnv("KVT_WRITES_FILE", QString::fromStdString(program.path("writes")));
     const ProgramRun run = program.run(kConvert);
     EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
@@ -77,7 +69,7 @@ TEST(ConversionCrash, AConversionKilledAnywhereLeavesNoJournalTheNextStartCannot
         ProgramFolder program;
         const std::string db = program.path("db/db.mdb");
         std::ofstream(db, std::ios::binary | std::ios::trunc) << seeded;
-        preloadKillAtWrite(program);
+        program.killAtWrite();
         program.setEnv("KVT_KILL_AT_WRITE", QString::number(c.at));
         const ProgramRun killed = program.run(kConvert);
         ASSERT_EQ(killed.exitCode, -1) << killed.log.toStdString();

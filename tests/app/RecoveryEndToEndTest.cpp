@@ -1085,7 +1085,7 @@ TEST(Recovery, NoOneWhoMayNotReadTheDatabaseOpensASavesJournal) {
                     ::_exit(1);
             ::_exit(0);
         }
-        program.setEnv("LD_PRELOAD", KILL_AT_WRITE_LIB);
+        program.killAtWrite();
         program.setEnv("KVT_WRITES_FILE", QString::fromStdString(writes));
         EXPECT_EQ(program.runUnder(row.saver, saves).exitCode, 0);
         const std::vector<std::string> counted = program.lines("writes");

@@ -23,18 +23,22 @@ struct ProgramRun {
     QString log;
 };
 
-// Makes flock behave as on NFS in the processes started with `env` (see NfsFlock.cpp). Under the
-// sanitizers the preloaded library comes before their runtime, which they allow so.
-inline void flockAsOnNfs(QProcessEnvironment& env) {
-    env.insert("LD_PRELOAD", NFS_FLOCK_LIB);
+// Preloads `library` into the processes started with `env`. Under the sanitizers the preloaded
+// library comes before their runtime, which they allow so.
+inline void preload(QProcessEnvironment& env, const QString& library) {
+    env.insert("LD_PRELOAD", library);
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+}
+
+// Makes flock behave as on NFS in the processes started with `env` (see NfsFlock.cpp).
+inline void flockAsOnNfs(QProcessEnvironment& env) {
+    preload(env, NFS_FLOCK_LIB);
 }
 
 // Makes the file calls in the processes started with `env` behave as on exFAT, FAT or an SMB
 // share (see NfsFlock.cpp); a sync of a file whose path holds `killAt` (if given) kills them.
 inline void callsAsOnExfat(QProcessEnvironment& env, const QString& killAt = {}) {
-    env.insert("LD_PRELOAD", EXFAT_CALLS_LIB);
-    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    preload(env, EXFAT_CALLS_LIB);
     env.insert("KVT_KILL_AT_FSYNC_OF", killAt);
 }
 
@@ -77,6 +81,8 @@ class ProgramFolder {
     void onNfs() { flockAsOnNfs(extraEnvironment_); }
     // ... make files as on exFAT, and are killed as they sync a file whose path holds `killAt`.
     void onExfat(const QString& killAt = {}) { callsAsOnExfat(extraEnvironment_, killAt); }
+    // ... count their writes or are killed at one, as KillAtWrite.cpp is told by the environment.
+    void killAtWrite() { preload(extraEnvironment_, KILL_AT_WRITE_LIB); }
     // The copies started from now on have `name` set to `value`.
     void setEnv(const QString& name, const QString& value) {
         extraEnvironment_.insert(name, value);
