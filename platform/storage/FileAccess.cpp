@@ -14,15 +14,8 @@ namespace {
 const char* const kAccessAcl = kAccessAclAttribute;
 const char* const kDefaultAcl = "system.posix_acl_default";
 
-// The ACL's entries as the kernel stores them: a version, then tag, permissions and id each.
-enum Tag : std::uint16_t {
-    UserObj = 0x01,
-    User = 0x02,
-    GroupObj = 0x04,
-    Group = 0x08,
-    Mask = 0x10,
-    Other = 0x20
-};
+// The ACL's entries as the kernel stores them: a version, then tag (AclEntry::Tag), permissions
+// and id each.
 constexpr std::size_t kHeader = 4, kEntry = 8;
 constexpr std::uint32_t kNoId = 0xffffffff;
 
@@ -32,23 +25,16 @@ std::uint32_t little(const std::string& bytes, std::size_t at, int size) {
     return value;
 }
 
-struct Entry {
-    std::uint16_t tag;
-    std::uint16_t may;
-    std::uint32_t id;
-};
-
-std::vector<Entry> entriesOf(const std::string& acl) {
-    std::vector<Entry> entries;
+std::vector<AclEntry> entriesOf(const std::string& acl) {
+    std::vector<AclEntry> entries;
     for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry)
-        entries.push_back({std::uint16_t(little(acl, at, 2)), std::uint16_t(little(acl, at + 2, 2)),
-                           little(acl, at + 4, 4)});
+        entries.push_back({little(acl, at, 2), little(acl, at + 2, 2), little(acl, at + 4, 4)});
     return entries;
 }
 
 // The entries as the kernel takes them: by tag, then by id.
-std::string aclOf(std::vector<Entry> entries) {
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+std::string aclOf(std::vector<AclEntry> entries) {
+    std::sort(entries.begin(), entries.end(), [](const AclEntry& a, const AclEntry& b) {
         return a.tag != b.tag ? a.tag < b.tag : a.id < b.id;
     });
     std::string acl;
@@ -56,7 +42,7 @@ std::string aclOf(std::vector<Entry> entries) {
         for (int i = 0; i < size; ++i) acl += char(value >> (8 * i));
     };
     put(2, 4);  // the format's version
-    for (const Entry& entry : entries) {
+    for (const AclEntry& entry : entries) {
         put(entry.tag, 2);
         put(entry.may, 2);
         put(entry.id, 4);
@@ -75,14 +61,12 @@ void readAccess(const struct stat& st, FileAccess& out) {
     out.users.clear();
     out.groups.clear();
     unsigned mask = 7, groupObj = out.groupMay;
-    for (std::size_t at = kHeader; at + kEntry <= out.acl.size(); at += kEntry) {
-        const auto tag = std::uint16_t(little(out.acl, at, 2));
-        const unsigned perm = little(out.acl, at + 2, 2) & 7;
-        const auto id = little(out.acl, at + 4, 4);
-        if (tag == User) out.users.emplace_back(uid_t(id), perm);
-        if (tag == Group) out.groups.emplace_back(gid_t(id), perm);
-        if (tag == GroupObj) groupObj = perm;
-        if (tag == Mask) mask = perm;
+    for (const AclEntry& entry : entriesOf(out.acl)) {
+        const unsigned perm = entry.may & 7;
+        if (entry.tag == AclEntry::User) out.users.emplace_back(uid_t(entry.id), perm);
+        if (entry.tag == AclEntry::Group) out.groups.emplace_back(gid_t(entry.id), perm);
+        if (entry.tag == AclEntry::GroupObj) groupObj = perm;
+        if (entry.tag == AclEntry::Mask) mask = perm;
     }
     if (out.acl.empty()) return;
     out.groupMay = groupObj & mask;
@@ -122,21 +106,22 @@ mode_t FileAccess::ModeWithoutAcl() const {
 }
 
 void FileAccess::GroupByName() {
-    std::vector<Entry> entries = entriesOf(acl);
+    std::vector<AclEntry> entries = entriesOf(acl);
     if (entries.empty())
-        entries = {{UserObj, std::uint16_t(ownerMay), kNoId},
-                   {GroupObj, std::uint16_t(groupMay), kNoId},
-                   {Other, std::uint16_t(othersMay), kNoId}};
-    const auto has = [&](std::uint16_t tag, std::uint32_t id) {
+        entries = {{AclEntry::UserObj, ownerMay, kNoId},
+                   {AclEntry::GroupObj, groupMay, kNoId},
+                   {AclEntry::Other, othersMay, kNoId}};
+    const auto has = [&](unsigned tag, unsigned id) {
         return std::any_of(entries.begin(), entries.end(),
-                           [&](const Entry& e) { return e.tag == tag && e.id == id; });
+                           [&](const AclEntry& e) { return e.tag == tag && e.id == id; });
     };
     // The mask stays what the mode's group bits show: what the ACL lets named entries have.
-    if (!has(Mask, kNoId)) entries.push_back({Mask, std::uint16_t((mode >> 3) & 7), kNoId});
-    for (Entry& entry : entries) {
-        if (entry.tag != GroupObj) continue;
+    if (!has(AclEntry::Mask, kNoId))
+        entries.push_back({AclEntry::Mask, unsigned(mode >> 3) & 7, kNoId});
+    for (AclEntry& entry : entries) {
+        if (entry.tag != AclEntry::GroupObj) continue;
         // A named entry of the group already there keeps what it gives.
-        if (!has(Group, group)) entries.push_back({Group, entry.may, group});
+        if (!has(AclEntry::Group, group)) entries.push_back({AclEntry::Group, entry.may, group});
         entry.may = 0;
         break;
     }
@@ -206,10 +191,10 @@ int DefaultAclOf(int dirFd, std::vector<AclEntry>& out) {
             acl))
         return error;
     unsigned mask = 7;
-    for (std::size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry) {
-        AclEntry entry{little(acl, at, 2), little(acl, at + 2, 2) & 7, little(acl, at + 4, 4)};
+    out = entriesOf(acl);
+    for (AclEntry& entry : out) {
+        entry.may &= 7;
         if (entry.tag == AclEntry::Mask) mask = entry.may;
-        out.push_back(entry);
     }
     for (AclEntry& entry : out)
         if (entry.tag == AclEntry::User || entry.tag == AclEntry::Group ||
