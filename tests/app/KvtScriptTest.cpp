@@ -24,6 +24,7 @@
 #include "tests/support/AccessAcl.h"
 #include "tests/support/AnotherUser.h"
 #include "tests/support/ExfatImage.h"
+#include "tests/support/ProgramFolder.h"
 
 namespace {
 
@@ -380,9 +381,7 @@ TEST(KvtScript, AnInstallStopsAtAFifoSwappedInForTheLockFileAsItOpensIt) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PRAVELTA_HOME", QString::fromStdString(home.string()));
     env.insert("KVT_BUILD_DIR", PROGRAM_DIR);
-    env.insert("LD_PRELOAD", SWAP_AT_OPEN_LIB);
-    // Under the sanitizers the preloaded library comes before their runtime, which they allow so.
-    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    preload(env, SWAP_AT_OPEN_LIB);
     env.insert("SWAP_AT_OPEN_NAME", "PraveltaKVT.lock");
     env.insert("SWAP_AT_OPEN_FROM", QString::fromStdString(fifo.string()));
     const ScriptRun run = kvt(KVT_SCRIPT, "install", env);
